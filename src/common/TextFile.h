@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// A file that could not be read or written, with the system's reason. The
+// message names both, so the user knows what to fix.
+struct FileError {
+    enum class Operation { Read, Write };
+    Operation operation = Operation::Write;
+    QString fileName;
+    QString reason;
+
+    QString message() const;
+};
+
+// The program's text files: one item per line, every line written with CR LF.
+// Readers accept CR LF, a lone LF (what Linux tools write) and a lone CR as a
+// line end, and a last line without a line end runs to the end of the file.
+// Files are addressed by bare names in the current directory.
+namespace TextFile {
+
+// True only for a normal file: a directory, a FIFO, a device or a dangling
+// link is not found. A link to a normal file is found.
+bool NormalFileExists(const QString& name);
+
+// The bytes of the lines, each followed by CR LF.
+QByteArray JoinLines(const QList<QByteArray>& lines);
+
+// Creates the file anew with these bytes, atomically: either the whole new
+// content is in place or the previous file is untouched.
+std::optional<FileError> Replace(const QString& name, const QByteArray& bytes);
+
+// Appends the bytes at the file's end, creating it when missing.
+std::optional<FileError> Append(const QString& name, const QByteArray& bytes);
+
+// Reads every line of a small file. Empty when the file cannot be read.
+std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error = nullptr);
+
+} // namespace TextFile
+
+// Streams the lines of one file through a fixed buffer, so memory does not
+// grow with the file. Lives for one read; the file is closed on destruction.
+class LineReader {
+public:
+    explicit LineReader(const QString& name);
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Empty on success; otherwise why the file could not be opened or read.
+    const std::optional<FileError>& error() const { return m_error; }
+
+    // True when no byte is left to read (or reading failed).
+    bool atEnd();
+
+    // The next line without its line end; empty at the end of the file. The
+    // returned view stays valid until the next call.
+    QByteArrayView readLine();
+
+private:
+    bool fill();
+    void fail();
+
+    QFile m_file;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_len = 0;
+    bool m_eof = false;
+    QByteArray m_line;
+    std::optional<FileError> m_error;
+};

@@ -1,0 +1,28 @@
+#include "Cekejte_form.h"
+
+#include "common/ActivationTracker.h"
+#include "common/Twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+Cekejte_form::Cekejte_form() {
+    setObjectName(QStringLiteral("Cekejte_form"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Čekejte prosím"));
+    // An ordinary sizable window; resizing moves nothing.
+    resize(Twips::px(4680), Twips::px(3090));
+
+    Label1 = new QLabel(QStringLiteral("Počkejte až proběhnou testy..."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(600, 240, 3375, 495));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Command1 = new QPushButton(QStringLiteral("Zobrazit výsledky"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::rect(960, 960, 2655, 495));
+    connect(Command1, &QPushButton::clicked, this, &Cekejte_form::Command1_Click);
+
+    ActivationTracker::instance().track(this);
+}
+
+void Cekejte_form::Command1_Click() {}
