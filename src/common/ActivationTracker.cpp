@@ -1,6 +1,8 @@
 #include "ActivationTracker.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QTimer>
 
 ActivationTracker& ActivationTracker::instance() {
     static ActivationTracker tracker;
@@ -29,10 +31,27 @@ QWidget* ActivationTracker::lastActive() const {
     return m_last && m_last->isVisible() ? m_last.data() : nullptr;
 }
 
+void ActivationTracker::settleSoon() {
+    // Window systems deliver activations late and in bursts (a window shown a
+    // moment ago may report its activation after the next one was shown), so
+    // each burst is judged once, by the window that is active when it is over.
+    if (m_settlePending) {
+        return;
+    }
+    m_settlePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_settlePending = false;
+        QWidget* active = QApplication::activeWindow();
+        if (active && active->isVisible()) {
+            noteActivated(active);
+        }
+    });
+}
+
 bool ActivationTracker::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        noteActivated(static_cast<QWidget*>(watched));
+        settleSoon();
         break;
     case QEvent::Hide:
         // A hidden window is no longer the active one: the next window to

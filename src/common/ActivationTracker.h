@@ -16,7 +16,7 @@
 //
 // The tracker remembers the last active tracked window and calls a handler
 // only when that changes. It is fed by the window system's WindowActivate
-// events and, because the window system does not re-activate the window below
+// events (each burst of them judged once it is over) and, because the window system does not re-activate the window below
 // a hiding modal window everywhere (and the offscreen platform never does), by
 // the window display helpers explicitly. One instance lives for the whole
 // program.
@@ -38,7 +38,9 @@ protected:
 
 private:
     ActivationTracker() = default;
+    void settleSoon();
 
     QPointer<QWidget> m_last;
     QHash<QObject*, std::function<void()>> m_handlers;
+    bool m_settlePending = false;
 };

@@ -1,12 +1,63 @@
 #include "TextFile.h"
 
-#include <QSaveFile>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
 constexpr qsizetype kChunk = 256 * 1024;
+
+// Owns one open file descriptor.
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    bool valid() const { return m_fd >= 0; }
+    int get() const { return m_fd; }
+    // Closes now; the error number of a failed close, or 0.
+    int close() {
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int m_fd;
+};
+
+// Writes every byte; the error number of the write that failed, or 0.
+int writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        left -= written;
+    }
+    return 0;
 }
+
+FileError writeError(const QString& name, int error = errno) {
+    return FileError{FileError::Operation::Write, name, QString::fromLocal8Bit(std::strerror(error))};
+}
+
+} // namespace
 
 QString FileError::message() const {
     const QString what = operation == Operation::Read ? QStringLiteral("Soubor „%1“ nelze přečíst.")
@@ -36,35 +87,48 @@ QByteArray JoinLines(const QList<QByteArray>& lines) {
     return bytes;
 }
 
+// The writers use the system calls directly: Qt's buffered file classes take
+// a short write (a full disk, a file-size limit) for success.
 std::optional<FileError> Replace(const QString& name, const QByteArray& bytes) {
-    QSaveFile file(name);
-    // Never fall back to writing in place: a failure must leave the old file whole.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return FileError{FileError::Operation::Write, name, file.errorString()};
+    const QByteArray path = QFile::encodeName(name);
+    // The new content goes to a temporary file beside the old one and then
+    // takes its place in one step, so a failure leaves the old file whole.
+    QByteArray temporary = path + ".XXXXXX";
+    Descriptor fd(::mkstemp(temporary.data()));
+    if (!fd.valid()) {
+        return writeError(name);
     }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return FileError{FileError::Operation::Write, name, reason};
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    int failure = ::fchmod(fd.get(), 0666 & ~mask) == 0 ? writeAll(fd.get(), bytes) : errno;
+    if (failure == 0 && ::fsync(fd.get()) != 0) {
+        failure = errno;
     }
-    if (!file.commit()) {
-        return FileError{FileError::Operation::Write, name, file.errorString()};
+    if (failure == 0) {
+        failure = fd.close();
+    }
+    if (failure == 0 && ::rename(temporary.constData(), path.constData()) != 0) {
+        failure = errno;
+    }
+    if (failure != 0) {
+        ::unlink(temporary.constData());
+        return writeError(name, failure);
     }
     return std::nullopt;
 }
 
 std::optional<FileError> Append(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return FileError{FileError::Operation::Write, name, file.errorString()};
+    const QByteArray path = QFile::encodeName(name);
+    Descriptor fd(::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd.valid()) {
+        return writeError(name);
     }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        return FileError{FileError::Operation::Write, name, file.errorString()};
+    int failure = writeAll(fd.get(), bytes);
+    if (failure == 0) {
+        failure = fd.close();
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        return FileError{FileError::Operation::Write, name, file.errorString()};
+    if (failure != 0) {
+        return writeError(name, failure);
     }
     return std::nullopt;
 }
@@ -161,6 +225,10 @@ QByteArrayView LineReader::readLine() {
         if (!fill()) {
             if (m_error) {
                 return {};
+            }
+            if (end) {
+                // The CR held back at the buffer's end was the file's last byte.
+                continue;
             }
             // The last line runs to the end of the file.
             const qsizetype length = m_len - m_pos;

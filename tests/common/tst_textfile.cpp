@@ -1,0 +1,198 @@
+#include "common/TextFile.h"
+
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeRaw(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QList<QByteArray> streamLines(const QString& name) {
+    LineReader reader(name);
+    QList<QByteArray> lines;
+    while (!reader.atEnd()) {
+        lines.append(reader.readLine().toByteArray());
+    }
+    return lines;
+}
+
+// Limits the size of any file this process writes, so that writes fail the
+// way a full disk makes them fail, even for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int);
+};
+
+} // namespace
+
+class TestTextFile : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+    }
+    void cleanup() {
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    void onlyNormalFilesExist() {
+        writeRaw("plain.txt", "x");
+        writeRaw("empty.txt", "");
+        QVERIFY(QDir().mkdir("folder"));
+        QCOMPARE(::mkfifo("pipe", 0600), 0);
+        QVERIFY(QFile::link("missing-target", "dangling"));
+        QVERIFY(QFile::link("plain.txt", "link-to-plain"));
+        QVERIFY(QFile::link("pipe", "link-to-pipe"));
+
+        QVERIFY(TextFile::NormalFileExists("plain.txt"));
+        QVERIFY(TextFile::NormalFileExists("empty.txt"));
+        QVERIFY(TextFile::NormalFileExists("link-to-plain"));
+        QVERIFY(!TextFile::NormalFileExists("folder"));
+        QVERIFY(!TextFile::NormalFileExists("pipe"));
+        QVERIFY(!TextFile::NormalFileExists("dangling"));
+        QVERIFY(!TextFile::NormalFileExists("link-to-pipe"));
+        QVERIFY(!TextFile::NormalFileExists("nothing"));
+        QVERIFY(!TextFile::NormalFileExists("/dev/null"));
+    }
+
+    void replaceWritesExactBytes() {
+        writeRaw("a.txt", "old content that is longer");
+        QVERIFY(!TextFile::Replace("a.txt", TextFile::JoinLines({"one", "", "tři"})));
+        QCOMPARE(readAll("a.txt"), QByteArray("one\r\n\r\ntři\r\n"));
+        QVERIFY(!TextFile::Replace("b.txt", QByteArray()));
+        QVERIFY(TextFile::NormalFileExists("b.txt"));
+        QCOMPARE(readAll("b.txt"), QByteArray());
+    }
+
+    void replaceOntoDirectoryFailsAndNamesTheFile() {
+        QVERIFY(QDir().mkdir("nastaveni.atr"));
+        const std::optional<FileError> error = TextFile::Replace("nastaveni.atr", "*X\r\n");
+        QVERIFY(error.has_value());
+        QCOMPARE(error->fileName, QStringLiteral("nastaveni.atr"));
+        QVERIFY(!error->reason.isEmpty());
+        QVERIFY(error->message().contains("nastaveni.atr"));
+        QVERIFY(error->message().contains(error->reason));
+        QVERIFY(QFileInfo("nastaveni.atr").isDir());
+    }
+
+    void failedReplaceKeepsTheOldFile() {
+        const QByteArray old = TextFile::JoinLines({"keep", "me"});
+        writeRaw("data.txt", old);
+        {
+            const FileSizeLimit limit(16);
+            const std::optional<FileError> error = TextFile::Replace("data.txt", QByteArray(4096, 'n'));
+            QVERIFY(error.has_value());
+            QCOMPARE(error->fileName, QStringLiteral("data.txt"));
+        }
+        QCOMPARE(readAll("data.txt"), old);
+        // No temporary file is left behind.
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"data.txt"});
+    }
+
+    void appendAddsAtTheEndAndCreates() {
+        QVERIFY(!TextFile::Append("log.txt", "a\r\n"));
+        QVERIFY(!TextFile::Append("log.txt", "b\r\n"));
+        QCOMPARE(readAll("log.txt"), QByteArray("a\r\nb\r\n"));
+        QVERIFY(QDir().mkdir("dir.txt"));
+        QVERIFY(TextFile::Append("dir.txt", "x").has_value());
+    }
+
+    void appendPastTheSizeLimitFails() {
+        writeRaw("log.txt", "12345678");
+        const FileSizeLimit limit(10);
+        QVERIFY(TextFile::Append("log.txt", QByteArray(100, 'x')).has_value());
+    }
+
+    void lineEnds_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QList<QByteArray>{"a", "b"};
+        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QList<QByteArray>{"a", "b"};
+        QTest::newRow("lone LF") << QByteArray("a\nb\n") << QList<QByteArray>{"a", "b"};
+        QTest::newRow("lone CR") << QByteArray("a\rb") << QList<QByteArray>{"a", "b"};
+        QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << QList<QByteArray>{"a", "", "b"};
+        QTest::newRow("empty lines") << QByteArray("\r\n\r\nx\r\n") << QList<QByteArray>{"", "", "x"};
+        QTest::newRow("empty file") << QByteArray() << QList<QByteArray>{};
+        QTest::newRow("only an end") << QByteArray("\r\n") << QList<QByteArray>{""};
+        QTest::newRow("trailing CR at end of file") << QByteArray("a\r") << QList<QByteArray>{"a"};
+        QTest::newRow("bytes kept") << QByteArray("\x9a\xe8\0z\r\n", 6) << QList<QByteArray>{QByteArray("\x9a\xe8\0z", 4)};
+    }
+
+    void lineEnds() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<QByteArray>, lines);
+        writeRaw("in.txt", bytes);
+        QCOMPARE(streamLines("in.txt"), lines);
+        QCOMPARE(TextFile::ReadLines("in.txt").value(), lines);
+    }
+
+    // Lines that straddle the reader's internal buffer, including a CR LF
+    // split between two reads, and a line longer than the buffer.
+    void linesAcrossBufferBoundaries() {
+        QList<QByteArray> expected;
+        QByteArray bytes;
+        for (int i = 0; i < 40000; ++i) {
+            const QByteArray line = QByteArray::number(i * 7919 % 100003) + QByteArray(i % 13, 'x');
+            expected.append(line);
+            bytes += line + "\r\n";
+        }
+        const QByteArray longLine(700 * 1024, 'L');
+        expected.append(longLine);
+        bytes += longLine + "\r\n";
+        expected.append("end");
+        bytes += "end";
+        for (int shift = 0; shift < 3; ++shift) {
+            QByteArray shifted = QByteArray(shift, 'p') + bytes;
+            QList<QByteArray> shiftedExpected = expected;
+            shiftedExpected[0].prepend(QByteArray(shift, 'p'));
+            writeRaw("big.txt", shifted);
+            QCOMPARE(streamLines("big.txt"), shiftedExpected);
+        }
+    }
+
+    void missingFileIsAReadError() {
+        LineReader reader("missing.txt");
+        QVERIFY(reader.error().has_value());
+        QCOMPARE(reader.error()->operation, FileError::Operation::Read);
+        QVERIFY(reader.atEnd());
+        FileError error;
+        QVERIFY(!TextFile::ReadLines("missing.txt", &error).has_value());
+        QCOMPARE(error.fileName, QStringLiteral("missing.txt"));
+        QVERIFY(error.message().contains("missing.txt"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"
