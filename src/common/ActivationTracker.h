@@ -16,10 +16,9 @@
 //
 // The tracker remembers the last active tracked window and calls a handler
 // only when that changes. It is fed by the window system's WindowActivate
-// events (each burst of them judged once it is over) and, because the window system does not re-activate the window below
-// a hiding modal window everywhere (and the offscreen platform never does), by
-// the window display helpers explicitly. One instance lives for the whole
-// program.
+// events (each burst of them judged once it is over) and, because the window system does not re-activate the
+// window below a hiding modal window everywhere (and the offscreen platform never does), by the window
+// display helpers explicitly. One instance lives for the whole program.
 class ActivationTracker : public QObject {
 public:
     static ActivationTracker& instance();

@@ -49,7 +49,9 @@ QString decode(const char* data, qsizetype size) {
     return text;
 }
 
-QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+QString decode(const QByteArray& bytes) {
+    return decode(bytes.constData(), bytes.size());
+}
 
 Encoded encode(const QString& text) {
     Encoded result;
@@ -72,6 +74,8 @@ Encoded encode(const QString& text) {
     return result;
 }
 
-bool canEncode(const QString& text) { return encode(text).ok(); }
+bool canEncode(const QString& text) {
+    return encode(text).ok();
+}
 
 } // namespace Cp1250Codec

@@ -15,7 +15,9 @@ Recorder& recorder() {
 }
 } // namespace
 
-QString MessageBox::applicationTitle() { return QStringLiteral("3D výkon"); }
+QString MessageBox::applicationTitle() {
+    return QStringLiteral("3D výkon");
+}
 
 void MessageBox::show(const QString& text, int style, const QString& title) {
     const Shown message{text, style, title.isEmpty() ? applicationTitle() : title};
@@ -40,9 +42,13 @@ void MessageBox::stopRecording() {
     recorder() = Recorder{};
 }
 
-const QList<MessageBox::Shown>& MessageBox::recorded() { return recorder().shown; }
+const QList<MessageBox::Shown>& MessageBox::recorded() {
+    return recorder().shown;
+}
 
-void MessageBox::clearRecorded() { recorder().shown.clear(); }
+void MessageBox::clearRecorded() {
+    recorder().shown.clear();
+}
 
 void MessageBox::setWhileShown(std::function<void(const Shown&)> action) {
     recorder().whileShown = std::move(action);

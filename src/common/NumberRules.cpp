@@ -7,8 +7,12 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads characters through a callback that skips the blanks, so one parser
 // serves both the byte and the UTF-16 overloads.
@@ -175,7 +179,8 @@ struct Digits {
 
 Digits significantDigits(double magnitude) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
     const std::string text(buffer, result.ptr);
     const auto e = text.find('e');
     Digits d;
@@ -195,9 +200,13 @@ Digits significantDigits(double magnitude) {
 
 namespace NumberRules {
 
-double LeadingNumber(QStringView text) { return parseLeading(Utf16Source{text}); }
+double LeadingNumber(QStringView text) {
+    return parseLeading(Utf16Source{text});
+}
 
-double LeadingNumber(const char* begin, const char* end) { return parseLeading(ByteSource{begin, end}); }
+double LeadingNumber(const char* begin, const char* end) {
+    return parseLeading(ByteSource{begin, end});
+}
 
 bool IsNumberLine(const char* begin, const char* end) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };

@@ -35,6 +35,10 @@ void Shell::startRecording() {
     recorder().launches.clear();
 }
 
-void Shell::stopRecording() { recorder() = Recorder{}; }
+void Shell::stopRecording() {
+    recorder() = Recorder{};
+}
 
-const QList<Shell::Launch>& Shell::recorded() { return recorder().launches; }
+const QList<Shell::Launch>& Shell::recorded() {
+    return recorder().launches;
+}

@@ -8,7 +8,9 @@ namespace Twips {
 
 constexpr int kPerPixel = 15;
 
-constexpr int px(int twips) { return (twips + kPerPixel / 2) / kPerPixel; }
+constexpr int px(int twips) {
+    return (twips + kPerPixel / 2) / kPerPixel;
+}
 
 // Left, top, width, height in twips.
 constexpr QRect rect(int left, int top, int width, int height) {

@@ -4,7 +4,9 @@
 
 namespace {
 
-QByteArray number(int value) { return QByteArray::number(value); }
+QByteArray number(int value) {
+    return QByteArray::number(value);
+}
 
 // Directives both block writers share, between the controller line and the
 // resolution line.
@@ -80,7 +82,9 @@ std::optional<QByteArray> FreeFlightSceneLine(const QString& fileName) {
     return sceneLine(0, Cp1250Codec::encode(fileName).bytes);
 }
 
-std::optional<FileError> WriteDefaultConfig() { return TextFile::Replace(kFileName, DefaultBlock()); }
+std::optional<FileError> WriteDefaultConfig() {
+    return TextFile::Replace(kFileName, DefaultBlock());
+}
 
 std::optional<FileError> WriteSettingsConfig(const Settings& settings) {
     return TextFile::Replace(kFileName, SettingsBlock(settings));

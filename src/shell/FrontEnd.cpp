@@ -17,7 +17,9 @@ void Start() {
     QFont font = QApplication::font();
     font.setPointSize(8);
     QApplication::setFont(font);
-    FormDisplay::showModeless(Hlavni_Form::instance());
+    Hlavni_Form* main = Hlavni_Form::instance();
+    QObject::connect(main, &Hlavni_Form::programEnded, qApp, [] { QCoreApplication::exit(0); });
+    FormDisplay::showModeless(main);
 }
 
 } // namespace FrontEnd

@@ -65,7 +65,8 @@ Hlavni_Form::Hlavni_Form() {
     Command2 = bigButton(client, QStringLiteral("Command2"), QStringLiteral("Nastavení"), 1680);
     Command2->setIcon(buttonPicture(QStringLiteral(":/nastaveni.xpm")));
     Command2->setToolTip(QStringLiteral("Zobrazí dialog kde upravíte nastavení testů."));
-    Command3 = bigButton(client, QStringLiteral("Command3"), QStringLiteral("Prohlédnout výsledky testování"), 3120);
+    Command3 =
+        bigButton(client, QStringLiteral("Command3"), QStringLiteral("Prohlédnout výsledky testování"), 3120);
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, Command3);
     Command1->setFocus();
@@ -130,13 +131,17 @@ void Hlavni_Form::RunRatedRunCheck() {}
 
 void Hlavni_Form::Command2_Click() {}
 
-void Hlavni_Form::Nastaveni_Click() { Command2_Click(); }
+void Hlavni_Form::Nastaveni_Click() {
+    Command2_Click();
+}
 
 void Hlavni_Form::Command3_Click() {}
 
 void Hlavni_Form::OProgramu_Click() {}
 
-void Hlavni_Form::Pomoc_Click() { Shell::open(QStringLiteral("pomoc.chm"), QStringLiteral("0")); }
+void Hlavni_Form::Pomoc_Click() {
+    Shell::open(QStringLiteral("pomoc.chm"), QStringLiteral("0"));
+}
 
 void Hlavni_Form::Konec_Click() {
     // Every window goes at once, without its own closing logic; the test
@@ -147,10 +152,12 @@ void Hlavni_Form::Konec_Click() {
             window->deleteLater();
         }
     }
-    QCoreApplication::exit(0);
+    emit programEnded();
 }
 
-void Hlavni_Form::Form_Unload() { Konec_Click(); }
+void Hlavni_Form::Form_Unload() {
+    Konec_Click();
+}
 
 void Hlavni_Form::closeEvent(QCloseEvent* event) {
     event->accept();

@@ -38,6 +38,10 @@ public:
     QAction* Pomoc = nullptr;
     QAction* OProgramu = nullptr;
 
+signals:
+    // Every window is gone; the program's event loop should end now.
+    void programEnded();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -26,7 +26,9 @@ public:
 };
 
 // Runs an action once the next modal loop is running.
-void whenModal(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
+void whenModal(std::function<void()> action) {
+    QTimer::singleShot(0, std::move(action));
+}
 
 } // namespace
 
@@ -138,8 +140,13 @@ private slots:
         FormDisplay::showModeless(b);
         QCOMPARE(a->activations, 1);
         QCOMPARE(b->activations, 1);
+        // A user switches windows only after the window system has settled.
+        QVERIFY(QTest::qWaitForWindowActive(b));
+        QTest::qWait(50);
+        QCOMPARE(a->activations, 1);
         a->activateWindow();
         QTRY_COMPARE(a->activations, 2);
+        QTest::qWait(50);
         b->activateWindow();
         QTRY_COMPARE(b->activations, 2);
         // Leaving for a window that is not the program's (as another program's

@@ -164,7 +164,8 @@ private slots:
         QTest::newRow("large") << 1e15 << " 1E+15";
         QTest::newRow("large with mantissa") << -1.25e20 << "-1.25E+20";
         QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << " 1.79769313486232E+308";
-        QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << "-1.79769313486232E+308";
+        QTest::newRow("minus infinity")
+            << -std::numeric_limits<double>::infinity() << "-1.79769313486232E+308";
         QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << " 0";
     }
 

@@ -1,22 +1,17 @@
+#include "TestSupport.h"
 #include "common/TextFile.h"
 
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+using TestSupport::FileSizeLimit;
+using TestSupport::readAll;
+
 namespace {
 
-QByteArray readAll(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 void writeRaw(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(TestSupport::writeRaw(name, bytes));
 }
 
 QList<QByteArray> streamLines(const QString& name) {
@@ -27,27 +22,6 @@ QList<QByteArray> streamLines(const QString& name) {
     }
     return lines;
 }
-
-// Limits the size of any file this process writes, so that writes fail the
-// way a full disk makes them fail, even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_oldHandler)(int);
-};
 
 } // namespace
 
@@ -147,7 +121,8 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << QList<QByteArray>{};
         QTest::newRow("only an end") << QByteArray("\r\n") << QList<QByteArray>{""};
         QTest::newRow("trailing CR at end of file") << QByteArray("a\r") << QList<QByteArray>{"a"};
-        QTest::newRow("bytes kept") << QByteArray("\x9a\xe8\0z\r\n", 6) << QList<QByteArray>{QByteArray("\x9a\xe8\0z", 4)};
+        QTest::newRow("bytes kept") << QByteArray("\x9a\xe8\0z\r\n", 6)
+                                    << QList<QByteArray>{QByteArray("\x9a\xe8\0z", 4)};
     }
 
     void lineEnds() {

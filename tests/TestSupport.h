@@ -1,0 +1,47 @@
+#pragma once
+
+// Helpers shared by the tests.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace TestSupport {
+
+inline QByteArray readAll(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline bool writeRaw(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Limits the size of any file this process writes, so that writes fail the
+// way a full disk makes them fail, even for root (whom permissions do not
+// stop). SIGXFSZ is ignored meanwhile, so the write reports the error.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int);
+};
+
+} // namespace TestSupport

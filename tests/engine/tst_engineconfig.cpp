@@ -1,0 +1,190 @@
+#include "TestSupport.h"
+#include "engine/EngineConfig.h"
+
+#include <QtTest>
+
+namespace {
+
+using TestSupport::readAll;
+
+QByteArray lines(std::initializer_list<const char*> items) {
+    QByteArray bytes;
+    for (const char* item : items) {
+        bytes += item;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+const QByteArray kFixed = lines({
+    "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 17",
+    "*PLAYERHEADLIMIT 0 -0.2",
+    "*NEARCLIPPINGPLANE 0.5",
+    "*FARCLIPPINGPLANE 3000",
+    "*FIELDOFVIEW 45",
+    "*MOUSESENSITIVITY 0.01",
+    "*NOTIMER",
+    "*NOVSYNC",
+    "*FRAMERATELIMIT 10000",
+});
+
+} // namespace
+
+class TestEngineConfig : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+    }
+    void cleanup() {
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    void defaultFileWithItsScenePair() {
+        QFile old(EngineConfig::kFileName);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("*SCENELIST 5 \"stale.bin\"\r\nlots of old content\r\n");
+        old.close();
+
+        QVERIFY(!EngineConfig::WriteDefaultConfig());
+        QVERIFY(!EngineConfig::AppendRatedScene(0, 0));
+        const QByteArray expected =
+            lines({"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 640 480", "*PLAYERCONTROLLER 0 -1"}) + kFixed +
+            lines({"*RESOLUTION 640 480 16", "*DECALCOUNT 0", "*PARTICLESYSTEMCOUNT 5",
+                   "*SCENELIST 0 \"browser0.bin\"", "*SCENELIST 0 \"test0.bin\""});
+        const QByteArray written = readAll(EngineConfig::kFileName);
+        QCOMPARE(written, expected);
+        QCOMPARE(written.size(), 413);
+        QCOMPARE(written.count("\r\n"), 17);
+    }
+
+    void ratedDefaultsBlock() {
+        QVERIFY(!EngineConfig::WriteSettingsConfig(EngineConfig::Settings{}));
+        const QByteArray expected =
+            lines({"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 640 480", "*PLAYERCONTROLLER 0 -1"}) + kFixed +
+            lines({"*RESOLUTION 640 480 16", "*DEPTHBITS 16", "*DECALCOUNT 0", "*PARTICLESYSTEMCOUNT 5"});
+        QCOMPARE(readAll(EngineConfig::kFileName), expected);
+        QCOMPARE(expected.size(), 373);
+    }
+
+    void everySwitchInItsFixedOrder() {
+        EngineConfig::Settings s;
+        s.width = 1600;
+        s.height = 1200;
+        s.colourBits = 32;
+        s.depthBits = 24;
+        s.fullScreen = s.stereo = s.noIntro = s.endless = s.safeMode = s.freeFlight = true;
+        QVERIFY(!EngineConfig::WriteSettingsConfig(s));
+        const QByteArray expected =
+            lines({"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 1600 1200", "*PLAYERCONTROLLER 0 1"}) + kFixed +
+            lines({"*RESOLUTION 1600 1200 32", "*DEPTHBITS 24", "*DONTSHOWINTRO", "*FULLSCREEN",
+                   "*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5", "*ENDLESSLOOP", "*SAFE", "*DECALCOUNT 0",
+                   "*PARTICLESYSTEMCOUNT 5"});
+        QCOMPARE(readAll(EngineConfig::kFileName), expected);
+        QCOMPARE(expected.count("\r\n"), 22);
+    }
+
+    void singleSwitches_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QByteArray>("optional");
+        QTest::newRow("no intro") << 0 << lines({"*DONTSHOWINTRO"});
+        QTest::newRow("full screen") << 1 << lines({"*FULLSCREEN"});
+        QTest::newRow("stereo") << 2 << lines({"*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5"});
+        QTest::newRow("endless") << 3 << lines({"*ENDLESSLOOP"});
+        QTest::newRow("safe") << 4 << lines({"*SAFE"});
+    }
+
+    void singleSwitches() {
+        QFETCH(int, which);
+        QFETCH(QByteArray, optional);
+        EngineConfig::Settings s;
+        s.width = 320;
+        s.height = 200;
+        bool* flags[] = {&s.noIntro, &s.fullScreen, &s.stereo, &s.endless, &s.safeMode};
+        *flags[which] = true;
+        const QByteArray block = EngineConfig::SettingsBlock(s);
+        QVERIFY(
+            block.contains("*RESOLUTION 320 200 16\r\n*DEPTHBITS 16\r\n" + optional + "*DECALCOUNT 0\r\n"));
+        QVERIFY(block.contains("*PLAYERCONTROLLER 0 -1\r\n"));
+    }
+
+    void negativeNumbersAreWrittenWithTheirSign() {
+        EngineConfig::Settings s;
+        s.width = -5;
+        s.height = 0;
+        QVERIFY(EngineConfig::SettingsBlock(s).contains("*PLAYERVIEWPORT 0 0 0 -5 0\r\n"));
+        QVERIFY(EngineConfig::SettingsBlock(s).contains("*RESOLUTION -5 0 16\r\n"));
+    }
+
+    void ratedScenesWithGapsInTheIndexes() {
+        QVERIFY(!EngineConfig::WriteSettingsConfig(EngineConfig::Settings{}));
+        const int ticked[] = {1, 3, 6};
+        qint16 slot = 0;
+        for (const int index : ticked) {
+            QVERIFY(!EngineConfig::AppendRatedScene(slot++, qint16(index)));
+        }
+        QVERIFY(readAll(EngineConfig::kFileName)
+                    .endsWith("*PARTICLESYSTEMCOUNT 5\r\n" +
+                              lines({"*SCENELIST 0 \"browser1.bin\"", "*SCENELIST 0 \"test1.bin\"",
+                                     "*SCENELIST 1 \"browser3.bin\"", "*SCENELIST 1 \"test3.bin\"",
+                                     "*SCENELIST 2 \"browser6.bin\"", "*SCENELIST 2 \"test6.bin\""})));
+    }
+
+    void appendingToAMissingFileCreatesIt() {
+        QVERIFY(!EngineConfig::AppendRatedScene(4, 2));
+        QCOMPARE(readAll(EngineConfig::kFileName),
+                 lines({"*SCENELIST 4 \"browser2.bin\"", "*SCENELIST 4 \"test2.bin\""}));
+    }
+
+    void freeFlightNamesInWindows1250() {
+        QVERIFY(!EngineConfig::AppendFreeFlightScene(QString::fromUtf8("můj průlet.bin")));
+        QVERIFY(!EngineConfig::AppendFreeFlightScene(QStringLiteral("scene 2.bin")));
+        QCOMPARE(readAll(EngineConfig::kFileName),
+                 QByteArray("*SCENELIST 0 \"m\xf9j pr\xf9let.bin\"\r\n*SCENELIST 0 \"scene 2.bin\"\r\n"));
+    }
+
+    void unsafeFreeFlightNamesAreRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("double quote") << QStringLiteral("a\"b.bin");
+        QTest::newRow("line feed (a directive injected)")
+            << QStringLiteral("a.bin\"\n*SAFE\n*SCENELIST 0 \"b.bin");
+        QTest::newRow("carriage return") << QStringLiteral("a\rb.bin");
+        QTest::newRow("outside the code page") << QString::fromUtf8("сцена.bin");
+    }
+
+    void unsafeFreeFlightNamesAreRefused() {
+        QFETCH(QString, name);
+        QVERIFY(!EngineConfig::IsSafeSceneName(name));
+        QVERIFY(!EngineConfig::FreeFlightSceneLine(name).has_value());
+        const std::optional<FileError> error = EngineConfig::AppendFreeFlightScene(name);
+        QVERIFY(error.has_value());
+        QCOMPARE(error->fileName, EngineConfig::kFileName);
+        QVERIFY(!QFile::exists(EngineConfig::kFileName));
+    }
+
+    void failedWritesKeepThePreviousFile() {
+        QVERIFY(!EngineConfig::WriteDefaultConfig());
+        QVERIFY(!EngineConfig::AppendRatedScene(0, 0));
+        const QByteArray before = readAll(EngineConfig::kFileName);
+        {
+            const TestSupport::FileSizeLimit limit(100);
+            QVERIFY(EngineConfig::WriteSettingsConfig(EngineConfig::Settings{}).has_value());
+        }
+        QCOMPARE(readAll(EngineConfig::kFileName), before);
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{EngineConfig::kFileName});
+
+        QVERIFY(QFile::remove(EngineConfig::kFileName));
+        QVERIFY(QDir().mkdir(EngineConfig::kFileName));
+        QVERIFY(EngineConfig::WriteDefaultConfig().has_value());
+        QVERIFY(EngineConfig::AppendRatedScene(0, 0).has_value());
+        QVERIFY(QFileInfo(EngineConfig::kFileName).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngineConfig)
+#include "tst_engineconfig.moc"

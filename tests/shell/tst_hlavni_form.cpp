@@ -1,0 +1,242 @@
+#include "TestSupport.h"
+#include "common/MessageBox.h"
+#include "common/Shell.h"
+#include "engine/EngineConfig.h"
+#include "shell/Cekejte_form.h"
+#include "shell/Hlavni_Form.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+#include <sys/stat.h>
+
+using TestSupport::readAll;
+
+class TestHlavniForm : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    static void destroyAllWindows() {
+        QList<QPointer<QWidget>> windows;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->parentWidget()) {
+                windows.append(w);
+            }
+        }
+        qDeleteAll(windows);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        MessageBox::startRecording();
+        Shell::startRecording();
+    }
+    void cleanup() {
+        destroyAllWindows();
+        MessageBox::stopRecording();
+        Shell::stopRecording();
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    void startUpInAnEmptyFolderWritesTheDefaultFile() {
+        Hlavni_Form::instance();
+        const QByteArray written = readAll(EngineConfig::kFileName);
+        QCOMPARE(written.size(), 413);
+        QCOMPARE(written, EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0));
+        QVERIFY(MessageBox::recorded().isEmpty());
+        // Nothing else is written at start.
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{EngineConfig::kFileName});
+    }
+
+    void anExistingFileIsLeftAsItIs_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("the user's own") << QByteArray("*PLAYERCOUNT 1\n*SCENELIST 0 \"x.bin\"");
+        QTest::newRow("written before") << EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0);
+    }
+
+    void anExistingFileIsLeftAsItIs() {
+        QFETCH(QByteArray, content);
+        QVERIFY(TestSupport::writeRaw(EngineConfig::kFileName, content));
+        Hlavni_Form::instance();
+        QCOMPARE(readAll(EngineConfig::kFileName), content);
+        // A second start of the program leaves it too.
+        destroyAllWindows();
+        Hlavni_Form::instance();
+        QCOMPARE(readAll(EngineConfig::kFileName), content);
+    }
+
+    void aFolderInTheFilesPlaceIsReportedAndTheWindowStillOpens() {
+        QVERIFY(QDir().mkdir(EngineConfig::kFileName));
+        Hlavni_Form* form = Hlavni_Form::instance();
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        const MessageBox::Shown shown = MessageBox::recorded().first();
+        QCOMPARE(shown.style, int(MessageBox::Warning));
+        QVERIFY(shown.text.contains(EngineConfig::kFileName));
+        QCOMPARE(shown.title, MessageBox::applicationTitle());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QVERIFY(QFileInfo(EngineConfig::kFileName).isDir());
+    }
+
+    void aFullDiskIsReportedAndLeavesNoFile() {
+        {
+            const TestSupport::FileSizeLimit limit(50);
+            Hlavni_Form::instance();
+        }
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QVERIFY(MessageBox::recorded().first().text.contains(EngineConfig::kFileName));
+        QVERIFY(!QFile::exists(EngineConfig::kFileName));
+    }
+
+    void spustitStartsTheEngineEveryTime() {
+        Hlavni_Form* form = Hlavni_Form::instance();
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        QCOMPARE(Shell::recorded().size(), 2);
+        for (const Shell::Launch& launch : Shell::recorded()) {
+            QCOMPARE(launch.file, QStringLiteral("trenzor.exe"));
+            QCOMPARE(launch.parameters, QStringLiteral("0"));
+        }
+        // A missing engine is not reported.
+        QVERIFY(MessageBox::recorded().isEmpty());
+        // The engine reads the file as it stands: "Spustit" never writes it.
+        QCOMPARE(readAll(EngineConfig::kFileName).size(), 413);
+    }
+
+    void pomocOpensTheHelpFile() {
+        Hlavni_Form* form = Hlavni_Form::instance();
+        form->Pomoc->trigger();
+        QCOMPARE(Shell::recorded().size(), 1);
+        QCOMPARE(Shell::recorded().first().file, QStringLiteral("pomoc.chm"));
+        QCOMPARE(Shell::recorded().first().parameters, QStringLiteral("0"));
+    }
+
+    // The real launch: an executable is started in the current directory with
+    // the parameter string as its argument, and nobody waits for it.
+    void theEngineIsStartedForReal() {
+        Shell::stopRecording();
+        QVERIFY(TestSupport::writeRaw("trenzor.exe", "#!/bin/sh\necho \"$PWD|$*\" > started.txt\n"));
+        QCOMPARE(::chmod("trenzor.exe", 0755), 0);
+        Hlavni_Form::instance()->Command1_Click();
+        QTRY_VERIFY(QFileInfo("started.txt").size() > 0);
+        QCOMPARE(readAll("started.txt"), QDir::currentPath().toUtf8() + "|0\n");
+    }
+
+    void endingClosesEveryWindow_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Konec in the menu") << 0;
+        QTest::newRow("Ctrl+K") << 1;
+        QTest::newRow("closing the main window") << 2;
+    }
+
+    void endingClosesEveryWindow() {
+        QFETCH(int, how);
+        QPointer<Hlavni_Form> form = Hlavni_Form::instance();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QPointer<Cekejte_form> wait = Cekejte_form::instance();
+        wait->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+
+        const QSignalSpy ended(form.data(), &Hlavni_Form::programEnded);
+        if (how == 0) {
+            form->Konec->trigger();
+        } else if (how == 1) {
+            QTest::keyClick(form, Qt::Key_K, Qt::ControlModifier);
+        } else {
+            form->close();
+        }
+        QCOMPARE(ended.size(), 1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
+        QVERIFY(wait.isNull());
+        QVERIFY(!Hlavni_Form::existing());
+    }
+
+    void layoutAsDesigned() {
+        Hlavni_Form* form = Hlavni_Form::instance();
+        QCOMPARE(form->windowTitle(), QStringLiteral("3D výkon"));
+        QCOMPARE(form->centralWidget()->size(), QSize(185, 304)); // 2775 × 4560 twips
+        const struct {
+            QToolButton* button;
+            const char* caption;
+            int top;
+            const char* tip;
+            bool picture;
+        } buttons[] = {
+            {form->Command1, "Spustit", 16, "Všechny testy vybrané v dialogu Nastavení se spustí.", true},
+            {form->Command2, "Nastavení", 112, "Zobrazí dialog kde upravíte nastavení testů.", true},
+            {form->Command3, "Prohlédnout výsledky testování", 208, "", false},
+        };
+        for (const auto& b : buttons) {
+            QCOMPARE(b.button->text(), QString::fromUtf8(b.caption));
+            QCOMPARE(b.button->geometry(), QRect(24, b.top, 137, 81));
+            QCOMPARE(b.button->toolTip(), QString::fromUtf8(b.tip));
+            QCOMPARE(!b.button->icon().isNull(), b.picture);
+        }
+        // The light-grey background of the pictures is transparent.
+        const QImage picture = form->Command1->icon().pixmap(32, 32).toImage();
+        QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);
+        QVERIFY(qAlpha(picture.pixel(16, 16)) > 0);
+
+        QCOMPARE(form->Command1->nextInFocusChain(), form->Command2);
+        QCOMPARE(form->Command2->nextInFocusChain(), form->Command3);
+
+        // Fixed border without minimise and maximise.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void menus() {
+        Hlavni_Form* form = Hlavni_Form::instance();
+        const QList<QAction*> bar = form->menuBar()->actions();
+        QCOMPARE(bar.size(), 3);
+        QCOMPARE(bar[0]->text(), QStringLiteral("Soubor"));
+        QCOMPARE(bar[0]->menu()->actions(), QList<QAction*>{form->Konec});
+        QCOMPARE(form->Konec->text(), QStringLiteral("Konec"));
+        QCOMPARE(form->Konec->shortcut(), QKeySequence(QStringLiteral("Ctrl+K")));
+        QCOMPARE(bar[1], form->Nastaveni);
+        QCOMPARE(bar[1]->text(), QStringLiteral("Nastavení"));
+        QVERIFY(!bar[1]->menu());
+        QCOMPARE(bar[2]->text(), QStringLiteral("Nápověda"));
+        QCOMPARE(bar[2]->menu()->actions(), (QList<QAction*>{form->Pomoc, form->OProgramu}));
+        QCOMPARE(form->Pomoc->text(), QStringLiteral("Pomoc"));
+        QCOMPARE(form->OProgramu->text(), QStringLiteral("O Programu"));
+        // All three fit the narrow window.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        for (QAction* action : bar) {
+            const QRect item = form->menuBar()->actionGeometry(action);
+            QVERIFY2(item.isValid() && item.right() < form->width(), qPrintable(action->text()));
+        }
+    }
+
+    void waitDialogLayout() {
+        Cekejte_form* wait = Cekejte_form::instance();
+        QCOMPARE(wait->windowTitle(), QStringLiteral("Čekejte prosím"));
+        QCOMPARE(wait->size(), QSize(312, 206)); // 4680 × 3090 twips
+        QCOMPARE(wait->Label1->text(), QStringLiteral("Počkejte až proběhnou testy..."));
+        QCOMPARE(wait->Label1->geometry(), QRect(40, 16, 225, 33));
+        QCOMPARE(wait->Command1->text(), QStringLiteral("Zobrazit výsledky"));
+        QCOMPARE(wait->Command1->geometry(), QRect(64, 64, 177, 33));
+        QVERIFY(wait->testAttribute(Qt::WA_DeleteOnClose));
+    }
+};
+
+QTEST_MAIN(TestHlavniForm)
+#include "tst_hlavni_form.moc"
