@@ -17,7 +17,8 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const SystemRecord& record = m_rows.at(index.row());
-    if (role == Qt::DisplayRole) {
+    // A text too long for its column shows whole as a tooltip.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         switch (index.column()) {
         case 0:
             return record.computerText;

@@ -30,6 +30,7 @@ private slots:
     void headerTextsAsRead();
     void notANormalFileIsNoLog_data();
     void notANormalFileIsNoLog();
+    void readFailureIsReported();
     void caption_data();
     void caption();
     void valueLinesReadAsTheGeneralRuleReadsThem();
@@ -183,6 +184,15 @@ void tst_ResultsLog::notANormalFileIsNoLog() {
     // A FIFO without a writer would block an open; /dev/zero never ends.
     QVERIFY(!ResultsLog::ResultsLogExists());
     QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::NoLog);
+}
+
+void tst_ResultsLog::readFailureIsReported() {
+    // A normal file whose reading fails at its start.
+    QCOMPARE(::symlink("/proc/self/mem", "vysledek.log"), 0);
+    const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog();
+    QCOMPARE(result.outcome, Outcome::ReadFailed);
+    QVERIFY(result.error);
+    QVERIFY(result.error->message().contains(QStringLiteral("vysledek.log")));
 }
 
 void tst_ResultsLog::caption_data() {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <unistd.h>
 
 using namespace ResultsFixture;
 
@@ -23,6 +24,7 @@ private slots:
     void listsDatabase_data();
     void listsDatabase();
     void noDatabase();
+    void unreadableDatabase();
     void everyActivationRebuilds();
     void okHidesAndTitleBarDestroys();
 
@@ -97,6 +99,16 @@ void tst_Vysledky2_Form::noDatabase() {
     QVERIFY(!window->isVisible());
     QVERIFY(Hlavni_Form::existing()->isVisible());
     QVERIFY(!QFile::exists(QStringLiteral("systemy.dtb")));
+}
+
+void tst_Vysledky2_Form::unreadableDatabase() {
+    // A normal file whose reading fails at its start.
+    QCOMPARE(::symlink("/proc/self/mem", "systemy.dtb"), 0);
+    Vysledky2_Form* window = showFromMainWindow();
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
+    QVERIFY(!window->isVisible());
 }
 
 void tst_Vysledky2_Form::everyActivationRebuilds() {

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ResultsFixture;
 
@@ -31,6 +32,7 @@ private slots:
     void savesWithoutDatabase();
     void savesCzechTextsInWindows1250();
     void failedSaveKeepsButton();
+    void unreadableFiles();
     void messagesHideTheWindow_data();
     void messagesHideTheWindow();
     void everyActivationRebuilds();
@@ -195,6 +197,32 @@ void tst_Vysledky_Form::failedSaveKeepsButton() {
     QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
     QVERIFY(window->Command2->isEnabled());
     QVERIFY(window->isVisible());
+}
+
+// Files that exist but fail when read, like /proc/self/mem at its start.
+void tst_Vysledky_Form::unreadableFiles() {
+    // An unreadable database is reported and cannot be overwritten by a save
+    // that would lose it.
+    writeLog(blocksScoring(30, 7));
+    QCOMPARE(::symlink("/proc/self/mem", "systemy.dtb"), 0);
+    Vysledky_Form* window = showFromWaitDialog();
+    QVERIFY(window->isVisible());
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
+    QVERIFY(!window->Command2->isEnabled());
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
+
+    // An unreadable log is reported and hides the window.
+    MessageBox::clearRecorded();
+    QVERIFY(QFile::remove(QStringLiteral("vysledek.log")));
+    QCOMPARE(::symlink("/proc/self/mem", "vysledek.log"), 0);
+    FormDisplay::showModeless(Hlavni_Form::instance());
+    showFromWaitDialog();
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("vysledek.log")));
+    QVERIFY(!window->isVisible());
 }
 
 void tst_Vysledky_Form::messagesHideTheWindow_data() {
