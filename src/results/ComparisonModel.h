@@ -32,7 +32,6 @@ public:
     const QStringList& columnTitles() const { return m_columns; }
 
     void setSmallIcon(const QIcon& icon);
-    const QIcon& smallIcon() const { return m_smallIcon; }
 
 private:
     QStringList m_columns;

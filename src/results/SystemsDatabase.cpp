@@ -2,6 +2,31 @@
 
 #include "common/Cp1250Codec.h"
 
+namespace {
+
+// The file's bytes for these records, in this order. Empty when a text holds
+// a character Windows-1250 cannot write, with that reported in error.
+std::optional<QByteArray> DatabaseBytes(const QList<SystemRecord>& records, FileError& error) {
+    QList<QByteArray> lines;
+    lines.reserve(records.size() * 4);
+    for (const SystemRecord& record : records) {
+        for (const QString* text :
+             {&record.computerText, &record.scoreText, &record.graphicsCardText, &record.memoryText}) {
+            Cp1250Codec::Encoded encoded = Cp1250Codec::encode(*text);
+            if (!encoded.ok()) {
+                error = FileError{FileError::Operation::Write, SystemsDatabase::kFileName,
+                                  QStringLiteral("Znak „%1“ nelze zapsat v kódování Windows-1250.")
+                                      .arg(text->at(encoded.unencodableAt))};
+                return std::nullopt;
+            }
+            lines.append(std::move(encoded.bytes));
+        }
+    }
+    return TextFile::JoinLines(lines);
+}
+
+} // namespace
+
 namespace SystemsDatabase {
 
 bool SystemsDatabaseExists() {
@@ -9,18 +34,15 @@ bool SystemsDatabaseExists() {
 }
 
 std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
-    return ReadSystemsDatabase(kFileName, error);
-}
-
-std::optional<QList<SystemRecord>> ReadSystemsDatabase(const QString& fileName, FileError* error) {
     // Only a normal file can be read to its end; a FIFO would block.
-    if (!TextFile::NormalFileExists(fileName)) {
+    if (!TextFile::NormalFileExists(kFileName)) {
         if (error) {
-            *error = FileError{FileError::Operation::Read, fileName, QStringLiteral("Není to běžný soubor.")};
+            *error =
+                FileError{FileError::Operation::Read, kFileName, QStringLiteral("Není to běžný soubor.")};
         }
         return std::nullopt;
     }
-    LineReader reader(fileName);
+    LineReader reader(kFileName);
     QList<SystemRecord> records;
     while (!reader.atEnd()) {
         SystemRecord record;
@@ -48,30 +70,9 @@ std::optional<QList<SystemRecord>> ReadSystemsDatabase(const QString& fileName, 
     return records;
 }
 
-std::optional<QByteArray> DatabaseBytes(const QList<SystemRecord>& records, FileError* error) {
-    QList<QByteArray> lines;
-    lines.reserve(records.size() * 4);
-    for (const SystemRecord& record : records) {
-        for (const QString* text :
-             {&record.computerText, &record.scoreText, &record.graphicsCardText, &record.memoryText}) {
-            Cp1250Codec::Encoded encoded = Cp1250Codec::encode(*text);
-            if (!encoded.ok()) {
-                if (error) {
-                    *error = FileError{FileError::Operation::Write, kFileName,
-                                       QStringLiteral("Znak „%1“ nelze zapsat v kódování Windows-1250.")
-                                           .arg(text->at(encoded.unencodableAt))};
-                }
-                return std::nullopt;
-            }
-            lines.append(std::move(encoded.bytes));
-        }
-    }
-    return TextFile::JoinLines(lines);
-}
-
 std::optional<FileError> WriteSystemsDatabase(const QList<SystemRecord>& records) {
     FileError error;
-    const std::optional<QByteArray> bytes = DatabaseBytes(records, &error);
+    const std::optional<QByteArray> bytes = DatabaseBytes(records, error);
     if (!bytes) {
         return error;
     }

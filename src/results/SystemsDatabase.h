@@ -33,14 +33,10 @@ bool SystemsDatabaseExists();
 // The records in file order. A last record cut short by the end of the file
 // is skipped. Empty when the file cannot be read, with the reason in *error.
 std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error = nullptr);
-std::optional<QList<SystemRecord>> ReadSystemsDatabase(const QString& fileName, FileError* error = nullptr);
-
-// The file's bytes for these records, in this order. Empty when a text holds
-// a character Windows-1250 cannot write, with that reported in *error.
-std::optional<QByteArray> DatabaseBytes(const QList<SystemRecord>& records, FileError* error = nullptr);
 
 // Replaces the file with the records, in this order, atomically: when the
-// write fails the previous database stays whole.
+// write fails, or a text holds a character Windows-1250 cannot write, the
+// previous database stays whole.
 std::optional<FileError> WriteSystemsDatabase(const QList<SystemRecord>& records);
 
 } // namespace SystemsDatabase
