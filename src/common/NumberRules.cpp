@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -170,6 +171,54 @@ double parseLeading(Source source) {
     return negative ? -value : value;
 }
 
+// The powers of ten that are exact doubles.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of the engine's value lines, read without building a text:
+// blanks, an optional sign, at most 19 digits with at most one point, ended
+// by the end of the text or a character that cannot continue a number. When
+// the digits form an integer of at most 2^53 and there are at most 22 of them
+// after the point, both it and the power of ten are exact doubles, so their
+// quotient is the correctly rounded value, the same as the general parser
+// gives. Anything else (blanks or an exponent after the digits, "&H", more
+// digits) is left to the general parser.
+std::optional<double> plainDecimal(const char* p, const char* end) {
+    while (p < end && isBlank(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool seenPoint = false;
+    for (; p < end; ++p) {
+        if (isDigit(*p)) {
+            if (++digits > 19) {
+                return std::nullopt;
+            }
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+            fractionDigits += seenPoint ? 1 : 0;
+        } else if (*p == '.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0 || mantissa > (std::uint64_t{1} << 53) || fractionDigits > 22) {
+        return std::nullopt;
+    }
+    if (p < end && (isBlank(*p) || *p == 'E' || *p == 'e')) {
+        return std::nullopt;
+    }
+    const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
+}
+
 // Decimal digits and exponent of a finite, non-zero magnitude rounded to 15
 // significant digits, trailing zeros removed.
 struct Digits {
@@ -205,6 +254,9 @@ double LeadingNumber(QStringView text) {
 }
 
 double LeadingNumber(const char* begin, const char* end) {
+    if (const std::optional<double> value = plainDecimal(begin, end)) {
+        return *value;
+    }
     return parseLeading(ByteSource{begin, end});
 }
 

@@ -1,7 +1,9 @@
 #include "Cekejte_form.h"
 
 #include "common/ActivationTracker.h"
+#include "common/FormDisplay.h"
 #include "common/Twips.h"
+#include "results/Vysledky_Form.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -25,4 +27,4 @@ Cekejte_form::Cekejte_form() {
     ActivationTracker::instance().track(this);
 }
 
-void Cekejte_form::Command1_Click() {}
+void Cekejte_form::Command1_Click() { FormDisplay::showModeless(Vysledky_Form::instance()); }

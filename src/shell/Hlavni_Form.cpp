@@ -2,11 +2,13 @@
 
 #include "common/ActivationTracker.h"
 #include "common/CaptionButton.h"
+#include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Shell.h"
 #include "common/TextFile.h"
 #include "common/Twips.h"
 #include "engine/EngineConfig.h"
+#include "results/Vysledky2_Form.h"
 
 #include <QAction>
 #include <QApplication>
@@ -135,7 +137,7 @@ void Hlavni_Form::Nastaveni_Click() {
     Command2_Click();
 }
 
-void Hlavni_Form::Command3_Click() {}
+void Hlavni_Form::Command3_Click() { FormDisplay::showModeless(Vysledky2_Form::instance()); }
 
 void Hlavni_Form::OProgramu_Click() {}
 

@@ -1,0 +1,210 @@
+// Prints how fast the results are read and shown: a complete rated log, a
+// 200 MB log streamed against awk summing the same file, and both results
+// windows filled from a database of 100 000 records. Runs on the offscreen
+// platform unless another one is asked for; works in a temporary directory.
+
+#include "common/FormDisplay.h"
+#include "common/MessageBox.h"
+#include "results/ComparisonList.h"
+#include "results/ResultsLog.h"
+#include "results/SystemsDatabase.h"
+#include "results/Vysledky2_Form.h"
+#include "results/Vysledky_Form.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char* const kHeader = "3D Trenzor\r\nVýsledky\r\n512 MB\r\nLinux 6.1\r\nOpenGL 4.6\r\n"
+                            "Intel Core i7 3,4 GHz\r\nRadeon 7800\r\n";
+
+// Writes a log of blocks of the given frame count until it holds at least
+// minBytes, with values of varied length such as an engine writes.
+qint64 WriteLog(const QString& name, int blocks, int frames, qint64 minBytes) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+        std::exit(1);
+    }
+    QByteArray chunk = kHeader;
+    qint64 written = 0;
+    unsigned seed = 12345;
+    for (int block = 0; block < blocks || written + chunk.size() < minBytes; ++block) {
+        chunk += QByteArray::number(frames) + "\r\n";
+        for (int i = 0; i <= frames; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const unsigned v = (seed >> 8) % 100000;
+            chunk += QByteArray::number(v / 1000) + '.' +
+                     QByteArray::number(v % 1000).rightJustified(3, '0') + "\r\n";
+        }
+        if (chunk.size() > (1 << 20)) {
+            file.write(chunk);
+            written += chunk.size();
+            chunk.clear();
+        }
+    }
+    chunk += "konec\r\n";
+    file.write(chunk);
+    written += chunk.size();
+    return written;
+}
+
+// The process's peak resident memory in kB, from the kernel.
+long PeakMemoryKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').first().toLong();
+        }
+    }
+    return -1;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double MillisecondsOf(const std::function<void()>& action) {
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void CompleteLog() {
+    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    std::vector<double> times;
+    ResultsLog::ReadResult result;
+    for (int run = 0; run < 21; ++run) {
+        times.push_back(MillisecondsOf([&] { result = ResultsLog::ReadResultsLog(); }));
+    }
+    std::printf(
+        "complete log, 7 blocks x 32766 frames (%lld bytes): median %.2f ms, best %.2f ms over %zu runs "
+        "(goal < 20 ms); blocks %d, frames %lld\n",
+        static_cast<long long>(QFile(ResultsLog::kFileName).size()), Median(times),
+        *std::min_element(times.begin(), times.end()), times.size(), result.summary.blockCount,
+        static_cast<long long>(result.summary.totalFrames));
+}
+
+// The same complete log with bare LF line ends, as Linux tools write them.
+void CompleteLogWithLf() {
+    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    QFile file(ResultsLog::kFileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::exit(1);
+    }
+    const QByteArray lf = file.readAll().replace("\r\n", "\n");
+    file.close();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(lf) != lf.size()) {
+        std::exit(1);
+    }
+    file.close();
+    ResultsLog::ReadResult result;
+    const double ms = MillisecondsOf([&] { result = ResultsLog::ReadResultsLog(); });
+    std::printf("complete log with LF line ends: %.2f ms, blocks %d\n", ms, result.summary.blockCount);
+}
+
+void LargeLog() {
+    const QString name = QStringLiteral("large.log");
+    const qint64 bytes = WriteLog(name, 0, 1000, 200LL * 1000 * 1000);
+    const double mb = static_cast<double>(bytes) / 1e6;
+    // One read to bring the file into the page cache for both readers.
+    const long peakBefore = PeakMemoryKb();
+    ResultsLog::ReadResultsLog(name);
+    std::printf("200 MB log: peak memory %ld kB before reading it, %ld kB after\n", peakBefore,
+                PeakMemoryKb());
+    for (int round = 0; round < 3; ++round) {
+        ResultsLog::ReadResult result;
+        const double ours = MillisecondsOf([&] { result = ResultsLog::ReadResultsLog(name); });
+        QProcess awk;
+        const double theirs = MillisecondsOf([&] {
+            awk.start(QStringLiteral("awk"), {QStringLiteral("{s+=$1} END {print s}"), name});
+            awk.waitForFinished(-1);
+        });
+        std::printf("200 MB log (%.1f MB, %d blocks), round %d: reader %.0f ms = %.0f MB/s (goal >= 300); "
+                    "awk %.0f ms = %.0f MB/s; reader/awk speed %.1fx (goal >= 5); sums %.6g vs %s\n",
+                    mb, result.summary.blockCount, round + 1, ours, mb / (ours / 1000), theirs,
+                    mb / (theirs / 1000), theirs / ours, result.summary.valueSum,
+                    awk.readAllStandardOutput().trimmed().constData());
+    }
+    QFile::remove(name);
+}
+
+void LargeDatabase() {
+    QList<SystemRecord> records;
+    for (int i = 0; i < 100000; ++i) {
+        records.append({QStringLiteral("Procesor č. %1, 3,2 GHz").arg(i), QStringLiteral(" %1").arg(i / 10.0),
+                        QStringLiteral("Grafická karta %1").arg(i % 50),
+                        QStringLiteral("%1 MB operační paměti").arg(256 << (i % 4))});
+    }
+    if (const auto error = SystemsDatabase::WriteSystemsDatabase(records)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error->message()));
+        std::exit(1);
+    }
+    const double read = MillisecondsOf([] { SystemsDatabase::ReadSystemsDatabase(); });
+    std::printf("database of 100000 records: reading alone %.0f ms\n", read);
+
+    for (int round = 0; round < 3; ++round) {
+        Vysledky2_Form* window = Vysledky2_Form::instance();
+        const double shown = MillisecondsOf([&] {
+            FormDisplay::showModeless(window);
+            QApplication::processEvents();
+            window->grab();
+        });
+        const int rows = window->ListView1->rows()->rowCount();
+        window->Command1_Click();
+        std::printf(
+            "comparison window from 100000 records, round %d: %.0f ms to show, fill and paint %d rows "
+            "(goal < 1000 ms)\n",
+            round + 1, shown, rows);
+    }
+
+    WriteLog(ResultsLog::kFileName, 7, 100, 0);
+    for (int round = 0; round < 3; ++round) {
+        Vysledky_Form* window = Vysledky_Form::instance();
+        const double shown = MillisecondsOf([&] {
+            FormDisplay::showModeless(window);
+            QApplication::processEvents();
+            window->grab();
+        });
+        const int rows = window->ListView1->rows()->rowCount();
+        window->Command1_Click();
+        std::printf("results window from 100000 records, round %d: %.0f ms to show, fill and paint %d rows\n",
+                    round + 1, shown, rows);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid() || !QDir::setCurrent(dir.path())) {
+        std::fprintf(stderr, "no temporary directory\n");
+        return 1;
+    }
+    MessageBox::startRecording();
+    CompleteLog();
+    CompleteLogWithLf();
+    LargeLog();
+    LargeDatabase();
+    for (const MessageBox::Shown& message : MessageBox::recorded()) {
+        std::printf("unexpected message: %s\n", qPrintable(message.text));
+    }
+    return 0;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "common/TextFile.h"
+
+#include <QString>
+#include <optional>
+
+// The test engine's results log "vysledek.log" as the front end reads it: five
+// texts describing the tested computer, then test blocks of a frame count
+// line followed by count + 1 value lines. The score is the sum of all values
+// divided by the sum of all frame counts. The log is streamed from its first
+// line on every read, so memory does not grow with it, and closed before the
+// read returns. The front end never writes it.
+namespace ResultsLog {
+
+inline const QString kFileName = QStringLiteral("vysledek.log");
+
+// The number of test blocks of a complete rated run: one per test.
+constexpr int RatedBlockCount = 7;
+
+// The largest frame count of one block: the engine counts a block's lines in
+// 16 bits, so 32767 frames (32768 lines) cannot be written.
+constexpr int kMaxFrameCount = 32766;
+
+enum class Outcome {
+    Ok,
+    // No normal file of that name: missing, or a directory, FIFO or device,
+    // which could not be read to an end.
+    NoLog,
+    // The log ends before its data is complete, holds a frame count beyond
+    // kMaxFrameCount or 16 bits, or its sum or score is not a finite number.
+    Damaged,
+    // The frame counts add up to 0.
+    ZeroFrames,
+    // The file exists but the system refused to read it.
+    ReadFailed,
+};
+
+struct ResultsLogSummary {
+    QString processorText;
+    QString graphicsCardText;
+    QString memoryText;
+    QString operatingSystemText;
+    QString extraText;
+    int blockCount = 0;
+    qint64 totalFrames = 0;
+    double valueSum = 0;
+    double score = 0;
+};
+
+struct ReadResult {
+    Outcome outcome = Outcome::NoLog;
+    // Filled for Ok only.
+    ResultsLogSummary summary;
+    // Filled for ReadFailed only.
+    std::optional<FileError> error;
+};
+
+// True when a normal file "vysledek.log" exists in the current directory.
+bool ResultsLogExists();
+
+ReadResult ReadResultsLog();
+// The same for a log of any name; the benchmarks and tests read large logs
+// through it.
+ReadResult ReadResultsLog(const QString& fileName);
+
+// The message shown for an outcome that cannot be evaluated (NoLog, Damaged,
+// ZeroFrames); empty for Ok and ReadFailed, which carries its own.
+QString OutcomeMessage(Outcome outcome);
+
+// The text of the result label: the score and " bodů", or the notice that too
+// few tests ran.
+QString ScoreCaption(const ResultsLogSummary& summary);
+
+bool IsScoreShown(const ResultsLogSummary& summary);
+bool JoinsComparison(const ResultsLogSummary& summary);
+
+} // namespace ResultsLog

@@ -1,0 +1,82 @@
+#include "SystemsDatabase.h"
+
+#include "common/Cp1250Codec.h"
+
+namespace {
+
+// The file's bytes for these records, in this order. Empty when a text holds
+// a character Windows-1250 cannot write, with that reported in error.
+std::optional<QByteArray> DatabaseBytes(const QList<SystemRecord>& records, FileError& error) {
+    QList<QByteArray> lines;
+    lines.reserve(records.size() * 4);
+    for (const SystemRecord& record : records) {
+        for (const QString* text :
+             {&record.computerText, &record.scoreText, &record.graphicsCardText, &record.memoryText}) {
+            Cp1250Codec::Encoded encoded = Cp1250Codec::encode(*text);
+            if (!encoded.ok()) {
+                error = FileError{FileError::Operation::Write, SystemsDatabase::kFileName,
+                                  QStringLiteral("Znak „%1“ nelze zapsat v kódování Windows-1250.")
+                                      .arg(text->at(encoded.unencodableAt))};
+                return std::nullopt;
+            }
+            lines.append(std::move(encoded.bytes));
+        }
+    }
+    return TextFile::JoinLines(lines);
+}
+
+} // namespace
+
+namespace SystemsDatabase {
+
+bool SystemsDatabaseExists() {
+    return TextFile::NormalFileExists(kFileName);
+}
+
+std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
+    // Only a normal file can be read to its end; a FIFO would block.
+    if (!TextFile::NormalFileExists(kFileName)) {
+        if (error) {
+            *error =
+                FileError{FileError::Operation::Read, kFileName, QStringLiteral("Není to běžný soubor.")};
+        }
+        return std::nullopt;
+    }
+    LineReader reader(kFileName);
+    QList<SystemRecord> records;
+    while (!reader.atEnd()) {
+        SystemRecord record;
+        QString* const fields[] = {&record.computerText, &record.scoreText, &record.graphicsCardText,
+                                   &record.memoryText};
+        bool complete = true;
+        for (QString* field : fields) {
+            if (reader.atEnd()) {
+                complete = false;
+                break;
+            }
+            const QByteArrayView line = reader.readLine();
+            *field = Cp1250Codec::decode(line.data(), line.size());
+        }
+        if (complete) {
+            records.append(std::move(record));
+        }
+    }
+    if (reader.error()) {
+        if (error) {
+            *error = *reader.error();
+        }
+        return std::nullopt;
+    }
+    return records;
+}
+
+std::optional<FileError> WriteSystemsDatabase(const QList<SystemRecord>& records) {
+    FileError error;
+    const std::optional<QByteArray> bytes = DatabaseBytes(records, error);
+    if (!bytes) {
+        return error;
+    }
+    return TextFile::Replace(kFileName, *bytes);
+}
+
+} // namespace SystemsDatabase

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "common/TextFile.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// One computer of the systems database: four texts, used exactly as read and
+// written back exactly as shown. Only the score text is ever interpreted, by
+// its leading number.
+struct SystemRecord {
+    QString computerText;
+    QString scoreText;
+    QString graphicsCardText;
+    QString memoryText;
+
+    bool operator==(const SystemRecord&) const = default;
+};
+
+// The systems database "systemy.dtb": computers with their scores, a plain
+// sequence of four-line records in Windows-1250, every line ended by CR LF,
+// kept in ascending order of score by its only writer, the results window's
+// save. Readers never sort. Every call opens, reads or writes, and closes the
+// file before it returns.
+namespace SystemsDatabase {
+
+inline const QString kFileName = QStringLiteral("systemy.dtb");
+
+// True when a normal file "systemy.dtb" exists in the current directory.
+bool SystemsDatabaseExists();
+
+// The records in file order. A last record cut short by the end of the file
+// is skipped. Empty when the file cannot be read, with the reason in *error.
+std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error = nullptr);
+
+// Replaces the file with the records, in this order, atomically: when the
+// write fails, or a text holds a character Windows-1250 cannot write, the
+// previous database stays whole.
+std::optional<FileError> WriteSystemsDatabase(const QList<SystemRecord>& records);
+
+} // namespace SystemsDatabase

@@ -1,0 +1,52 @@
+#include "Vysledky2_Form.h"
+
+#include "ComparisonList.h"
+#include "ResultsLog.h"
+#include "SystemsDatabase.h"
+#include "common/ActivationTracker.h"
+#include "common/MessageBox.h"
+#include "common/Twips.h"
+
+#include <QPushButton>
+
+Vysledky2_Form::Vysledky2_Form()
+    : ImageList1(ComparisonList::MonitorPicture()) {
+    setObjectName(QStringLiteral("Vysledky2_Form"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Form1"));
+    // A sizable window whose controls keep their places.
+    resize(Twips::px(8445), Twips::px(6030));
+
+    ListView1 = new ComparisonList(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setGeometry(Twips::rect(120, 120, 8175, 5175));
+    ListView1->rows()->setSmallIcon(ImageList1);
+    Command1 = new QPushButton(QStringLiteral("Ok"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::rect(3000, 5400, 2535, 495));
+    connect(Command1, &QPushButton::clicked, this, &Vysledky2_Form::Command1_Click);
+
+    ActivationTracker::instance().track(this, [this] { Form_Activate(); });
+}
+
+void Vysledky2_Form::Form_Activate() {
+    ListView1->rows()->clearRows();
+    ListView1->resetToFourColumns();
+    if (!SystemsDatabase::SystemsDatabaseExists()) {
+        MessageBox::show(ResultsLog::OutcomeMessage(ResultsLog::Outcome::NoLog));
+        hide();
+        return;
+    }
+    FileError error;
+    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&error);
+    if (!records) {
+        MessageBox::show(error.message(), MessageBox::Warning);
+        hide();
+        return;
+    }
+    ListView1->rows()->addRows(*records);
+}
+
+void Vysledky2_Form::Command1_Click() {
+    hide();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "common/SharedInstance.h"
+
+#include <QIcon>
+#include <QWidget>
+
+class ComparisonList;
+class QPushButton;
+
+// The comparison window: the systems database alone, one computer per row
+// in file order. Shown modeless by the main window's "Prohlédnout výsledky
+// testování"; every activation reads the database anew. It never writes.
+// "Ok" hides it; closing it with the title-bar button destroys it, and the
+// next use creates it afresh.
+class Vysledky2_Form : public QWidget, public SharedInstance<Vysledky2_Form> {
+    Q_OBJECT
+    friend class SharedInstance<Vysledky2_Form>;
+
+public:
+    void Form_Activate();
+    void Command1_Click();
+
+    ComparisonList* ListView1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    // The image list of the comparison list: its one picture.
+    QIcon ImageList1;
+
+private:
+    Vysledky2_Form();
+};

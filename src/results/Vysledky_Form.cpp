@@ -1,0 +1,163 @@
+#include "Vysledky_Form.h"
+
+#include "ComparisonList.h"
+#include "ResultsLog.h"
+#include "SystemsDatabase.h"
+#include "common/ActivationTracker.h"
+#include "common/MessageBox.h"
+#include "common/NumberRules.h"
+#include "common/Twips.h"
+#include "shell/Cekejte_form.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+QLabel* resultLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Whatever the system substitutes for this classic face; Qt draws the
+    // Czech letters in any of them.
+    label->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
+    return label;
+}
+
+} // namespace
+
+Vysledky_Form::Vysledky_Form()
+    : ImageList1(ComparisonList::MonitorPicture()) {
+    setObjectName(QStringLiteral("Vysledky_Form"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Výsledky testů"));
+    // A sizable window whose controls keep their places.
+    resize(Twips::px(8880), Twips::px(6165));
+
+    Frame1 = new QGroupBox(QStringLiteral("Konfigurace Vašeho počítače"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(Twips::rect(120, 120, 8655, 1815));
+    List1 = new QListWidget(Frame1);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setGeometry(Twips::rect(240, 240, 8175, 645));
+    List1->addItems({QStringLiteral("Procesor"), QStringLiteral("Grafická karta"),
+                     QStringLiteral("Operační Paměť"), QStringLiteral("Operační systém")});
+    Label1 = resultLabel(Frame1, QStringLiteral("Label1"), QStringLiteral("Výsledek:"),
+                         Twips::rect(240, 1080, 1215, 495));
+    Label2 = resultLabel(Frame1, QStringLiteral("Label2"), QStringLiteral("0 bodů"),
+                         Twips::rect(1440, 1080, 5055, 495));
+    Command2 = new QPushButton(QStringLiteral("Uložit výsledek"), Frame1);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(Twips::rect(6720, 1080, 1695, 495));
+
+    Frame2 = new QGroupBox(QStringLiteral("Srovnání výsledků s jinými počítači"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(Twips::rect(120, 2160, 8655, 3015));
+    ListView1 = new ComparisonList(Frame2);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setGeometry(Twips::rect(240, 360, 8175, 2415));
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::rect(3600, 5520, 1455, 495));
+
+    connect(Command1, &QPushButton::clicked, this, &Vysledky_Form::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Vysledky_Form::Command2_Click);
+
+    ActivationTracker::instance().track(this, [this] { Form_Activate(); });
+}
+
+void Vysledky_Form::Form_Activate() {
+    using namespace ResultsLog;
+
+    Command2->setEnabled(true);
+    if (!ResultsLogExists()) {
+        MessageBox::show(OutcomeMessage(Outcome::NoLog));
+        hide();
+        return;
+    }
+    // The engine has finished: the wait dialog has done its part.
+    if (Cekejte_form* wait = Cekejte_form::existing()) {
+        wait->hide();
+    }
+    const ReadResult result = ReadResultsLog();
+    if (result.outcome == Outcome::ReadFailed) {
+        MessageBox::show(result.error->message(), MessageBox::Warning);
+        hide();
+        return;
+    }
+    if (result.outcome != Outcome::Ok) {
+        MessageBox::show(OutcomeMessage(result.outcome));
+        hide();
+        return;
+    }
+    const ResultsLogSummary& summary = result.summary;
+
+    Label2->setText(ScoreCaption(summary));
+    if (!IsScoreShown(summary)) {
+        Command2->setEnabled(false);
+    }
+    ListView1->rows()->clearRows();
+    ListView1->resetToFourColumns();
+    ListView1->rows()->setSmallIcon(ImageList1);
+
+    // The user's computer goes before the first computer with a strictly
+    // greater score, so equal scores keep the older results first.
+    const bool joins = JoinsComparison(summary);
+    const SystemRecord user{summary.processorText, NumberRules::FormatScore(summary.score),
+                            summary.graphicsCardText, summary.memoryText};
+    QList<SystemRecord> rows;
+    bool placed = false;
+    if (SystemsDatabase::SystemsDatabaseExists()) {
+        FileError error;
+        const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&error);
+        if (records) {
+            rows.reserve(records->size() + 1);
+            for (const SystemRecord& record : *records) {
+                if (!placed && summary.score < NumberRules::LeadingNumber(record.scoreText)) {
+                    placed = true;
+                    if (joins) {
+                        rows.append(user);
+                    }
+                }
+                rows.append(record);
+            }
+        } else {
+            // Saving a list that lacks the unreadable database would lose it.
+            MessageBox::show(error.message(), MessageBox::Warning);
+            Command2->setEnabled(false);
+        }
+    }
+    if (!placed && joins) {
+        rows.append(user);
+    }
+    ListView1->rows()->addRows(rows);
+
+    const QString configuration[] = {summary.processorText, summary.graphicsCardText, summary.memoryText,
+                                     summary.operatingSystemText, summary.extraText};
+    for (int row = 0; row < 5; ++row) {
+        if (row < List1->count()) {
+            List1->item(row)->setText(configuration[row]);
+        } else {
+            List1->addItem(configuration[row]);
+        }
+    }
+}
+
+void Vysledky_Form::Command1_Click() {
+    hide();
+}
+
+void Vysledky_Form::Command2_Click() {
+    const std::optional<FileError> error = SystemsDatabase::WriteSystemsDatabase(ListView1->rows()->rows());
+    if (error) {
+        // The old database is still whole; the button stays, so the user can
+        // retry once the cause is gone.
+        MessageBox::show(error->message(), MessageBox::Warning);
+        return;
+    }
+    Command2->setEnabled(false);
+}

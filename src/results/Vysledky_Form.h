@@ -1,0 +1,42 @@
+#pragma once
+
+#include "common/SharedInstance.h"
+
+#include <QIcon>
+#include <QWidget>
+
+class ComparisonList;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+// The results window "Výsledky testů": the tested computer's configuration
+// and score from the results log, and the systems database with the user's
+// computer placed among the others by score, which "Uložit výsledek" saves.
+// Shown modeless by the wait dialog's "Zobrazit výsledky"; every activation
+// evaluates the log and the database anew. "OK" hides it; closing it with the
+// title-bar button destroys it, and the next use creates it afresh.
+class Vysledky_Form : public QWidget, public SharedInstance<Vysledky_Form> {
+    Q_OBJECT
+    friend class SharedInstance<Vysledky_Form>;
+
+public:
+    void Form_Activate();
+    void Command1_Click();
+    void Command2_Click();
+
+    QGroupBox* Frame1 = nullptr;
+    QListWidget* List1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    ComparisonList* ListView1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    // The image list of the comparison list: its one picture.
+    QIcon ImageList1;
+
+private:
+    Vysledky_Form();
+};

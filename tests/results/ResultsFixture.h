@@ -1,0 +1,72 @@
+#pragma once
+
+#include "common/Cp1250Codec.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QTest>
+
+// Files the results tests work on, built in the current (temporary)
+// directory.
+namespace ResultsFixture {
+
+inline QByteArray cp1250(const QString& text) {
+    return Cp1250Codec::encode(text).bytes;
+}
+
+// The computer described by every log of the tests, with Czech letters in the
+// processor, graphics card and memory texts.
+inline const QString kProcessor = QStringLiteral("Procesor Čtyřjádrový 3,2 GHz");
+inline const QString kGraphics = QStringLiteral("Grafická karta Žluťoučký kůň");
+inline const QString kMemory = QStringLiteral("Operační paměť 512 MB");
+inline const QString kSystem = QStringLiteral("Linux 6.1");
+inline const QString kExtra = QStringLiteral("OpenGL 4.6 – ovladač");
+
+// Lines 1 to 7 of a log.
+inline QByteArray logHeader() {
+    return cp1250(QStringLiteral("3D Trenzor\r\nčas běhu\r\n") + kMemory + "\r\n" + kSystem + "\r\n" +
+                  kExtra + "\r\n" + kProcessor + "\r\n" + kGraphics + "\r\n");
+}
+
+// Blocks of one frame with the values v and v: the score of any number of
+// them is exactly 2 v.
+inline QByteArray blocksScoring(double score, int blocks) {
+    QByteArray data;
+    for (int i = 0; i < blocks; ++i) {
+        data += "1\r\n" + QByteArray::number(score / 2) + "\r\n" + QByteArray::number(score / 2) + "\r\n";
+    }
+    return data + "konec\r\n";
+}
+
+inline void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QByteArray readFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+inline void writeLog(const QByteArray& blocks) {
+    writeFile(QStringLiteral("vysledek.log"), logHeader() + blocks);
+}
+
+// A database of records whose texts say their score, e.g. " 10".
+inline QByteArray database(const QList<QByteArray>& scores) {
+    QByteArray bytes;
+    for (const QByteArray& score : scores) {
+        bytes += cp1250(QStringLiteral("Počítač ")) + score.trimmed() + "\r\n" + score + "\r\n" +
+                 cp1250(QStringLiteral("Karta ")) + score.trimmed() + "\r\n" +
+                 cp1250(QStringLiteral("Paměť ")) + score.trimmed() + "\r\n";
+    }
+    return bytes;
+}
+
+} // namespace ResultsFixture

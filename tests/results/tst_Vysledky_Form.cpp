@@ -1,0 +1,311 @@
+#include "ResultsFixture.h"
+#include "common/FormDisplay.h"
+#include "common/MessageBox.h"
+#include "results/ComparisonList.h"
+#include "results/Vysledky_Form.h"
+#include "shell/Cekejte_form.h"
+#include "shell/Hlavni_Form.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ResultsFixture;
+
+class tst_Vysledky_Form : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void placesUserByScore_data();
+    void placesUserByScore();
+    void showsTheRun();
+    void sixBlocks();
+    void eightBlocksSaveRewritesDatabaseUnchanged();
+    void savesWithoutDatabase();
+    void savesCzechTextsInWindows1250();
+    void failedSaveKeepsButton();
+    void unreadableFiles();
+    void messagesHideTheWindow_data();
+    void messagesHideTheWindow();
+    void everyActivationRebuilds();
+    void okHidesAndTitleBarDestroys();
+
+private:
+    // Presses "Zobrazit výsledky" in a shown wait dialog, as the user reaches
+    // the results.
+    Vysledky_Form* showFromWaitDialog();
+    // The score texts of the comparison list, the user's marked "user".
+    QStringList scoreColumn() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previous;
+};
+
+void tst_Vysledky_Form::init() {
+    m_previous = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    MessageBox::startRecording();
+}
+
+void tst_Vysledky_Form::cleanup() {
+    delete Vysledky_Form::existing();
+    delete Cekejte_form::existing();
+    delete Hlavni_Form::existing();
+    MessageBox::stopRecording();
+    QDir::setCurrent(m_previous);
+    m_dir.reset();
+}
+
+Vysledky_Form* tst_Vysledky_Form::showFromWaitDialog() {
+    Cekejte_form* wait = Cekejte_form::instance();
+    FormDisplay::showModeless(wait);
+    QTest::mouseClick(wait->Command1, Qt::LeftButton);
+    return Vysledky_Form::existing();
+}
+
+QStringList tst_Vysledky_Form::scoreColumn() const {
+    QStringList scores;
+    for (const SystemRecord& row : Vysledky_Form::existing()->ListView1->rows()->rows()) {
+        scores << (row.computerText == kProcessor ? QStringLiteral("user") : QString()) + row.scoreText;
+    }
+    return scores;
+}
+
+void tst_Vysledky_Form::placesUserByScore_data() {
+    QTest::addColumn<QList<QByteArray>>("database");
+    QTest::addColumn<double>("score");
+    QTest::addColumn<QStringList>("scores");
+    const QList<QByteArray> ascending = {" 10", " 20", " 30", " 40"};
+    QTest::newRow("5 first") << ascending << 5.0 << QStringList{"user 5", " 10", " 20", " 30", " 40"};
+    QTest::newRow("30 after the equal 30")
+        << ascending << 30.0 << QStringList{" 10", " 20", " 30", "user 30", " 40"};
+    QTest::newRow("50 last") << ascending << 50.0 << QStringList{" 10", " 20", " 30", " 40", "user 50"};
+    QTest::newRow("letters count 0") << QList<QByteArray>{"abc", " 10"} << 5.0
+                                     << QStringList{"abc", "user 5", " 10"};
+    QTest::newRow("only before the first greater")
+        << QList<QByteArray>{" 40", " 10", " 50"} << 20.0 << QStringList{"user 20", " 40", " 10", " 50"};
+    QTest::newRow("empty database") << QList<QByteArray>{} << 20.0 << QStringList{"user 20"};
+}
+
+void tst_Vysledky_Form::placesUserByScore() {
+    QFETCH(QList<QByteArray>, database);
+    QFETCH(double, score);
+    QFETCH(QStringList, scores);
+    writeLog(blocksScoring(score, 7));
+    writeFile(QStringLiteral("systemy.dtb"), ResultsFixture::database(database));
+    showFromWaitDialog();
+    QCOMPARE(scoreColumn(), scores);
+}
+
+void tst_Vysledky_Form::showsTheRun() {
+    writeLog(QByteArray("3\r\n1\r\n2\r\n3\r\n4\r\n").repeated(7) + "konec\r\n");
+    Vysledky_Form* window = showFromWaitDialog();
+    QVERIFY(window && window->isVisible());
+    QVERIFY(MessageBox::recorded().isEmpty());
+    QVERIFY(!Cekejte_form::existing()->isVisible());
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 3.33333333333333 bodů"));
+    QVERIFY(window->Command2->isEnabled());
+    QCOMPARE(window->ListView1->rows()->columnTitles(),
+             (QStringList{"Počítač", "Počet bodů", "Grafická karta", "Operační paměť"}));
+    const SystemRecord user{kProcessor, " 3.33333333333333", kGraphics, kMemory};
+    QCOMPARE(window->ListView1->rows()->rows(), QList<SystemRecord>{user});
+    QStringList configuration;
+    for (int row = 0; row < window->List1->count(); ++row) {
+        configuration << window->List1->item(row)->text();
+    }
+    QCOMPARE(configuration, (QStringList{kProcessor, kGraphics, kMemory, kSystem, kExtra}));
+
+    // Every row shows the monitor, its light grey drawn transparent.
+    const ComparisonModel* model = window->ListView1->rows();
+    const QIcon icon = model->data(model->index(0, 0), Qt::DecorationRole).value<QIcon>();
+    const QImage picture = icon.pixmap(32, 32).toImage();
+    QCOMPARE(picture.size(), QSize(32, 32));
+    QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);
+    QCOMPARE(picture.pixelColor(16, 12).alpha(), 255);
+}
+
+void tst_Vysledky_Form::sixBlocks() {
+    writeLog(blocksScoring(30, 6));
+    writeFile(QStringLiteral("systemy.dtb"), database({" 10", " 40"}));
+    Vysledky_Form* window = showFromWaitDialog();
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->Label2->text(), QStringLiteral("Neproběhl dostatečný počet testů."));
+    QVERIFY(!window->Command2->isEnabled());
+    QCOMPARE(scoreColumn(), (QStringList{" 10", " 40"}));
+    QCOMPARE(window->List1->count(), 5);
+    QCOMPARE(window->List1->item(0)->text(), kProcessor);
+    QCOMPARE(window->List1->item(4)->text(), kExtra);
+}
+
+void tst_Vysledky_Form::eightBlocksSaveRewritesDatabaseUnchanged() {
+    writeLog(blocksScoring(30, 8));
+    const QByteArray before = database({" 10", " 20", " 40"});
+    writeFile(QStringLiteral("systemy.dtb"), before);
+    Vysledky_Form* window = showFromWaitDialog();
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
+    QCOMPARE(scoreColumn(), (QStringList{" 10", " 20", " 40"}));
+    QVERIFY(window->Command2->isEnabled());
+    QFile::remove(QStringLiteral("systemy.dtb"));
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QCOMPARE(readFile(QStringLiteral("systemy.dtb")), before);
+    QVERIFY(!window->Command2->isEnabled());
+    QVERIFY(MessageBox::recorded().isEmpty());
+}
+
+void tst_Vysledky_Form::savesWithoutDatabase() {
+    writeLog(blocksScoring(30, 7));
+    Vysledky_Form* window = showFromWaitDialog();
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QCOMPARE(readFile(QStringLiteral("systemy.dtb")),
+             cp1250(kProcessor + "\r\n 30\r\n" + kGraphics + "\r\n" + kMemory + "\r\n"));
+    QVERIFY(!window->Command2->isEnabled());
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
+}
+
+void tst_Vysledky_Form::savesCzechTextsInWindows1250() {
+    writeLog(blocksScoring(30, 7));
+    const QByteArray lower = database({" 10", " 20"});
+    const QByteArray higher = database({" 40"});
+    writeFile(QStringLiteral("systemy.dtb"), lower + higher);
+    Vysledky_Form* window = showFromWaitDialog();
+    QCOMPARE(window->ListView1->rows()->rows().at(0).memoryText, QStringLiteral("Paměť 10"));
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QCOMPARE(readFile(QStringLiteral("systemy.dtb")),
+             lower + cp1250(kProcessor + "\r\n 30\r\n" + kGraphics + "\r\n" + kMemory + "\r\n") + higher);
+}
+
+void tst_Vysledky_Form::failedSaveKeepsButton() {
+    writeLog(blocksScoring(30, 7));
+    // A directory of the database's name makes the write fail; it counts as
+    // no database when read.
+    QVERIFY(QDir().mkdir(QStringLiteral("systemy.dtb")));
+    Vysledky_Form* window = showFromWaitDialog();
+    QCOMPARE(scoreColumn(), QStringList{"user 30"});
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
+    QVERIFY(window->Command2->isEnabled());
+    QVERIFY(window->isVisible());
+}
+
+// Files that exist but fail when read, like /proc/self/mem at its start.
+void tst_Vysledky_Form::unreadableFiles() {
+    // An unreadable database is reported and cannot be overwritten by a save
+    // that would lose it.
+    writeLog(blocksScoring(30, 7));
+    QCOMPARE(::symlink("/proc/self/mem", "systemy.dtb"), 0);
+    Vysledky_Form* window = showFromWaitDialog();
+    QVERIFY(window->isVisible());
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
+    QVERIFY(!window->Command2->isEnabled());
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
+
+    // An unreadable log is reported and hides the window.
+    MessageBox::clearRecorded();
+    QVERIFY(QFile::remove(QStringLiteral("vysledek.log")));
+    QCOMPARE(::symlink("/proc/self/mem", "vysledek.log"), 0);
+    FormDisplay::showModeless(Hlavni_Form::instance());
+    showFromWaitDialog();
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("vysledek.log")));
+    QVERIFY(!window->isVisible());
+}
+
+void tst_Vysledky_Form::messagesHideTheWindow_data() {
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("waitVisible");
+    QTest::newRow("no log") << QString() << QStringLiteral("Nejsou k dispozici výsledky testů") << true;
+    QTest::newRow("FIFO") << QStringLiteral("fifo") << QStringLiteral("Nejsou k dispozici výsledky testů")
+                          << true;
+    QTest::newRow("damaged")
+        << QStringLiteral("3\r\n1\r\n2\r\n")
+        << QStringLiteral(
+               "Testy nebyly ukončeny správně, nebo je soubor požkozen. Výsledky nemohou být zobrazeny.")
+        << false;
+    QTest::newRow("zero frames") << QStringLiteral("0\r\n1\r\n0\r\n1\r\nkonec\r\n")
+                                 << QStringLiteral("Celkovy pocet framu je 0") << false;
+}
+
+void tst_Vysledky_Form::messagesHideTheWindow() {
+    QFETCH(QString, log);
+    QFETCH(QString, message);
+    QFETCH(bool, waitVisible);
+    if (log == "fifo") {
+        QCOMPARE(::mkfifo("vysledek.log", 0600), 0);
+    } else if (!log.isEmpty()) {
+        writeLog(log.toLatin1());
+    }
+    FormDisplay::showModeless(Hlavni_Form::instance());
+    Vysledky_Form* window = showFromWaitDialog();
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).text, message);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Plain));
+    QCOMPARE(MessageBox::recorded().at(0).title, MessageBox::applicationTitle());
+    QVERIFY(!window->isVisible());
+    QCOMPARE(Cekejte_form::existing()->isVisible(), waitVisible);
+    QVERIFY(Hlavni_Form::existing()->isVisible());
+    QCOMPARE(window->Label2->text(), QStringLiteral("0 bodů"));
+}
+
+void tst_Vysledky_Form::everyActivationRebuilds() {
+    writeLog(blocksScoring(30, 7));
+    writeFile(QStringLiteral("systemy.dtb"), database({" 10", " 40"}));
+    Hlavni_Form* main = Hlavni_Form::instance();
+    FormDisplay::showModeless(main);
+    Vysledky_Form* window = showFromWaitDialog();
+    QCOMPARE(scoreColumn(), (QStringList{" 10", "user 30", " 40"}));
+
+    // Back from the main window: the same rows again, four columns again.
+    FormDisplay::showModeless(main);
+    FormDisplay::showModeless(window);
+    QCOMPARE(scoreColumn(), (QStringList{" 10", "user 30", " 40"}));
+    QCOMPARE(window->ListView1->rows()->columnCount(), 4);
+    QCOMPARE(window->List1->count(), 5);
+
+    // After a save the user's computer is in the database and in the log.
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QVERIFY(!window->Command2->isEnabled());
+    FormDisplay::showModeless(main);
+    FormDisplay::showModeless(window);
+    QCOMPARE(scoreColumn(), (QStringList{" 10", "user 30", "user 30", " 40"}));
+    QVERIFY(window->Command2->isEnabled());
+    QCOMPARE(window->ListView1->rows()->columnTitles(),
+             (QStringList{"Počítač", "Počet bodů", "Grafická karta", "Operační paměť"}));
+}
+
+void tst_Vysledky_Form::okHidesAndTitleBarDestroys() {
+    writeLog(blocksScoring(30, 7));
+    Vysledky_Form* window = showFromWaitDialog();
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(Vysledky_Form::existing(), window);
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
+
+    // Shown again, it evaluates anew; closed by its title-bar button, it goes.
+    writeLog(blocksScoring(40, 7));
+    QCOMPARE(showFromWaitDialog(), window);
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 40 bodů"));
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!Vysledky_Form::existing());
+    QCOMPARE(Vysledky_Form::instance()->Label2->text(), QStringLiteral("0 bodů"));
+    QCOMPARE(Vysledky_Form::existing()->List1->count(), 4);
+}
+
+QTEST_MAIN(tst_Vysledky_Form)
+#include "tst_Vysledky_Form.moc"
