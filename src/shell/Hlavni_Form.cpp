@@ -1,12 +1,17 @@
 #include "Hlavni_Form.h"
 
+#include "Cekejte_form.h"
+#include "OProgramu_Form.h"
 #include "common/ActivationTracker.h"
 #include "common/CaptionButton.h"
+#include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Shell.h"
 #include "common/TextFile.h"
 #include "common/Twips.h"
 #include "engine/EngineConfig.h"
+#include "settings/Nastaveni_Form.h"
+#include "settings/ValueCheckBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,6 +20,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QRadioButton>
 #include <QToolButton>
 
 namespace {
@@ -65,7 +71,8 @@ Hlavni_Form::Hlavni_Form() {
     Command2 = bigButton(client, QStringLiteral("Command2"), QStringLiteral("Nastavení"), 1680);
     Command2->setIcon(buttonPicture(QStringLiteral(":/nastaveni.xpm")));
     Command2->setToolTip(QStringLiteral("Zobrazí dialog kde upravíte nastavení testů."));
-    Command3 = bigButton(client, QStringLiteral("Command3"), QStringLiteral("Prohlédnout výsledky testování"), 3120);
+    Command3 =
+        bigButton(client, QStringLiteral("Command3"), QStringLiteral("Prohlédnout výsledky testování"), 3120);
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, Command3);
     Command1->setFocus();
@@ -126,17 +133,34 @@ void Hlavni_Form::Command1_Click() {
     RunRatedRunCheck();
 }
 
-void Hlavni_Form::RunRatedRunCheck() {}
+void Hlavni_Form::RunRatedRunCheck() {
+    // The dialog's controls as they stand, unconfirmed edits included; a
+    // dialog not created yet is created hidden, with nothing chosen.
+    const Nastaveni_Form* settings = Nastaveni_Form::instance();
+    const bool rated = settings->Option1->isChecked() && settings->ListsShowStandardEntries() &&
+                       settings->Check5->Value() == 0;
+    if (rated) {
+        FormDisplay::showModeless(Cekejte_form::instance());
+    }
+}
 
-void Hlavni_Form::Command2_Click() {}
+void Hlavni_Form::Command2_Click() {
+    FormDisplay::showModal(Nastaveni_Form::instance());
+}
 
-void Hlavni_Form::Nastaveni_Click() { Command2_Click(); }
+void Hlavni_Form::Nastaveni_Click() {
+    Command2_Click();
+}
 
 void Hlavni_Form::Command3_Click() {}
 
-void Hlavni_Form::OProgramu_Click() {}
+void Hlavni_Form::OProgramu_Click() {
+    FormDisplay::showModeless(OProgramu_Form::instance());
+}
 
-void Hlavni_Form::Pomoc_Click() { Shell::open(QStringLiteral("pomoc.chm"), QStringLiteral("0")); }
+void Hlavni_Form::Pomoc_Click() {
+    Shell::open(QStringLiteral("pomoc.chm"), QStringLiteral("0"));
+}
 
 void Hlavni_Form::Konec_Click() {
     // Every window goes at once, without its own closing logic; the test
@@ -150,7 +174,9 @@ void Hlavni_Form::Konec_Click() {
     QCoreApplication::exit(0);
 }
 
-void Hlavni_Form::Form_Unload() { Konec_Click(); }
+void Hlavni_Form::Form_Unload() {
+    Konec_Click();
+}
 
 void Hlavni_Form::closeEvent(QCloseEvent* event) {
     event->accept();
