@@ -10,6 +10,7 @@ constexpr int kIndent = 2;
 
 DirectoryList::DirectoryList(QWidget* parent)
     : QListWidget(parent) {
+    setIconSize(QSize(16, 16));
     connect(this, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { setPath(item->data(kPathRole).toString()); });
 }

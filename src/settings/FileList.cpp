@@ -5,7 +5,9 @@
 
 FileList::FileList(const QString& pattern, QWidget* parent)
     : QListWidget(parent)
-    , m_pattern(pattern) {}
+    , m_pattern(pattern) {
+    setIconSize(QSize(16, 16));
+}
 
 void FileList::setPath(const QString& path) {
     m_path = path;

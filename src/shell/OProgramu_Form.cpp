@@ -36,11 +36,10 @@ OProgramu_Form::OProgramu_Form() {
     Label1 = label(this, QStringLiteral("Label1"),
                    QStringLiteral("3D Trenzor - Test 3D výkonu počítače. Verze 1.0"));
     Label1->setGeometry(Twips::rect(2760, 240, 3255, 375));
-    Label2 = label(this, QStringLiteral("Label2"),
-                   QStringLiteral("Program a testy vytvořil vývojový tým 3D Trenzoru."));
+    Label2 = label(this, QStringLiteral("Label2"), QStringLiteral("Vytvořil tým vývojářů 3D Trenzoru."));
     Label2->setGeometry(Twips::rect(2760, 840, 3615, 375));
     Label3 = label(this, QStringLiteral("Label3"),
-                   QStringLiteral("Obrázek vlevo vykreslil náš vlastní paprskový renderer."));
+                   QStringLiteral("Obrázek vykreslil náš vlastní\nsledovač paprsků."));
     Label3->setGeometry(Twips::rect(2760, 1440, 3375, 495));
 
     Command1 = new QPushButton(QStringLiteral("Oukej"), this);
