@@ -181,7 +181,14 @@ Nastaveni_Form::Nastaveni_Form() {
     connect(Option1, &QRadioButton::clicked, this, &Nastaveni_Form::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &Nastaveni_Form::Option2_Click);
 
-    ActivationTracker::instance().track(this, [this] { Form_Activate(); });
+    // The window system can deliver an activation late, after the dialog has
+    // been hidden again; a hidden dialog is not activated, and reloading it
+    // then would throw away the edits that "Spustit" is about to judge.
+    ActivationTracker::instance().track(this, [this] {
+        if (isVisible()) {
+            Form_Activate();
+        }
+    });
 }
 
 void Nastaveni_Form::Form_Activate() {
