@@ -178,8 +178,17 @@ Nastaveni_Form::Nastaveni_Form() {
     connect(Command2, &QPushButton::clicked, this, &Nastaveni_Form::Command2_Click);
     connect(Command3, &QToolButton::clicked, this, &Nastaveni_Form::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Nastaveni_Form::Command4_Click);
-    connect(Option1, &QRadioButton::clicked, this, &Nastaveni_Form::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &Nastaveni_Form::Option2_Click);
+    // On selection by mouse or by the arrow keys alike.
+    connect(Option1, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected) {
+            Option1_Click();
+        }
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected) {
+            Option2_Click();
+        }
+    });
 
     // The window system can deliver an activation late, after the dialog has
     // been hidden again; a hidden dialog is not activated, and reloading it

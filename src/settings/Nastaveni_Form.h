@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class CaptionButton;
 class QComboBox;
