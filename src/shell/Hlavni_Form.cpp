@@ -1,5 +1,7 @@
 #include "Hlavni_Form.h"
 
+#include "Cekejte_form.h"
+#include "OProgramu_Form.h"
 #include "common/ActivationTracker.h"
 #include "common/CaptionButton.h"
 #include "common/FormDisplay.h"
@@ -9,6 +11,8 @@
 #include "common/Twips.h"
 #include "engine/EngineConfig.h"
 #include "results/Vysledky2_Form.h"
+#include "settings/Nastaveni_Form.h"
+#include "settings/ValueCheckBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +21,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QRadioButton>
 #include <QToolButton>
 
 namespace {
@@ -129,9 +134,20 @@ void Hlavni_Form::Command1_Click() {
     RunRatedRunCheck();
 }
 
-void Hlavni_Form::RunRatedRunCheck() {}
+void Hlavni_Form::RunRatedRunCheck() {
+    // The dialog's controls as they stand, unconfirmed edits included; a
+    // dialog not created yet is created hidden, with nothing chosen.
+    const Nastaveni_Form* settings = Nastaveni_Form::instance();
+    const bool rated = settings->Option1->isChecked() && settings->ListsShowStandardEntries() &&
+                       settings->Check5->Value() == 0;
+    if (rated) {
+        FormDisplay::showModeless(Cekejte_form::instance());
+    }
+}
 
-void Hlavni_Form::Command2_Click() {}
+void Hlavni_Form::Command2_Click() {
+    FormDisplay::showModal(Nastaveni_Form::instance());
+}
 
 void Hlavni_Form::Nastaveni_Click() {
     Command2_Click();
@@ -139,7 +155,9 @@ void Hlavni_Form::Nastaveni_Click() {
 
 void Hlavni_Form::Command3_Click() { FormDisplay::showModeless(Vysledky2_Form::instance()); }
 
-void Hlavni_Form::OProgramu_Click() {}
+void Hlavni_Form::OProgramu_Click() {
+    FormDisplay::showModeless(OProgramu_Form::instance());
+}
 
 void Hlavni_Form::Pomoc_Click() {
     Shell::open(QStringLiteral("pomoc.chm"), QStringLiteral("0"));
