@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QTimer>
 
 ActivationTracker& ActivationTracker::instance() {
     static ActivationTracker tracker;
@@ -16,7 +15,14 @@ void ActivationTracker::track(QWidget* window, std::function<void()> onActivate)
 }
 
 void ActivationTracker::noteActivated(QWidget* window) {
-    if (window == m_last || !m_handlers.contains(window)) {
+    // A window the window system already holds active will not be reported
+    // again, so there is nothing to wait for.
+    m_expected = QApplication::activeWindow() == window ? nullptr : window;
+    activate(window);
+}
+
+void ActivationTracker::activate(QWidget* window) {
+    if (window == m_last || !m_handlers.contains(window) || !window->isVisible()) {
         return;
     }
     m_last = window;
@@ -31,33 +37,26 @@ QWidget* ActivationTracker::lastActive() const {
     return m_last && m_last->isVisible() ? m_last.data() : nullptr;
 }
 
-void ActivationTracker::settleSoon() {
-    // Window systems deliver activations late and in bursts (a window shown a
-    // moment ago may report its activation after the next one was shown), so
-    // each burst is judged once, by the window that is active when it is over.
-    if (m_settlePending) {
-        return;
-    }
-    m_settlePending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_settlePending = false;
-        QWidget* active = QApplication::activeWindow();
-        if (active && active->isVisible()) {
-            noteActivated(active);
-        }
-    });
-}
-
 bool ActivationTracker::eventFilter(QObject* watched, QEvent* event) {
+    auto* window = static_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::WindowActivate:
-        settleSoon();
+        if (m_expected && window != m_expected) {
+            break; // an activation from before the program's own
+        }
+        m_expected = nullptr;
+        activate(window);
         break;
     case QEvent::Hide:
         // A hidden window is no longer the active one: the next window to
         // become active, even one that was active before, counts as a change.
-        if (watched == m_last && !static_cast<QWidget*>(watched)->isVisible()) {
-            m_last = nullptr;
+        if (!window->isVisible()) {
+            if (window == m_last) {
+                m_last = nullptr;
+            }
+            if (window == m_expected) {
+                m_expected = nullptr;
+            }
         }
         break;
     default:

@@ -15,10 +15,13 @@
 // to the same window.
 //
 // The tracker remembers the last active tracked window and calls a handler
-// only when that changes. It is fed by the window system's WindowActivate
-// events (each burst of them judged once it is over) and, because the window system does not re-activate the
-// window below a hiding modal window everywhere (and the offscreen platform never does), by the window
-// display helpers explicitly. One instance lives for the whole program.
+// only when that changes. The window display helpers tell it explicitly which
+// window they made active, since the window system does not re-activate the
+// window below a hiding modal window everywhere (the offscreen platform never
+// does). The window system's own WindowActivate events tell it when the user
+// switches windows; they arrive late, so until the window system has reported
+// the window last made active explicitly, reports of other windows are stale
+// and ignored. One instance lives for the whole program.
 class ActivationTracker : public QObject {
 public:
     static ActivationTracker& instance();
@@ -26,7 +29,7 @@ public:
     // Starts tracking a top-level window; tracking ends with the window.
     void track(QWidget* window, std::function<void()> onActivate = {});
 
-    // The window has become the active one of the program.
+    // The program has just made this window the active one.
     void noteActivated(QWidget* window);
 
     // The last active tracked window, if it still exists and is visible.
@@ -37,9 +40,10 @@ protected:
 
 private:
     ActivationTracker() = default;
-    void settleSoon();
+    void activate(QWidget* window);
 
     QPointer<QWidget> m_last;
+    // Made active by the program, not yet reported by the window system.
+    QPointer<QWidget> m_expected;
     QHash<QObject*, std::function<void()>> m_handlers;
-    bool m_settlePending = false;
 };

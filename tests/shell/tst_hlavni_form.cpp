@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Shell.h"
 #include "engine/EngineConfig.h"
@@ -143,10 +144,10 @@ private slots:
     void endingClosesEveryWindow() {
         QFETCH(int, how);
         QPointer<Hlavni_Form> form = Hlavni_Form::instance();
-        form->show();
+        FormDisplay::showModeless(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
         QPointer<Cekejte_form> wait = Cekejte_form::instance();
-        wait->show();
+        FormDisplay::showModeless(wait);
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
 
