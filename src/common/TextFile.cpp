@@ -151,16 +151,35 @@ std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error
 } // namespace TextFile
 
 LineReader::LineReader(const QString& name)
-    : m_file(name) {
-    if (!m_file.open(QIODevice::ReadOnly)) {
-        fail();
+    : m_name(name) {
+    // Opening without blocking: a FIFO without a writer would otherwise hold
+    // the program until one appears.
+    m_fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0) {
+        fail(errno);
         return;
     }
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) {
+        fail(errno);
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        return;
+    }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     m_buffer.resize(kChunk);
 }
 
-void LineReader::fail() {
-    m_error = FileError{FileError::Operation::Read, m_file.fileName(), m_file.errorString()};
+LineReader::~LineReader() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+void LineReader::fail(int error) {
+    m_error = FileError{FileError::Operation::Read, m_name, QString::fromLocal8Bit(std::strerror(error))};
     m_eof = true;
     m_pos = m_len = 0;
 }
@@ -179,9 +198,12 @@ bool LineReader::fill() {
     if (m_len == m_buffer.size()) {
         m_buffer.resize(m_buffer.size() * 2);
     }
-    const qint64 got = m_file.read(m_buffer.data() + m_len, m_buffer.size() - m_len);
+    ssize_t got = 0;
+    do {
+        got = ::read(m_fd, m_buffer.data() + m_len, static_cast<std::size_t>(m_buffer.size() - m_len));
+    } while (got < 0 && errno == EINTR);
     if (got < 0) {
-        fail();
+        fail(errno);
         return false;
     }
     if (got == 0) {
@@ -203,14 +225,12 @@ QByteArrayView LineReader::readLine() {
     for (;;) {
         const char* start = m_buffer.constData() + m_pos;
         const qsizetype avail = m_len - m_pos;
-        const void* lf = std::memchr(start, '\n', static_cast<std::size_t>(avail));
-        const void* cr = std::memchr(start, '\r', static_cast<std::size_t>(avail));
-        const char* end = nullptr;
-        if (lf && cr) {
-            end = static_cast<const char*>(std::min(lf, cr));
-        } else {
-            end = static_cast<const char*>(lf ? lf : cr);
-        }
+        // The first LF bounds the search for a CR, so a file of LF lines is
+        // not searched to the buffer's end for every line.
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(avail)));
+        const qsizetype crSpan = lf ? lf - start : avail;
+        const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(crSpan)));
+        const char* end = cr ? cr : lf;
         // A CR at the very end of the buffer may be the first half of CR LF.
         const bool crAtBufferEnd = end && *end == '\r' && end + 1 == start + avail && !m_eof;
         if (end && !crAtBufferEnd) {

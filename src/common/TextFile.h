@@ -43,12 +43,16 @@ std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error
 } // namespace TextFile
 
 // Streams the lines of one file through a fixed buffer, so memory does not
-// grow with the file. Lives for one read; the file is closed on destruction.
+// grow with the file (only a single line longer than the buffer widens it).
+// Only a normal file is read: a FIFO, a device or a directory in the file's
+// place is an error, found without blocking on it. Lives for one read; the
+// file is closed on destruction.
 class LineReader {
 public:
     explicit LineReader(const QString& name);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
+    ~LineReader();
 
     // Empty on success; otherwise why the file could not be opened or read.
     const std::optional<FileError>& error() const { return m_error; }
@@ -62,9 +66,10 @@ public:
 
 private:
     bool fill();
-    void fail();
+    void fail(int error);
 
-    QFile m_file;
+    QString m_name;
+    int m_fd = -1;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     qsizetype m_len = 0;

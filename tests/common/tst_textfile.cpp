@@ -157,6 +157,19 @@ private slots:
         }
     }
 
+    // Neither blocks: a FIFO without a writer, a directory, a device.
+    void onlyNormalFilesAreRead() {
+        QCOMPARE(::mkfifo("pipe", 0600), 0);
+        QVERIFY(QDir().mkdir("folder"));
+        for (const QString& name :
+             {QStringLiteral("pipe"), QStringLiteral("folder"), QStringLiteral("/dev/zero")}) {
+            LineReader reader(name);
+            QVERIFY2(reader.error().has_value(), qPrintable(name));
+            QVERIFY(reader.atEnd());
+            QVERIFY(reader.readLine().isEmpty());
+        }
+    }
+
     void missingFileIsAReadError() {
         LineReader reader("missing.txt");
         QVERIFY(reader.error().has_value());
