@@ -1,0 +1,460 @@
+// Every writer of the front end made to fail for real, the way a user meets
+// it: a folder where the file should be, a file-size limit, and a full file
+// system. Each time the user must be told which file could not be written
+// and why, the window must stay open and work once the cause is gone, and
+// nothing in the working folder may change: the previous "systemy.dtb",
+// "nastaveni.bnc" and "nastaveni.atr" stay byte for byte, and no half-written
+// or temporary file is left behind.
+#include "TestSupport.h"
+#include "common/Cp1250Codec.h"
+#include "common/FormDisplay.h"
+#include "common/MessageBox.h"
+#include "common/Shell.h"
+#include "engine/EngineConfig.h"
+#include "results/ComparisonList.h"
+#include "results/Vysledky_Form.h"
+#include "settings/Nastaveni_Form.h"
+#include "settings/SettingsTestSupport.h"
+#include "settings/Soubor_Form.h"
+#include "settings/ValueCheckBox.h"
+#include "shell/Cekejte_form.h"
+#include "shell/Hlavni_Form.h"
+#include "shell/OProgramu_Form.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Obstacle { Folder, SizeLimit, FullDisk };
+
+const QString kAtr = QStringLiteral("nastaveni.atr");
+const QString kBnc = QStringLiteral("nastaveni.bnc");
+const QString kDtb = QStringLiteral("systemy.dtb");
+// Takes the last free space of the small file system.
+const QString kFiller = QStringLiteral("zaplneni.bin");
+
+// A state file: the seven tests, Check1, Check2, Check3, Check5, the three
+// list positions, the mode.
+QByteArray stateFile(const QList<int>& values) {
+    QByteArray bytes;
+    for (const int value : values) {
+        bytes += (value < 0 ? QByteArray::number(value) : ' ' + QByteArray::number(value)) + " \r\n";
+    }
+    return bytes;
+}
+
+const QByteArray kStandardState = stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1});
+// The user's own settings: the last test left out.
+const QByteArray kUserState = stateFile({1, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0, 4, 0, 0, 1});
+const QByteArray kUserConfig = "*PLAYERCOUNT 1\r\n*RESOLUTION 640 480 16\r\n*SCENELIST 0 \"browser0.bin\"\r\n"
+                               "*SCENELIST 0 \"test0.bin\"\r\n";
+
+QByteArray cp1250(const QString& text) {
+    return Cp1250Codec::encode(text).bytes;
+}
+
+QByteArray record(const QString& computer, const QByteArray& score) {
+    return cp1250(computer) + "\r\n" + score + "\r\n" + cp1250(QStringLiteral("Karta Žluťoučká")) + "\r\n" +
+           cp1250(QStringLiteral("Paměť 64 MB")) + "\r\n";
+}
+
+const QByteArray kDatabase =
+    record(QStringLiteral("Počítač pomalý"), " 10") + record(QStringLiteral("Počítač rychlý"), " 40");
+
+// A complete rated run scoring 30: seven blocks of one frame, values 15 and 15.
+QByteArray ratedLog() {
+    QByteArray log = cp1250(QStringLiteral("3D Trenzor\r\nčas\r\nPaměť 512 MB\r\nLinux\r\nOpenGL\r\n"
+                                           "Procesor Čtyřjádrový\r\nKarta Ďábelská\r\n"));
+    for (int block = 0; block < 7; ++block) {
+        log += "1\r\n15\r\n15\r\n";
+    }
+    return log + "konec\r\n";
+}
+
+QList<qint16> testValues(const Nastaveni_Form* settings) {
+    QList<qint16> values;
+    for (const ValueCheckBox* box : settings->Check4) {
+        values.append(box->Value());
+    }
+    return values;
+}
+
+} // namespace
+
+class TestWriteFailures : public QObject {
+    Q_OBJECT
+
+    QString m_previous;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    bool m_mounted = false;
+    Obstacle m_obstacle = Obstacle::Folder;
+    std::optional<TestSupport::FileSizeLimit> m_limit;
+
+    // Makes the working folder ready for the obstacle: the full disk needs a
+    // small file system of its own. Empty when ready, else why it cannot be.
+    std::optional<QString> prepare(Obstacle obstacle) {
+        m_obstacle = obstacle;
+        if (obstacle != Obstacle::FullDisk) {
+            return std::nullopt;
+        }
+        const QByteArray path = QFile::encodeName(m_dir->path());
+        if (::mount("tmpfs", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0) {
+            return QStringLiteral("a small file system cannot be mounted here (%1); mounting needs root")
+                .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        }
+        m_mounted = true;
+        // Enter the mounted file system rather than the folder beneath it.
+        if (!QDir::setCurrent(m_dir->path())) {
+            return QStringLiteral("the mounted file system cannot be entered");
+        }
+        return std::nullopt;
+    }
+
+    // Makes the next write of the named file fail.
+    void block(const QString& name) {
+        switch (m_obstacle) {
+        case Obstacle::Folder:
+            QFile::remove(name);
+            QVERIFY(QDir().mkdir(name));
+            break;
+        case Obstacle::SizeLimit: {
+            QFETCH(qint64, sizeLimit);
+            m_limit.emplace(static_cast<rlim_t>(sizeLimit));
+            break;
+        }
+        case Obstacle::FullDisk:
+            fillTheDisk();
+            break;
+        }
+    }
+
+    // Takes the cause away, as the user would: the folder removed, the
+    // limit lifted, space freed.
+    void lift(const QString& name) {
+        switch (m_obstacle) {
+        case Obstacle::Folder:
+            QVERIFY(QDir().rmdir(name));
+            break;
+        case Obstacle::SizeLimit:
+            m_limit.reset();
+            break;
+        case Obstacle::FullDisk:
+            QVERIFY(QFile::remove(kFiller));
+            break;
+        }
+    }
+
+    static void fillTheDisk() {
+        const int fd = ::open(QFile::encodeName(kFiller).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        const QByteArray chunk(4096, 'x');
+        int error = 0;
+        for (;;) {
+            if (::write(fd, chunk.constData(), static_cast<size_t>(chunk.size())) < 0) {
+                error = errno;
+                break;
+            }
+        }
+        ::close(fd);
+        QCOMPARE(error, ENOSPC);
+    }
+
+    // The system's reason each obstacle gives.
+    QString expectedReason() const {
+        const int error = m_obstacle == Obstacle::Folder      ? EISDIR
+                          : m_obstacle == Obstacle::SizeLimit ? EFBIG
+                                                              : ENOSPC;
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+
+    // Everything in the working folder but the filler: files by their bytes,
+    // folders as such.
+    static QMap<QString, QByteArray> folderContents() {
+        QMap<QString, QByteArray> contents;
+        const QFileInfoList entries =
+            QDir().entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo& entry : entries) {
+            if (entry.fileName() != kFiller) {
+                contents.insert(entry.fileName(), entry.isDir() ? QByteArray("<folder>")
+                                                                : TestSupport::readAll(entry.fileName()));
+            }
+        }
+        return contents;
+    }
+
+    // Exactly one warning, naming the file and the system's reason.
+    void checkReported(const QString& name) const {
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        const MessageBox::Shown& shown = MessageBox::recorded().first();
+        QCOMPARE(shown.style, int(MessageBox::Warning));
+        QVERIFY2(shown.text.contains(QStringLiteral("„%1“ nelze zapsat").arg(name)), qPrintable(shown.text));
+        QVERIFY2(shown.text.contains(expectedReason()), qPrintable(shown.text));
+    }
+
+    static void writePrevious(const QString& name, const QByteArray& bytes) {
+        QVERIFY(TestSupport::writeRaw(name, bytes));
+    }
+
+    // Opens the settings dialog from the main window and acts in it.
+    static void inDialog(const std::function<void(Nastaveni_Form*)>& action) {
+        Nastaveni_Form* settings = Nastaveni_Form::instance();
+        whileModal(settings, [settings, action] { action(settings); });
+        Hlavni_Form::instance()->Command2_Click();
+    }
+
+    static void addRows(qint64 sizeLimit) {
+        QTest::addColumn<Obstacle>("obstacle");
+        QTest::addColumn<qint64>("sizeLimit");
+        QTest::newRow("folder in the file's place") << Obstacle::Folder << qint64(0);
+        QTest::newRow("file-size limit") << Obstacle::SizeLimit << sizeLimit;
+        QTest::newRow("full file system") << Obstacle::FullDisk << qint64(0);
+    }
+
+private slots:
+    void init() {
+        m_previous = QDir::currentPath();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        MessageBox::startRecording();
+        Shell::startRecording();
+    }
+
+    void cleanup() {
+        m_limit.reset();
+        delete Vysledky_Form::existing();
+        delete Soubor_Form::existing();
+        delete Nastaveni_Form::existing();
+        delete Cekejte_form::existing();
+        delete OProgramu_Form::existing();
+        delete Hlavni_Form::existing();
+        MessageBox::stopRecording();
+        Shell::stopRecording();
+        QDir::setCurrent(m_previous);
+        if (m_mounted) {
+            m_mounted = false;
+            QVERIFY2(::umount2(QFile::encodeName(m_dir->path()).constData(), MNT_DETACH) == 0,
+                     std::strerror(errno));
+        }
+        m_dir.reset();
+    }
+
+    // Start-up without "nastaveni.atr" writes the default configuration.
+    void startUpDefaultConfiguration_data() { addRows(100); }
+    void startUpDefaultConfiguration() {
+        QFETCH(Obstacle, obstacle);
+        if (const std::optional<QString> reason = prepare(obstacle)) {
+            QSKIP(qPrintable(*reason));
+        }
+        writePrevious(kBnc, kUserState);
+        writePrevious(kDtb, kDatabase);
+        block(kAtr);
+        const QMap<QString, QByteArray> before = folderContents();
+        Hlavni_Form* form = Hlavni_Form::instance();
+        m_limit.reset();
+        checkReported(kAtr);
+        QCOMPARE(folderContents(), before);
+
+        FormDisplay::showModeless(form);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        QCOMPARE(Shell::recorded().size(), 1);
+
+        // The next start, with the cause gone, writes the whole default file.
+        lift(kAtr);
+        delete Cekejte_form::existing();
+        delete Nastaveni_Form::existing();
+        delete form;
+        MessageBox::clearRecorded();
+        Hlavni_Form::instance();
+        QVERIFY(MessageBox::recorded().isEmpty());
+        QCOMPARE(TestSupport::readAll(kAtr),
+                 EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0));
+    }
+
+    // "OK" in the settings dialog: the engine configuration cannot be
+    // written, so neither it nor the state file changes, and the dialog
+    // stays open with the user's edit.
+    void settingsConfirmation_data() { addRows(100); }
+    void settingsConfirmation() {
+        QFETCH(Obstacle, obstacle);
+        if (const std::optional<QString> reason = prepare(obstacle)) {
+            QSKIP(qPrintable(*reason));
+        }
+        writePrevious(kAtr, kUserConfig);
+        writePrevious(kBnc, kUserState);
+        writePrevious(kDtb, kDatabase);
+        bool openAfterFailure = false;
+        bool hiddenAfterRetry = false;
+        QList<qint16> testsAfterFailure;
+        QMap<QString, QByteArray> before;
+        QMap<QString, QByteArray> after;
+        inDialog([&](Nastaveni_Form* s) {
+            s->Check4[2]->click();
+            block(kAtr);
+            before = folderContents();
+            MessageBox::clearRecorded();
+            s->Command1->click();
+            m_limit.reset();
+            after = folderContents();
+            openAfterFailure = s->isVisible();
+            testsAfterFailure = testValues(s);
+            checkReported(kAtr);
+            lift(kAtr);
+            MessageBox::clearRecorded();
+            s->Command1->click();
+            hiddenAfterRetry = !s->isVisible();
+        });
+        QCOMPARE(after, before);
+        QVERIFY(openAfterFailure);
+        QCOMPARE(testsAfterFailure, (QList<qint16>{1, 1, 0, 1, 1, 1, 0}));
+        QVERIFY(hiddenAfterRetry);
+        QVERIFY(MessageBox::recorded().isEmpty());
+        QCOMPARE(TestSupport::readAll(kBnc), stateFile({1, 1, 0, 1, 1, 1, 0, 0, 0, 1, 0, 4, 0, 0, 1}));
+        QVERIFY(TestSupport::readAll(kAtr).endsWith("*SCENELIST 4 \"test5.bin\"\r\n"));
+        QCOMPARE(TestSupport::readAll(kDtb), kDatabase);
+    }
+
+    // "Vybrat scénu" saves the dialog's state before the picker opens; when
+    // that fails the picker does not open and the choices stay on screen.
+    void sceneChoice_data() { addRows(16); }
+    void sceneChoice() {
+        QFETCH(Obstacle, obstacle);
+        if (const std::optional<QString> reason = prepare(obstacle)) {
+            QSKIP(qPrintable(*reason));
+        }
+        writePrevious(kAtr, kUserConfig);
+        writePrevious(kBnc, kUserState);
+        writePrevious(kDtb, kDatabase);
+        bool pickerCreated = true;
+        bool freeFlightKept = false;
+        bool pickerShownOnRetry = false;
+        QMap<QString, QByteArray> before;
+        QMap<QString, QByteArray> after;
+        inDialog([&](Nastaveni_Form* s) {
+            s->Option2->click();
+            block(kBnc);
+            before = folderContents();
+            MessageBox::clearRecorded();
+            s->Command4->click();
+            m_limit.reset();
+            after = folderContents();
+            pickerCreated = Soubor_Form::existing() != nullptr;
+            freeFlightKept = s->isVisible() && s->Option2->isChecked() && s->Command4->isEnabled();
+            checkReported(kBnc);
+            lift(kBnc);
+            MessageBox::clearRecorded();
+            Soubor_Form* picker = Soubor_Form::instance();
+            whileModal(picker, [&] {
+                pickerShownOnRetry = true;
+                picker->CancelButton->click();
+            });
+            s->Command4->click();
+            s->Command2->click();
+        });
+        QCOMPARE(after, before);
+        QVERIFY(!pickerCreated);
+        QVERIFY(freeFlightKept);
+        QVERIFY(pickerShownOnRetry);
+        QVERIFY(MessageBox::recorded().isEmpty());
+        QCOMPARE(TestSupport::readAll(kBnc), stateFile({1, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0, 4, 0, 0, 0}));
+        QCOMPARE(TestSupport::readAll(kAtr), kUserConfig);
+    }
+
+    // The first activation without a state file saves the standard
+    // settings; when that fails they are still shown, and the next
+    // activation saves them.
+    void firstActivationStandardSettings_data() { addRows(16); }
+    void firstActivationStandardSettings() {
+        QFETCH(Obstacle, obstacle);
+        if (const std::optional<QString> reason = prepare(obstacle)) {
+            QSKIP(qPrintable(*reason));
+        }
+        writePrevious(kAtr, kUserConfig);
+        writePrevious(kDtb, kDatabase);
+        Hlavni_Form::instance();
+        block(kBnc);
+        const QMap<QString, QByteArray> before = folderContents();
+        bool shownAsStandard = false;
+        inDialog([&](Nastaveni_Form* s) {
+            shownAsStandard = testValues(s) == QList<qint16>(7, 1) && s->Option1->isChecked() &&
+                              s->ListsShowStandardEntries() && s->Check3->Value() == 1;
+            s->Command2->click();
+        });
+        m_limit.reset();
+        QCOMPARE(folderContents(), before);
+        checkReported(kBnc);
+        QVERIFY(shownAsStandard);
+        QVERIFY(Hlavni_Form::instance()->isVisible());
+
+        lift(kBnc);
+        MessageBox::clearRecorded();
+        inDialog([](Nastaveni_Form* s) { s->Command2->click(); });
+        QVERIFY(MessageBox::recorded().isEmpty());
+        QCOMPARE(TestSupport::readAll(kBnc), kStandardState);
+        QCOMPARE(TestSupport::readAll(kAtr), kUserConfig);
+        QCOMPARE(TestSupport::readAll(kDtb), kDatabase);
+    }
+
+    // "Uložit výsledek": the database that was read stays whole, the window
+    // stays with its button, and a second press saves.
+    void saveResult_data() { addRows(16); }
+    void saveResult() {
+        QFETCH(Obstacle, obstacle);
+        if (const std::optional<QString> reason = prepare(obstacle)) {
+            QSKIP(qPrintable(*reason));
+        }
+        writePrevious(kAtr, kUserConfig);
+        writePrevious(kBnc, kUserState);
+        writePrevious(kDtb, kDatabase);
+        writePrevious(QStringLiteral("vysledek.log"), ratedLog());
+        Cekejte_form* wait = Cekejte_form::instance();
+        FormDisplay::showModeless(wait);
+        QTest::mouseClick(wait->Command1, Qt::LeftButton);
+        Vysledky_Form* results = Vysledky_Form::existing();
+        QVERIFY(results && results->isVisible());
+        QCOMPARE(results->Label2->text(), QStringLiteral(" 30 bodů"));
+        QVERIFY(MessageBox::recorded().isEmpty());
+
+        block(kDtb);
+        const QMap<QString, QByteArray> before = folderContents();
+        QTest::mouseClick(results->Command2, Qt::LeftButton);
+        m_limit.reset();
+        QCOMPARE(folderContents(), before);
+        checkReported(kDtb);
+        QVERIFY(results->isVisible());
+        QVERIFY(results->Command2->isEnabled());
+        QCOMPARE(results->ListView1->rows()->rows().size(), 3);
+
+        lift(kDtb);
+        MessageBox::clearRecorded();
+        QTest::mouseClick(results->Command2, Qt::LeftButton);
+        QVERIFY(MessageBox::recorded().isEmpty());
+        QVERIFY(!results->Command2->isEnabled());
+        QCOMPARE(
+            TestSupport::readAll(kDtb),
+            record(QStringLiteral("Počítač pomalý"), " 10") +
+                cp1250(QStringLiteral("Procesor Čtyřjádrový\r\n 30\r\nKarta Ďábelská\r\nPaměť 512 MB\r\n")) +
+                record(QStringLiteral("Počítač rychlý"), " 40"));
+        QCOMPARE(TestSupport::readAll(kBnc), kUserState);
+        QCOMPARE(TestSupport::readAll(kAtr), kUserConfig);
+    }
+};
+
+QTEST_MAIN(TestWriteFailures)
+#include "tst_writefailures.moc"
