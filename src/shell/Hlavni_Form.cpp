@@ -120,11 +120,11 @@ void Hlavni_Form::Form_Load() {
     if (TextFile::NormalFileExists(EngineConfig::kFileName)) {
         return;
     }
-    std::optional<FileError> error = EngineConfig::WriteDefaultConfig();
-    if (!error) {
-        error = EngineConfig::AppendRatedScene(0, 0);
-    }
-    if (error) {
+    // The directives and the first scene pair go out in one replacement: a
+    // file cut between them would name no scene, and since it exists, no
+    // later start would write it again.
+    if (const std::optional<FileError> error = TextFile::Replace(
+            EngineConfig::kFileName, EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0))) {
         MessageBox::show(error->message(), MessageBox::Warning);
     }
 }

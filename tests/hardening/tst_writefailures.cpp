@@ -254,8 +254,13 @@ private slots:
         m_dir.reset();
     }
 
-    // Start-up without "nastaveni.atr" writes the default configuration.
-    void startUpDefaultConfiguration_data() { addRows(100); }
+    // Start-up without "nastaveni.atr" writes the default configuration. A
+    // limit that lets the directives through but not the scene list must not
+    // leave a file without scenes, which every later start would keep.
+    void startUpDefaultConfiguration_data() {
+        addRows(100);
+        QTest::newRow("file-size limit inside the scene list") << Obstacle::SizeLimit << qint64(380);
+    }
     void startUpDefaultConfiguration() {
         QFETCH(Obstacle, obstacle);
         if (const std::optional<QString> reason = prepare(obstacle)) {
