@@ -1,0 +1,106 @@
+// The results log reader on arbitrary files, judged against a plain reading
+// of the same bytes split by the line rule: the same outcome, block count,
+// frame count and value sum. A log that exists is never "missing", a read
+// error never comes without its reason, and a log judged Ok has a finite
+// score, at least one block, and header texts that are its lines 3 to 7
+// decoded.
+#include "FuzzSupport.h"
+#include "common/Cp1250Codec.h"
+#include "common/NumberRules.h"
+#include "results/ResultsLog.h"
+
+#include <cmath>
+
+namespace {
+
+using ResultsLog::Outcome;
+
+struct Expected {
+    Outcome outcome = Outcome::Damaged;
+    int blockCount = 0;
+    qint64 totalFrames = 0;
+    double valueSum = 0;
+};
+
+std::optional<int> frameCount(const QByteArray& line) {
+    const std::optional<qint16> count = NumberRules::RoundToInt16(NumberRules::LeadingNumber(line));
+    if (!count || *count > ResultsLog::kMaxFrameCount) {
+        return std::nullopt;
+    }
+    return *count;
+}
+
+// Seven header lines; blocks of a frame count line and count + 1 value
+// lines, each followed by a line that starts the next block when it is a
+// number line and closes the data otherwise.
+Expected evaluate(const QList<QByteArray>& lines) {
+    Expected expected;
+    qsizetype at = 7;
+    if (at >= lines.size()) {
+        return expected;
+    }
+    std::optional<int> count = frameCount(lines.at(at++));
+    while (count) {
+        ++expected.blockCount;
+        expected.totalFrames += *count;
+        for (int i = 0; i <= *count; ++i) {
+            if (at >= lines.size()) {
+                return Expected{};
+            }
+            expected.valueSum += NumberRules::LeadingNumber(lines.at(at++));
+        }
+        if (at >= lines.size()) {
+            return Expected{};
+        }
+        const QByteArray& next = lines.at(at++);
+        if (!NumberRules::IsNumberLine(next)) {
+            if (expected.totalFrames == 0) {
+                return Expected{Outcome::ZeroFrames};
+            }
+            const double score = expected.valueSum / static_cast<double>(expected.totalFrames);
+            if (!std::isfinite(expected.valueSum) || !std::isfinite(score)) {
+                return Expected{};
+            }
+            expected.outcome = Outcome::Ok;
+            return expected;
+        }
+        count = frameCount(next);
+    }
+    return Expected{};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString name = Fuzz::privateFolder() + QStringLiteral("/vysledek.log");
+    Fuzz::writeInput(name, data, size);
+    const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog(name);
+    const QList<QByteArray> lines =
+        Fuzz::referenceLines(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const Expected expected = evaluate(lines);
+
+    FUZZ_CHECK(!result.error);
+    FUZZ_CHECK(result.outcome == expected.outcome);
+    if (result.outcome != Outcome::Ok) {
+        FUZZ_CHECK(result.summary.blockCount == 0);
+        FUZZ_CHECK(!ResultsLog::OutcomeMessage(result.outcome).isEmpty());
+        return 0;
+    }
+
+    const ResultsLog::ResultsLogSummary& summary = result.summary;
+    FUZZ_CHECK(summary.blockCount == expected.blockCount);
+    FUZZ_CHECK(summary.blockCount >= 1);
+    FUZZ_CHECK(summary.totalFrames == expected.totalFrames);
+    FUZZ_CHECK(summary.totalFrames != 0);
+    FUZZ_CHECK(summary.valueSum == expected.valueSum);
+    FUZZ_CHECK(std::isfinite(summary.score));
+    FUZZ_CHECK(summary.score == summary.valueSum / static_cast<double>(summary.totalFrames));
+    FUZZ_CHECK(summary.memoryText == Cp1250Codec::decode(lines.at(2)));
+    FUZZ_CHECK(summary.operatingSystemText == Cp1250Codec::decode(lines.at(3)));
+    FUZZ_CHECK(summary.extraText == Cp1250Codec::decode(lines.at(4)));
+    FUZZ_CHECK(summary.processorText == Cp1250Codec::decode(lines.at(5)));
+    FUZZ_CHECK(summary.graphicsCardText == Cp1250Codec::decode(lines.at(6)));
+    // The score label always says something: the score or too few tests.
+    FUZZ_CHECK(!ResultsLog::ScoreCaption(summary).isEmpty());
+    return 0;
+}

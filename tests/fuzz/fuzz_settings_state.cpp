@@ -1,0 +1,67 @@
+// The settings state file as the settings dialog reads it: the lines of the
+// file, the first fifteen judged for the dialog's lists. The line reader
+// must split exactly by the line rule; every value read is one the dialog's
+// controls can show; saving what was read and reading it again gives the
+// same settings; and each line's leading number is the same whether read
+// from its bytes or from its decoded text.
+#include "FuzzSupport.h"
+#include "common/Cp1250Codec.h"
+#include "common/NumberRules.h"
+#include "common/TextFile.h"
+#include "settings/SettingsState.h"
+
+#include <cmath>
+
+namespace {
+
+// The entries of the dialog's three lists: window sizes, colour bits,
+// depth bits.
+constexpr std::array<int, SettingsState::kListCount> kListSizes = {10, 3, 2};
+
+bool isCheckBoxValue(qint16 value) {
+    return value >= 0 && value <= 2;
+}
+
+void sameNumberBothWays(const QByteArray& line) {
+    const double fromBytes = NumberRules::LeadingNumber(line);
+    const double fromText = NumberRules::LeadingNumber(Cp1250Codec::decode(line));
+    FUZZ_CHECK(!std::isnan(fromBytes));
+    FUZZ_CHECK(fromBytes == fromText);
+    FUZZ_CHECK(NumberRules::IsNumberLine(line) == NumberRules::IsNumberLine(Cp1250Codec::decode(line)));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString name = Fuzz::privateFolder() + QStringLiteral("/nastaveni.bnc");
+    Fuzz::writeInput(name, data, size);
+    FileError error;
+    const std::optional<QList<QByteArray>> lines = TextFile::ReadLines(name, &error);
+    FUZZ_CHECK(lines.has_value());
+    FUZZ_CHECK(*lines ==
+               Fuzz::referenceLines(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size))));
+    for (const QByteArray& line : *lines) {
+        sameNumberBothWays(line);
+    }
+
+    const SettingsState state = SettingsState::fromLines(
+        lines->first(qMin<qsizetype>(lines->size(), SettingsState::kLineCount)), kListSizes);
+    for (const qint16 test : state.tests) {
+        FUZZ_CHECK(isCheckBoxValue(test));
+    }
+    for (const qint16 box : {state.noIntro, state.endless, state.fullScreen, state.stereo}) {
+        FUZZ_CHECK(isCheckBoxValue(box));
+    }
+    for (int i = 0; i < SettingsState::kListCount; ++i) {
+        FUZZ_CHECK(state.lists[i] >= 0 && state.lists[i] < kListSizes[i]);
+    }
+    // Only the first fifteen lines count: what follows them changes nothing.
+    FUZZ_CHECK(state == SettingsState::fromLines(*lines, kListSizes));
+
+    const QByteArray saved = state.toBytes();
+    const QList<QByteArray> savedLines = Fuzz::referenceLines(saved);
+    FUZZ_CHECK(savedLines.size() == SettingsState::kLineCount);
+    FUZZ_CHECK(saved == TextFile::JoinLines(savedLines));
+    FUZZ_CHECK(SettingsState::fromLines(savedLines, kListSizes) == state);
+    return 0;
+}

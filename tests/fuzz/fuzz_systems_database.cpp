@@ -1,0 +1,34 @@
+// The systems database reader on arbitrary files: every complete four-line
+// record is read, its texts the lines decoded, a cut last record skipped.
+// Writing the records back gives exactly the bytes of those lines with CR LF
+// line ends, and reading that gives the same records.
+#include "FuzzSupport.h"
+#include "common/Cp1250Codec.h"
+#include "results/SystemsDatabase.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Fuzz::enterPrivateFolder();
+    Fuzz::writeInput(SystemsDatabase::kFileName, data, size);
+    FileError error;
+    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&error);
+    FUZZ_CHECK(records.has_value());
+
+    const QList<QByteArray> lines =
+        Fuzz::referenceLines(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+    FUZZ_CHECK(records->size() == lines.size() / 4);
+    for (qsizetype i = 0; i < records->size(); ++i) {
+        const SystemRecord& record = records->at(i);
+        FUZZ_CHECK(record.computerText == Cp1250Codec::decode(lines.at(4 * i)));
+        FUZZ_CHECK(record.scoreText == Cp1250Codec::decode(lines.at(4 * i + 1)));
+        FUZZ_CHECK(record.graphicsCardText == Cp1250Codec::decode(lines.at(4 * i + 2)));
+        FUZZ_CHECK(record.memoryText == Cp1250Codec::decode(lines.at(4 * i + 3)));
+    }
+
+    FUZZ_CHECK(!SystemsDatabase::WriteSystemsDatabase(*records));
+    QFile written(SystemsDatabase::kFileName);
+    FUZZ_CHECK(written.open(QIODevice::ReadOnly));
+    FUZZ_CHECK(written.readAll() == TextFile::JoinLines(lines.first(records->size() * 4)));
+    const std::optional<QList<SystemRecord>> again = SystemsDatabase::ReadSystemsDatabase(&error);
+    FUZZ_CHECK(again == records);
+    return 0;
+}
