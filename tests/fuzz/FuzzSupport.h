@@ -51,24 +51,20 @@ inline void writeInput(const QString& name, const uint8_t* data, size_t size) {
 // judge the streaming reader against.
 inline QList<QByteArray> referenceLines(QByteArrayView bytes) {
     QList<QByteArray> lines;
-    QByteArray line;
-    bool open = false;
+    qsizetype start = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            lines.append(line);
-            line.clear();
-            open = false;
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                ++i;
-            }
+        if (c != '\r' && c != '\n') {
             continue;
         }
-        line.append(c);
-        open = true;
+        lines.append(bytes.sliced(start, i - start).toByteArray());
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
     }
-    if (open) {
-        lines.append(line);
+    if (start < bytes.size()) {
+        lines.append(bytes.sliced(start).toByteArray());
     }
     return lines;
 }
