@@ -2,6 +2,7 @@
 
 #include "Cp1250Codec.h"
 
+#include <QFile>
 #include <QStringList>
 #include <cmath>
 #include <optional>
@@ -307,4 +308,19 @@ ConfigParser::Result ConfigParser::parse(const QByteArray& bytes) {
         result.error.prepend(QStringLiteral("nastaveni.atr: "));
     }
     return result;
+}
+
+ConfigParser::Result ConfigParser::parseFile(const QString& path) {
+    QFile file(path);
+    Result result;
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("Soubor %1 nelze otevřít: %2").arg(path, file.errorString());
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.error = QStringLiteral("Soubor %1 nelze číst: %2").arg(path, file.errorString());
+        return result;
+    }
+    return parse(bytes);
 }

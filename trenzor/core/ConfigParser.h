@@ -17,4 +17,7 @@ public:
     };
 
     static Result parse(const QByteArray& bytes);
+    // Reads and parses the file; a file that cannot be read is an error
+    // naming the file and the system's reason.
+    static Result parseFile(const QString& path);
 };

@@ -70,6 +70,14 @@ void Engine::initialize() {
     m_glVendor = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VENDOR)));
     m_glRenderer = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER)));
     readVsync();
+    // A rated run, or a configuration too broken to tell, leaves no old
+    // results behind that could pass for this run's.
+    if (!m_config.freeFlight || !m_startupError.isEmpty()) {
+        if (const QString error = ResultsLog::removeOld(kLogFile); !error.isEmpty()) {
+            fail(error);
+            return;
+        }
+    }
     if (!m_startupError.isEmpty()) {
         fail(m_startupError);
         return;
@@ -87,10 +95,6 @@ void Engine::initialize() {
         }
     }
     if (!m_config.freeFlight) {
-        if (const QString error = ResultsLog::removeOld(kLogFile); !error.isEmpty()) {
-            fail(error);
-            return;
-        }
         m_log.emplace(logHeader());
     }
     startSlot(0);
@@ -406,6 +410,7 @@ void Engine::frame() {
     if (!m_gl) {
         return;
     }
+    const qint64 start = m_clock.nsecsElapsed();
     switch (m_phase) {
     case Phase::Starting:
     case Phase::Done:
@@ -417,35 +422,32 @@ void Engine::frame() {
         return;
     case Phase::Test: {
         FrameRecorder& recorder = *m_recorder;
-        const double time = recorder.elapsed(m_clock.nsecsElapsed());
+        const double time = recorder.elapsed(start);
         drawScene(m_path.sample(time), time);
         m_canvas.present();
         const bool wasMeasuring = recorder.measuring();
-        const qint64 shown = m_clock.nsecsElapsed();
-        recorder.frameShown(shown);
+        recorder.frameShown(m_clock.nsecsElapsed());
         if (!wasMeasuring && recorder.measuring()) {
             m_processCpuStart = cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
             m_threadCpuStart = cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID);
         }
         break;
     }
-    case Phase::Flight: {
-        const qint64 now = m_clock.nsecsElapsed();
-        m_camera->advance(double(now - m_lastFrame) / 1e9);
-        drawScene({m_camera->eye(), m_camera->target()}, double(now - m_flightStart) / 1e9);
+    case Phase::Flight:
+        m_camera->advance(double(start - m_lastFrame) / 1e9);
+        drawScene({m_camera->eye(), m_camera->target()}, double(start - m_flightStart) / 1e9);
         m_canvas.present();
         break;
     }
-    }
-    // The frame-rate limit holds each frame to at least its share of a
-    // second, measured from the previous frame.
+    // The frame-rate limit gives each frame at least its share of a second,
+    // counted from the start of the frame.
     if (m_config.frameRateLimit > 0) {
-        const qint64 earliest = m_lastFrame + qint64(1e9 / m_config.frameRateLimit);
-        while (m_clock.nsecsElapsed() < earliest) {
-            QThread::usleep(std::max<qint64>((earliest - m_clock.nsecsElapsed()) / 1000, 1));
+        const qint64 earliest = start + qint64(1e9 / m_config.frameRateLimit);
+        for (qint64 now = m_clock.nsecsElapsed(); now < earliest; now = m_clock.nsecsElapsed()) {
+            QThread::usleep(std::max<qint64>((earliest - now) / 1000, 1));
         }
     }
-    m_lastFrame = m_clock.nsecsElapsed();
+    m_lastFrame = start;
     if (m_phase == Phase::Test && m_recorder->finished()) {
         finishTest();
     }
