@@ -115,6 +115,11 @@ void MeshScene::setup(QOpenGLFunctions_2_1& gl) {
         if (!m_program->link()) {
             qWarning("trenzor: shader program: %s", qPrintable(m_program->log()));
         }
+        const auto at = [this](const char* name) { return m_program->uniformLocation(name); };
+        m_uniforms = {at("mvp"),   at("model"),      at("normalMatrix"), at("diffuse"),
+                      at("alpha"), at("specular"),   at("shininess"),    at("emissive"),
+                      at("lit"),   at("textured"),   at("texture0"),     at("lightDirection"),
+                      at("eye"),   at("fogDensity"), at("fogColour")};
     }
     m_particleVertices.resize(m_particleSystems * kParticlesPerSystem * 3);
     // Each decal is a flat disc as a triangle fan, laid on the ground plane.
@@ -186,13 +191,13 @@ void MeshScene::setFixedMaterial(QOpenGLFunctions_2_1& gl, const SceneData::Mate
 }
 
 void MeshScene::setShadedMaterial(const SceneData::Material& material) {
-    m_program->setUniformValue("diffuse", material.diffuse);
-    m_program->setUniformValue("alpha", material.alpha);
-    m_program->setUniformValue("specular", material.specular);
-    m_program->setUniformValue("shininess", std::max(material.shininess, 1.f));
-    m_program->setUniformValue("emissive", material.emissive);
-    m_program->setUniformValue("lit", material.lit);
-    m_program->setUniformValue("textured", material.texture >= 0);
+    m_program->setUniformValue(m_uniforms.diffuse, material.diffuse);
+    m_program->setUniformValue(m_uniforms.alpha, material.alpha);
+    m_program->setUniformValue(m_uniforms.specular, material.specular);
+    m_program->setUniformValue(m_uniforms.shininess, std::max(material.shininess, 1.f));
+    m_program->setUniformValue(m_uniforms.emissive, material.emissive);
+    m_program->setUniformValue(m_uniforms.lit, GLint(material.lit));
+    m_program->setUniformValue(m_uniforms.textured, GLint(material.texture >= 0));
 }
 
 void MeshScene::drawMesh(QOpenGLFunctions_2_1& gl, std::uint32_t index) {
@@ -238,9 +243,9 @@ void MeshScene::drawInstances(QOpenGLFunctions_2_1& gl, const View& view, bool b
         if (m_safe) {
             gl.glLoadMatrixf((view.view * model).constData());
         } else {
-            m_program->setUniformValue("mvp", view.projection * view.view * model);
-            m_program->setUniformValue("model", model);
-            m_program->setUniformValue("normalMatrix", model.normalMatrix());
+            m_program->setUniformValue(m_uniforms.mvp, view.projection * view.view * model);
+            m_program->setUniformValue(m_uniforms.model, model);
+            m_program->setUniformValue(m_uniforms.normalMatrix, model.normalMatrix());
         }
         drawMesh(gl, instance.mesh);
     }
@@ -281,11 +286,11 @@ void MeshScene::draw(QOpenGLFunctions_2_1& gl, const View& view) {
         gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     } else if (m_program->isLinked()) {
         m_program->bind();
-        m_program->setUniformValue("lightDirection", light);
-        m_program->setUniformValue("eye", view.eye);
-        m_program->setUniformValue("fogDensity", m_data.fogDensity);
-        m_program->setUniformValue("fogColour", fog);
-        m_program->setUniformValue("texture0", 0);
+        m_program->setUniformValue(m_uniforms.lightDirection, light);
+        m_program->setUniformValue(m_uniforms.eye, view.eye);
+        m_program->setUniformValue(m_uniforms.fogDensity, m_data.fogDensity);
+        m_program->setUniformValue(m_uniforms.fogColour, fog);
+        m_program->setUniformValue(m_uniforms.texture, 0);
         for (unsigned attribute = 0; attribute < 3; ++attribute) {
             gl.glEnableVertexAttribArray(attribute);
         }

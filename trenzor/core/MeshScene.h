@@ -25,6 +25,25 @@ private:
         unsigned vertices = 0;
         unsigned indices = 0;
     };
+    // Uniform locations, looked up once: a lookup by name per draw call
+    // would cost more than the draw call itself in a scene of many objects.
+    struct Uniforms {
+        int mvp = -1;
+        int model = -1;
+        int normalMatrix = -1;
+        int diffuse = -1;
+        int alpha = -1;
+        int specular = -1;
+        int shininess = -1;
+        int emissive = -1;
+        int lit = -1;
+        int textured = -1;
+        int texture = -1;
+        int lightDirection = -1;
+        int eye = -1;
+        int fogDensity = -1;
+        int fogColour = -1;
+    };
 
     QMatrix4x4 modelMatrix(const SceneData::Instance& instance, double time) const;
     void drawInstances(QOpenGLFunctions_2_1& gl, const View& view, bool blended);
@@ -40,6 +59,7 @@ private:
     QVector<unsigned> m_textures;
     QVector<Buffers> m_buffers;
     std::unique_ptr<QOpenGLShaderProgram> m_program;
+    Uniforms m_uniforms;
     QVector<float> m_particleVertices;
     QVector<float> m_decalVertices;
 };
