@@ -163,7 +163,13 @@ private slots:
         QCOMPARE(SystemInfo::operatingSystemFrom("", ""), QStringLiteral("Linux"));
         const QByteArray cpuinfo = "processor\t: 0\nmodel name\t: Some  CPU @ 3GHz\n\nprocessor\t: 1\n"
                                    "model name\t: Some  CPU @ 3GHz\n";
-        QCOMPARE(SystemInfo::processorFrom(cpuinfo), QStringLiteral("Some CPU @ 3GHz, 2 jader"));
+        QCOMPARE(SystemInfo::processorFrom(cpuinfo), QStringLiteral("Some CPU @ 3GHz, 2 jádra"));
+        QByteArray eight;
+        for (int i = 0; i < 8; ++i) {
+            eight += "processor : " + QByteArray::number(i) + "\nmodel name : X\n";
+        }
+        QCOMPARE(SystemInfo::processorFrom(eight), QStringLiteral("X, 8 jader"));
+        QCOMPARE(SystemInfo::processorFrom("processor : 0\n"), QStringLiteral("neznámý, 1 jádro"));
     }
 };
 

@@ -74,7 +74,7 @@ private:
                         .hasMatch());
             QVERIFY(text[2].endsWith(QStringLiteral(" MB")));
             QVERIFY(text[4].startsWith(QStringLiteral("OpenGL ")));
-            QVERIFY(text[5].contains(QStringLiteral("jader")));
+            QVERIFY(text[5].contains(QStringLiteral(", ")));
             QVERIFY(!text[6].isEmpty());
             const QRegularExpression count(QStringLiteral("^\\d+$"));
             const QRegularExpression value(QStringLiteral("^\\d+\\.\\d{3}$"));

@@ -28,7 +28,6 @@ public:
     void fail(const QString& reason);
     bool failed() const { return !m_error.isEmpty(); }
     const QString& error() const { return m_error; }
-    qsizetype offset() const { return m_offset; }
     qsizetype remaining() const { return m_bytes.size() - m_offset; }
 
 private:

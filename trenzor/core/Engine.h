@@ -49,7 +49,6 @@ public:
     int completedRounds() const { return m_rounds; }
     int slot() const { return m_slot; }
     QVector3D cameraEye() const { return m_camera ? m_camera->eye() : QVector3D(); }
-    QString vsyncState() const { return m_vsyncState; }
 
 private:
     void fail(const QString& message);

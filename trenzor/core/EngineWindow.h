@@ -23,7 +23,6 @@ public:
     // Shows the window as the configuration asks: sized or full screen.
     void start();
     Engine& engine() { return m_engine; }
-    int exitCode() const { return m_exitCode; }
 
     QOpenGLContext* glContext() const override;
     unsigned defaultFramebuffer() const override;

@@ -11,7 +11,6 @@
 #endif
 
 QString OffscreenTarget::create(QOpenGLFunctions& f, QSize size, int colourBits, int depthBits) {
-    m_size = size;
     const GLint internal = colourBits == 16 ? GL_RGB5 : colourBits == 24 ? GL_RGB8 : GL_RGBA8;
     f.glGenTextures(1, &m_colour);
     f.glBindTexture(GL_TEXTURE_2D, m_colour);

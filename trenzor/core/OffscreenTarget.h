@@ -18,10 +18,8 @@ public:
     void present(QOpenGLFunctions& f, QOpenGLFunctions_2_1& gl, unsigned defaultFramebuffer,
                  QSize window) const;
     void destroy(QOpenGLFunctions& f);
-    QSize size() const { return m_size; }
 
 private:
-    QSize m_size;
     unsigned m_framebuffer = 0;
     unsigned m_colour = 0;
     unsigned m_depth = 0;

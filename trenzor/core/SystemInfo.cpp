@@ -82,5 +82,11 @@ QString SystemInfo::processorFrom(const QByteArray& cpuinfo) {
     if (model.isEmpty()) {
         model = kUnknown;
     }
-    return cores > 0 ? QStringLiteral("%1, %2 jader").arg(model).arg(cores) : model;
+    if (cores == 0) {
+        return model;
+    }
+    const QString noun = cores == 1  ? QStringLiteral("jádro")
+                         : cores < 5 ? QStringLiteral("jádra")
+                                     : QStringLiteral("jader");
+    return QStringLiteral("%1, %2 %3").arg(model).arg(cores).arg(noun);
 }
