@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,17 +148,46 @@ private slots:
     }
 
     void everySwitchTogether() {
-        QCOMPARE(run(block(false,
-                           {"*RESOLUTION 256 192 32", "*DEPTHBITS 24", "*DONTSHOWINTRO", "*FULLSCREEN",
-                            "*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5", "*SAFE", "*DECALCOUNT 4",
-                            "*PARTICLESYSTEMCOUNT 2"},
-                           2)),
-                 0);
+        QByteArray config = block(false,
+                                  {"*NOTIMER", "*RESOLUTION 256 192 32", "*DEPTHBITS 24", "*DONTSHOWINTRO",
+                                   "*FULLSCREEN", "*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5", "*SAFE",
+                                   "*DECALCOUNT 4", "*PARTICLESYSTEMCOUNT 2"},
+                                  1);
+        config += "*SCENELIST 1 \"long.bin\"\r\n*SCENELIST 1 \"test1.bin\"\r\n";
+        QImage shot;
+        const int code = run(config, [&](EngineWindow& window) {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                window.engine().slot() == 1 && window.engine().phase() == Engine::Phase::Test, 30000);
+            QTest::qWait(500);
+            QCOMPARE(window.geometry(), window.screen()->geometry());
+            shot = window.screen()->grabWindow(0).toImage();
+            QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        QCOMPARE(code, 0);
         const QByteArray log = readLog();
-        QCOMPARE(logBlocks(log), QVector<int>(2, kFrames));
+        QCOMPARE(logBlocks(log), QVector<int>{kFrames});
         const QByteArray line5 = log.split('\n')[4];
         QVERIFY2(line5.contains("256x192, 32 b barvy, 24 b Z, cel"), line5.constData());
         QVERIFY(line5.contains("bezpe"));
+
+        // The anaglyph of the star scene covers the whole screen: each
+        // quarter of it has red or blue light, and no eye wrote green.
+        QCOMPARE(shot.size(), QSize(1024, 768));
+        int maxGreen = 0;
+        int litQuarters = 0;
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            bool lit = false;
+            for (int y = (quarter / 2) * 384; y < (quarter / 2 + 1) * 384; y += 3) {
+                for (int x = (quarter % 2) * 512; x < (quarter % 2 + 1) * 512; x += 3) {
+                    const QColor c = shot.pixelColor(x, y);
+                    maxGreen = std::max(maxGreen, c.green());
+                    lit = lit || c.red() > 100 || c.blue() > 100;
+                }
+            }
+            litQuarters += lit ? 1 : 0;
+        }
+        QCOMPARE(litQuarters, 4);
+        QVERIFY2(maxGreen < 24, qPrintable(QString::number(maxGreen)));
     }
 
     void shaderPathWithStereoAndCounter() {
@@ -232,6 +262,18 @@ private slots:
             QVERIFY(window.engine().cameraEye().y() > forward.y());
             QTest::keyClick(&window, Qt::Key_0, Qt::KeypadModifier);
             QCOMPARE(window.engine().cameraEye(), start);
+
+            // A quarter turn with the mouse (157 pixels at 0.01 radians a
+            // pixel): flying forward now goes where "right" was before.
+            QTest::mouseMove(&window, QPoint(40, 100));
+            QTest::mouseMove(&window, QPoint(197, 100));
+            QTest::keyPress(&window, Qt::Key_Up);
+            QTest::qWait(300);
+            QTest::keyRelease(&window, Qt::Key_Up);
+            const QVector3D turned = window.engine().cameraEye() - start;
+            const QVector3D ahead = forward - start;
+            QVERIFY2(std::abs(QVector3D::dotProduct(turned.normalized(), ahead.normalized())) < 0.3,
+                     qPrintable(QStringLiteral("%1 %2").arg(turned.x()).arg(turned.z())));
             QTest::keyClick(&window, Qt::Key_Escape);
         });
         QCOMPARE(code, 0);

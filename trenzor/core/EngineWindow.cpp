@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QScreen>
 #include <cstdio>
 #include <exception>
 
@@ -43,6 +44,9 @@ QSurfaceFormat EngineWindow::formatFor(const EngineConfig& config) {
 
 void EngineWindow::start() {
     if (m_config.fullScreen) {
+        // The geometry as well as the state: without a window manager to
+        // honour the full-screen state the window would keep its own size.
+        setGeometry(screen()->geometry());
         showFullScreen();
     } else {
         resize(m_config.viewportWidth, m_config.viewportHeight);
