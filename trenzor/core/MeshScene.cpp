@@ -221,6 +221,7 @@ void MeshScene::drawMesh(QOpenGLFunctions_2_1& gl, std::uint32_t index) {
 }
 
 void MeshScene::drawInstances(QOpenGLFunctions_2_1& gl, const View& view, bool blended) {
+    const QMatrix4x4 viewProjection = view.projection * view.view;
     std::uint32_t lastMaterial = ~0u;
     for (const SceneData::Instance& instance : m_data.instances) {
         const SceneData::Material& material = m_data.materials[instance.material];
@@ -243,7 +244,7 @@ void MeshScene::drawInstances(QOpenGLFunctions_2_1& gl, const View& view, bool b
         if (m_safe) {
             gl.glLoadMatrixf((view.view * model).constData());
         } else {
-            m_program->setUniformValue(m_uniforms.mvp, view.projection * view.view * model);
+            m_program->setUniformValue(m_uniforms.mvp, viewProjection * model);
             m_program->setUniformValue(m_uniforms.model, model);
             m_program->setUniformValue(m_uniforms.normalMatrix, model.normalMatrix());
         }
