@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 // Prints the engine's frame rates: every test on both rendering paths, and
@@ -126,7 +127,13 @@ int main(int argc, char* argv[]) {
                        QStringLiteral("s"), QStringLiteral("10")});
     options.addOption({QStringLiteral("engine"), QStringLiteral("The engine program."),
                        QStringLiteral("path"), QStringLiteral(TRENZOR_EXE)});
+    options.addOption({QStringLiteral("rounds"),
+                       QStringLiteral("Alternating rounds of the overhead comparison."), QStringLiteral("n"),
+                       QStringLiteral("3")});
+    options.addOption({QStringLiteral("overhead-only"), QStringLiteral("Skip the seven tests.")});
     options.process(app);
+    const int rounds = options.value(QStringLiteral("rounds")).toInt();
+    const double overheadSeconds = options.value(QStringLiteral("overhead-seconds")).toDouble();
     const double seconds = options.value(QStringLiteral("seconds")).toDouble();
     const QString program = options.value(QStringLiteral("engine"));
 
@@ -143,8 +150,9 @@ int main(int argc, char* argv[]) {
     }
     if (!writeFile(dir.filePath(QStringLiteral("empty.bin")),
                    SceneFile::encodeScene(TestScenes::emptyScene())) ||
-        !writeFile(dir.filePath(QStringLiteral("emptypath.bin")),
-                   SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), seconds, 32766, 10)))) {
+        !writeFile(
+            dir.filePath(QStringLiteral("emptypath.bin")),
+            SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), overheadSeconds, 32766, 10)))) {
         return 1;
     }
 
@@ -153,8 +161,9 @@ int main(int argc, char* argv[]) {
         seconds);
     double bareSum = 0;
     double engineSum = 0;
-    for (int round = 0; round < 2; ++round) {
-        const double bare = bareLoop(seconds);
+    QVector<double> ratios;
+    for (int round = 0; round < rounds; ++round) {
+        const double bare = bareLoop(overheadSeconds);
         const auto engine =
             runEngine(program, dir, false, 0, QStringLiteral("emptypath.bin"), QStringLiteral("empty.bin"));
         if (!engine) {
@@ -165,8 +174,15 @@ int main(int argc, char* argv[]) {
             bare, engine->rate, 100 * engine->rate / bare, engine->processCpu);
         bareSum += bare;
         engineSum += engine->rate;
+        ratios.append(engine->rate / bare);
     }
-    std::printf("  engine / bare loop: %.1f %%\n\n", 100 * engineSum / bareSum);
+    std::sort(ratios.begin(), ratios.end());
+    std::printf(
+        "  engine / bare loop: %.1f %% of the summed rates, median round %.1f %%, worst round %.1f %%\n\n",
+        100 * engineSum / bareSum, 100 * ratios[ratios.size() / 2], 100 * ratios.first());
+    if (options.isSet(QStringLiteral("overhead-only"))) {
+        return 0;
+    }
 
     std::printf("Tests, 640x480 window, 16-bit colour and depth, %.0f s each:\n", seconds);
     std::printf("  %-22s %-6s %8s %10s %12s %14s %14s\n", "test", "path", "frames", "fps", "mean inst.",
