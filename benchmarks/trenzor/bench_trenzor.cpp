@@ -157,8 +157,8 @@ int main(int argc, char* argv[]) {
     }
 
     std::printf(
-        "Engine overhead, 640x480 window, %.0f s per measurement, bare loop and engine alternating:\n",
-        seconds);
+        "Engine overhead, 640x480 window, %.1f s per measurement, bare loop and engine alternating:\n",
+        overheadSeconds);
     double bareSum = 0;
     double engineSum = 0;
     QVector<double> ratios;
