@@ -19,7 +19,9 @@ EngineWindow::EngineWindow(const EngineConfig& config, const QString& startupErr
 }
 
 EngineWindow::~EngineWindow() {
-    if (context()) {
+    // After the window system has closed the window there is no surface to
+    // make current; the context then takes its objects with it.
+    if (context() && handle()) {
         makeCurrent();
         m_engine.shutdown();
         doneCurrent();
