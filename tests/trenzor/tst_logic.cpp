@@ -2,8 +2,10 @@
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
 #include "KeyMap.h"
+#include "Noise.h"
 #include "ResultsLog.h"
 #include "SystemInfo.h"
+#include "TextureImage.h"
 
 #include <QFile>
 #include <QLocale>
@@ -152,6 +154,53 @@ private slots:
         QCOMPARE(path.sample(5).eye, QVector3D(0, 0, -10));
         const QVector3D middle = path.sample(0.5).eye;
         QVERIFY(middle.x() > 4 && middle.z() > 4);
+    }
+
+    void noiseIsRepeatableAndInRange() {
+        float low = 1;
+        float high = 0;
+        for (int i = 0; i < 2000; ++i) {
+            const float x = i * 0.37f;
+            const float v = Noise::fractal(7, x, x * 0.5f, 1, 5);
+            QCOMPARE(Noise::fractal(7, x, x * 0.5f, 1, 5), v);
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        QVERIFY(low >= 0 && high < 1 && high - low > 0.3f);
+        QVERIFY(Noise::value(1, 0.5f, 0.5f) != Noise::value(2, 0.5f, 0.5f));
+        // With a period the noise wraps around.
+        QCOMPARE(Noise::value(3, 0.25f, 1.5f, 0, 4), Noise::value(3, 4.25f, 5.5f, 0, 4));
+    }
+
+    // A texture repeated over a surface must show no seam: the step from
+    // its last column back to its first is no bigger than steps inside it.
+    void texturesTileWithoutSeams() {
+        for (int p = 0; p < int(SceneData::Pattern::Count); ++p) {
+            const SceneData::Texture recipe{SceneData::Pattern(p), 64, 5, {0, 0, 0}, {1, 1, 1}};
+            const QImage image = TextureImage::render(recipe);
+            QCOMPARE(image.size(), QSize(64, 64));
+            QCOMPARE(TextureImage::render(recipe), image);
+            const auto step = [&](int a, int b, bool columns) {
+                double sum = 0;
+                for (int i = 0; i < 64; ++i) {
+                    const QColor ca = columns ? image.pixelColor(a, i) : image.pixelColor(i, a);
+                    const QColor cb = columns ? image.pixelColor(b, i) : image.pixelColor(i, b);
+                    sum += std::abs(ca.red() - cb.red());
+                }
+                return sum / 64;
+            };
+            for (bool columns : {true, false}) {
+                double inside = 0;
+                for (int i = 0; i < 63; ++i) {
+                    inside = std::max(inside, step(i, i + 1, columns));
+                }
+                QVERIFY2(step(63, 0, columns) <= inside + 1,
+                         qPrintable(QStringLiteral("pattern %1: seam %2, inside %3")
+                                        .arg(p)
+                                        .arg(step(63, 0, columns))
+                                        .arg(inside)));
+            }
+        }
     }
 
     void systemDescriptionsFromProcFiles() {
