@@ -426,7 +426,7 @@ CameraPath TestScenes::path(int index) {
         }
         break;
     case 3:
-        keys = orbit(32, 6, 0.25f, {}, 0.75f);
+        keys = orbit(50, 10, 0.2f, {}, 0.75f);
         break;
     case 4:
         keys = orbit(40, 14, 0.1f, {0, -2, 0}, 0.8f);
