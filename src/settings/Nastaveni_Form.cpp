@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace {
 
@@ -33,8 +34,19 @@ struct Frame {
     int left;
     int top;
 
+    // A caption wider or taller than its place (the system's font is not
+    // the one the layout was drawn with) may use the rest of the frame's
+    // width and the height it needs, so it is never cut off.
     void place(QWidget* child, int l, int t, int w, int h) const {
-        child->setGeometry(Twips::rect(l - left, t - top, w, h));
+        QRect r = Twips::rect(l - left, t - top, w, h);
+        const QSize wanted = child->sizeHint();
+        if (wanted.width() > r.width()) {
+            r.setWidth(std::min(wanted.width(), box->width() - r.left() - 2));
+        }
+        if (wanted.height() > r.height()) {
+            r.setHeight(wanted.height());
+        }
+        child->setGeometry(r);
     }
 };
 

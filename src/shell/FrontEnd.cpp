@@ -17,6 +17,12 @@ void Start() {
     QFont font = QApplication::font();
     font.setPointSize(8);
     QApplication::setFont(font);
+    // Frames carry their caption on their top border line, as the layouts of
+    // the windows (controls close below a frame's top edge) expect.
+    qApp->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; "
+        "padding: 0px 2px; }"));
     Hlavni_Form* main = Hlavni_Form::instance();
     QObject::connect(main, &Hlavni_Form::programEnded, qApp, [] { QCoreApplication::exit(0); });
     FormDisplay::showModeless(main);

@@ -1,0 +1,226 @@
+#include "CameraPath.h"
+#include "FlightCamera.h"
+#include "FrameRecorder.h"
+#include "KeyMap.h"
+#include "Noise.h"
+#include "ResultsLog.h"
+#include "SystemInfo.h"
+#include "TextureImage.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+// The measuring, the results log, the camera and the key mapping: the
+// engine's logic that needs no display.
+class TestLogic : public QObject {
+    Q_OBJECT
+
+private:
+    static constexpr qint64 kMs = 1'000'000;
+
+private slots:
+    void recorderSkipsWarmupAndTakesRates() {
+        FrameRecorder recorder(2, 10.0, 100);
+        recorder.frameShown(0);
+        recorder.frameShown(500 * kMs); // a slow first frame must not count
+        QVERIFY(!recorder.measuring());
+        recorder.frameShown(600 * kMs); // time origin
+        QVERIFY(recorder.measuring());
+        QCOMPARE(recorder.rates().size(), 0);
+        QCOMPARE(recorder.elapsed(700 * kMs), 0.1);
+        recorder.frameShown(620 * kMs);
+        recorder.frameShown(660 * kMs);
+        QCOMPARE(recorder.rates(), (QVector<double>{50.0, 25.0}));
+        QCOMPARE(recorder.measuredSeconds(), 0.06);
+        QVERIFY(!recorder.finished());
+    }
+
+    void recorderStopsAtTimeOrFrameLimit() {
+        FrameRecorder timed(0, 1.0, 32766);
+        qint64 t = 0;
+        timed.frameShown(t);
+        while (!timed.finished()) {
+            t += 100 * kMs;
+            timed.frameShown(t);
+        }
+        QCOMPARE(timed.rates().size(), 10);
+        timed.frameShown(t + kMs);
+        QCOMPARE(timed.rates().size(), 10);
+
+        FrameRecorder counted(0, 1000.0, 50000);
+        for (qint64 i = 0; !counted.finished(); ++i) {
+            counted.frameShown(i * kMs);
+        }
+        QCOMPARE(counted.rates().size(), FrameRecorder::kMaxFrames);
+    }
+
+    void logHasHeaderBlocksAndClosingLine() {
+        QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+        ResultsLog log({"Trenzor 1.0", "2026-01-01 10:00:00", "1024 MB", "Linux, jádro 6", "OpenGL 2.1",
+                        "Procesor\r\nzalomený", "Karta ∞"});
+        log.addBlock({60.5, 1234.25});
+        log.addBlock({});
+        QByteArray bytes = log.encode();
+        QVERIFY(bytes.endsWith("\r\n"));
+        QVERIFY(!bytes.replace("\r\n", "").contains('\n'));
+        const QList<QByteArray> lines = log.encode().split('\n');
+        QCOMPARE(lines.size(), 7 + 4 + 2 + 1 + 1);
+        QCOMPARE(lines[3], QByteArray("Linux, j\xE1"
+                                      "dro 6\r"));
+        QCOMPARE(lines[5], QByteArray("Procesor  zalomen\xFD\r"));
+        QCOMPARE(lines[6], QByteArray("Karta ?\r"));
+        QCOMPARE(lines[7], QByteArray("2\r"));
+        QCOMPARE(lines[8], QByteArray("60.500\r"));
+        QCOMPARE(lines[9], QByteArray("1234.250\r"));
+        QCOMPARE(lines[10], QByteArray("0\r"));
+        QCOMPARE(lines[11], QByteArray("0\r"));
+        QCOMPARE(lines[12], QByteArray("0\r"));
+        QVERIFY(lines[13].startsWith("Konec"));
+        QVERIFY(lines[14].isEmpty());
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void logIsWrittenWholeOrNotAtAll() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("vysledek.log"));
+        ResultsLog log({"a", "b", "c", "d", "e", "f", "g"});
+        log.addBlock({1.0});
+        QCOMPARE(log.save(path), QString());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), log.encode());
+        file.close();
+        QCOMPARE(ResultsLog::removeOld(path), QString());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(ResultsLog::removeOld(path), QString());
+        const QString error = log.save(dir.filePath(QStringLiteral("missing/vysledek.log")));
+        QVERIFY2(error.contains(QStringLiteral("missing/vysledek.log")), qPrintable(error));
+    }
+
+    void defaultKeysMapToLinuxKeys() {
+        const int codes[] = {37, 39, 33, 34, 38, 40, 188, 190, 186, 189, 96, 17};
+        const int keys[] = {Qt::Key_Left,      Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown,
+                            Qt::Key_Up,        Qt::Key_Down,  Qt::Key_Comma,  Qt::Key_Period,
+                            Qt::Key_Semicolon, Qt::Key_Minus, Qt::Key_0,      Qt::Key_Control};
+        for (int i = 0; i < 12; ++i) {
+            QVERIFY2(KeyMap::matches(codes[i], keys[i], i == 10), qPrintable(QString::number(codes[i])));
+            QVERIFY(!KeyMap::matches(codes[i], Qt::Key_Space, false));
+        }
+        QVERIFY(!KeyMap::matches(96, Qt::Key_0, false)); // the main-block 0 is not keypad 0
+        QVERIFY(KeyMap::matches(96, Qt::Key_Insert, true));
+        QVERIFY(!KeyMap::matches(189, Qt::Key_Minus, true)); // keypad minus is code 109
+        QVERIFY(KeyMap::matches(65, Qt::Key_A, false));
+        QVERIFY(KeyMap::matches(113, Qt::Key_F2, false));
+    }
+
+    void cameraFliesWhereItLooks() {
+        FlightCamera camera({0, 0, 10}, {0, 0, 0}, 2.0f, -0.2);
+        QCOMPARE(camera.target() - camera.eye(), QVector3D(0, 0, -1));
+        camera.setHeld(FlightCamera::Forward, true);
+        camera.advance(1.0);
+        QVERIFY(qFuzzyCompare(camera.eye(), QVector3D(0, 0, 8)));
+        camera.setHeld(FlightCamera::Faster, true);
+        camera.advance(0.5);
+        QVERIFY(qFuzzyCompare(camera.eye(), QVector3D(0, 0, 4)));
+        camera.setHeld(FlightCamera::Forward, false);
+        camera.setHeld(FlightCamera::StrafeRight, true);
+        camera.advance(0.25);
+        QVERIFY(qFuzzyCompare(camera.eye(), QVector3D(2, 0, 4)));
+        camera.setHeld(FlightCamera::Home, true);
+        QCOMPARE(camera.eye(), QVector3D(0, 0, 10));
+    }
+
+    void headStopsShortOfVertical() {
+        FlightCamera camera({0, 0, 0}, {0, 0, -1}, 1.0f, -0.2);
+        camera.mouseMoved(0, -100000, 0.01);
+        QVERIFY(std::abs(camera.pitch() - float(M_PI / 2 - 0.2)) < 1e-5f);
+        camera.setHeld(FlightCamera::LookDown, true);
+        camera.advance(100);
+        QVERIFY(std::abs(camera.pitch() + float(M_PI / 2 - 0.2)) < 1e-5f);
+        camera.setHeld(FlightCamera::LookDown, false);
+        const QVector3D before = camera.target() - camera.eye();
+        camera.mouseMoved(157, 0, 0.01); // about a quarter turn to the right
+        const QVector3D after = camera.target() - camera.eye();
+        QVERIFY(after.x() > 0.1f && std::abs(before.x()) < 1e-5f);
+    }
+
+    void pathPassesThroughItsKeys() {
+        const CameraPath path({{0, {0, 0, 10}, {}}, {1, {10, 0, 0}, {}}, {2, {0, 0, -10}, {}}}, 2, 100, 0);
+        QCOMPARE(path.sample(-1).eye, QVector3D(0, 0, 10));
+        QCOMPARE(path.sample(1).eye, QVector3D(10, 0, 0));
+        QCOMPARE(path.sample(5).eye, QVector3D(0, 0, -10));
+        const QVector3D middle = path.sample(0.5).eye;
+        QVERIFY(middle.x() > 4 && middle.z() > 4);
+    }
+
+    void noiseIsRepeatableAndInRange() {
+        float low = 1;
+        float high = 0;
+        for (int i = 0; i < 2000; ++i) {
+            const float x = i * 0.37f;
+            const float v = Noise::fractal(7, x, x * 0.5f, 1, 5);
+            QCOMPARE(Noise::fractal(7, x, x * 0.5f, 1, 5), v);
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        QVERIFY(low >= 0 && high < 1 && high - low > 0.3f);
+        QVERIFY(Noise::value(1, 0.5f, 0.5f) != Noise::value(2, 0.5f, 0.5f));
+        // With a period the noise wraps around.
+        QCOMPARE(Noise::value(3, 0.25f, 1.5f, 0, 4), Noise::value(3, 4.25f, 5.5f, 0, 4));
+    }
+
+    // A texture repeated over a surface must show no seam: the step from
+    // its last column back to its first is no bigger than steps inside it.
+    void texturesTileWithoutSeams() {
+        for (int p = 0; p < int(SceneData::Pattern::Count); ++p) {
+            const SceneData::Texture recipe{SceneData::Pattern(p), 64, 5, {0, 0, 0}, {1, 1, 1}};
+            const QImage image = TextureImage::render(recipe);
+            QCOMPARE(image.size(), QSize(64, 64));
+            QCOMPARE(TextureImage::render(recipe), image);
+            const auto step = [&](int a, int b, bool columns) {
+                double sum = 0;
+                for (int i = 0; i < 64; ++i) {
+                    const QColor ca = columns ? image.pixelColor(a, i) : image.pixelColor(i, a);
+                    const QColor cb = columns ? image.pixelColor(b, i) : image.pixelColor(i, b);
+                    sum += std::abs(ca.red() - cb.red());
+                }
+                return sum / 64;
+            };
+            for (bool columns : {true, false}) {
+                double inside = 0;
+                for (int i = 0; i < 63; ++i) {
+                    inside = std::max(inside, step(i, i + 1, columns));
+                }
+                QVERIFY2(step(63, 0, columns) <= inside + 1,
+                         qPrintable(QStringLiteral("pattern %1: seam %2, inside %3")
+                                        .arg(p)
+                                        .arg(step(63, 0, columns))
+                                        .arg(inside)));
+            }
+        }
+    }
+
+    void systemDescriptionsFromProcFiles() {
+        QCOMPARE(SystemInfo::memoryFrom("MemTotal:       16310248 kB\nMemFree: 1 kB\n"),
+                 QStringLiteral("15927 MB"));
+        QCOMPARE(SystemInfo::memoryFrom("garbage"), QStringLiteral("neznámý"));
+        QCOMPARE(SystemInfo::operatingSystemFrom("NAME=x\nPRETTY_NAME=\"Debian GNU/Linux 12\"\n", "6.1.0"),
+                 QStringLiteral("Debian GNU/Linux 12, jádro 6.1.0"));
+        QCOMPARE(SystemInfo::operatingSystemFrom("", ""), QStringLiteral("Linux"));
+        const QByteArray cpuinfo = "processor\t: 0\nmodel name\t: Some  CPU @ 3GHz\n\nprocessor\t: 1\n"
+                                   "model name\t: Some  CPU @ 3GHz\n";
+        QCOMPARE(SystemInfo::processorFrom(cpuinfo), QStringLiteral("Some CPU @ 3GHz, 2 jádra"));
+        QByteArray eight;
+        for (int i = 0; i < 8; ++i) {
+            eight += "processor : " + QByteArray::number(i) + "\nmodel name : X\n";
+        }
+        QCOMPARE(SystemInfo::processorFrom(eight), QStringLiteral("X, 8 jader"));
+        QCOMPARE(SystemInfo::processorFrom("processor : 0\n"), QStringLiteral("neznámý, 1 jádro"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogic)
+#include "tst_logic.moc"

@@ -1,0 +1,331 @@
+#include "ConfigParser.h"
+#include "EngineWindow.h"
+#include "SceneFile.h"
+#include "TestScenes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Real runs of the engine on an X display (the test starts itself under
+// xvfb-run): tiny browser files of a few frames, every switch, the results
+// log checked line by line.
+class TestRun : public QObject {
+    Q_OBJECT
+
+private:
+    static constexpr int kFrames = 3;
+
+    QTemporaryDir m_dir;
+
+    static QByteArray block(bool freeFlight, const QStringList& extra, int slotCount) {
+        QByteArray out = "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 320 240\r\n";
+        out += freeFlight ? "*PLAYERCONTROLLER 0 1\r\n" : "*PLAYERCONTROLLER 0 -1\r\n";
+        out += "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 17\r\n"
+               "*PLAYERHEADLIMIT 0 -0.2\r\n*NEARCLIPPINGPLANE 0.5\r\n*FARCLIPPINGPLANE 3000\r\n*FIELDOFVIEW "
+               "45\r\n"
+               "*MOUSESENSITIVITY 0.01\r\n*NOVSYNC\r\n*FRAMERATELIMIT 10000\r\n*RESOLUTION 320 240 16\r\n";
+        for (const QString& line : extra) {
+            out += line.toLatin1() + "\r\n";
+        }
+        for (int slot = 0; slot < slotCount; ++slot) {
+            const int test = slot % TestScenes::kCount;
+            out += QStringLiteral("*SCENELIST %1 \"tiny%2.bin\"\r\n*SCENELIST %1 \"test%2.bin\"\r\n")
+                       .arg(slot)
+                       .arg(test)
+                       .toLatin1();
+        }
+        return out;
+    }
+
+    static void writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(name);
+        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+    static QByteArray readLog() {
+        QFile file(QStringLiteral("vysledek.log"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Checks the results log line by line; returns the frame counts of its
+    // blocks, or fails the test.
+    static QVector<int> logBlocks(const QByteArray& bytes) {
+        QVector<int> counts;
+        [&] {
+            QVERIFY(bytes.endsWith("\r\n"));
+            const QList<QByteArray> lines = bytes.left(bytes.size() - 2).split('\n');
+            for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+                QVERIFY2(lines[i].endsWith('\r'), qPrintable(QStringLiteral("line %1 lacks CR").arg(i + 1)));
+            }
+            QStringList text;
+            for (const QByteArray& line : lines) {
+                text << QString::fromLatin1(line).chopped(line.endsWith('\r') ? 1 : 0);
+            }
+            QVERIFY(text.size() > 8);
+            QVERIFY(text[0].startsWith(QStringLiteral("Trenzor")));
+            QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                        .match(text[1])
+                        .hasMatch());
+            QVERIFY(text[2].endsWith(QStringLiteral(" MB")));
+            QVERIFY(text[4].startsWith(QStringLiteral("OpenGL ")));
+            QVERIFY(text[5].contains(QStringLiteral(", ")));
+            QVERIFY(!text[6].isEmpty());
+            const QRegularExpression count(QStringLiteral("^\\d+$"));
+            const QRegularExpression value(QStringLiteral("^\\d+\\.\\d{3}$"));
+            qsizetype i = 7;
+            while (i < text.size() && count.match(text[i]).hasMatch()) {
+                const int n = text[i].toInt();
+                QVERIFY(n <= 32766);
+                QVERIFY2(i + n + 1 < text.size(), "block cut short");
+                for (int k = 1; k <= n; ++k) {
+                    QVERIFY2(value.match(text[i + k]).hasMatch(), qPrintable(text[i + k]));
+                    QVERIFY(text[i + k].toDouble() > 0);
+                }
+                QCOMPARE(text[i + n + 1], QStringLiteral("0"));
+                counts.append(n);
+                i += n + 2;
+            }
+            QCOMPARE(i, text.size() - 1);
+            QVERIFY(text[i].startsWith(QStringLiteral("Konec")));
+        }();
+        return counts;
+    }
+
+    // Runs the configuration in a window of this process; drive, if given,
+    // acts on the window while it runs. Returns the exit code, -1 on timeout.
+    template <typename Drive>
+    static int run(const QByteArray& config, Drive drive) {
+        writeFile(QStringLiteral("nastaveni.atr"), config);
+        const ConfigParser::Result parsed = ConfigParser::parseFile(QStringLiteral("nastaveni.atr"));
+        EngineWindow window(parsed.config, parsed.error);
+        QSignalSpy finished(&window, &EngineWindow::finished);
+        window.start();
+        if (!QTest::qWaitForWindowExposed(&window)) {
+            return -2;
+        }
+        drive(window);
+        if (finished.isEmpty() && !finished.wait(60000)) {
+            return -1;
+        }
+        return finished.first().first().toInt();
+    }
+
+    static int run(const QByteArray& config) {
+        return run(config, [](EngineWindow&) {});
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        for (int i = 0; i < TestScenes::kCount; ++i) {
+            writeFile(QStringLiteral("test%1.bin").arg(i), SceneFile::encodeScene(TestScenes::scene(i)));
+            const CameraPath path = TestScenes::path(i);
+            writeFile(QStringLiteral("tiny%1.bin").arg(i),
+                      SceneFile::encodePath(CameraPath(path.keys(), 10, kFrames, 1)));
+        }
+        writeFile(QStringLiteral("long.bin"),
+                  SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), 60, 32766, 1)));
+    }
+
+    void init() { writeFile(QStringLiteral("vysledek.log"), "left from an earlier run\r\n"); }
+
+    void ratedRunOfAllSevenTests() {
+        QCOMPARE(run(block(false,
+                           {"*NOTIMER", "*DEPTHBITS 16", "*DONTSHOWINTRO", "*DECALCOUNT 0",
+                            "*PARTICLESYSTEMCOUNT 5"},
+                           7)),
+                 0);
+        const QVector<int> counts = logBlocks(readLog());
+        QCOMPARE(counts, QVector<int>(7, kFrames));
+    }
+
+    void everySwitchTogether() {
+        QByteArray config = block(false,
+                                  {"*NOTIMER", "*RESOLUTION 256 192 32", "*DEPTHBITS 24", "*DONTSHOWINTRO",
+                                   "*FULLSCREEN", "*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5", "*SAFE",
+                                   "*DECALCOUNT 4", "*PARTICLESYSTEMCOUNT 2"},
+                                  1);
+        config += "*SCENELIST 1 \"long.bin\"\r\n*SCENELIST 1 \"test1.bin\"\r\n";
+        QImage shot;
+        const int code = run(config, [&](EngineWindow& window) {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                window.engine().slot() == 1 && window.engine().phase() == Engine::Phase::Test, 30000);
+            QTest::qWait(500);
+            QCOMPARE(window.geometry(), window.screen()->geometry());
+            shot = window.screen()->grabWindow(0).toImage();
+            QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        QCOMPARE(code, 0);
+        const QByteArray log = readLog();
+        QCOMPARE(logBlocks(log), QVector<int>{kFrames});
+        const QByteArray line5 = log.split('\n')[4];
+        QVERIFY2(line5.contains("256x192, 32 b barvy, 24 b Z, cel"), line5.constData());
+        QVERIFY(line5.contains("bezpe"));
+
+        // The anaglyph of the star scene covers the whole screen: each
+        // quarter of it has red or blue light, and no eye wrote green.
+        QCOMPARE(shot.size(), QSize(1024, 768));
+        int maxGreen = 0;
+        int litQuarters = 0;
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            bool lit = false;
+            for (int y = (quarter / 2) * 384; y < (quarter / 2 + 1) * 384; y += 3) {
+                for (int x = (quarter % 2) * 512; x < (quarter % 2 + 1) * 512; x += 3) {
+                    const QColor c = shot.pixelColor(x, y);
+                    maxGreen = std::max(maxGreen, c.green());
+                    lit = lit || c.red() > 100 || c.blue() > 100;
+                }
+            }
+            litQuarters += lit ? 1 : 0;
+        }
+        QCOMPARE(litQuarters, 4);
+        QVERIFY2(maxGreen < 24, qPrintable(QString::number(maxGreen)));
+    }
+
+    void shaderPathWithStereoAndCounter() {
+        QCOMPARE(run(block(false,
+                           {"*DONTSHOWINTRO", "*RED_BLUE_STEREO", "*STEREO_OFFSET 3",
+                            "*PARTICLESYSTEMCOUNT 3", "*DECALCOUNT 2"},
+                           3)),
+                 0);
+        QCOMPARE(logBlocks(readLog()), QVector<int>(3, kFrames));
+    }
+
+    void introWaitsForAKey() {
+        int intros = 0;
+        const int code = run(block(false, {"*NOTIMER"}, 2), [&](EngineWindow& window) {
+            while (window.engine().phase() != Engine::Phase::Done && intros < 5) {
+                QTest::qWait(300);
+                if (window.engine().phase() == Engine::Phase::Intro) {
+                    QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
+                    ++intros;
+                    QTest::keyClick(&window, Qt::Key_Space);
+                }
+            }
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(intros, 2);
+        QCOMPARE(logBlocks(readLog()).size(), 2);
+    }
+
+    void endlessLoopStoppedAfterTwoRounds() {
+        int rounds = 0;
+        const int code =
+            run(block(false, {"*NOTIMER", "*DONTSHOWINTRO", "*ENDLESSLOOP"}, 2), [&](EngineWindow& window) {
+                QTRY_VERIFY_WITH_TIMEOUT(window.engine().completedRounds() >= 2, 60000);
+                rounds = window.engine().completedRounds();
+                QTest::keyClick(&window, Qt::Key_Escape);
+            });
+        QCOMPARE(code, 0);
+        const QVector<int> counts = logBlocks(readLog());
+        QVERIFY(counts.size() >= 2 * rounds && counts.size() <= 2 * rounds + 1);
+    }
+
+    void escapeKeepsTheFinishedTests() {
+        QByteArray config = block(false, {"*NOTIMER", "*DONTSHOWINTRO"}, 1);
+        config += "*SCENELIST 1 \"long.bin\"\r\n*SCENELIST 1 \"test1.bin\"\r\n";
+        const int code = run(config, [](EngineWindow& window) {
+            QTRY_VERIFY_WITH_TIMEOUT(window.engine().slot() == 1, 30000);
+            QTest::qWait(200);
+            QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(logBlocks(readLog()), QVector<int>{kFrames});
+    }
+
+    void freeFlightFollowsTheKeys() {
+        const int code = run(block(true, {"*DONTSHOWINTRO"}, 1), [](EngineWindow& window) {
+            QTRY_VERIFY(window.engine().phase() == Engine::Phase::Flight);
+            const QVector3D start = window.engine().cameraEye();
+            QTest::keyPress(&window, Qt::Key_Up);
+            QTest::qWait(400);
+            QTest::keyRelease(&window, Qt::Key_Up);
+            const QVector3D forward = window.engine().cameraEye();
+            QVERIFY2((forward - start).length() > 1, qPrintable(QStringLiteral("%1 %2 %3 -> %4 %5 %6")
+                                                                    .arg(start.x())
+                                                                    .arg(start.y())
+                                                                    .arg(start.z())
+                                                                    .arg(forward.x())
+                                                                    .arg(forward.y())
+                                                                    .arg(forward.z())));
+            QTest::keyPress(&window, Qt::Key_Semicolon);
+            QTest::qWait(200);
+            QTest::keyRelease(&window, Qt::Key_Semicolon);
+            QVERIFY(window.engine().cameraEye().y() > forward.y());
+            QTest::keyClick(&window, Qt::Key_0, Qt::KeypadModifier);
+            QCOMPARE(window.engine().cameraEye(), start);
+
+            // A quarter turn with the mouse (157 pixels at 0.01 radians a
+            // pixel): flying forward now goes where "right" was before.
+            QTest::mouseMove(&window, QPoint(40, 100));
+            QTest::mouseMove(&window, QPoint(197, 100));
+            QTest::keyPress(&window, Qt::Key_Up);
+            QTest::qWait(300);
+            QTest::keyRelease(&window, Qt::Key_Up);
+            const QVector3D turned = window.engine().cameraEye() - start;
+            const QVector3D ahead = forward - start;
+            QVERIFY2(std::abs(QVector3D::dotProduct(turned.normalized(), ahead.normalized())) < 0.3,
+                     qPrintable(QStringLiteral("%1 %2").arg(turned.x()).arg(turned.z())));
+            QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(readLog(), QByteArray("left from an earlier run\r\n"));
+    }
+
+    void brokenSceneFileShowsWhyAndWritesNoLog() {
+        QFile::copy(QStringLiteral("test5.bin"), QStringLiteral("cut.bin"));
+        QFile cut(QStringLiteral("cut.bin"));
+        QVERIFY(cut.resize(cut.size() - 10));
+        QByteArray config = block(false, {"*DONTSHOWINTRO"}, 1);
+        config += "*SCENELIST 1 \"tiny5.bin\"\r\n*SCENELIST 1 \"cut.bin\"\r\n";
+        const int code = run(config, [](EngineWindow& window) {
+            QCOMPARE(window.engine().phase(), Engine::Phase::Message);
+            QTest::keyClick(&window, Qt::Key_Space);
+        });
+        QCOMPARE(code, 1);
+        QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
+    }
+
+    void brokenConfigurationShowsWhy() {
+        const int code = run("*PLAYERCOUNT 1\r\n*WARP 9\r\n", [](EngineWindow& window) {
+            QCOMPARE(window.engine().phase(), Engine::Phase::Message);
+            QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        QCOMPARE(code, 1);
+        QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
+    }
+
+    void theProgramItselfRunsAndRefuses() {
+        writeFile(QStringLiteral("nastaveni.atr"), block(false, {"*NOTIMER", "*DONTSHOWINTRO"}, 2));
+        QProcess engine;
+        engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
+        QVERIFY(engine.waitForFinished(60000));
+        QCOMPARE(engine.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(engine.exitCode(), 0);
+        QCOMPARE(logBlocks(readLog()), QVector<int>(2, kFrames));
+        QVERIFY(engine.readAllStandardOutput().contains("scéna 1"));
+
+        // A missing configuration: the reason on standard error, a message
+        // window that a key closes; the test cannot press it, so it ends the
+        // process after reading the reason.
+        QVERIFY(QFile::remove(QStringLiteral("nastaveni.atr")));
+        engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
+        QByteArray errors;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (errors += engine.readAllStandardError()).contains("nastaveni.atr nelze otev"), 20000);
+        QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
+        engine.kill();
+        QVERIFY(engine.waitForFinished(10000));
+    }
+};
+
+QTEST_MAIN(TestRun)
+#include "tst_run.moc"

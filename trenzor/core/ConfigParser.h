@@ -1,0 +1,23 @@
+#pragma once
+
+#include "EngineConfig.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Turns the bytes of an engine configuration file into an EngineConfig.
+// Stateless: every call parses one whole file. A file that breaks any rule
+// yields no configuration and one Czech message naming the line at fault.
+class ConfigParser {
+public:
+    struct Result {
+        EngineConfig config;
+        QString error;
+        bool ok() const { return error.isEmpty(); }
+    };
+
+    static Result parse(const QByteArray& bytes);
+    // Reads and parses the file; a file that cannot be read is an error
+    // naming the file and the system's reason.
+    static Result parseFile(const QString& path);
+};

@@ -1,0 +1,467 @@
+#include "Engine.h"
+
+#include "Canvas.h"
+#include "KeyMap.h"
+#include "MeshScene.h"
+#include "SceneFile.h"
+#include "SystemInfo.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLFunctions_2_1>
+#include <QOpenGLVersionFunctionsFactory>
+#include <QThread>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+const QString kLogFile = QStringLiteral("vysledek.log");
+constexpr qint64 kCounterPeriod = 500'000'000;
+
+qint64 cpuNanoseconds(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+void printLine(std::FILE* stream, const QString& text) {
+    std::fprintf(stream, "%s\n", qUtf8Printable(text));
+    std::fflush(stream);
+}
+
+QString readFile(const QString& path, QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("Soubor %1 nelze otevřít: %2").arg(path, file.errorString());
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return QStringLiteral("Soubor %1 nelze číst: %2").arg(path, file.errorString());
+    }
+    return {};
+}
+
+} // namespace
+
+Engine::Engine(EngineConfig config, QString startupError, Canvas& canvas)
+    : m_config(std::move(config))
+    , m_startupError(std::move(startupError))
+    , m_canvas(canvas) {}
+
+Engine::~Engine() = default;
+
+void Engine::initialize() {
+    m_clock.start();
+    QOpenGLContext* context = m_canvas.glContext();
+    m_functions = context->functions();
+    m_gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(context);
+    if (!m_gl || !m_gl->initializeOpenGLFunctions()) {
+        m_gl = nullptr;
+        printLine(stderr, QStringLiteral("trenzor: OpenGL 2.1 není k dispozici, testy nelze spustit."));
+        m_phase = Phase::Done;
+        m_canvas.finish(1);
+        return;
+    }
+    m_glVersion = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VERSION)));
+    m_glVendor = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VENDOR)));
+    m_glRenderer = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER)));
+    readVsync();
+    // A rated run, or a configuration too broken to tell, leaves no old
+    // results behind that could pass for this run's.
+    if (!m_config.freeFlight || !m_startupError.isEmpty()) {
+        if (const QString error = ResultsLog::removeOld(kLogFile); !error.isEmpty()) {
+            fail(error);
+            return;
+        }
+    }
+    if (!m_startupError.isEmpty()) {
+        fail(m_startupError);
+        return;
+    }
+    if (const QString error = checkScenes(); !error.isEmpty()) {
+        fail(error);
+        return;
+    }
+    if (m_config.fullScreen) {
+        const QString error =
+            m_offscreen.create(*m_functions, renderSize(), m_config.colourBits, m_config.depthBits);
+        if (!error.isEmpty()) {
+            fail(error);
+            return;
+        }
+    }
+    if (!m_config.freeFlight) {
+        m_log.emplace(logHeader());
+    }
+    startSlot(0);
+}
+
+// Asks the GLX driver what swap interval it really uses: a driver may ignore
+// the request to stop waiting for the vertical retrace.
+void Engine::readVsync() {
+    using GetInterval = int (*)();
+    const auto getInterval =
+        reinterpret_cast<GetInterval>(m_canvas.glContext()->getProcAddress("glXGetSwapIntervalMESA"));
+    const int requested = m_config.noVsync ? 0 : 1;
+    if (!getInterval) {
+        m_vsyncState =
+            QStringLiteral("synchronizace se snímkováním: požadován interval %1, ovladač neumí ověřit")
+                .arg(requested);
+        return;
+    }
+    const int granted = getInterval();
+    if (m_config.noVsync && granted != 0) {
+        m_vsyncState =
+            QStringLiteral("ovladač odmítl vypnout synchronizaci se snímkováním (interval %1)").arg(granted);
+    } else {
+        m_vsyncState =
+            granted == 0 ? QStringLiteral("synchronizace se snímkováním vypnuta")
+                         : QStringLiteral("synchronizace se snímkováním zapnuta (interval %1)").arg(granted);
+    }
+}
+
+QStringList Engine::logHeader() const {
+    SystemInfo info;
+    QStringList header;
+    header << QStringLiteral("Trenzor %1").arg(QCoreApplication::applicationVersion());
+    header << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    header << info.memory();
+    header << info.operatingSystem();
+    header << QStringLiteral("OpenGL %1, %2; %3; %4x%5, %6 b barvy, %7 b Z%8%9")
+                  .arg(m_glVersion, m_glVendor, m_vsyncState)
+                  .arg(renderSize().width())
+                  .arg(renderSize().height())
+                  .arg(m_config.colourBits)
+                  .arg(m_config.depthBits)
+                  .arg(m_config.fullScreen ? QStringLiteral(", celá obrazovka") : QString())
+                  .arg(m_config.safe ? QStringLiteral(", bezpečný mód") : QString());
+    header << info.processor();
+    header << m_glRenderer;
+    for (const QString& warning : info.warnings()) {
+        printLine(stderr, QStringLiteral("trenzor: %1").arg(warning));
+    }
+    return header;
+}
+
+QSize Engine::renderSize() const {
+    return m_config.fullScreen ? QSize(m_config.resolutionWidth, m_config.resolutionHeight)
+                               : m_canvas.surfacePixels();
+}
+
+QString Engine::checkScenes() const {
+    for (const EngineConfig::ScenePair& pair : m_config.scenes) {
+        QByteArray bytes;
+        if (QString error = readFile(pair.browserFile, bytes); !error.isEmpty()) {
+            return error;
+        }
+        if (const SceneFile::PathResult path = SceneFile::decodePath(bytes); !path.ok()) {
+            return QStringLiteral("Soubor průletu %1 je vadný: %2").arg(pair.browserFile, path.error);
+        }
+        if (QString error = readFile(pair.sceneFile, bytes); !error.isEmpty()) {
+            return error;
+        }
+        if (const SceneFile::SceneResult scene = SceneFile::decodeScene(bytes); !scene.ok()) {
+            return QStringLiteral("Soubor scény %1 je vadný: %2").arg(pair.sceneFile, scene.error);
+        }
+    }
+    return {};
+}
+
+void Engine::fail(const QString& message) {
+    printLine(stderr, QStringLiteral("trenzor: %1").arg(message));
+    if (m_scene && m_gl) {
+        m_scene->teardown(*m_gl);
+    }
+    m_scene.reset();
+    m_log.reset();
+    m_phase = Phase::Message;
+    m_panel.setText(QStringLiteral("Test nelze spustit"), message,
+                    QStringLiteral("Stiskněte libovolnou klávesu pro ukončení."), m_canvas.surfacePixels());
+}
+
+void Engine::startSlot(int slot) {
+    m_slot = slot;
+    const EngineConfig::ScenePair& pair = m_config.scenes[slot];
+    QByteArray bytes;
+    if (QString error = readFile(pair.browserFile, bytes); !error.isEmpty()) {
+        fail(error);
+        return;
+    }
+    SceneFile::PathResult path = SceneFile::decodePath(bytes);
+    if (!path.ok()) {
+        fail(QStringLiteral("Soubor průletu %1 je vadný: %2").arg(pair.browserFile, path.error));
+        return;
+    }
+    m_path = path.path;
+    m_scene = std::make_unique<MeshScene>(m_config.safe, m_config.particleSystemCount, m_config.decalCount);
+    if (const QString error = m_scene->load(pair.sceneFile); !error.isEmpty()) {
+        fail(error);
+        return;
+    }
+    m_scene->setup(*m_gl);
+    if (m_config.dontShowIntro) {
+        beginTest();
+    } else {
+        showIntro();
+    }
+}
+
+void Engine::showIntro() {
+    m_phase = Phase::Intro;
+    const SceneData& data = m_scene->data();
+    QString body = data.description;
+    if (m_config.freeFlight) {
+        body +=
+            QStringLiteral("\n\nVolný průlet: šipky otáčejí a posouvají kameru, PageUp/PageDown zvedají a "
+                           "sklápějí pohled, čárka a tečka úkrok, středník a minus stoupání a klesání, "
+                           "0 na numerické klávesnici návrat na začátek, Ctrl zrychlí, myš otáčí pohled.");
+    }
+    m_panel.setText(QStringLiteral("%1 (%2/%3)").arg(data.name).arg(m_slot + 1).arg(m_config.scenes.size()),
+                    body, QStringLiteral("Stiskněte libovolnou klávesu pro spuštění, Esc ukončí."),
+                    m_canvas.surfacePixels());
+}
+
+void Engine::beginTest() {
+    m_lastFrame = m_clock.nsecsElapsed();
+    m_counterUpdated = m_lastFrame;
+    m_counterFrames = 0;
+    if (m_config.freeFlight) {
+        const CameraPath::Pose start = m_path.sample(0);
+        m_camera.emplace(start.eye, start.target, m_scene->data().extent * 0.4f, m_config.headLimit);
+        m_flightStart = m_lastFrame;
+        m_phase = Phase::Flight;
+    } else {
+        m_recorder.emplace(m_path.warmupFrames(), m_path.seconds(), m_path.frameLimit());
+        m_phase = Phase::Test;
+    }
+}
+
+void Engine::finishTest() {
+    const FrameRecorder& recorder = *m_recorder;
+    const int frames = int(recorder.rates().size());
+    const double seconds = recorder.measuredSeconds();
+    double sum = 0;
+    for (double rate : recorder.rates()) {
+        sum += rate;
+    }
+    const double processCpu = double(cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID) - m_processCpuStart) / 1e6;
+    const double threadCpu = double(cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID) - m_threadCpuStart) / 1e6;
+    printLine(stdout,
+              QStringLiteral("trenzor: scéna %1 \"%2\": %3 snímků za %4 s, %5 snímků/s, průměr okamžitých "
+                             "%6 snímků/s, CPU procesu %7 ms/snímek, hlavního vlákna %8 ms/snímek")
+                  .arg(m_slot)
+                  .arg(m_scene->data().name)
+                  .arg(frames)
+                  .arg(seconds, 0, 'f', 3)
+                  .arg(seconds > 0 ? frames / seconds : 0.0, 0, 'f', 2)
+                  .arg(frames > 0 ? sum / frames : 0.0, 0, 'f', 2)
+                  .arg(frames > 0 ? processCpu / frames : 0.0, 0, 'f', 3)
+                  .arg(frames > 0 ? threadCpu / frames : 0.0, 0, 'f', 3));
+    m_log->addBlock(recorder.rates());
+    m_recorder.reset();
+    m_scene->teardown(*m_gl);
+    m_scene.reset();
+    if (m_slot + 1 < m_config.scenes.size()) {
+        startSlot(m_slot + 1);
+        return;
+    }
+    ++m_rounds;
+    if (m_config.endlessLoop) {
+        startSlot(0);
+    } else {
+        finishRun(false);
+    }
+}
+
+void Engine::finishRun(bool aborted) {
+    if (m_scene) {
+        m_scene->teardown(*m_gl);
+        m_scene.reset();
+    }
+    if (m_log) {
+        if (m_log->blockCount() == 0) {
+            printLine(stderr,
+                      QStringLiteral("trenzor: přerušeno před koncem prvního testu, výsledky se nezapíší."));
+        } else if (const QString error = m_log->save(kLogFile); !error.isEmpty()) {
+            m_log.reset();
+            fail(error);
+            return;
+        } else if (aborted) {
+            printLine(
+                stdout,
+                QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.").arg(m_log->blockCount()));
+        }
+        m_log.reset();
+    }
+    m_phase = Phase::Done;
+    m_canvas.finish(0);
+}
+
+void Engine::abort() {
+    switch (m_phase) {
+    case Phase::Intro:
+    case Phase::Test:
+    case Phase::Flight:
+        finishRun(true);
+        break;
+    case Phase::Starting:
+    case Phase::Message:
+        m_phase = Phase::Done;
+        m_canvas.finish(1);
+        break;
+    case Phase::Done:
+        break;
+    }
+}
+
+void Engine::keyChanged(int qtKey, bool keypad, bool pressed, bool autoRepeat) {
+    if (pressed && qtKey == Qt::Key_Escape) {
+        abort();
+        return;
+    }
+    if (pressed && !autoRepeat && m_phase == Phase::Intro) {
+        beginTest();
+        return;
+    }
+    if (pressed && m_phase == Phase::Message) {
+        abort();
+        return;
+    }
+    if (m_phase == Phase::Flight && !autoRepeat) {
+        for (int action = 0; action < FlightCamera::kActionCount; ++action) {
+            if (KeyMap::matches(m_config.keyCodes[std::size_t(action)], qtKey, keypad)) {
+                m_camera->setHeld(FlightCamera::Action(action), pressed);
+            }
+        }
+    }
+}
+
+void Engine::mouseMoved(double x, double y) {
+    if (m_phase == Phase::Flight && m_lastMouse.x() >= 0) {
+        m_camera->mouseMoved(x - m_lastMouse.x(), y - m_lastMouse.y(), m_config.mouseSensitivity);
+    }
+    m_lastMouse = {x, y};
+}
+
+void Engine::drawScene(const CameraPath::Pose& pose, double time) {
+    const QSize size = renderSize();
+    if (m_config.fullScreen) {
+        m_offscreen.bind(*m_functions);
+    }
+    m_gl->glViewport(0, 0, size.width(), size.height());
+    const QVector3D clear = m_scene->data().clearColour;
+    m_gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    m_gl->glClearColor(clear.x(), clear.y(), clear.z(), 1);
+    m_gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Scene::View view;
+    view.projection.perspective(float(m_config.fieldOfView), float(size.width()) / float(size.height()),
+                                float(m_config.nearPlane), float(m_config.farPlane));
+    view.time = time;
+    const QVector3D up(0, 1, 0);
+    if (m_config.redBlueStereo) {
+        // Parallel eyes half the offset either side of the camera; each eye
+        // writes only its own colour channel of the anaglyph.
+        const QVector3D right = QVector3D::crossProduct(pose.target - pose.eye, up).normalized();
+        for (int eye = 0; eye < 2; ++eye) {
+            const QVector3D shift = right * float(m_config.stereoOffset * (eye == 0 ? -0.5 : 0.5));
+            m_gl->glColorMask(eye == 0, GL_FALSE, eye == 1, GL_TRUE);
+            m_gl->glClear(GL_DEPTH_BUFFER_BIT);
+            view.eye = pose.eye + shift;
+            view.view.setToIdentity();
+            view.view.lookAt(view.eye, pose.target + shift, up);
+            m_scene->draw(*m_gl, view);
+        }
+        m_gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    } else {
+        view.eye = pose.eye;
+        view.view.lookAt(pose.eye, pose.target, up);
+        m_scene->draw(*m_gl, view);
+    }
+    if (!m_config.noTimer) {
+        const qint64 now = m_clock.nsecsElapsed();
+        ++m_counterFrames;
+        if (now - m_counterUpdated >= kCounterPeriod || m_counterFrames == 1) {
+            const double rate = m_counterFrames * 1e9 / double(std::max<qint64>(now - m_counterUpdated, 1));
+            m_counter.setText(QStringLiteral("%1 snímků/s").arg(rate, 0, 'f', 1), {}, {}, QSize(200, 28));
+            m_counterUpdated = now;
+            m_counterFrames = 0;
+        }
+        m_counter.draw(*m_gl, size, QPoint(8, 8));
+    }
+    if (m_config.fullScreen) {
+        m_offscreen.present(*m_functions, *m_gl, m_canvas.defaultFramebuffer(), m_canvas.surfacePixels());
+    }
+}
+
+void Engine::drawPanel() {
+    const QSize size = m_canvas.surfacePixels();
+    m_functions->glBindFramebuffer(GL_FRAMEBUFFER, m_canvas.defaultFramebuffer());
+    m_gl->glViewport(0, 0, size.width(), size.height());
+    m_gl->glClearColor(0, 0, 0, 1);
+    m_gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    m_panel.draw(*m_gl, size, QPoint(0, 0));
+}
+
+void Engine::frame() {
+    if (!m_gl) {
+        return;
+    }
+    const qint64 start = m_clock.nsecsElapsed();
+    switch (m_phase) {
+    case Phase::Starting:
+    case Phase::Done:
+        return;
+    case Phase::Message:
+    case Phase::Intro:
+        drawPanel();
+        m_canvas.present();
+        return;
+    case Phase::Test: {
+        FrameRecorder& recorder = *m_recorder;
+        const double time = recorder.elapsed(start);
+        drawScene(m_path.sample(time), time);
+        m_canvas.present();
+        const bool wasMeasuring = recorder.measuring();
+        recorder.frameShown(m_clock.nsecsElapsed());
+        if (!wasMeasuring && recorder.measuring()) {
+            m_processCpuStart = cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
+            m_threadCpuStart = cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID);
+        }
+        break;
+    }
+    case Phase::Flight:
+        m_camera->advance(double(start - m_lastFrame) / 1e9);
+        drawScene({m_camera->eye(), m_camera->target()}, double(start - m_flightStart) / 1e9);
+        m_canvas.present();
+        break;
+    }
+    // The frame-rate limit gives each frame at least its share of a second,
+    // counted from the start of the frame.
+    if (m_config.frameRateLimit > 0) {
+        const qint64 earliest = start + qint64(1e9 / m_config.frameRateLimit);
+        for (qint64 now = m_clock.nsecsElapsed(); now < earliest; now = m_clock.nsecsElapsed()) {
+            QThread::usleep(std::max<qint64>((earliest - now) / 1000, 1));
+        }
+    }
+    m_lastFrame = start;
+    if (m_phase == Phase::Test && m_recorder->finished()) {
+        finishTest();
+    }
+}
+
+void Engine::shutdown() {
+    if (!m_gl) {
+        return;
+    }
+    if (m_scene) {
+        m_scene->teardown(*m_gl);
+        m_scene.reset();
+    }
+    m_offscreen.destroy(*m_functions);
+    m_panel.release(*m_gl);
+    m_counter.release(*m_gl);
+}

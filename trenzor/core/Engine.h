@@ -1,0 +1,95 @@
+#pragma once
+
+#include "CameraPath.h"
+#include "EngineConfig.h"
+#include "FlightCamera.h"
+#include "FrameRecorder.h"
+#include "OffscreenTarget.h"
+#include "ResultsLog.h"
+#include "TextPanel.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class Canvas;
+class MeshScene;
+class QOpenGLFunctions;
+class QOpenGLFunctions_2_1;
+
+// Runs the scene list of one configuration: for each slot its intro screen,
+// then either the measured test along the browser file's camera path or free
+// flight, repeating the list when asked to; collects the measured blocks and
+// writes the results log at the end of a rated run. Driven by the window:
+// initialize() once the context exists, frame() as often as it can,
+// shutdown() before the context goes. Errors end in a message screen (and
+// on standard error) and no log.
+class Engine {
+public:
+    enum class Phase { Starting, Message, Intro, Test, Flight, Done };
+
+    Engine(EngineConfig config, QString startupError, Canvas& canvas);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    void initialize();
+    void frame();
+    void shutdown();
+    void keyChanged(int qtKey, bool keypad, bool pressed, bool autoRepeat);
+    void mouseMoved(double x, double y);
+    // The window is being closed: the same as Esc.
+    void abort();
+
+    // True while frames should follow each other as fast as possible; a
+    // waiting screen needs only an occasional frame.
+    bool continuous() const { return m_phase == Phase::Test || m_phase == Phase::Flight; }
+    Phase phase() const { return m_phase; }
+    int completedRounds() const { return m_rounds; }
+    int slot() const { return m_slot; }
+    QVector3D cameraEye() const { return m_camera ? m_camera->eye() : QVector3D(); }
+
+private:
+    void fail(const QString& message);
+    QString checkScenes() const;
+    void startSlot(int slot);
+    void beginTest();
+    void finishTest();
+    void finishRun(bool aborted);
+    void drawScene(const CameraPath::Pose& pose, double time);
+    void drawPanel();
+    void showIntro();
+    void readVsync();
+    QStringList logHeader() const;
+    QSize renderSize() const;
+
+    EngineConfig m_config;
+    QString m_startupError;
+    Canvas& m_canvas;
+    QOpenGLFunctions_2_1* m_gl = nullptr;
+    QOpenGLFunctions* m_functions = nullptr;
+    Phase m_phase = Phase::Starting;
+    int m_slot = 0;
+    int m_rounds = 0;
+    QString m_glVersion;
+    QString m_glVendor;
+    QString m_glRenderer;
+    QString m_vsyncState;
+    QElapsedTimer m_clock;
+    std::unique_ptr<MeshScene> m_scene;
+    CameraPath m_path;
+    std::optional<FrameRecorder> m_recorder;
+    std::optional<FlightCamera> m_camera;
+    std::optional<ResultsLog> m_log;
+    OffscreenTarget m_offscreen;
+    TextPanel m_panel;
+    TextPanel m_counter;
+    qint64 m_lastFrame = 0;
+    qint64 m_counterUpdated = 0;
+    int m_counterFrames = 0;
+    qint64 m_processCpuStart = 0;
+    qint64 m_threadCpuStart = 0;
+    qint64 m_flightStart = 0;
+    QPointF m_lastMouse{-1, -1};
+};

@@ -1,0 +1,148 @@
+#include "EngineWindow.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QScreen>
+#include <cstdio>
+#include <exception>
+
+EngineWindow::EngineWindow(const EngineConfig& config, const QString& startupError)
+    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate)
+    , m_config(config)
+    , m_engine(config, startupError, *this) {
+    setFormat(formatFor(config));
+    setTitle(QStringLiteral("Trenzor"));
+    m_timer.setInterval(0);
+    connect(&m_timer, &QTimer::timeout, this, &EngineWindow::tick);
+}
+
+EngineWindow::~EngineWindow() {
+    // After the window system has closed the window there is no surface to
+    // make current; the context then takes its objects with it.
+    if (context() && handle()) {
+        makeCurrent();
+        m_engine.shutdown();
+        doneCurrent();
+    }
+}
+
+QSurfaceFormat EngineWindow::formatFor(const EngineConfig& config) {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(2, 1);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(config.noVsync ? 0 : 1);
+    format.setDepthBufferSize(config.depthBits);
+    const int channel = config.colourBits == 16 ? 5 : 8;
+    format.setRedBufferSize(channel);
+    format.setGreenBufferSize(config.colourBits == 16 ? 6 : 8);
+    format.setBlueBufferSize(channel);
+    format.setAlphaBufferSize(config.colourBits == 32 ? 8 : 0);
+    return format;
+}
+
+void EngineWindow::start() {
+    if (m_config.fullScreen) {
+        // The geometry as well as the state: without a window manager to
+        // honour the full-screen state the window would keep its own size.
+        setGeometry(screen()->geometry());
+        showFullScreen();
+    } else {
+        resize(m_config.viewportWidth, m_config.viewportHeight);
+        show();
+    }
+}
+
+QOpenGLContext* EngineWindow::glContext() const {
+    return context();
+}
+
+unsigned EngineWindow::defaultFramebuffer() const {
+    return defaultFramebufferObject();
+}
+
+QSize EngineWindow::surfacePixels() const {
+    return size() * devicePixelRatio();
+}
+
+void EngineWindow::present() {
+    context()->swapBuffers(this);
+}
+
+void EngineWindow::finish(int exitCode) {
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    m_exitCode = exitCode;
+    m_timer.stop();
+    // Announced from the event loop: the engine is still inside the step
+    // that ended the run.
+    QTimer::singleShot(0, this, [this] {
+        hide();
+        emit finished(m_exitCode);
+    });
+}
+
+template <typename Step>
+void EngineWindow::guarded(Step step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "trenzor: nečekaná chyba: %s\n", error.what());
+        finish(1);
+    }
+}
+
+void EngineWindow::initializeGL() {
+    guarded([this] { m_engine.initialize(); });
+    if (!m_finished) {
+        m_timer.start();
+    }
+}
+
+void EngineWindow::paintGL() {
+    // Frames are drawn by tick(); an expose only needs the next one soon.
+}
+
+void EngineWindow::tick() {
+    if (m_finished || !isExposed()) {
+        return;
+    }
+    makeCurrent();
+    guarded([this] { m_engine.frame(); });
+    if (!m_finished) {
+        m_timer.setInterval(m_engine.continuous() ? 0 : 30);
+    }
+}
+
+void EngineWindow::keyPressEvent(QKeyEvent* event) {
+    makeCurrent();
+    guarded([&] {
+        m_engine.keyChanged(event->key(), event->modifiers().testFlag(Qt::KeypadModifier), true,
+                            event->isAutoRepeat());
+    });
+}
+
+void EngineWindow::keyReleaseEvent(QKeyEvent* event) {
+    makeCurrent();
+    guarded([&] {
+        m_engine.keyChanged(event->key(), event->modifiers().testFlag(Qt::KeypadModifier), false,
+                            event->isAutoRepeat());
+    });
+}
+
+void EngineWindow::mouseMoveEvent(QMouseEvent* event) {
+    guarded([&] { m_engine.mouseMoved(event->position().x(), event->position().y()); });
+}
+
+void EngineWindow::closeEvent(QCloseEvent* event) {
+    if (!m_finished && context()) {
+        makeCurrent();
+        guarded([this] { m_engine.abort(); });
+    }
+    event->accept();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Canvas.h"
+#include "Engine.h"
+
+#include <QOpenGLWindow>
+#include <QTimer>
+
+// The engine's window: an OpenGL window sized from the configuration (or
+// covering the screen), which feeds keys and mouse to the Engine and drives
+// its frames from a zero-interval timer instead of the paint cycle, so that
+// nothing but the swap itself paces a measured frame. Created by main (or a
+// test) and living until the run ends, which it announces with finished().
+class EngineWindow : public QOpenGLWindow, public Canvas {
+    Q_OBJECT
+public:
+    EngineWindow(const EngineConfig& config, const QString& startupError);
+    ~EngineWindow() override;
+
+    // The surface format the configuration asks for.
+    static QSurfaceFormat formatFor(const EngineConfig& config);
+
+    // Shows the window as the configuration asks: sized or full screen.
+    void start();
+    Engine& engine() { return m_engine; }
+
+    QOpenGLContext* glContext() const override;
+    unsigned defaultFramebuffer() const override;
+    QSize surfacePixels() const override;
+    void present() override;
+    void finish(int exitCode) override;
+
+signals:
+    void finished(int exitCode);
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void tick();
+    // Runs one engine step; whatever it throws ends the run with a message
+    // instead of escaping into the event loop.
+    template <typename Step>
+    void guarded(Step step);
+
+    EngineConfig m_config;
+    Engine m_engine;
+    QTimer m_timer;
+    bool m_finished = false;
+    int m_exitCode = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+class QOpenGLFunctions;
+class QOpenGLFunctions_2_1;
+
+// The picture of a full-screen run: a framebuffer object of the chosen
+// resolution, colour depth and depth bits, drawn scaled over the whole
+// screen once a frame. Created after the context, destroyed before it.
+class OffscreenTarget {
+public:
+    // Returns an error text, or empty when the target is ready.
+    QString create(QOpenGLFunctions& f, QSize size, int colourBits, int depthBits);
+    void bind(QOpenGLFunctions& f) const;
+    // Draws the picture stretched over the window's default framebuffer.
+    void present(QOpenGLFunctions& f, QOpenGLFunctions_2_1& gl, unsigned defaultFramebuffer,
+                 QSize window) const;
+    void destroy(QOpenGLFunctions& f);
+
+private:
+    unsigned m_framebuffer = 0;
+    unsigned m_colour = 0;
+    unsigned m_depth = 0;
+};

@@ -1,0 +1,77 @@
+#include "ResultsLog.h"
+
+#include "Cp1250Codec.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// Keeps a line a single line in the code page: line breaks become blanks,
+// characters the code page lacks become "?".
+QByteArray encodeLine(QString text) {
+    text.replace(u'\r', u' ').replace(u'\n', u' ');
+    for (;;) {
+        const Cp1250Codec::Encoded encoded = Cp1250Codec::encode(text);
+        if (encoded.ok()) {
+            return encoded.bytes + "\r\n";
+        }
+        const qsizetype at = encoded.unencodableAt;
+        const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+        text.replace(at, length, QStringLiteral("?"));
+    }
+}
+
+} // namespace
+
+ResultsLog::ResultsLog(QStringList header)
+    : m_header(std::move(header)) {
+    while (m_header.size() < kHeaderLines) {
+        m_header.append(QString());
+    }
+    m_header = m_header.mid(0, kHeaderLines);
+}
+
+void ResultsLog::addBlock(const QVector<double>& rates) {
+    m_blocks.append(rates);
+}
+
+QString ResultsLog::formatRate(double rate) {
+    return QString::number(rate, 'f', 3);
+}
+
+QByteArray ResultsLog::encode() const {
+    QByteArray out;
+    for (const QString& line : m_header) {
+        out += encodeLine(line);
+    }
+    for (const QVector<double>& block : m_blocks) {
+        out += QByteArray::number(block.size()) + "\r\n";
+        for (double rate : block) {
+            out += formatRate(rate).toLatin1() + "\r\n";
+        }
+        out += "0\r\n";
+    }
+    out += encodeLine(QStringLiteral("Konec výsledků: %1 testů").arg(m_blocks.size()));
+    return out;
+}
+
+QString ResultsLog::save(const QString& path) const {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(path, file.errorString());
+    }
+    const QByteArray bytes = encode();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        return QStringLiteral("Soubor %1 nelze zapsat: %2").arg(path, file.errorString());
+    }
+    return {};
+}
+
+QString ResultsLog::removeOld(const QString& path) {
+    QFile file(path);
+    if (file.exists() && !file.remove()) {
+        return QStringLiteral("Starý soubor %1 nelze smazat: %2").arg(path, file.errorString());
+    }
+    return {};
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The results log "vysledek.log": seven description lines, then per test a
+// frame count line N and N + 1 value lines (the N instantaneous frame rates
+// in frames per second, then 0, which closes the block without adding to
+// the sum), then a closing text line. Windows-1250, CR LF. Lives for one
+// rated run, collecting finished blocks until it is written.
+class ResultsLog {
+public:
+    static constexpr int kHeaderLines = 7;
+
+    explicit ResultsLog(QStringList header);
+
+    void addBlock(const QVector<double>& rates);
+    int blockCount() const { return int(m_blocks.size()); }
+    QByteArray encode() const;
+
+    // Writes the whole log through a temporary file that replaces path only
+    // when complete; returns an error text naming the file, or empty.
+    QString save(const QString& path) const;
+    // Removes a log left by an earlier run; returns an error text or empty.
+    static QString removeOld(const QString& path);
+    // A number as the log writes it: plain decimal, "." as point.
+    static QString formatRate(double rate);
+
+private:
+    QStringList m_header;
+    QVector<QVector<double>> m_blocks;
+};
