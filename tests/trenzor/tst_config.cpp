@@ -125,6 +125,9 @@ private slots:
         row("two players", "*PLAYERCOUNT 2\r\n" + scenes, "jeden hráč");
         row("key code 300", "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 300\r\n" + scenes,
             "kód klávesy");
+        row("key code beyond int",
+            "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 4e18\r\n" + scenes,
+            "kód klávesy");
         row("eleven keys", "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96\r\n" + scenes,
             "13 parametrů");
         row("fractional width", "*PLAYERVIEWPORT 0 0 0 640.5 480\r\n" + scenes, "celé číslo");

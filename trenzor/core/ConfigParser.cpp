@@ -188,7 +188,10 @@ QString LineParser::parseLine(const QString& line) {
         QString error = n.error.isEmpty() ? player(n) : n.error;
         for (int i = 1; error.isEmpty() && i < 13; ++i) {
             error = whole(n.values[i], 1, 254, "kód klávesy");
-            m_config.keyCodes[std::size_t(i - 1)] = int(n.values[i]);
+            // Only a checked value is converted: one beyond int is undefined.
+            if (error.isEmpty()) {
+                m_config.keyCodes[std::size_t(i - 1)] = int(n.values[i]);
+            }
         }
         return error;
     }
