@@ -3,6 +3,7 @@
 
 #include <QTest>
 #include <QtEndian>
+#include <cmath>
 
 // The scene and browser formats: what the generator writes loads back
 // unchanged, and no truncated, corrupted or foreign file gets through.
@@ -164,6 +165,15 @@ private slots:
         const QVector<CameraPath::Key> backwards = {{0, {0, 0, 5}, {0, 0, 0}}, {0, {5, 0, 5}, {0, 0, 0}}};
         QVERIFY(SceneFile::decodePath(SceneFile::encodePath(CameraPath(backwards, 1, 10, 0)))
                     .error.contains(QStringLiteral("stoupat")));
+        // Finite but so far out that smoothing between the keys overflows.
+        const QVector<CameraPath::Key> farOut = {
+            {0, {0, 0, 5}, {0, 0, 0}}, {1, {-2.5e38f, 0, 5}, {0, 0, 0}}, {2, {2.5e38f, 0, 5}, {0, 0, 0}}};
+        QVERIFY(!std::isfinite(CameraPath(farOut, 2, 10, 0).sample(1.5).eye.x()));
+        QVERIFY(SceneFile::decodePath(SceneFile::encodePath(CameraPath(farOut, 2, 10, 0)))
+                    .error.contains(QStringLiteral("dál než")));
+        const QVector<CameraPath::Key> atTheEdge = {{0, {0, 0, 1e6f}, {0, 0, 0}},
+                                                    {1, {-1e6f, 1e6f, 0}, {0, 0, -1e6f}}};
+        QVERIFY(SceneFile::decodePath(SceneFile::encodePath(CameraPath(atTheEdge, 1, 10, 0))).ok());
     }
 };
 

@@ -3,6 +3,8 @@
 #include "BinaryReader.h"
 #include "BinaryWriter.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr char kSceneMagic[] = "TRZS";
@@ -20,12 +22,20 @@ constexpr std::uint32_t kMeshRecord = 8;
 constexpr std::uint32_t kVertexRecord = 32;
 constexpr std::uint32_t kInstanceRecord = 48;
 constexpr std::uint32_t kKeyRecord = 28;
+// Farther than any scene reaches; beyond it the camera path's smoothing
+// could overflow to an infinite camera position.
+constexpr float kMaxPathCoordinate = 1e6f;
 
 QVector3D vec3(BinaryReader& in) {
     const float x = in.f32();
     const float y = in.f32();
     const float z = in.f32();
     return {x, y, z};
+}
+
+bool withinReach(const QVector3D& v) {
+    return std::abs(v.x()) <= kMaxPathCoordinate && std::abs(v.y()) <= kMaxPathCoordinate &&
+           std::abs(v.z()) <= kMaxPathCoordinate;
 }
 
 void vec3(BinaryWriter& out, const QVector3D& v) {
@@ -235,6 +245,10 @@ SceneFile::PathResult SceneFile::decodePath(const QByteArray& bytes) {
             in.fail(QStringLiteral("časy bodů dráhy musí začínat nulou a stoupat (bod %1)").arg(i));
         } else if ((key.eye - key.target).isNull()) {
             in.fail(QStringLiteral("bod dráhy %1 se dívá sám na sebe").arg(i));
+        } else if (!withinReach(key.eye) || !withinReach(key.target)) {
+            in.fail(QStringLiteral("bod dráhy %1 leží dál než %2 od středu scény")
+                        .arg(i)
+                        .arg(double(kMaxPathCoordinate), 0, 'f', 0));
         }
         keys.append(key);
     }
