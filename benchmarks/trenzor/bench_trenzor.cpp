@@ -1,4 +1,4 @@
-#include "EngineConfig.h"
+#include "RunConfig.h"
 #include "EngineWindow.h"
 #include "SceneFile.h"
 #include "TestScenes.h"
@@ -91,7 +91,7 @@ std::optional<Figures> runEngine(const QString& program, const QDir& dir, bool s
 // The reference: a window of the engine's size and surface format that only
 // clears and swaps, as fast as it can.
 double bareLoop(double seconds) {
-    EngineConfig config;
+    RunConfig config;
     config.noVsync = true;
     QOpenGLWindow window(QOpenGLWindow::NoPartialUpdate);
     window.setFormat(EngineWindow::formatFor(config));
