@@ -32,5 +32,9 @@ set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Beyond the libraries the programs link: the X11 platform plugin that shows
+# the windows, Mesa's drivers for OpenGL, and the opener of the help file.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libgl1-mesa-dri")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 include(CPack)

@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config dpkg-dev file
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libgl1-mesa-dri fonts-dejavu-core
     xvfb xauth xdg-utils
     fp-utils

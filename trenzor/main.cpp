@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
         parsed = ConfigParser::parseFile(QStringLiteral("nastaveni.atr"));
     }
 
-    EngineWindow window(parsed.ok() ? parsed.config : EngineConfig(), parsed.error);
+    EngineWindow window(parsed.ok() ? parsed.config : RunConfig(), parsed.error);
     QObject::connect(&window, &EngineWindow::finished, &app, &QCoreApplication::exit);
     window.start();
     return app.exec();

@@ -1,4 +1,4 @@
-#include "EngineConfig.h"
+#include "RunConfig.h"
 #include "EngineWindow.h"
 #include "SceneFile.h"
 #include "TestScenes.h"
@@ -67,7 +67,12 @@ std::optional<Figures> runEngine(const QString& program, const QDir& dir, bool s
     QProcess engine;
     engine.setWorkingDirectory(dir.path());
     engine.start(program, {QStringLiteral("0")});
-    if (!engine.waitForFinished(600000) || engine.exitCode() != 0) {
+    // A run that does not end on its own waits on an error screen.
+    if (!engine.waitForFinished(120000)) {
+        engine.kill();
+        engine.waitForFinished();
+    }
+    if (engine.exitStatus() != QProcess::NormalExit || engine.exitCode() != 0) {
         std::fprintf(stderr, "engine failed: %s\n", engine.readAllStandardError().constData());
         return std::nullopt;
     }
@@ -86,7 +91,7 @@ std::optional<Figures> runEngine(const QString& program, const QDir& dir, bool s
 // The reference: a window of the engine's size and surface format that only
 // clears and swaps, as fast as it can.
 double bareLoop(double seconds) {
-    EngineConfig config;
+    RunConfig config;
     config.noVsync = true;
     QOpenGLWindow window(QOpenGLWindow::NoPartialUpdate);
     window.setFormat(EngineWindow::formatFor(config));
@@ -129,7 +134,11 @@ int main(int argc, char* argv[]) {
                        QStringLiteral("path"), QStringLiteral(TRENZOR_EXE)});
     options.addOption({QStringLiteral("rounds"),
                        QStringLiteral("Alternating rounds of the overhead comparison."), QStringLiteral("n"),
-                       QStringLiteral("3")});
+                       QStringLiteral("15")});
+    options.addOption({QStringLiteral("overhead-seconds"),
+                       QStringLiteral("Length of each measurement of the overhead comparison; short slices "
+                                      "alternate often enough to even out other load on the machine."),
+                       QStringLiteral("s"), QStringLiteral("1")});
     options.addOption({QStringLiteral("overhead-only"), QStringLiteral("Skip the seven tests.")});
     options.process(app);
     const int rounds = options.value(QStringLiteral("rounds")).toInt();

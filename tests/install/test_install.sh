@@ -26,7 +26,12 @@ grep -q '^Exec=vykon3d$' "$prefix/share/applications/vykon3d.desktop" || fail "d
 
 # Starts the installed program for a moment, as the user of this home.
 start_once() {
-    HOME="$tmp/home" XDG_DATA_HOME="" QT_QPA_PLATFORM=offscreen "$prefix/bin/vykon3d" > /dev/null 2>&1 &
+    # The child drops the clean-up trap at once: a kill that comes before it
+    # has become the launcher must not run it.
+    (
+        trap - EXIT
+        exec env HOME="$tmp/home" XDG_DATA_HOME="" QT_QPA_PLATFORM=offscreen "$prefix/bin/vykon3d"
+    ) > /dev/null 2>&1 &
     local pid=$!
     for _ in $(seq 1 100); do
         [ -s "$work/nastaveni.atr" ] && break
@@ -51,7 +56,11 @@ printf 'Můj počítač\r\n 99\r\nkarta\r\npaměť\r\n' | iconv -f UTF-8 -t CP12
 printf ' 1 \r\n' > "$work/nastaveni.bnc"
 cp "$work/systemy.dtb" "$tmp/own.dtb"
 cmake --install "$build" --prefix "$tmp/prefix" > /dev/null
+# Without its engine configuration the front end writes a new one at start,
+# which shows that this start went all the way through the launcher.
+rm "$work/nastaveni.atr"
 start_once
+[ -s "$work/nastaveni.atr" ] || fail "the front end did not start again"
 cmp -s "$work/systemy.dtb" "$tmp/own.dtb" || fail "the user's systems database was overwritten"
 [ "$(cat "$work/nastaveni.bnc")" = "$(printf ' 1 \r')" ] || fail "the user's settings were overwritten"
 

@@ -41,7 +41,7 @@ private slots:
              << "*SCENELIST 0 \"test0.bin\"";
         const ConfigParser::Result result = ConfigParser::parse(lines(file));
         QVERIFY2(result.ok(), qPrintable(result.error));
-        const EngineConfig& c = result.config;
+        const RunConfig& c = result.config;
         QCOMPARE(c.viewportWidth, 640);
         QCOMPARE(c.viewportHeight, 480);
         QVERIFY(!c.freeFlight);
@@ -81,7 +81,7 @@ private slots:
         bytes += "*SCENELIST 0 \"cesta.bin\"\r\n*SCENELIST 0 \"sc\xE9na 1.bin\"\r\n";
         const ConfigParser::Result result = ConfigParser::parse(bytes);
         QVERIFY2(result.ok(), qPrintable(result.error));
-        const EngineConfig& c = result.config;
+        const RunConfig& c = result.config;
         QVERIFY(c.freeFlight && c.dontShowIntro && c.fullScreen && c.redBlueStereo && c.endlessLoop &&
                 c.safe);
         QCOMPARE(c.resolutionWidth, 1600);

@@ -3,7 +3,7 @@
 #include "FrameRecorder.h"
 #include "KeyMap.h"
 #include "Noise.h"
-#include "ResultsLog.h"
+#include "ResultsLogWriter.h"
 #include "SystemInfo.h"
 #include "TextureImage.h"
 
@@ -59,7 +59,7 @@ private slots:
 
     void logHasHeaderBlocksAndClosingLine() {
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-        ResultsLog log({"Trenzor 1.0", "2026-01-01 10:00:00", "1024 MB", "Linux, jádro 6", "OpenGL 2.1",
+        ResultsLogWriter log({"Trenzor 1.0", "2026-01-01 10:00:00", "1024 MB", "Linux, jádro 6", "OpenGL 2.1",
                         "Procesor\r\nzalomený", "Karta ∞"});
         log.addBlock({60.5, 1234.25});
         log.addBlock({});
@@ -86,16 +86,16 @@ private slots:
     void logIsWrittenWholeOrNotAtAll() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("vysledek.log"));
-        ResultsLog log({"a", "b", "c", "d", "e", "f", "g"});
+        ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
         log.addBlock({1.0});
         QCOMPARE(log.save(path), QString());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), log.encode());
         file.close();
-        QCOMPARE(ResultsLog::removeOld(path), QString());
+        QCOMPARE(ResultsLogWriter::removeOld(path), QString());
         QVERIFY(!QFile::exists(path));
-        QCOMPARE(ResultsLog::removeOld(path), QString());
+        QCOMPARE(ResultsLogWriter::removeOld(path), QString());
         const QString error = log.save(dir.filePath(QStringLiteral("missing/vysledek.log")));
         QVERIFY2(error.contains(QStringLiteral("missing/vysledek.log")), qPrintable(error));
     }

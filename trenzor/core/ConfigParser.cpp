@@ -12,7 +12,7 @@ namespace {
 // The rules of one file being parsed; collects the first error it meets.
 class LineParser {
 public:
-    explicit LineParser(EngineConfig& config)
+    explicit LineParser(RunConfig& config)
         : m_config(config) {}
 
     QString parseLine(const QString& line);
@@ -21,7 +21,7 @@ public:
 private:
     QString sceneList(const QString& rest);
 
-    EngineConfig& m_config;
+    RunConfig& m_config;
     bool m_openSlot = false;
 };
 
@@ -98,15 +98,15 @@ QString LineParser::parseLine(const QString& line) {
 
     const struct {
         const char16_t* name;
-        bool EngineConfig::*flag;
+        bool RunConfig::*flag;
     } switches[] = {
-        {u"NOTIMER", &EngineConfig::noTimer},
-        {u"NOVSYNC", &EngineConfig::noVsync},
-        {u"DONTSHOWINTRO", &EngineConfig::dontShowIntro},
-        {u"FULLSCREEN", &EngineConfig::fullScreen},
-        {u"RED_BLUE_STEREO", &EngineConfig::redBlueStereo},
-        {u"ENDLESSLOOP", &EngineConfig::endlessLoop},
-        {u"SAFE", &EngineConfig::safe},
+        {u"NOTIMER", &RunConfig::noTimer},
+        {u"NOVSYNC", &RunConfig::noVsync},
+        {u"DONTSHOWINTRO", &RunConfig::dontShowIntro},
+        {u"FULLSCREEN", &RunConfig::fullScreen},
+        {u"RED_BLUE_STEREO", &RunConfig::redBlueStereo},
+        {u"ENDLESSLOOP", &RunConfig::endlessLoop},
+        {u"SAFE", &RunConfig::safe},
     };
     for (const auto& entry : switches) {
         if (keyword == entry.name) {
@@ -120,16 +120,16 @@ QString LineParser::parseLine(const QString& line) {
 
     const struct {
         const char16_t* name;
-        double EngineConfig::*field;
+        double RunConfig::*field;
         double low;
         double high;
     } reals[] = {
-        {u"NEARCLIPPINGPLANE", &EngineConfig::nearPlane, 1e-6, 1e9},
-        {u"FARCLIPPINGPLANE", &EngineConfig::farPlane, 1e-6, 1e9},
-        {u"FIELDOFVIEW", &EngineConfig::fieldOfView, 1.0, 179.0},
-        {u"MOUSESENSITIVITY", &EngineConfig::mouseSensitivity, -10.0, 10.0},
-        {u"FRAMERATELIMIT", &EngineConfig::frameRateLimit, 0.0, 1e9},
-        {u"STEREO_OFFSET", &EngineConfig::stereoOffset, -1000.0, 1000.0},
+        {u"NEARCLIPPINGPLANE", &RunConfig::nearPlane, 1e-6, 1e9},
+        {u"FARCLIPPINGPLANE", &RunConfig::farPlane, 1e-6, 1e9},
+        {u"FIELDOFVIEW", &RunConfig::fieldOfView, 1.0, 179.0},
+        {u"MOUSESENSITIVITY", &RunConfig::mouseSensitivity, -10.0, 10.0},
+        {u"FRAMERATELIMIT", &RunConfig::frameRateLimit, 0.0, 1e9},
+        {u"STEREO_OFFSET", &RunConfig::stereoOffset, -1000.0, 1000.0},
     };
     for (const auto& entry : reals) {
         if (keyword == entry.name) {

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "EngineConfig.h"
+#include "RunConfig.h"
 
 #include <QByteArray>
 #include <QString>
 
-// Turns the bytes of an engine configuration file into an EngineConfig.
+// Turns the bytes of an engine configuration file into an RunConfig.
 // Stateless: every call parses one whole file. A file that breaks any rule
 // yields no configuration and one Czech message naming the line at fault.
 class ConfigParser {
 public:
     struct Result {
-        EngineConfig config;
+        RunConfig config;
         QString error;
         bool ok() const { return error.isEmpty(); }
     };

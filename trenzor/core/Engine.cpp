@@ -47,7 +47,7 @@ QString readFile(const QString& path, QByteArray& bytes) {
 
 } // namespace
 
-Engine::Engine(EngineConfig config, QString startupError, Canvas& canvas)
+Engine::Engine(RunConfig config, QString startupError, Canvas& canvas)
     : m_config(std::move(config))
     , m_startupError(std::move(startupError))
     , m_canvas(canvas) {}
@@ -73,7 +73,7 @@ void Engine::initialize() {
     // A rated run, or a configuration too broken to tell, leaves no old
     // results behind that could pass for this run's.
     if (!m_config.freeFlight || !m_startupError.isEmpty()) {
-        if (const QString error = ResultsLog::removeOld(kLogFile); !error.isEmpty()) {
+        if (const QString error = ResultsLogWriter::removeOld(kLogFile); !error.isEmpty()) {
             fail(error);
             return;
         }
@@ -153,7 +153,7 @@ QSize Engine::renderSize() const {
 }
 
 QString Engine::checkScenes() const {
-    for (const EngineConfig::ScenePair& pair : m_config.scenes) {
+    for (const RunConfig::ScenePair& pair : m_config.scenes) {
         QByteArray bytes;
         if (QString error = readFile(pair.browserFile, bytes); !error.isEmpty()) {
             return error;
@@ -185,7 +185,7 @@ void Engine::fail(const QString& message) {
 
 void Engine::startSlot(int slot) {
     m_slot = slot;
-    const EngineConfig::ScenePair& pair = m_config.scenes[slot];
+    const RunConfig::ScenePair& pair = m_config.scenes[slot];
     QByteArray bytes;
     if (QString error = readFile(pair.browserFile, bytes); !error.isEmpty()) {
         fail(error);

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "CameraPath.h"
-#include "EngineConfig.h"
+#include "RunConfig.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
 #include "OffscreenTarget.h"
-#include "ResultsLog.h"
+#include "ResultsLogWriter.h"
 #include "TextPanel.h"
 
 #include <QElapsedTimer>
@@ -29,7 +29,7 @@ class Engine {
 public:
     enum class Phase { Starting, Message, Intro, Test, Flight, Done };
 
-    Engine(EngineConfig config, QString startupError, Canvas& canvas);
+    Engine(RunConfig config, QString startupError, Canvas& canvas);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -64,7 +64,7 @@ private:
     QStringList logHeader() const;
     QSize renderSize() const;
 
-    EngineConfig m_config;
+    RunConfig m_config;
     QString m_startupError;
     Canvas& m_canvas;
     QOpenGLFunctions_2_1* m_gl = nullptr;
@@ -81,7 +81,7 @@ private:
     CameraPath m_path;
     std::optional<FrameRecorder> m_recorder;
     std::optional<FlightCamera> m_camera;
-    std::optional<ResultsLog> m_log;
+    std::optional<ResultsLogWriter> m_log;
     OffscreenTarget m_offscreen;
     TextPanel m_panel;
     TextPanel m_counter;

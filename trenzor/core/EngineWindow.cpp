@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <exception>
 
-EngineWindow::EngineWindow(const EngineConfig& config, const QString& startupError)
+EngineWindow::EngineWindow(const RunConfig& config, const QString& startupError)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate)
     , m_config(config)
     , m_engine(config, startupError, *this) {
@@ -28,7 +28,7 @@ EngineWindow::~EngineWindow() {
     }
 }
 
-QSurfaceFormat EngineWindow::formatFor(const EngineConfig& config) {
+QSurfaceFormat EngineWindow::formatFor(const RunConfig& config) {
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
     format.setVersion(2, 1);

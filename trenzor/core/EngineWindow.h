@@ -14,11 +14,11 @@
 class EngineWindow : public QOpenGLWindow, public Canvas {
     Q_OBJECT
 public:
-    EngineWindow(const EngineConfig& config, const QString& startupError);
+    EngineWindow(const RunConfig& config, const QString& startupError);
     ~EngineWindow() override;
 
     // The surface format the configuration asks for.
-    static QSurfaceFormat formatFor(const EngineConfig& config);
+    static QSurfaceFormat formatFor(const RunConfig& config);
 
     // Shows the window as the configuration asks: sized or full screen.
     void start();
@@ -48,7 +48,7 @@ private:
     template <typename Step>
     void guarded(Step step);
 
-    EngineConfig m_config;
+    RunConfig m_config;
     Engine m_engine;
     QTimer m_timer;
     bool m_finished = false;

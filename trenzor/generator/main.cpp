@@ -7,12 +7,16 @@
 #include <cstdio>
 
 // Writes the scene and browser files of the seven rated tests into the
-// folder given as the only argument.
+// folder given as the first argument. With "--frames N" the browser files end
+// each test after N measured frames and one warm-up frame: quick runs for the
+// tests of the whole chain from the front end through the engine and back.
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() != 2) {
-        std::fprintf(stderr, "usage: trenzor_scenegen <folder>\n");
+    const bool quick = arguments.size() == 4 && arguments[2] == QLatin1String("--frames");
+    const int quickFrames = quick ? arguments[3].toInt() : 0;
+    if ((arguments.size() != 2 && !quick) || (quick && (quickFrames < 1 || quickFrames > 32766))) {
+        std::fprintf(stderr, "usage: trenzor_scenegen <folder> [--frames 1..32766]\n");
         return 2;
     }
     const QDir folder(arguments[1]);
@@ -22,7 +26,9 @@ int main(int argc, char* argv[]) {
             QByteArray bytes;
         } files[] = {
             {QStringLiteral("test%1.bin").arg(i), SceneFile::encodeScene(TestScenes::scene(i))},
-            {QStringLiteral("browser%1.bin").arg(i), SceneFile::encodePath(TestScenes::path(i))},
+            {QStringLiteral("browser%1.bin").arg(i),
+             SceneFile::encodePath(quick ? CameraPath(TestScenes::path(i).keys(), 10, quickFrames, 1)
+                                         : TestScenes::path(i))},
         };
         for (const auto& file : files) {
             QSaveFile out(folder.filePath(file.name));

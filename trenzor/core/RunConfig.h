@@ -7,7 +7,7 @@
 // Everything the engine configuration file asks of one engine run, with the
 // values the engine uses when a directive is absent. Built once by
 // ConfigParser and read-only afterwards.
-struct EngineConfig {
+struct RunConfig {
     struct ScenePair {
         QString browserFile;
         QString sceneFile;

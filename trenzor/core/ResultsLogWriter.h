@@ -10,11 +10,11 @@
 // in frames per second, then 0, which closes the block without adding to
 // the sum), then a closing text line. Windows-1250, CR LF. Lives for one
 // rated run, collecting finished blocks until it is written.
-class ResultsLog {
+class ResultsLogWriter {
 public:
     static constexpr int kHeaderLines = 7;
 
-    explicit ResultsLog(QStringList header);
+    explicit ResultsLogWriter(QStringList header);
 
     void addBlock(const QVector<double>& rates);
     int blockCount() const { return int(m_blocks.size()); }

@@ -1,9 +1,9 @@
-#include "ResultsLog.h"
+#include "ResultsLogWriter.h"
 
 #include "Cp1250Codec.h"
+#include "TextFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -24,7 +24,7 @@ QByteArray encodeLine(QString text) {
 
 } // namespace
 
-ResultsLog::ResultsLog(QStringList header)
+ResultsLogWriter::ResultsLogWriter(QStringList header)
     : m_header(std::move(header)) {
     while (m_header.size() < kHeaderLines) {
         m_header.append(QString());
@@ -32,15 +32,15 @@ ResultsLog::ResultsLog(QStringList header)
     m_header = m_header.mid(0, kHeaderLines);
 }
 
-void ResultsLog::addBlock(const QVector<double>& rates) {
+void ResultsLogWriter::addBlock(const QVector<double>& rates) {
     m_blocks.append(rates);
 }
 
-QString ResultsLog::formatRate(double rate) {
+QString ResultsLogWriter::formatRate(double rate) {
     return QString::number(rate, 'f', 3);
 }
 
-QByteArray ResultsLog::encode() const {
+QByteArray ResultsLogWriter::encode() const {
     QByteArray out;
     for (const QString& line : m_header) {
         out += encodeLine(line);
@@ -56,19 +56,17 @@ QByteArray ResultsLog::encode() const {
     return out;
 }
 
-QString ResultsLog::save(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(path, file.errorString());
-    }
-    const QByteArray bytes = encode();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        return QStringLiteral("Soubor %1 nelze zapsat: %2").arg(path, file.errorString());
+QString ResultsLogWriter::save(const QString& path) const {
+    // Written beside the old place and renamed into it, so the front end
+    // finds either no log or a whole one; a short write (a full disk) is an
+    // error, never a cut log.
+    if (const std::optional<FileError> error = TextFile::Replace(path, encode())) {
+        return QStringLiteral("Soubor %1 nelze zapsat: %2").arg(path, error->reason);
     }
     return {};
 }
 
-QString ResultsLog::removeOld(const QString& path) {
+QString ResultsLogWriter::removeOld(const QString& path) {
     QFile file(path);
     if (file.exists() && !file.remove()) {
         return QStringLiteral("Starý soubor %1 nelze smazat: %2").arg(path, file.errorString());

@@ -1,0 +1,83 @@
+// The whole chain, as a rated run goes: the front end writes the engine
+// configuration, the real test engine runs all seven tests, and the front
+// end's own reader evaluates the results log the engine wrote. The scene
+// files are the generated ones, the browser files quick ones of a few frames.
+
+#include "TestSupport.h"
+#include "common/TextFile.h"
+#include "engine/EngineConfig.h"
+#include "results/ResultsLog.h"
+
+#include <QProcess>
+#include <QtTest>
+#include <cmath>
+
+class TestFrontendChain : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    static bool run(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(program, arguments);
+        return process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(run(QStringLiteral(TRENZOR_SCENEGEN),
+                    {m_dir.path(), QStringLiteral("--frames"), QStringLiteral("5")}));
+        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+    }
+
+    void ratedRunIsReadOkWithSevenBlocks() {
+        EngineConfig::Settings settings;
+        settings.noIntro = true; // nobody presses a key here
+        std::optional<FileError> error = EngineConfig::WriteSettingsConfig(settings);
+        for (qint16 index = 0; !error && index < 7; ++index) {
+            error = EngineConfig::AppendRatedScene(index, index);
+        }
+        QVERIFY(!error);
+        QVERIFY(TestSupport::writeRaw("vysledek.log", "left from an earlier run\r\n"));
+
+        QVERIFY(run(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")}));
+
+        const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog();
+        QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
+        const ResultsLog::ResultsLogSummary& summary = read.summary;
+        QCOMPARE(summary.blockCount, ResultsLog::RatedBlockCount);
+        QCOMPARE(summary.totalFrames, qint64(7 * 5));
+        QVERIFY(std::isfinite(summary.score) && summary.score > 0);
+        QVERIFY(ResultsLog::JoinsComparison(summary));
+        QVERIFY(ResultsLog::ScoreCaption(summary).endsWith(QStringLiteral(" bodů")));
+        QVERIFY(summary.processorText.contains(QStringLiteral(", ")));
+        QVERIFY(!summary.graphicsCardText.isEmpty());
+        QVERIFY(summary.memoryText.endsWith(QStringLiteral(" MB")));
+    }
+
+    void freeFlightWritesNoLog() {
+        EngineConfig::Settings settings;
+        settings.noIntro = true;
+        settings.freeFlight = true;
+        QVERIFY(!EngineConfig::WriteSettingsConfig(settings));
+        QVERIFY(!EngineConfig::AppendFreeFlightScene(QStringLiteral("browser3.bin")));
+        QVERIFY(!EngineConfig::AppendFreeFlightScene(QStringLiteral("test3.bin")));
+        QVERIFY(TestSupport::writeRaw("vysledek.log", "left\r\n"));
+        QProcess engine;
+        engine.start(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")});
+        QVERIFY(engine.waitForStarted());
+        // Free flight runs until the user leaves it; the log stays as it was.
+        QTest::qWait(1500);
+        QCOMPARE(engine.state(), QProcess::Running);
+        engine.terminate();
+        QVERIFY(engine.waitForFinished(10000));
+        QCOMPARE(TextFile::ReadLines(QStringLiteral("vysledek.log")).value(), QList<QByteArray>{"left"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFrontendChain)
+#include "tst_frontend_chain.moc"
