@@ -6,12 +6,127 @@
 // writes for choices its settings dialog can make, the engine accepts with
 // the same meaning.
 #include "ConfigParser.h"
-#include "FrontEndConfig.h"
 #include "FuzzSupport.h"
+#include "common/Cp1250Codec.h"
+#include "engine/EngineConfig.h"
+#include "settings/SettingsValues.h"
 
+#include <QList>
+#include <QPair>
+#include <QStringList>
 #include <cmath>
 
 namespace {
+
+// The entries of the settings dialog's three lists.
+const QStringList kWindowSizes = {QStringLiteral("320x200"),  QStringLiteral("320x240"),
+                                  QStringLiteral("400x300"),  QStringLiteral("640x400"),
+                                  QStringLiteral("640x480"),  QStringLiteral("800x600"),
+                                  QStringLiteral("1024x768"), QStringLiteral("1152x864"),
+                                  QStringLiteral("1280x720"), QStringLiteral("1600x1200")};
+const QStringList kColourBits = {QStringLiteral("16 bitů"), QStringLiteral("24 bitů"),
+                                 QStringLiteral("32 bitů")};
+const QStringList kDepthBits = {QStringLiteral("16 bitů"), QStringLiteral("24 bitů")};
+
+constexpr int kTestCount = 7;
+
+// A name the scene picker can hand over: a file's bare name that the
+// front end agrees to write.
+bool pickable(const QString& name) {
+    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(0)) && name != u"." &&
+           name != u".." && EngineConfig::IsSafeSceneName(name);
+}
+
+// A choice the settings dialog can confirm and the configuration the
+// front end writes for it.
+struct FrontEndChoice {
+    QByteArray bytes;
+    int width = 0;
+    int height = 0;
+    int colourBits = 0;
+    int depthBits = 0;
+    bool fullScreen = false;
+    bool stereo = false;
+    bool noIntro = false;
+    bool endless = false;
+    bool safeMode = false;
+    bool freeFlight = false;
+    // Browser file, scene file.
+    QList<QPair<QString, QString>> scenes;
+};
+
+// Picked by the input: its first byte the check boxes and the mode, the
+// second the ticked tests, the third the list entries, the rest the two
+// free-flight file names (Windows-1250, split at the first zero byte). Empty
+// for an input the dialog would refuse: too short, no test ticked, or a name
+// the picker cannot hand over.
+std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
+    if (size < 3) {
+        return std::nullopt;
+    }
+    const uint8_t boxes = data[0];
+    const uint8_t tests = data[1] & 0x7F;
+    const uint8_t lists = data[2];
+    const std::optional<SettingsValues::Screen> screen = SettingsValues::FromListTexts(
+        kWindowSizes.at(lists % 10), kColourBits.at(lists / 10 % 3), kDepthBits.at(lists / 30 % 2));
+    if (!screen) {
+        return std::nullopt;
+    }
+
+    EngineConfig::Settings settings;
+    settings.width = screen->width;
+    settings.height = screen->height;
+    settings.colourBits = screen->colourBits;
+    settings.depthBits = screen->depthBits;
+    settings.fullScreen = boxes & 0x01;
+    settings.stereo = boxes & 0x02;
+    settings.noIntro = boxes & 0x04;
+    settings.endless = boxes & 0x08;
+    settings.safeMode = boxes & 0x10;
+    settings.freeFlight = boxes & 0x20;
+
+    FrontEndChoice choice;
+    choice.width = settings.width;
+    choice.height = settings.height;
+    choice.colourBits = settings.colourBits;
+    choice.depthBits = settings.depthBits;
+    choice.fullScreen = settings.fullScreen;
+    choice.stereo = settings.stereo;
+    choice.noIntro = settings.noIntro;
+    choice.endless = settings.endless;
+    choice.safeMode = settings.safeMode;
+    choice.freeFlight = settings.freeFlight;
+    choice.bytes = EngineConfig::SettingsBlock(settings);
+
+    if (!settings.freeFlight) {
+        if (tests == 0) {
+            return std::nullopt;
+        }
+        qint16 slot = 0;
+        for (int index = 0; index < kTestCount; ++index) {
+            if (tests & (1 << index)) {
+                choice.bytes += EngineConfig::RatedSceneLines(slot++, static_cast<qint16>(index));
+                choice.scenes.append(
+                    {QStringLiteral("browser%1.bin").arg(index), QStringLiteral("test%1.bin").arg(index)});
+            }
+        }
+        return choice;
+    }
+
+    const QByteArray names(reinterpret_cast<const char*>(data + 3), static_cast<qsizetype>(size - 3));
+    const qsizetype split = names.indexOf('\0');
+    if (split < 0) {
+        return std::nullopt;
+    }
+    const QString browser = Cp1250Codec::decode(names.left(split));
+    const QString scene = Cp1250Codec::decode(names.mid(split + 1));
+    if (!pickable(browser) || !pickable(scene)) {
+        return std::nullopt;
+    }
+    choice.bytes += *EngineConfig::FreeFlightSceneLine(browser) + *EngineConfig::FreeFlightSceneLine(scene);
+    choice.scenes.append({browser, scene});
+    return choice;
+}
 
 bool whole(int value, int low, int high) {
     return value >= low && value <= high;
@@ -21,9 +136,9 @@ bool isBits(int value) {
     return value == 16 || value == 24 || value == 32;
 }
 
-void checkRunnable(const EngineConfig& config) {
+void checkRunnable(const RunConfig& config) {
     FUZZ_CHECK(!config.scenes.isEmpty());
-    for (const EngineConfig::ScenePair& pair : config.scenes) {
+    for (const RunConfig::ScenePair& pair : config.scenes) {
         FUZZ_CHECK(!pair.browserFile.isEmpty() && !pair.sceneFile.isEmpty());
         FUZZ_CHECK(!pair.browserFile.contains(u'"') && !pair.sceneFile.contains(u'"'));
     }
@@ -42,7 +157,7 @@ void checkRunnable(const EngineConfig& config) {
 }
 
 void checkFrontEndAgreement(const uint8_t* data, size_t size) {
-    const std::optional<Fuzz::FrontEndChoice> choice = Fuzz::frontEndChoice(data, size);
+    const std::optional<FrontEndChoice> choice = frontEndChoice(data, size);
     if (!choice) {
         return;
     }
@@ -52,7 +167,7 @@ void checkFrontEndAgreement(const uint8_t* data, size_t size) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(result.error));
     }
     FUZZ_CHECK(result.ok());
-    const EngineConfig& config = result.config;
+    const RunConfig& config = result.config;
     FUZZ_CHECK(config.resolutionWidth == choice->width && config.resolutionHeight == choice->height);
     FUZZ_CHECK(config.viewportWidth == choice->width && config.viewportHeight == choice->height);
     FUZZ_CHECK(config.colourBits == choice->colourBits && config.depthBits == choice->depthBits);
