@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs whatever is missing from Debian's packages, then configures and
 # builds the whole project into build/. Idempotent: with nothing missing and
-# nothing changed it only checks, which takes a few seconds.
+# nothing changed it only checks, which takes a few seconds. Further package
+# names given as arguments are installed too when missing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -10,6 +11,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libgl1-mesa-dri fonts-dejavu-core
     xvfb xauth xdg-utils
     fp-utils
+    "$@"
 )
 missing=()
 for package in "${packages[@]}"; do
