@@ -2,13 +2,31 @@
 
 // Helpers shared by the tests.
 
+#include <QApplication>
 #include <QByteArray>
 #include <QFile>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <csignal>
 #include <sys/resource.h>
 
 namespace TestSupport {
+
+// Destroys every window of the program, so the next test creates its shared
+// windows afresh with their initial values.
+inline void destroyAllWindows() {
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->parentWidget()) {
+            windows.append(w);
+        }
+    }
+    for (const QPointer<QWidget>& w : windows) {
+        delete w.data();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 inline QByteArray readAll(const QString& name) {
     QFile file(name);

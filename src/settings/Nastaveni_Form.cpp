@@ -385,10 +385,7 @@ std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
         return std::nullopt;
     }
     EngineConfig::Settings settings;
-    settings.width = screen->width;
-    settings.height = screen->height;
-    settings.colourBits = screen->colourBits;
-    settings.depthBits = screen->depthBits;
+    screen->applyTo(settings);
     settings.fullScreen = Check3->Value() != 0;
     settings.stereo = Check5->Value() != 0;
     settings.noIntro = Check1->Value() != 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/EngineConfig.h"
+
 #include <QString>
 #include <optional>
 
@@ -14,6 +16,14 @@ struct Screen {
     qint16 height = 0;
     qint16 colourBits = 0;
     qint16 depthBits = 0;
+
+    // Puts these numbers into the engine configuration's settings.
+    void applyTo(EngineConfig::Settings& settings) const {
+        settings.width = width;
+        settings.height = height;
+        settings.colourBits = colourBits;
+        settings.depthBits = depthBits;
+    }
 
     friend bool operator==(const Screen&, const Screen&) = default;
 };

@@ -41,16 +41,7 @@ bool pickable(const QString& name) {
 // front end writes for it.
 struct FrontEndChoice {
     QByteArray bytes;
-    int width = 0;
-    int height = 0;
-    int colourBits = 0;
-    int depthBits = 0;
-    bool fullScreen = false;
-    bool stereo = false;
-    bool noIntro = false;
-    bool endless = false;
-    bool safeMode = false;
-    bool freeFlight = false;
+    EngineConfig::Settings settings;
     // Browser file, scene file.
     QList<QPair<QString, QString>> scenes;
 };
@@ -73,11 +64,9 @@ std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
         return std::nullopt;
     }
 
-    EngineConfig::Settings settings;
-    settings.width = screen->width;
-    settings.height = screen->height;
-    settings.colourBits = screen->colourBits;
-    settings.depthBits = screen->depthBits;
+    FrontEndChoice choice;
+    EngineConfig::Settings& settings = choice.settings;
+    screen->applyTo(settings);
     settings.fullScreen = boxes & 0x01;
     settings.stereo = boxes & 0x02;
     settings.noIntro = boxes & 0x04;
@@ -85,17 +74,6 @@ std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
     settings.safeMode = boxes & 0x10;
     settings.freeFlight = boxes & 0x20;
 
-    FrontEndChoice choice;
-    choice.width = settings.width;
-    choice.height = settings.height;
-    choice.colourBits = settings.colourBits;
-    choice.depthBits = settings.depthBits;
-    choice.fullScreen = settings.fullScreen;
-    choice.stereo = settings.stereo;
-    choice.noIntro = settings.noIntro;
-    choice.endless = settings.endless;
-    choice.safeMode = settings.safeMode;
-    choice.freeFlight = settings.freeFlight;
     choice.bytes = EngineConfig::SettingsBlock(settings);
 
     if (!settings.freeFlight) {
@@ -168,12 +146,13 @@ void checkFrontEndAgreement(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(result.ok());
     const RunConfig& config = result.config;
-    FUZZ_CHECK(config.resolutionWidth == choice->width && config.resolutionHeight == choice->height);
-    FUZZ_CHECK(config.viewportWidth == choice->width && config.viewportHeight == choice->height);
-    FUZZ_CHECK(config.colourBits == choice->colourBits && config.depthBits == choice->depthBits);
-    FUZZ_CHECK(config.fullScreen == choice->fullScreen && config.redBlueStereo == choice->stereo);
-    FUZZ_CHECK(config.dontShowIntro == choice->noIntro && config.endlessLoop == choice->endless);
-    FUZZ_CHECK(config.safe == choice->safeMode && config.freeFlight == choice->freeFlight);
+    const EngineConfig::Settings& s = choice->settings;
+    FUZZ_CHECK(config.resolutionWidth == s.width && config.resolutionHeight == s.height);
+    FUZZ_CHECK(config.viewportWidth == s.width && config.viewportHeight == s.height);
+    FUZZ_CHECK(config.colourBits == s.colourBits && config.depthBits == s.depthBits);
+    FUZZ_CHECK(config.fullScreen == s.fullScreen && config.redBlueStereo == s.stereo);
+    FUZZ_CHECK(config.dontShowIntro == s.noIntro && config.endlessLoop == s.endless);
+    FUZZ_CHECK(config.safe == s.safeMode && config.freeFlight == s.freeFlight);
     FUZZ_CHECK(config.scenes.size() == choice->scenes.size());
     for (qsizetype i = 0; i < config.scenes.size(); ++i) {
         FUZZ_CHECK(config.scenes[i].browserFile == choice->scenes[i].first);

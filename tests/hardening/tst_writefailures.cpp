@@ -76,6 +76,11 @@ QByteArray record(const QString& computer, const QByteArray& score) {
 const QByteArray kDatabase =
     record(QStringLiteral("Počítač pomalý"), " 10") + record(QStringLiteral("Počítač rychlý"), " 40");
 
+// The user's own version of each file, which no failure may touch.
+QByteArray previousContent(const QString& name) {
+    return name == kAtr ? kUserConfig : name == kBnc ? kUserState : kDatabase;
+}
+
 // A complete rated run scoring 30: seven blocks of one frame, values 15 and 15.
 QByteArray ratedLog() {
     QByteArray log = cp1250(QStringLiteral("3D Trenzor\r\nčas\r\nPaměť 512 MB\r\nLinux\r\nOpenGL\r\n"
@@ -105,11 +110,26 @@ class TestWriteFailures : public QObject {
     Obstacle m_obstacle = Obstacle::Folder;
     std::optional<TestSupport::FileSizeLimit> m_limit;
 
-    // Makes the working folder ready for the obstacle: the full disk needs a
-    // small file system of its own. Empty when ready, else why it cannot be.
-    std::optional<QString> prepare(Obstacle obstacle) {
+    // Makes the working folder ready for the current row's obstacle (the
+    // full disk needs a small file system of its own) and lays down the
+    // user's previous versions of the named files. Empty when ready, else why
+    // it cannot be.
+    std::optional<QString> prepare(const QStringList& previousFiles) {
+        QFETCH(Obstacle, obstacle);
         m_obstacle = obstacle;
-        if (obstacle != Obstacle::FullDisk) {
+        if (const std::optional<QString> reason = mountIfNeeded()) {
+            return reason;
+        }
+        for (const QString& name : previousFiles) {
+            if (!TestSupport::writeRaw(name, previousContent(name))) {
+                return QStringLiteral("the previous %1 cannot be written").arg(name);
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::optional<QString> mountIfNeeded() {
+        if (m_obstacle != Obstacle::FullDisk) {
             return std::nullopt;
         }
         const QByteArray path = QFile::encodeName(m_dir->path());
@@ -237,12 +257,7 @@ private slots:
 
     void cleanup() {
         m_limit.reset();
-        delete Vysledky_Form::existing();
-        delete Soubor_Form::existing();
-        delete Nastaveni_Form::existing();
-        delete Cekejte_form::existing();
-        delete OProgramu_Form::existing();
-        delete Hlavni_Form::existing();
+        TestSupport::destroyAllWindows();
         MessageBox::stopRecording();
         Shell::stopRecording();
         QDir::setCurrent(m_previous);
@@ -262,12 +277,9 @@ private slots:
         QTest::newRow("file-size limit inside the scene list") << Obstacle::SizeLimit << qint64(380);
     }
     void startUpDefaultConfiguration() {
-        QFETCH(Obstacle, obstacle);
-        if (const std::optional<QString> reason = prepare(obstacle)) {
+        if (const std::optional<QString> reason = prepare({kBnc, kDtb})) {
             QSKIP(qPrintable(*reason));
         }
-        writePrevious(kBnc, kUserState);
-        writePrevious(kDtb, kDatabase);
         block(kAtr);
         const QMap<QString, QByteArray> before = folderContents();
         Hlavni_Form* form = Hlavni_Form::instance();
@@ -297,13 +309,9 @@ private slots:
     // stays open with the user's edit.
     void settingsConfirmation_data() { addRows(100); }
     void settingsConfirmation() {
-        QFETCH(Obstacle, obstacle);
-        if (const std::optional<QString> reason = prepare(obstacle)) {
+        if (const std::optional<QString> reason = prepare({kAtr, kBnc, kDtb})) {
             QSKIP(qPrintable(*reason));
         }
-        writePrevious(kAtr, kUserConfig);
-        writePrevious(kBnc, kUserState);
-        writePrevious(kDtb, kDatabase);
         bool openAfterFailure = false;
         bool hiddenAfterRetry = false;
         QList<qint16> testsAfterFailure;
@@ -339,13 +347,9 @@ private slots:
     // that fails the picker does not open and the choices stay on screen.
     void sceneChoice_data() { addRows(16); }
     void sceneChoice() {
-        QFETCH(Obstacle, obstacle);
-        if (const std::optional<QString> reason = prepare(obstacle)) {
+        if (const std::optional<QString> reason = prepare({kAtr, kBnc, kDtb})) {
             QSKIP(qPrintable(*reason));
         }
-        writePrevious(kAtr, kUserConfig);
-        writePrevious(kBnc, kUserState);
-        writePrevious(kDtb, kDatabase);
         bool pickerCreated = true;
         bool freeFlightKept = false;
         bool pickerShownOnRetry = false;
@@ -386,12 +390,9 @@ private slots:
     // activation saves them.
     void firstActivationStandardSettings_data() { addRows(16); }
     void firstActivationStandardSettings() {
-        QFETCH(Obstacle, obstacle);
-        if (const std::optional<QString> reason = prepare(obstacle)) {
+        if (const std::optional<QString> reason = prepare({kAtr, kDtb})) {
             QSKIP(qPrintable(*reason));
         }
-        writePrevious(kAtr, kUserConfig);
-        writePrevious(kDtb, kDatabase);
         Hlavni_Form::instance();
         block(kBnc);
         const QMap<QString, QByteArray> before = folderContents();
@@ -420,13 +421,9 @@ private slots:
     // stays with its button, and a second press saves.
     void saveResult_data() { addRows(16); }
     void saveResult() {
-        QFETCH(Obstacle, obstacle);
-        if (const std::optional<QString> reason = prepare(obstacle)) {
+        if (const std::optional<QString> reason = prepare({kAtr, kBnc, kDtb})) {
             QSKIP(qPrintable(*reason));
         }
-        writePrevious(kAtr, kUserConfig);
-        writePrevious(kBnc, kUserState);
-        writePrevious(kDtb, kDatabase);
         writePrevious(QStringLiteral("vysledek.log"), ratedLog());
         Cekejte_form* wait = Cekejte_form::instance();
         FormDisplay::showModeless(wait);

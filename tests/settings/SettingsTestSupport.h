@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 // Shared fixture pieces of the settings tests: every test runs in a fresh
 // temporary working directory with messages and shell launches recorded, and
 // leaves no shared window behind.
@@ -28,11 +30,7 @@ public:
         Shell::startRecording();
     }
     ~WorkingDirectory() {
-        delete Soubor_Form::existing();
-        delete Nastaveni_Form::existing();
-        delete Cekejte_form::existing();
-        delete OProgramu_Form::existing();
-        delete Hlavni_Form::existing();
+        TestSupport::destroyAllWindows();
         MessageBox::stopRecording();
         Shell::stopRecording();
         QDir::setCurrent(m_previous);

@@ -15,23 +15,13 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+using TestSupport::destroyAllWindows;
 using TestSupport::readAll;
 
 class TestHlavniForm : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
-
-    static void destroyAllWindows() {
-        QList<QPointer<QWidget>> windows;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (!w->parentWidget()) {
-                windows.append(w);
-            }
-        }
-        qDeleteAll(windows);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
 private slots:
     void init() {
