@@ -6,10 +6,14 @@
 # Usage: test_package.sh BUILD_DIR
 set -euo pipefail
 build=$1
-source=$(cd "$(dirname "$0")/../.." && pwd)
+checkout=$(cd "$(dirname "$0")/../.." && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+
+for tool in lintian desktop-file-validate appstreamcli; do
+    command -v "$tool" > /dev/null || fail "$tool is not installed (scripts/setup.sh installs it)"
+done
 
 (cd "$build" && cpack -G DEB -B "$tmp/out" > "$tmp/cpack.log") || { cat "$tmp/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$tmp"/out/*.deb)
@@ -28,11 +32,16 @@ done
 
 # The licence: the full GPL-3 text at the root, and the package's copyright
 # file naming it in Debian's machine-readable format.
-cmp -s "$source/LICENSE" /usr/share/common-licenses/GPL-3 || fail "LICENSE is not the text of the GPL version 3"
+cmp -s "$checkout/LICENSE" /usr/share/common-licenses/GPL-3 || fail "LICENSE is not the text of the GPL version 3"
 copyright="$tmp/root/usr/share/doc/vykon3d/copyright"
 head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
     || fail "the copyright file is not in the machine-readable format"
 grep -qx 'License: GPL-3+' "$copyright" || fail "the copyright file does not name the GPL-3+"
+
+# The changelog's latest entry is this version.
+zcat "$tmp/root/usr/share/doc/vykon3d/changelog.gz" > "$tmp/changelog"
+[ "$(dpkg-parsechangelog -l "$tmp/changelog" -S Version)" = "$(dpkg-deb -f "$deb" Version)" ] \
+    || fail "the changelog's latest version is not the package's $(dpkg-deb -f "$deb" Version)"
 
 # Debian's own checker: any error, and any warning not overridden, fails.
 # Every override states its reason in the comment line above it.
