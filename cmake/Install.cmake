@@ -44,6 +44,7 @@ install(FILES "${CMAKE_BINARY_DIR}/packaging/trenzor.6.gz" DESTINATION "${CMAKE_
 set(VYKON_DOC_DIR "${CMAKE_INSTALL_DATADIR}/doc/vykon3d")
 install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" "${PROJECT_SOURCE_DIR}/packaging/copyright"
     DESTINATION "${VYKON_DOC_DIR}")
+# What lintian is told to accept, each tag with its reason above it.
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/lintian-overrides"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME vykon3d)
 
@@ -51,7 +52,8 @@ set(CPACK_PACKAGE_NAME "vykon3d")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "Tým 3D výkon <vykon3d@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D performance test for Linux desktops")
-# Debian shows the description as it stands: lines of at most 80 characters.
+# Debian allows 80 characters a line in the description, the blank CPack
+# puts before each line included.
 set(CPACK_PACKAGE_DESCRIPTION "Measures how fast the computer draws 3D graphics with seven OpenGL test
 scenes, computes a score in points and compares it with other computers in a
 systems database of its own. The user interface is in Czech.")
