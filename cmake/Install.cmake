@@ -2,8 +2,9 @@
 # shared files (scenes, help, the shipped systems database) to
 # share/vykon3d, and bin/vykon3d is a launcher that prepares the user's own
 # working folder and starts the front end there. A .desktop entry and an icon
-# put the program into the desktop's menu. CPack builds a Debian package of
-# the same installation.
+# put the program into the desktop's menu, AppStream metadata into software
+# centres, and manual pages, the licence and the changelog go where Debian
+# wants them. CPack builds a Debian package of the same installation.
 include(GNUInstallDirs)
 
 set(VYKON_LIBEXEC_DIR "${CMAKE_INSTALL_LIBEXECDIR}/vykon3d")
@@ -22,12 +23,40 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/vykon3d.desktop"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/vykon3d.svg"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/org.example.vykon3d.metainfo.xml"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+
+# Manual pages and the changelog go out compressed, as Debian wants them:
+# gzip -9n leaves no name or time stamp in the file, so the same source
+# always gives the same bytes.
+set(VYKON_GZIPPED)
+foreach(source vykon3d.1 trenzor.6 changelog)
+    set(copy "${CMAKE_BINARY_DIR}/packaging/${source}")
+    add_custom_command(OUTPUT "${copy}.gz"
+        COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/packaging/${source}" "${copy}"
+        COMMAND gzip -9nf "${copy}"
+        DEPENDS "${PROJECT_SOURCE_DIR}/packaging/${source}" VERBATIM)
+    list(APPEND VYKON_GZIPPED "${copy}.gz")
+endforeach()
+add_custom_target(vykon3d_docs ALL DEPENDS ${VYKON_GZIPPED})
+install(FILES "${CMAKE_BINARY_DIR}/packaging/vykon3d.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+install(FILES "${CMAKE_BINARY_DIR}/packaging/trenzor.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
+set(VYKON_DOC_DIR "${CMAKE_INSTALL_DATADIR}/doc/vykon3d")
+install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" "${PROJECT_SOURCE_DIR}/packaging/copyright"
+    DESTINATION "${VYKON_DOC_DIR}")
+# What lintian is told to accept, each tag with its reason above it.
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/lintian-overrides"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME vykon3d)
 
 set(CPACK_PACKAGE_NAME "vykon3d")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_CONTACT "Tým 3D výkon <vykon3d@localhost>")
+set(CPACK_PACKAGE_CONTACT "Tým 3D výkon <vykon3d@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D performance test for Linux desktops")
-set(CPACK_PACKAGE_DESCRIPTION "Measures how fast the computer draws 3D graphics with seven OpenGL tests, computes a score and compares it with other computers.")
+# Debian allows 80 characters a line in the description, the blank CPack
+# puts before each line included.
+set(CPACK_PACKAGE_DESCRIPTION "Measures how fast the computer draws 3D graphics with seven OpenGL test
+scenes, computes a score in points and compares it with other computers in a
+systems database of its own. The user interface is in Czech.")
 set(CPACK_GENERATOR "DEB")
 set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -37,4 +66,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libgl1-mesa-dri")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+# The package holds stripped programs; the symbols stay in the build tree.
+set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -11,6 +11,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libgl1-mesa-dri fonts-dejavu-core
     xvfb xauth xdg-utils
     fp-utils
+    lintian appstream desktop-file-utils
     "$@"
 )
 missing=()

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks what it holds and what it depends on, then
-# unpacks it and starts the program from the unpacked tree through its
-# launcher, as the installed package would start.
+# Builds the Debian package, checks what it holds and what it depends on, has
+# Debian's package checker lintian and the desktop entry and AppStream
+# validators judge it, then unpacks it and starts the program from the
+# unpacked tree through its launcher, as the installed package would start.
 # Usage: test_package.sh BUILD_DIR
 set -euo pipefail
 build=$1
+checkout=$(cd "$(dirname "$0")/../.." && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+
+for tool in lintian desktop-file-validate appstreamcli; do
+    command -v "$tool" > /dev/null || fail "$tool is not installed (scripts/setup.sh installs it)"
+done
 
 (cd "$build" && cpack -G DEB -B "$tmp/out" > "$tmp/cpack.log") || { cat "$tmp/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$tmp"/out/*.deb)
@@ -18,8 +24,60 @@ done
 dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/vykon3d usr/libexec/vykon3d/vykon3d usr/libexec/vykon3d/trenzor.exe usr/share/vykon3d/test6.bin \
          usr/share/vykon3d/browser0.bin usr/share/vykon3d/pomoc.chm usr/share/vykon3d/systemy.dtb \
-         usr/share/applications/vykon3d.desktop usr/share/icons/hicolor/scalable/apps/vykon3d.svg; do
+         usr/share/applications/vykon3d.desktop usr/share/icons/hicolor/scalable/apps/vykon3d.svg \
+         usr/share/metainfo/org.example.vykon3d.metainfo.xml usr/share/man/man1/vykon3d.1.gz \
+         usr/share/man/man6/trenzor.6.gz usr/share/doc/vykon3d/copyright usr/share/doc/vykon3d/changelog.gz; do
     [ -e "$tmp/root/$f" ] || fail "$f missing from the package"
+done
+
+# The licence: the full GPL-3 text at the root, and the package's copyright
+# file naming it in Debian's machine-readable format.
+cmp -s "$checkout/LICENSE" /usr/share/common-licenses/GPL-3 || fail "LICENSE is not the text of the GPL version 3"
+copyright="$tmp/root/usr/share/doc/vykon3d/copyright"
+head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    || fail "the copyright file is not in the machine-readable format"
+grep -qx 'License: GPL-3+' "$copyright" || fail "the copyright file does not name the GPL-3+"
+
+# The changelog's latest entry is this version.
+zcat "$tmp/root/usr/share/doc/vykon3d/changelog.gz" > "$tmp/changelog"
+[ "$(dpkg-parsechangelog -l "$tmp/changelog" -S Version)" = "$(dpkg-deb -f "$deb" Version)" ] \
+    || fail "the changelog's latest version is not the package's $(dpkg-deb -f "$deb" Version)"
+
+# Debian's own checker: any error, and any warning not overridden, fails.
+# Every override states its reason in the comment line above it.
+overrides="$tmp/root/usr/share/lintian/overrides/vykon3d"
+if [ -e "$overrides" ]; then
+    awk '/^[^#[:space:]]/ && previous !~ /^#/ { print; bad = 1 } { previous = $0 } END { exit bad }' \
+        "$overrides" > "$tmp/unexplained" || fail "lintian overrides without a reason: $(cat "$tmp/unexplained")"
+fi
+lintian --fail-on error,warning "$deb" > "$tmp/lintian.log" 2>&1 || { cat "$tmp/lintian.log"; fail "lintian rejects the package"; }
+if grep -q '^[EW]: ' "$tmp/lintian.log"; then
+    cat "$tmp/lintian.log"
+    fail "lintian reports errors or warnings"
+fi
+
+# The desktop entry and the software-centre metadata, alone and together: the
+# metadata must name the desktop entry the package installs. Even hints and
+# remarks of the validators count as failures.
+if ! desktop-file-validate "$tmp/root/usr/share/applications/vykon3d.desktop" > "$tmp/desktop.log" 2>&1 \
+    || [ -s "$tmp/desktop.log" ]; then
+    cat "$tmp/desktop.log"
+    fail "desktop-file-validate rejects the desktop entry"
+fi
+metainfo="$tmp/root/usr/share/metainfo/org.example.vykon3d.metainfo.xml"
+for check in validate validate-tree; do
+    target=$metainfo
+    [ "$check" = validate-tree ] && target=$tmp/root
+    if ! appstreamcli "$check" --no-net "$target" > "$tmp/appstream.log" 2>&1 \
+        || grep -q '^ *[IWEP]: ' "$tmp/appstream.log"; then
+        cat "$tmp/appstream.log"
+        fail "appstreamcli $check rejects the metadata"
+    fi
+done
+# What a software centre shows beyond what the validators demand.
+for element in '<name xml:lang="cs">' '<summary xml:lang="cs">' '<content_rating type="oars-1.1"' \
+               '<screenshot type="default">' '<launchable type="desktop-id">vykon3d.desktop</launchable>'; do
+    grep -qF "$element" "$metainfo" || fail "the AppStream metadata has no $element"
 done
 
 (
