@@ -183,14 +183,13 @@ void Vysledky_Form::Command2_Click() {
         }
     }
     const std::optional<FileError> error = SystemsDatabase::WriteSystemsDatabase(ListView1->rows()->rows());
+    // After a failure the old database is still whole; the button stays, so
+    // the user can retry once the cause is gone.
+    Command2->setEnabled(error.has_value());
     if (changed) {
         MessageBox::show(QStringLiteral("Databáze systémů se mezitím změnila, seznam byl aktualizován."));
     }
     if (error) {
-        // The old database is still whole; the button stays, so the user can
-        // retry once the cause is gone.
         MessageBox::show(error->message(), MessageBox::Warning);
-        return;
     }
-    Command2->setEnabled(false);
 }

@@ -365,6 +365,13 @@ void tst_Vysledky_Form::saveKeepsWhatOthersWroteMeanwhile() {
         QVERIFY(QFile::remove(name));
         break;
     }
+    // The message comes once the list is saved and shown as saved.
+    QStringList shownWhileTold;
+    bool enabledWhileTold = true;
+    MessageBox::setWhileShown([&](const MessageBox::Shown&) {
+        shownWhileTold = scoreColumn();
+        enabledWhileTold = window->Command2->isEnabled();
+    });
     QTest::mouseClick(window->Command2, Qt::LeftButton);
 
     QCOMPARE(scoreColumn(), saved);
@@ -382,6 +389,8 @@ void tst_Vysledky_Form::saveKeepsWhatOthersWroteMeanwhile() {
         QCOMPARE(MessageBox::recorded().at(0).text,
                  QStringLiteral("Databáze systémů se mezitím změnila, seznam byl aktualizován."));
         QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Plain));
+        QCOMPARE(shownWhileTold, saved);
+        QVERIFY(!enabledWhileTold);
     } else {
         QVERIFY(MessageBox::recorded().isEmpty());
     }
