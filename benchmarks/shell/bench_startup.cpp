@@ -8,6 +8,7 @@
 // Usage: bench_startup [runs]   (default 30; uses the platform of the
 // environment, e.g. QT_QPA_PLATFORM=offscreen, or a real X display)
 
+#include "shell/FolderLock.h"
 #include "shell/FrontEnd.h"
 #include "shell/Hlavni_Form.h"
 
@@ -52,7 +53,10 @@ int runChild(int argc, char* argv[]) {
     QApplication app(argc, argv);
     ExposeWatcher watcher;
     app.installEventFilter(&watcher);
-    FrontEnd::Start();
+    FolderLock lock;
+    if (!FrontEnd::Start(lock)) {
+        return 1;
+    }
     return app.exec();
 }
 

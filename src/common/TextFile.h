@@ -31,7 +31,13 @@ bool NormalFileExists(const QString& name);
 QByteArray JoinLines(const QList<QByteArray>& lines);
 
 // Creates the file anew with these bytes, atomically: either the whole new
-// content is in place or the previous file is untouched.
+// content is in place or the previous file is untouched. A file this user may
+// not write is refused, not replaced; a replaced file keeps its permission
+// bits, and its owner and group where the system allows. A symbolic link is
+// written through to its final target, which is created when missing, and
+// stays a link. The temporary file, ".<name>.vykon3d-<host>-<pid>.tmp" beside
+// the target, is gone when this returns; those that killed processes of this
+// computer left for the same file are removed after a successful replace.
 std::optional<FileError> Replace(const QString& name, const QByteArray& bytes);
 
 // Appends the bytes at the file's end, creating it when missing.

@@ -27,6 +27,27 @@ QLabel* resultLabel(QWidget* parent, const QString& name, const QString& text, c
     return label;
 }
 
+// The records in file order with the user's row (when there is one) before
+// the first record of a strictly greater score, or at the end, so equal
+// scores keep the older results first.
+QList<SystemRecord> placeUser(const QList<SystemRecord>& records, const std::optional<SystemRecord>& user,
+                              double score) {
+    QList<SystemRecord> rows;
+    rows.reserve(records.size() + 1);
+    bool placed = !user;
+    for (const SystemRecord& record : records) {
+        if (!placed && score < NumberRules::LeadingNumber(record.scoreText)) {
+            placed = true;
+            rows.append(*user);
+        }
+        rows.append(record);
+    }
+    if (!placed) {
+        rows.append(*user);
+    }
+    return rows;
+}
+
 } // namespace
 
 Vysledky_Form::Vysledky_Form()
@@ -104,37 +125,24 @@ void Vysledky_Form::Form_Activate() {
     ListView1->resetToFourColumns();
     ListView1->rows()->setSmallIcon(ImageList1);
 
-    // The user's computer goes before the first computer with a strictly
-    // greater score, so equal scores keep the older results first.
-    const bool joins = JoinsComparison(summary);
-    const SystemRecord user{summary.processorText, NumberRules::FormatScore(summary.score),
-                            summary.graphicsCardText, summary.memoryText};
-    QList<SystemRecord> rows;
-    bool placed = false;
+    m_userScore = summary.score;
+    m_userRow.reset();
+    if (JoinsComparison(summary)) {
+        m_userRow = SystemRecord{summary.processorText, NumberRules::FormatScore(summary.score),
+                                 summary.graphicsCardText, summary.memoryText};
+    }
+    m_databaseRecords.clear();
     if (SystemsDatabase::SystemsDatabaseExists()) {
         FileError error;
-        const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&error);
-        if (records) {
-            rows.reserve(records->size() + 1);
-            for (const SystemRecord& record : *records) {
-                if (!placed && summary.score < NumberRules::LeadingNumber(record.scoreText)) {
-                    placed = true;
-                    if (joins) {
-                        rows.append(user);
-                    }
-                }
-                rows.append(record);
-            }
+        if (std::optional<QList<SystemRecord>> read = SystemsDatabase::ReadSystemsDatabase(&error)) {
+            m_databaseRecords = std::move(*read);
         } else {
             // Saving a list that lacks the unreadable database would lose it.
             MessageBox::show(error.message(), MessageBox::Warning);
             Command2->setEnabled(false);
         }
     }
-    if (!placed && joins) {
-        rows.append(user);
-    }
-    ListView1->rows()->addRows(rows);
+    ListView1->rows()->addRows(placeUser(m_databaseRecords, m_userRow, m_userScore));
 
     const QString configuration[] = {summary.processorText, summary.graphicsCardText, summary.memoryText,
                                      summary.operatingSystemText, summary.extraText};
@@ -152,12 +160,36 @@ void Vysledky_Form::Command1_Click() {
 }
 
 void Vysledky_Form::Command2_Click() {
-    const std::optional<FileError> error = SystemsDatabase::WriteSystemsDatabase(ListView1->rows()->rows());
-    if (error) {
-        // The old database is still whole; the button stays, so the user can
-        // retry once the cause is gone.
-        MessageBox::show(error->message(), MessageBox::Warning);
-        return;
+    // Another writer (a front end elsewhere using the same database through
+    // a link, an editor) may have saved since the list was read: the
+    // database is read again, and when its records differ the user's row is
+    // placed among them anew, so the save does not drop them. A database that
+    // has gone is written anew from the list as shown.
+    bool changed = false;
+    if (SystemsDatabase::SystemsDatabaseExists()) {
+        FileError readError;
+        std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&readError);
+        if (!records) {
+            // Overwriting a database that cannot be read would lose it.
+            MessageBox::show(readError.message(), MessageBox::Warning);
+            Command2->setEnabled(false);
+            return;
+        }
+        if (*records != m_databaseRecords) {
+            changed = true;
+            m_databaseRecords = std::move(*records);
+            ListView1->rows()->clearRows();
+            ListView1->rows()->addRows(placeUser(m_databaseRecords, m_userRow, m_userScore));
+        }
     }
-    Command2->setEnabled(false);
+    const std::optional<FileError> error = SystemsDatabase::WriteSystemsDatabase(ListView1->rows()->rows());
+    // After a failure the old database is still whole; the button stays, so
+    // the user can retry once the cause is gone.
+    Command2->setEnabled(error.has_value());
+    if (changed) {
+        MessageBox::show(QStringLiteral("Databáze systémů se mezitím změnila, seznam byl aktualizován."));
+    }
+    if (error) {
+        MessageBox::show(error->message(), MessageBox::Warning);
+    }
 }

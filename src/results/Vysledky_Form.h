@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SystemsDatabase.h"
 #include "common/SharedInstance.h"
 
 #include <QIcon>
@@ -39,4 +40,10 @@ public:
 
 private:
     Vysledky_Form();
+    // What the last activation read, so that a save notices another writer:
+    // the database's records, and the user's row with its score (no row when
+    // the run does not join the comparison).
+    QList<SystemRecord> m_databaseRecords;
+    std::optional<SystemRecord> m_userRow;
+    double m_userScore = 0;
 };

@@ -1,5 +1,6 @@
 #include "FrontEnd.h"
 
+#include "FolderLock.h"
 #include "Hlavni_Form.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
@@ -9,7 +10,7 @@
 
 namespace FrontEnd {
 
-void Start() {
+bool Start(FolderLock& lock) {
     QApplication::setApplicationName(QStringLiteral("vykon3d"));
     QApplication::setApplicationDisplayName(MessageBox::applicationTitle());
     // The windows are laid out for the compact 8-point dialog font of classic
@@ -23,9 +24,15 @@ void Start() {
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; "
         "padding: 0px 2px; }"));
+    // Before the main window, which may write the engine configuration.
+    if (!lock.acquire()) {
+        MessageBox::show(QStringLiteral("Program 3D výkon v této složce už běží."), MessageBox::Warning);
+        return false;
+    }
     Hlavni_Form* main = Hlavni_Form::instance();
     QObject::connect(main, &Hlavni_Form::programEnded, qApp, [] { QCoreApplication::exit(0); });
     FormDisplay::showModeless(main);
+    return true;
 }
 
 } // namespace FrontEnd

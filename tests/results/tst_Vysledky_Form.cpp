@@ -37,6 +37,9 @@ private slots:
     void messagesHideTheWindow();
     void everyActivationRebuilds();
     void okHidesAndTitleBarDestroys();
+    void saveKeepsWhatOthersWroteMeanwhile_data();
+    void saveKeepsWhatOthersWroteMeanwhile();
+    void saveAfterTheDatabaseBecameUnreadable();
 
 private:
     // Presses "Zobrazit výsledky" in a shown wait dialog, as the user reaches
@@ -305,6 +308,107 @@ void tst_Vysledky_Form::okHidesAndTitleBarDestroys() {
     QVERIFY(!Vysledky_Form::existing());
     QCOMPARE(Vysledky_Form::instance()->Label2->text(), QStringLiteral("0 bodů"));
     QCOMPARE(Vysledky_Form::existing()->List1->count(), 4);
+}
+
+enum class Change { None, Replaced, InPlace, Created, Removed };
+
+void tst_Vysledky_Form::saveKeepsWhatOthersWroteMeanwhile_data() {
+    QTest::addColumn<QList<QByteArray>>("before");
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QList<QByteArray>>("meanwhile");
+    QTest::addColumn<QStringList>("saved");
+    QTest::addColumn<bool>("told");
+    using Scores = QList<QByteArray>;
+    QTest::newRow("unchanged") << Scores{" 10", " 40"} << Change::None << Scores{}
+                               << QStringList{" 10", "user 30", " 40"} << false;
+    QTest::newRow("another front end added a record")
+        << Scores{" 10", " 40"} << Change::Replaced << Scores{" 10", " 20", " 40"}
+        << QStringList{" 10", " 20", "user 30", " 40"} << true;
+    QTest::newRow("edited in place, same size")
+        << Scores{" 10", " 40"} << Change::InPlace << Scores{" 10", " 45"}
+        << QStringList{" 10", "user 30", " 45"} << true;
+    QTest::newRow("created after the window read none")
+        << Scores{} << Change::Created << Scores{" 50"} << QStringList{"user 30", " 50"} << true;
+    QTest::newRow("removed: written anew from the list")
+        << Scores{" 10", " 40"} << Change::Removed << Scores{} << QStringList{" 10", "user 30", " 40"}
+        << false;
+}
+
+// Another writer saves the systems database between the window's reading it
+// and "Uložit výsledek": the save reads it again, so the saved file (and the
+// list) holds that writer's records and the user's.
+void tst_Vysledky_Form::saveKeepsWhatOthersWroteMeanwhile() {
+    QFETCH(QList<QByteArray>, before);
+    QFETCH(Change, change);
+    QFETCH(QList<QByteArray>, meanwhile);
+    QFETCH(QStringList, saved);
+    QFETCH(bool, told);
+    const QString name = QStringLiteral("systemy.dtb");
+    writeLog(blocksScoring(30, 7));
+    if (change != Change::Created) {
+        writeFile(name, database(before));
+    }
+    Vysledky_Form* window = showFromWaitDialog();
+    QVERIFY(MessageBox::recorded().isEmpty());
+    switch (change) {
+    case Change::None:
+        break;
+    case Change::Replaced:
+    case Change::Created:
+        QVERIFY(!TextFile::Replace(name, database(meanwhile)));
+        break;
+    case Change::InPlace:
+        QCOMPARE(database(meanwhile).size(), database(before).size());
+        writeFile(name, database(meanwhile));
+        break;
+    case Change::Removed:
+        QVERIFY(QFile::remove(name));
+        break;
+    }
+    // The message comes once the list is saved and shown as saved.
+    QStringList shownWhileTold;
+    bool enabledWhileTold = true;
+    MessageBox::setWhileShown([&](const MessageBox::Shown&) {
+        shownWhileTold = scoreColumn();
+        enabledWhileTold = window->Command2->isEnabled();
+    });
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+
+    QCOMPARE(scoreColumn(), saved);
+    QVERIFY(!window->Command2->isEnabled());
+    QByteArray expected;
+    for (const QString& score : saved) {
+        expected +=
+            score.startsWith("user")
+                ? cp1250(kProcessor + "\r\n" + score.mid(4) + "\r\n" + kGraphics + "\r\n" + kMemory + "\r\n")
+                : database({score.toLatin1()});
+    }
+    QCOMPARE(readFile(name), expected);
+    if (told) {
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QCOMPARE(MessageBox::recorded().at(0).text,
+                 QStringLiteral("Databáze systémů se mezitím změnila, seznam byl aktualizován."));
+        QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Plain));
+        QCOMPARE(shownWhileTold, saved);
+        QVERIFY(!enabledWhileTold);
+    } else {
+        QVERIFY(MessageBox::recorded().isEmpty());
+    }
+}
+
+// A database that cannot be read any more is not overwritten by the save.
+void tst_Vysledky_Form::saveAfterTheDatabaseBecameUnreadable() {
+    writeLog(blocksScoring(30, 7));
+    writeFile(QStringLiteral("systemy.dtb"), database({" 10"}));
+    Vysledky_Form* window = showFromWaitDialog();
+    QVERIFY(QFile::remove(QStringLiteral("systemy.dtb")));
+    QCOMPARE(::symlink("/proc/self/mem", "systemy.dtb"), 0);
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
+    QVERIFY(!window->Command2->isEnabled());
+    QCOMPARE(QFileInfo(QStringLiteral("systemy.dtb")).symLinkTarget(), QStringLiteral("/proc/self/mem"));
 }
 
 QTEST_MAIN(tst_Vysledky_Form)
