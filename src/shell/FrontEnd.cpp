@@ -2,7 +2,6 @@
 
 #include "Hlavni_Form.h"
 #include "common/FormDisplay.h"
-#include "common/MessageBox.h"
 
 #include <QApplication>
 #include <QFont>
@@ -10,8 +9,8 @@
 namespace FrontEnd {
 
 void Start() {
+    // No display name: the window system would append it to every caption.
     QApplication::setApplicationName(QStringLiteral("vykon3d"));
-    QApplication::setApplicationDisplayName(MessageBox::applicationTitle());
     // The windows are laid out for the compact 8-point dialog font of classic
     // desktops; the narrow main window's menu bar needs it to show all items.
     QFont font = QApplication::font();
