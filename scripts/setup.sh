@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
     build-essential cmake pkg-config dpkg-dev file
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libgl1-mesa-dri fonts-dejavu-core
-    xvfb xauth xdg-utils
+    xvfb xauth xdg-utils x11-utils
     fp-utils
     lintian appstream desktop-file-utils
     "$@"
@@ -20,9 +20,31 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
+# Without root and without a usable sudo nothing can be installed: say what
+# is missing and how to install it, instead of failing on the first command.
+cannot_install() {
+    {
+        echo "setup.sh: these Debian packages are missing: ${missing[*]}"
+        echo "$1 Install them as root with this one command:"
+        echo "    apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+        echo "(for example: su -c 'apt-get update && apt-get install -y --no-install-recommends ${missing[*]}')"
+        echo "and then start this again."
+    } >&2
+    exit 1
+}
 if ((${#missing[@]})); then
     sudo=""
     if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo > /dev/null; then
+            cannot_install "They can only be installed as root, and sudo is not installed."
+        fi
+        # sudo asks for the password once here, where its refusal can still
+        # be explained; without a terminal it may not ask at all.
+        if [ -t 0 ]; then
+            sudo -v || cannot_install "sudo did not let $(id -un) install them."
+        else
+            sudo -n true || cannot_install "sudo did not let $(id -un) install them without a password."
+        fi
         sudo=sudo
     fi
     echo "Installing: ${missing[*]}"

@@ -267,6 +267,12 @@ std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error
     QList<QByteArray> lines;
     while (!reader.atEnd()) {
         lines.append(reader.readLine().toByteArray());
+        if (reader.lineTooLong()) {
+            if (error) {
+                *error = FileError{FileError::Operation::Read, name, reader.lineTooLongReason()};
+            }
+            return std::nullopt;
+        }
     }
     if (reader.error()) {
         if (error) {
@@ -298,6 +304,7 @@ LineReader::LineReader(const QString& name)
         return;
     }
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    m_fileSize = st.st_size;
     m_buffer.resize(kChunk);
 }
 
@@ -324,9 +331,6 @@ bool LineReader::fill() {
     }
     m_pos = 0;
     m_len = rest;
-    if (m_len == m_buffer.size()) {
-        m_buffer.resize(m_buffer.size() * 2);
-    }
     ssize_t got = 0;
     do {
         got = ::read(m_fd, m_buffer.data() + m_len, static_cast<std::size_t>(m_buffer.size() - m_len));
@@ -350,18 +354,37 @@ bool LineReader::atEnd() {
     return !fill();
 }
 
+QString LineReader::lineTooLongReason() const {
+    return QStringLiteral("Řádek %1 je delší než %2 bajtů.").arg(m_lineNumber).arg(kMaxLineLength);
+}
+
+namespace {
+
+// The first CR or LF in the bytes, or null. The first LF bounds the search
+// for a CR, so a file of LF lines is not searched to the buffer's end for
+// every line.
+const char* lineEnd(const char* start, qsizetype length) {
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(length)));
+    const qsizetype crSpan = lf ? lf - start : length;
+    const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(crSpan)));
+    return cr ? cr : lf;
+}
+
+} // namespace
+
 QByteArrayView LineReader::readLine() {
+    m_tooLong = false;
+    ++m_lineNumber;
     for (;;) {
         const char* start = m_buffer.constData() + m_pos;
         const qsizetype avail = m_len - m_pos;
-        // The first LF bounds the search for a CR, so a file of LF lines is
-        // not searched to the buffer's end for every line.
-        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(avail)));
-        const qsizetype crSpan = lf ? lf - start : avail;
-        const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(crSpan)));
-        const char* end = cr ? cr : lf;
+        const char* end = lineEnd(start, avail);
         // A CR at the very end of the buffer may be the first half of CR LF.
         const bool crAtBufferEnd = end && *end == '\r' && end + 1 == start + avail && !m_eof;
+        // The buffer never has to hold more than one line of the limit.
+        if ((end ? end - start : avail) > kMaxLineLength) {
+            return skipLongLine();
+        }
         if (end && !crAtBufferEnd) {
             qsizetype length = end - start;
             qsizetype skip = 1;
@@ -384,6 +407,31 @@ QByteArrayView LineReader::readLine() {
             m_line = QByteArray(m_buffer.constData() + m_pos, length);
             m_pos = m_len;
             return m_line;
+        }
+    }
+}
+
+QByteArrayView LineReader::skipLongLine() {
+    m_tooLong = true;
+    for (;;) {
+        const char* start = m_buffer.constData() + m_pos;
+        const char* end = lineEnd(start, m_len - m_pos);
+        if (end) {
+            m_pos += end - start + 1;
+            if (*end == '\r') {
+                // The LF of a CR LF may come with the next read.
+                if (m_pos == m_len) {
+                    fill();
+                }
+                if (m_pos < m_len && m_buffer.at(m_pos) == '\n') {
+                    ++m_pos;
+                }
+            }
+            return {};
+        }
+        m_pos = m_len;
+        if (!fill()) {
+            return {};
         }
     }
 }

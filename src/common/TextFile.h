@@ -43,18 +43,22 @@ std::optional<FileError> Replace(const QString& name, const QByteArray& bytes);
 // Appends the bytes at the file's end, creating it when missing.
 std::optional<FileError> Append(const QString& name, const QByteArray& bytes);
 
-// Reads every line of a small file. Empty when the file cannot be read.
+// Reads every line of a small file. Empty when the file cannot be read or
+// holds a line longer than LineReader::kMaxLineLength.
 std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error = nullptr);
 
 } // namespace TextFile
 
 // Streams the lines of one file through a fixed buffer, so memory does not
-// grow with the file (only a single line longer than the buffer widens it).
-// Only a normal file is read: a FIFO, a device or a directory in the file's
-// place is an error, found without blocking on it. Lives for one read; the
-// file is closed on destruction.
+// grow with the file. No file of the program has lines anywhere near
+// kMaxLineLength bytes: a longer line is skipped without being kept, and
+// lineTooLong() tells the caller, who judges the file. Only a normal file is read: a FIFO, a device or a
+// directory in the file's place is an error, found without blocking on it. Lives for one read; the file is
+// closed on destruction.
 class LineReader {
 public:
+    static constexpr qsizetype kMaxLineLength = 64 * 1024;
+
     explicit LineReader(const QString& name);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -70,9 +74,23 @@ public:
     // returned view stays valid until the next call.
     QByteArrayView readLine();
 
+    // True when the line readLine() last returned was longer than
+    // kMaxLineLength: it was returned empty, its bytes skipped.
+    bool lineTooLong() const { return m_tooLong; }
+
+    // The 1-based number of the line readLine() last returned.
+    qint64 lineNumber() const { return m_lineNumber; }
+
+    // The file's size when it was opened; 0 when it could not be opened.
+    qint64 fileSize() const { return m_fileSize; }
+
+    // The reason a reader gives for a file it refuses over a line too long.
+    QString lineTooLongReason() const;
+
 private:
     bool fill();
     void fail(int error);
+    QByteArrayView skipLongLine();
 
     QString m_name;
     int m_fd = -1;
@@ -80,6 +98,9 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_len = 0;
     bool m_eof = false;
+    bool m_tooLong = false;
+    qint64 m_lineNumber = 0;
+    qint64 m_fileSize = 0;
     QByteArray m_line;
     std::optional<FileError> m_error;
 };

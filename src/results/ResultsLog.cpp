@@ -50,6 +50,9 @@ ReadResult ReadResultsLog(const QString& fileName) {
     if (reader.error()) {
         return ReadResult{Outcome::ReadFailed, {}, reader.error()};
     }
+    if (reader.fileSize() > kMaxLogSize) {
+        return ReadResult{Outcome::TooLarge, {}, std::nullopt};
+    }
 
     // The engine writes the header lines before any block, so a log ending
     // among them was cut off while it was being written.
@@ -66,6 +69,9 @@ ReadResult ReadResultsLog(const QString& fileName) {
             return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
         }
         const QByteArrayView line = reader.readLine();
+        if (reader.lineTooLong()) {
+            return Damaged();
+        }
         if (text) {
             *text = Text(line);
         }
@@ -74,7 +80,7 @@ ReadResult ReadResultsLog(const QString& fileName) {
         return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
     }
     std::optional<int> count = FrameCount(reader.readLine());
-    if (!count) {
+    if (!count || reader.lineTooLong()) {
         return Damaged();
     }
 
@@ -88,6 +94,9 @@ ReadResult ReadResultsLog(const QString& fileName) {
                 return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
             }
             const QByteArrayView line = reader.readLine();
+            if (reader.lineTooLong()) {
+                return Damaged();
+            }
             valueSum += NumberRules::LeadingNumber(line.begin(), line.end());
         }
         // Every block is followed by a line that either starts the next one
@@ -96,6 +105,9 @@ ReadResult ReadResultsLog(const QString& fileName) {
             return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
         }
         const QByteArrayView next = reader.readLine();
+        if (reader.lineTooLong()) {
+            return Damaged();
+        }
         if (!NumberRules::IsNumberLine(next.begin(), next.end())) {
             break;
         }
@@ -132,6 +144,10 @@ QString OutcomeMessage(Outcome outcome) {
             "Testy nebyly ukončeny správně, nebo je soubor požkozen. Výsledky nemohou být zobrazeny.");
     case Outcome::ZeroFrames:
         return QStringLiteral("Celkovy pocet framu je 0");
+    case Outcome::TooLarge:
+        return QStringLiteral("Soubor %1 je větší než %2 MB. Výsledky nemohou být zobrazeny.")
+            .arg(kFileName)
+            .arg(kMaxLogSize / (1024 * 1024));
     case Outcome::Ok:
     case Outcome::ReadFailed:
         break;

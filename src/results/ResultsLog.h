@@ -22,16 +22,24 @@ constexpr int RatedBlockCount = 7;
 // 16 bits, so 32767 frames (32768 lines) cannot be written.
 constexpr int kMaxFrameCount = 32766;
 
+// The largest log read. A rated run writes a few megabytes; endless
+// repetition adds blocks for as long as it runs. Reading a larger file would
+// hold the window for seconds.
+constexpr qint64 kMaxLogSize = 64 * 1024 * 1024;
+
 enum class Outcome {
     Ok,
     // No normal file of that name: missing, or a directory, FIFO or device,
     // which could not be read to an end.
     NoLog,
     // The log ends before its data is complete, holds a frame count beyond
-    // kMaxFrameCount or 16 bits, or its sum or score is not a finite number.
+    // kMaxFrameCount or 16 bits or a line longer than
+    // LineReader::kMaxLineLength, or its sum or score is not a finite number.
     Damaged,
     // The frame counts add up to 0.
     ZeroFrames,
+    // The file is larger than kMaxLogSize.
+    TooLarge,
     // The file exists but the system refused to read it.
     ReadFailed,
 };
@@ -65,7 +73,7 @@ ReadResult ReadResultsLog();
 ReadResult ReadResultsLog(const QString& fileName);
 
 // The message shown for an outcome that cannot be evaluated (NoLog, Damaged,
-// ZeroFrames); empty for Ok and ReadFailed, which carries its own.
+// ZeroFrames, TooLarge); empty for Ok and ReadFailed, which carries its own.
 QString OutcomeMessage(Outcome outcome);
 
 // The text of the result label: the score and " bodů", or the notice that too

@@ -43,6 +43,16 @@ std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
         return std::nullopt;
     }
     LineReader reader(kFileName);
+    const auto refuse = [&](const QString& reason) {
+        if (error) {
+            *error =
+                reader.error() ? *reader.error() : FileError{FileError::Operation::Read, kFileName, reason};
+        }
+        return std::nullopt;
+    };
+    if (!reader.error() && reader.fileSize() > kMaxFileSize) {
+        return refuse(QStringLiteral("Soubor je větší než %1 MB.").arg(kMaxFileSize / (1024 * 1024)));
+    }
     QList<SystemRecord> records;
     while (!reader.atEnd()) {
         SystemRecord record;
@@ -55,17 +65,22 @@ std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
                 break;
             }
             const QByteArrayView line = reader.readLine();
+            if (reader.lineTooLong()) {
+                return refuse(reader.lineTooLongReason());
+            }
             *field = Cp1250Codec::decode(line.data(), line.size());
         }
-        if (complete) {
-            records.append(std::move(record));
+        if (!complete) {
+            continue;
         }
+        if (records.size() == kMaxRecordCount) {
+            return refuse(QStringLiteral("Databáze má více než %1 záznamů, víc než seznam pojme.")
+                              .arg(kMaxRecordCount));
+        }
+        records.append(std::move(record));
     }
     if (reader.error()) {
-        if (error) {
-            *error = *reader.error();
-        }
-        return std::nullopt;
+        return refuse({});
     }
     return records;
 }

@@ -27,11 +27,20 @@ namespace SystemsDatabase {
 
 inline const QString kFileName = QStringLiteral("systemy.dtb");
 
+// The most records read: far more than any list of computers a person looks
+// through, and a list of them still fills in a fraction of a second.
+constexpr qsizetype kMaxRecordCount = 100000;
+// The largest file read: its texts, decoded, must fit the program's memory
+// many times over. Real records take about a hundred bytes.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
 // True when a normal file "systemy.dtb" exists in the current directory.
 bool SystemsDatabaseExists();
 
 // The records in file order. A last record cut short by the end of the file
-// is skipped. Empty when the file cannot be read, with the reason in *error.
+// is skipped. Empty when the file cannot be read or is refused (larger than
+// kMaxFileSize, more than kMaxRecordCount records, a line longer than
+// LineReader::kMaxLineLength), with the reason in *error.
 std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error = nullptr);
 
 // Replaces the file with the records, in this order, atomically: when the

@@ -290,22 +290,19 @@ void Nastaveni_Form::LoadDialogState() {
         SaveDialogState();
         return;
     }
-    QList<QByteArray> lines;
-    LineReader reader(kStateFileName);
-    while (lines.size() < SettingsState::kLineCount && !reader.atEnd()) {
-        lines.append(reader.readLine().toByteArray());
+    std::array<int, SettingsState::kListCount> sizes{};
+    for (int i = 0; i < SettingsState::kListCount; ++i) {
+        sizes[i] = lists()[i]->count();
     }
+    LineReader reader(kStateFileName);
+    const SettingsState state = SettingsState::read(reader, sizes);
     if (reader.error()) {
         // The file stays as it is; the dialog shows what a missing file gives.
         MessageBox::show(reader.error()->message(), MessageBox::Warning);
         SetStandardSettings();
         return;
     }
-    std::array<int, SettingsState::kListCount> sizes{};
-    for (int i = 0; i < SettingsState::kListCount; ++i) {
-        sizes[i] = lists()[i]->count();
-    }
-    ApplyState(SettingsState::fromLines(lines, sizes));
+    ApplyState(state);
 }
 
 bool Nastaveni_Form::ListsShowStandardEntries() const {

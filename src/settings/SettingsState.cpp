@@ -9,23 +9,46 @@ QByteArray valueLine(qint16 value) {
     return NumberRules::FormatScore(value).toLatin1() + ' ';
 }
 
-// The line's number when it fits 16 bits; none for a missing line or a
-// number out of range.
-std::optional<qint16> lineValue(const QList<QByteArray>& lines, int index) {
-    if (index >= lines.size()) {
+// A file's lines as far as they could be read: a line too long is none.
+using Lines = QList<std::optional<QByteArray>>;
+
+// The line's number when it fits 16 bits; none for a missing or unreadable
+// line or a number out of range.
+std::optional<qint16> lineValue(const Lines& lines, int index) {
+    if (index >= lines.size() || !lines.at(index)) {
         return std::nullopt;
     }
-    return NumberRules::RoundToInt16(NumberRules::LeadingNumber(lines.at(index)));
+    return NumberRules::RoundToInt16(NumberRules::LeadingNumber(*lines.at(index)));
 }
 
-qint16 checkBoxValue(const QList<QByteArray>& lines, int index, qint16 standard) {
+qint16 checkBoxValue(const Lines& lines, int index, qint16 standard) {
     const std::optional<qint16> value = lineValue(lines, index);
     return value && *value >= 0 && *value <= 2 ? *value : standard;
 }
 
-qint16 listPosition(const QList<QByteArray>& lines, int index, int size, qint16 standard) {
+qint16 listPosition(const Lines& lines, int index, int size, qint16 standard) {
     const std::optional<qint16> value = lineValue(lines, index);
     return value && *value >= 0 && *value < size ? *value : standard;
+}
+
+SettingsState fromReadLines(const Lines& lines, const std::array<int, SettingsState::kListCount>& listSizes) {
+    const SettingsState standard = SettingsState::Standard();
+    SettingsState state;
+    int line = 0;
+    for (int i = 0; i < SettingsState::kTestCount; ++i) {
+        state.tests[i] = checkBoxValue(lines, line++, standard.tests[i]);
+    }
+    state.noIntro = checkBoxValue(lines, line++, standard.noIntro);
+    state.endless = checkBoxValue(lines, line++, standard.endless);
+    state.fullScreen = checkBoxValue(lines, line++, standard.fullScreen);
+    state.stereo = checkBoxValue(lines, line++, standard.stereo);
+    for (int i = 0; i < SettingsState::kListCount; ++i) {
+        state.lists[i] = listPosition(lines, line++, listSizes[i], standard.lists[i]);
+    }
+    // The mode line is compared as it stands, not rounded: only 1 means rated.
+    state.rated = line < lines.size() && lines.at(line) ? NumberRules::LeadingNumber(*lines.at(line)) == 1.0
+                                                        : standard.rated;
+    return state;
 }
 
 } // namespace
@@ -54,20 +77,14 @@ QByteArray SettingsState::toBytes() const {
 
 SettingsState SettingsState::fromLines(const QList<QByteArray>& lines,
                                        const std::array<int, kListCount>& listSizes) {
-    const SettingsState standard = Standard();
-    SettingsState state;
-    int line = 0;
-    for (int i = 0; i < kTestCount; ++i) {
-        state.tests[i] = checkBoxValue(lines, line++, standard.tests[i]);
+    return fromReadLines(Lines(lines.begin(), lines.end()), listSizes);
+}
+
+SettingsState SettingsState::read(LineReader& reader, const std::array<int, kListCount>& listSizes) {
+    Lines lines;
+    while (lines.size() < kLineCount && !reader.atEnd()) {
+        const QByteArrayView line = reader.readLine();
+        lines.append(reader.lineTooLong() ? std::nullopt : std::optional<QByteArray>(line.toByteArray()));
     }
-    state.noIntro = checkBoxValue(lines, line++, standard.noIntro);
-    state.endless = checkBoxValue(lines, line++, standard.endless);
-    state.fullScreen = checkBoxValue(lines, line++, standard.fullScreen);
-    state.stereo = checkBoxValue(lines, line++, standard.stereo);
-    for (int i = 0; i < kListCount; ++i) {
-        state.lists[i] = listPosition(lines, line++, listSizes[i], standard.lists[i]);
-    }
-    // The mode line is compared as it stands, not rounded: only 1 means rated.
-    state.rated = line < lines.size() ? NumberRules::LeadingNumber(lines.at(line)) == 1.0 : standard.rated;
-    return state;
+    return fromReadLines(lines, listSizes);
 }

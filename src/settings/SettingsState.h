@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QList>
 #include <array>
+#include <optional>
+
+class LineReader;
 
 // The settings dialog's choices as its state file "nastaveni.bnc" keeps them:
 // one signed 16-bit value a line, every line ended by CR LF, written as
@@ -15,7 +18,7 @@
 // cannot hold is replaced by that control's standard setting: a missing line
 // (a file cut short), a number that does not fit 16 bits, a check box value
 // other than 0, 1 or 2, and a list position outside the list, the "nothing
-// selected" position -1 included. A missing mode line means rated tests; a
+// selected" position -1 included, and a line too long to be read. A missing mode line means rated tests; a
 // mode line present counts as rated only when its number is exactly 1. So
 // what is saved after a load is never worse than what was read.
 struct SettingsState {
@@ -41,6 +44,11 @@ struct SettingsState {
     // listSizes: the number of entries of each list, to judge positions.
     static SettingsState fromLines(const QList<QByteArray>& lines,
                                    const std::array<int, kListCount>& listSizes);
+
+    // Reads the first kLineCount lines from the reader. A line longer than
+    // any value (LineReader::kMaxLineLength) gives its control's standard
+    // setting, as a missing line does. The caller checks reader.error().
+    static SettingsState read(LineReader& reader, const std::array<int, kListCount>& listSizes);
 
     friend bool operator==(const SettingsState&, const SettingsState&) = default;
 };

@@ -11,8 +11,8 @@
 namespace FrontEnd {
 
 bool Start(FolderLock& lock) {
+    // No display name: the window system would append it to every caption.
     QApplication::setApplicationName(QStringLiteral("vykon3d"));
-    QApplication::setApplicationDisplayName(MessageBox::applicationTitle());
     // The windows are laid out for the compact 8-point dialog font of classic
     // desktops; the narrow main window's menu bar needs it to show all items.
     QFont font = QApplication::font();

@@ -83,7 +83,8 @@ Hlavni_Form::Hlavni_Form() {
     Konec = Soubor->addAction(QStringLiteral("Konec"));
     Konec->setObjectName(QStringLiteral("Konec"));
     Konec->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    Konec->setShortcutContext(Qt::ApplicationShortcut);
+    // Only while the main window is active: "Konec" is its menu's item.
+    Konec->setShortcutContext(Qt::WindowShortcut);
     Nastaveni = menuBar()->addAction(QStringLiteral("Nastavení"));
     Nastaveni->setObjectName(QStringLiteral("Nastaveni"));
     Napoveda = menuBar()->addMenu(QStringLiteral("Nápověda"));
@@ -153,7 +154,9 @@ void Hlavni_Form::Nastaveni_Click() {
     Command2_Click();
 }
 
-void Hlavni_Form::Command3_Click() { FormDisplay::showModeless(Vysledky2_Form::instance()); }
+void Hlavni_Form::Command3_Click() {
+    FormDisplay::showModeless(Vysledky2_Form::instance());
+}
 
 void Hlavni_Form::OProgramu_Click() {
     FormDisplay::showModeless(OProgramu_Form::instance());

@@ -14,14 +14,18 @@ void writeRaw(const QString& name, const QByteArray& bytes) {
     QVERIFY(TestSupport::writeRaw(name, bytes));
 }
 
+// The lines as the reader gives them, a line too long as "<too long>".
 QList<QByteArray> streamLines(const QString& name) {
     LineReader reader(name);
     QList<QByteArray> lines;
     while (!reader.atEnd()) {
-        lines.append(reader.readLine().toByteArray());
+        const QByteArrayView line = reader.readLine();
+        lines.append(reader.lineTooLong() ? QByteArray("<too long>") : line.toByteArray());
     }
     return lines;
 }
+
+constexpr qsizetype kLimit = LineReader::kMaxLineLength;
 
 } // namespace
 
@@ -134,7 +138,8 @@ private slots:
     }
 
     // Lines that straddle the reader's internal buffer, including a CR LF
-    // split between two reads, and a line longer than the buffer.
+    // split between two reads, and a line longer than the buffer, which is
+    // too long and skipped.
     void linesAcrossBufferBoundaries() {
         QList<QByteArray> expected;
         QByteArray bytes;
@@ -144,7 +149,7 @@ private slots:
             bytes += line + "\r\n";
         }
         const QByteArray longLine(700 * 1024, 'L');
-        expected.append(longLine);
+        expected.append("<too long>");
         bytes += longLine + "\r\n";
         expected.append("end");
         bytes += "end";
@@ -155,6 +160,58 @@ private slots:
             writeRaw("big.txt", shifted);
             QCOMPARE(streamLines("big.txt"), shiftedExpected);
         }
+    }
+
+    // A line of the limit is read; one byte more is too long and skipped
+    // whole, whatever ends it, and the lines after it read as they are.
+    void lineLengthLimit_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        const QByteArray atLimit(kLimit, 'a');
+        const QByteArray over(kLimit + 1, 'b');
+        const QByteArray huge(3 * 1024 * 1024 + 5, 'c');
+        QTest::newRow("at the limit, CR LF") << atLimit + "\r\nx\r\n" << QList<QByteArray>{atLimit, "x"};
+        QTest::newRow("at the limit, CR") << atLimit + "\rx" << QList<QByteArray>{atLimit, "x"};
+        QTest::newRow("at the limit, last line") << "x\n" + atLimit << QList<QByteArray>{"x", atLimit};
+        QTest::newRow("one over, CR LF") << over + "\r\nx\r\n" << QList<QByteArray>{"<too long>", "x"};
+        QTest::newRow("one over, LF") << "x\n" + over + "\ny" << QList<QByteArray>{"x", "<too long>", "y"};
+        QTest::newRow("one over, CR then empty line")
+            << over + "\r\ry" << QList<QByteArray>{"<too long>", "", "y"};
+        QTest::newRow("one over, last line") << "x\r\n" + over << QList<QByteArray>{"x", "<too long>"};
+        QTest::newRow("megabytes, CR LF") << huge + "\r\n" + atLimit + "\r\n"
+                                          << QList<QByteArray>{"<too long>", atLimit};
+        QTest::newRow("megabytes, last line") << huge << QList<QByteArray>{"<too long>"};
+    }
+    void lineLengthLimit() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<QByteArray>, lines);
+        // Short lines before it move the long line against the reader's
+        // buffer: its end falls at the buffer's end or just before or after.
+        constexpr qsizetype kBuffer = 256 * 1024;
+        const qsizetype shifts[] = {
+            0, 1, kBuffer - kLimit - 2, kBuffer - kLimit - 1, kBuffer - kLimit, kBuffer - kLimit + 1};
+        for (const qsizetype shift : shifts) {
+            QByteArray filler;
+            QList<QByteArray> shiftedLines;
+            while (filler.size() < shift) {
+                const QByteArray line(qMin<qsizetype>(999, shift - filler.size() - 1), 's');
+                filler += line + '\n';
+                shiftedLines.append(line);
+            }
+            shiftedLines += lines;
+            writeRaw("long.txt", filler + bytes);
+            QCOMPARE(streamLines("long.txt"), shiftedLines);
+        }
+    }
+
+    void lineTooLongFailsReadLines() {
+        writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit + 1, 'x') + "\r\nfour\r\n");
+        FileError error;
+        QVERIFY(!TextFile::ReadLines("long.txt", &error).has_value());
+        QCOMPARE(error.fileName, QStringLiteral("long.txt"));
+        QCOMPARE(error.reason, QStringLiteral("Řádek 3 je delší než 65536 bajtů."));
+        writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit, 'x') + "\r\nfour\r\n");
+        QCOMPARE(TextFile::ReadLines("long.txt").value().size(), 4);
     }
 
     // Neither blocks: a FIFO without a writer, a directory, a device.

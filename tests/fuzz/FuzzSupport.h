@@ -69,4 +69,14 @@ inline QList<QByteArray> referenceLines(QByteArrayView bytes) {
     return lines;
 }
 
+// The index of the first line longer than maxLength, or the number of
+// lines when there is none.
+inline qsizetype firstLineLongerThan(const QList<QByteArray>& lines, qsizetype maxLength) {
+    qsizetype index = 0;
+    while (index < lines.size() && lines.at(index).size() <= maxLength) {
+        ++index;
+    }
+    return index;
+}
+
 } // namespace Fuzz

@@ -1,7 +1,8 @@
 // The systems database reader on arbitrary files: every complete four-line
 // record is read, its texts the lines decoded, a cut last record skipped.
 // Writing the records back gives exactly the bytes of those lines with CR LF
-// line ends, and reading that gives the same records.
+// line ends, and reading that gives the same records. A file with a line
+// too long, too many records or too many bytes is refused with a reason.
 #include "FuzzSupport.h"
 #include "common/Cp1250Codec.h"
 #include "results/SystemsDatabase.h"
@@ -11,10 +12,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fuzz::writeInput(SystemsDatabase::kFileName, data, size);
     FileError error;
     const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&error);
-    FUZZ_CHECK(records.has_value());
-
     const QList<QByteArray> lines =
         Fuzz::referenceLines(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+    // Refused: a line too long anywhere, too many records, a file too large.
+    const bool refused = Fuzz::firstLineLongerThan(lines, LineReader::kMaxLineLength) < lines.size() ||
+                         lines.size() / 4 > SystemsDatabase::kMaxRecordCount ||
+                         qint64(size) > SystemsDatabase::kMaxFileSize;
+    FUZZ_CHECK(records.has_value() == !refused);
+    if (refused) {
+        FUZZ_CHECK(error.fileName == SystemsDatabase::kFileName && !error.reason.isEmpty());
+        return 0;
+    }
     FUZZ_CHECK(records->size() == lines.size() / 4);
     for (qsizetype i = 0; i < records->size(); ++i) {
         const SystemRecord& record = records->at(i);

@@ -1,5 +1,6 @@
 #include "ResultsFixture.h"
 #include "common/NumberRules.h"
+#include "common/TextFile.h"
 #include "results/ResultsLog.h"
 
 #include <QDir>
@@ -26,6 +27,9 @@ private slots:
     void readsBlocks_data();
     void readsBlocks();
     void largestFrameCountIsRead();
+    void lineTooLongIsDamaged_data();
+    void lineTooLongIsDamaged();
+    void logTooLargeIsRefused();
     void lineEndsOfAnyKind();
     void headerTextsAsRead();
     void notANormalFileIsNoLog_data();
@@ -132,6 +136,60 @@ void tst_ResultsLog::largestFrameCountIsRead() {
     QCOMPARE(result.outcome, Outcome::Ok);
     QCOMPARE(result.summary.totalFrames, qint64(32766));
     QCOMPARE(result.summary.valueSum, 32767.0);
+}
+
+// A line of any part of the log that is longer than a line may be makes it
+// damaged; at the limit it reads as its leading number says. The long line
+// is padded with blanks, so its number is the same either way.
+void tst_ResultsLog::lineTooLongIsDamaged_data() {
+    QTest::addColumn<int>("line");
+    const char* const parts[] = {"first text",  "second text", "memory",     "system",
+                                 "extra",       "processor",   "graphics",   "first count",
+                                 "first value", "last value",  "next count", "value of the last block",
+                                 "closing line"};
+    for (int line = 0; line < 13; ++line) {
+        QTest::newRow(parts[line]) << line;
+    }
+}
+
+void tst_ResultsLog::lineTooLongIsDamaged() {
+    QFETCH(int, line);
+    QList<QByteArray> lines = logHeader().split('\n');
+    lines.removeLast();
+    for (QByteArray& header : lines) {
+        header.chop(1);
+    }
+    lines += {"1", "2", "3", "1", "1", "3", "konec"};
+    for (const qsizetype length : {LineReader::kMaxLineLength, LineReader::kMaxLineLength + 1}) {
+        QList<QByteArray> padded = lines;
+        padded[line] = padded[line].leftJustified(length, ' ');
+        writeFile(QStringLiteral("vysledek.log"), TextFile::JoinLines(padded));
+        const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog();
+        if (length > LineReader::kMaxLineLength) {
+            QCOMPARE(result.outcome, Outcome::Damaged);
+        } else {
+            QCOMPARE(result.outcome, Outcome::Ok);
+            QCOMPARE(result.summary.blockCount, 2);
+            QCOMPARE(result.summary.valueSum, 9.0);
+        }
+    }
+}
+
+// A log larger than the limit is refused before it is read, so even one of
+// a gigabyte answers at once. The files are sparse: at the limit the reader
+// meets a line of zero bytes that is too long, one byte over it meets none.
+void tst_ResultsLog::logTooLargeIsRefused() {
+    QFile file(QStringLiteral("vysledek.log"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(ResultsLog::kMaxLogSize));
+    file.close();
+    QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::Damaged);
+    QVERIFY(file.resize(ResultsLog::kMaxLogSize + 1));
+    QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::TooLarge);
+    QVERIFY(file.resize(1024LL * 1024 * 1024));
+    QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::TooLarge);
+    QCOMPARE(ResultsLog::OutcomeMessage(Outcome::TooLarge),
+             QStringLiteral("Soubor vysledek.log je větší než 64 MB. Výsledky nemohou být zobrazeny."));
 }
 
 void tst_ResultsLog::lineEndsOfAnyKind() {

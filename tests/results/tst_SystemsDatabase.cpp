@@ -20,6 +20,9 @@ private slots:
     void roundTripIsByteExact();
     void failedWriteKeepsWhatWasThere();
     void unencodableTextIsRefused();
+    void lineTooLongIsRefused();
+    void recordCountLimit();
+    void fileSizeLimit();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -113,6 +116,59 @@ void tst_SystemsDatabase::unencodableTextIsRefused() {
     QVERIFY(error);
     QVERIFY(error->message().contains(QStringLiteral("日")));
     QCOMPARE(readFile(QStringLiteral("systemy.dtb")), database({" 10"}));
+}
+
+// A line longer than any text of a record makes the database unusable,
+// named with its line; at the limit the line is a text like any other.
+void tst_SystemsDatabase::lineTooLongIsRefused() {
+    const QByteArray atLimit(LineReader::kMaxLineLength, 'x');
+    writeFile(QStringLiteral("systemy.dtb"), database({" 10"}) + "A\r\n 20\r\n" + atLimit + "\r\nB\r\n");
+    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+    QVERIFY(records);
+    QCOMPARE(records->size(), 2);
+    QCOMPARE(records->at(1).graphicsCardText, QString::fromLatin1(atLimit));
+
+    writeFile(QStringLiteral("systemy.dtb"), database({" 10"}) + "A\r\n 20\r\n" + atLimit + "x\r\nB\r\n");
+    FileError error;
+    QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
+    QCOMPARE(error.fileName, QStringLiteral("systemy.dtb"));
+    QCOMPARE(error.reason, QStringLiteral("Řádek 7 je delší než 65536 bajtů."));
+}
+
+// As many records as the limit are read; one more and the database is
+// refused with the limit in the reason. A last record cut short does not
+// count.
+void tst_SystemsDatabase::recordCountLimit() {
+    const QByteArray record("P\r\n 1\r\nG\r\nM\r\n");
+    writeFile(QStringLiteral("systemy.dtb"),
+              record.repeated(SystemsDatabase::kMaxRecordCount) + "P\r\n 1\r\n");
+    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+    QVERIFY(records);
+    QCOMPARE(records->size(), SystemsDatabase::kMaxRecordCount);
+
+    writeFile(QStringLiteral("systemy.dtb"), record.repeated(SystemsDatabase::kMaxRecordCount + 1));
+    FileError error;
+    QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
+    QCOMPARE(error.fileName, QStringLiteral("systemy.dtb"));
+    QCOMPARE(error.reason, QStringLiteral("Databáze má více než 100000 záznamů, víc než seznam pojme."));
+}
+
+// A file larger than the limit is refused before it is read. The files are
+// sparse: at the limit the reader meets a line of zero bytes that is too
+// long; one byte over it reads nothing.
+void tst_SystemsDatabase::fileSizeLimit() {
+    QFile file(QStringLiteral("systemy.dtb"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(SystemsDatabase::kMaxFileSize));
+    file.close();
+    FileError error;
+    QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
+    QCOMPARE(error.reason, QStringLiteral("Řádek 1 je delší než 65536 bajtů."));
+    for (const qint64 size : {SystemsDatabase::kMaxFileSize + 1, 1024LL * 1024 * 1024}) {
+        QVERIFY(file.resize(size));
+        QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
+        QCOMPARE(error.reason, QStringLiteral("Soubor je větší než 16 MB."));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SystemsDatabase)

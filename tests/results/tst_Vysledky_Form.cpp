@@ -2,6 +2,8 @@
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "results/ComparisonList.h"
+#include "results/ResultsLog.h"
+#include "results/SystemsDatabase.h"
 #include "results/Vysledky_Form.h"
 #include "shell/Cekejte_form.h"
 #include "shell/Hlavni_Form.h"
@@ -33,6 +35,8 @@ private slots:
     void savesCzechTextsInWindows1250();
     void failedSaveKeepsButton();
     void unreadableFiles();
+    void databaseTooLargeIsLikeUnreadable_data();
+    void databaseTooLargeIsLikeUnreadable();
     void messagesHideTheWindow_data();
     void messagesHideTheWindow();
     void everyActivationRebuilds();
@@ -228,6 +232,34 @@ void tst_Vysledky_Form::unreadableFiles() {
     QVERIFY(!window->isVisible());
 }
 
+// A database refused for its size is reported with the limit, and a save
+// cannot overwrite it.
+void tst_Vysledky_Form::databaseTooLargeIsLikeUnreadable_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("too many records")
+        << QByteArray("P\r\n 1\r\nG\r\nM\r\n").repeated(SystemsDatabase::kMaxRecordCount + 1)
+        << QStringLiteral("Databáze má více než 100000 záznamů, víc než seznam pojme.");
+    QTest::newRow("line too long") << QByteArray(LineReader::kMaxLineLength + 1, 'x') + "\r\n 1\r\nG\r\nM\r\n"
+                                   << QStringLiteral("Řádek 1 je delší než 65536 bajtů.");
+}
+
+void tst_Vysledky_Form::databaseTooLargeIsLikeUnreadable() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    writeLog(blocksScoring(30, 7));
+    writeFile(QStringLiteral("systemy.dtb"), bytes);
+    Vysledky_Form* window = showFromWaitDialog();
+    QVERIFY(window->isVisible());
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+    QCOMPARE(MessageBox::recorded().at(0).text,
+             QStringLiteral("Soubor „systemy.dtb“ nelze přečíst.\n\n") + reason);
+    QVERIFY(!window->Command2->isEnabled());
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
+    QCOMPARE(readFile(QStringLiteral("systemy.dtb")), bytes);
+}
+
 void tst_Vysledky_Form::messagesHideTheWindow_data() {
     QTest::addColumn<QString>("log");
     QTest::addColumn<QString>("message");
@@ -242,6 +274,9 @@ void tst_Vysledky_Form::messagesHideTheWindow_data() {
         << false;
     QTest::newRow("zero frames") << QStringLiteral("0\r\n1\r\n0\r\n1\r\nkonec\r\n")
                                  << QStringLiteral("Celkovy pocet framu je 0") << false;
+    QTest::newRow("too large")
+        << QStringLiteral("sparse")
+        << QStringLiteral("Soubor vysledek.log je větší než 64 MB. Výsledky nemohou být zobrazeny.") << false;
 }
 
 void tst_Vysledky_Form::messagesHideTheWindow() {
@@ -250,6 +285,10 @@ void tst_Vysledky_Form::messagesHideTheWindow() {
     QFETCH(bool, waitVisible);
     if (log == "fifo") {
         QCOMPARE(::mkfifo("vysledek.log", 0600), 0);
+    } else if (log == "sparse") {
+        QFile file(QStringLiteral("vysledek.log"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(ResultsLog::kMaxLogSize + 1));
     } else if (!log.isEmpty()) {
         writeLog(log.toLatin1());
     }

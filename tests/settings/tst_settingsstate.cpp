@@ -1,8 +1,11 @@
 // The settings state file's format and its reading rules, and the numbers the
 // confirmation takes from the list texts, without any window.
+#include "common/TextFile.h"
 #include "settings/SettingsState.h"
 #include "settings/SettingsValues.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -144,6 +147,45 @@ private slots:
         expected.rated = true;
         QCOMPARE(SettingsState::fromLines(lines, kSizes), expected);
         QCOMPARE(SettingsState::fromLines({}, kSizes), SettingsState::Standard());
+    }
+
+    // A line too long to be a value gives its control's standard setting,
+    // exactly as that line missing would; the other lines read as they are.
+    // The long line carries a value the control could show, so only its
+    // length decides.
+    void lineTooLongGivesTheStandardSetting_data() {
+        QTest::addColumn<int>("line");
+        for (int line = 0; line < SettingsState::kLineCount; ++line) {
+            QTest::newRow(qPrintable(QStringLiteral("line %1").arg(line + 1))) << line;
+        }
+    }
+    void lineTooLongGivesTheStandardSetting() {
+        QFETCH(int, line);
+        const QList<QByteArray> other{" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 1 ",
+                                      " 1 ", " 0 ", " 1 ", " 9 ", " 2 ", " 1 ", " 0 "};
+        QCOMPARE(SettingsState::fromLines(other, kSizes).toBytes(), TextFile::JoinLines(other));
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString name = dir.filePath(QStringLiteral("nastaveni.bnc"));
+        const auto readWithLineOf = [&](qsizetype length) {
+            QList<QByteArray> lines = other;
+            lines[line] = lines[line].leftJustified(length, ' ');
+            QFile file(name);
+            if (!file.open(QIODevice::WriteOnly) || file.write(TextFile::JoinLines(lines)) < 0) {
+                qFatal("cannot write %s", qPrintable(name));
+            }
+            file.close();
+            LineReader reader(name);
+            const SettingsState state = SettingsState::read(reader, kSizes);
+            if (reader.error()) {
+                qFatal("cannot read %s", qPrintable(name));
+            }
+            return state;
+        };
+        QCOMPARE(readWithLineOf(LineReader::kMaxLineLength).toBytes(), TextFile::JoinLines(other));
+        QList<QByteArray> expected = other;
+        expected[line] = standardLines().at(line);
+        QCOMPARE(readWithLineOf(LineReader::kMaxLineLength + 1).toBytes(), TextFile::JoinLines(expected));
     }
 
     void linesAfterTheFifteenthAreIgnored() {

@@ -3,8 +3,10 @@
 #include "common/MessageBox.h"
 #include "common/Shell.h"
 #include "engine/EngineConfig.h"
+#include "settings/Nastaveni_Form.h"
 #include "shell/Cekejte_form.h"
 #include "shell/Hlavni_Form.h"
+#include "shell/OProgramu_Form.h"
 
 #include <QAction>
 #include <QLabel>
@@ -154,6 +156,29 @@ private slots:
         QVERIFY(form.isNull());
         QVERIFY(wait.isNull());
         QVERIFY(!Hlavni_Form::existing());
+    }
+
+    // Ctrl+K belongs to the main window's menu: in another active window,
+    // the settings dialog and the about box included, it ends nothing.
+    void ctrlKEndsOnlyFromTheMainWindow() {
+        QPointer<Hlavni_Form> form = Hlavni_Form::instance();
+        FormDisplay::showModeless(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        const QSignalSpy ended(form.data(), &Hlavni_Form::programEnded);
+        const QList<QWidget*> others{Nastaveni_Form::instance(), OProgramu_Form::instance(),
+                                     Cekejte_form::instance()};
+        for (QWidget* other : others) {
+            FormDisplay::showModeless(other);
+            other->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(other));
+            QTest::keyClick(other, Qt::Key_K, Qt::ControlModifier);
+            QCOMPARE(ended.size(), 0);
+            QVERIFY(other->isVisible());
+        }
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClick(form, Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(ended.size(), 1);
     }
 
     void layoutAsDesigned() {
