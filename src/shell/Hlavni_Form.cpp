@@ -130,7 +130,13 @@ void Hlavni_Form::Form_Load() {
 }
 
 void Hlavni_Form::Command1_Click() {
-    Shell::open(QStringLiteral("trenzor.exe"), QStringLiteral("0"));
+    // A run that never started must not send the user to wait for results.
+    const QString program = QStringLiteral("trenzor.exe");
+    if (const QString reason = Shell::start(program, QStringLiteral("0")); !reason.isEmpty()) {
+        MessageBox::show(QStringLiteral("Testovací program „%1“ nelze spustit.\n\n%2").arg(program, reason),
+                         MessageBox::Warning);
+        return;
+    }
     RunRatedRunCheck();
 }
 
@@ -153,7 +159,9 @@ void Hlavni_Form::Nastaveni_Click() {
     Command2_Click();
 }
 
-void Hlavni_Form::Command3_Click() { FormDisplay::showModeless(Vysledky2_Form::instance()); }
+void Hlavni_Form::Command3_Click() {
+    FormDisplay::showModeless(Vysledky2_Form::instance());
+}
 
 void Hlavni_Form::OProgramu_Click() {
     FormDisplay::showModeless(OProgramu_Form::instance());
