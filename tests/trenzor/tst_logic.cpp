@@ -7,11 +7,14 @@
 #include "SystemInfo.h"
 #include "TextureImage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
 
 // The measuring, the results log, the camera and the key mapping: the
 // engine's logic that needs no display.
@@ -60,7 +63,7 @@ private slots:
     void logHasHeaderBlocksAndClosingLine() {
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         ResultsLogWriter log({"Trenzor 1.0", "2026-01-01 10:00:00", "1024 MB", "Linux, jádro 6", "OpenGL 2.1",
-                        "Procesor\r\nzalomený", "Karta ∞"});
+                              "Procesor\r\nzalomený", "Karta ∞"});
         log.addBlock({60.5, 1234.25});
         log.addBlock({});
         QByteArray bytes = log.encode();
@@ -98,6 +101,50 @@ private slots:
         QCOMPARE(ResultsLogWriter::removeOld(path), QString());
         const QString error = log.save(dir.filePath(QStringLiteral("missing/vysledek.log")));
         QVERIFY2(error.contains(QStringLiteral("missing/vysledek.log")), qPrintable(error));
+    }
+
+    // Saving over an earlier, longer log leaves exactly the new bytes: the
+    // log is neither appended to nor overwritten in place. A save that cannot
+    // be completed (a file-size limit, as a full disk) keeps the earlier log
+    // whole and leaves nothing else beside it.
+    void savingReplacesTheEarlierLogWhole() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("vysledek.log"));
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        const QByteArray earlierBytes = QByteArray("123.456\r\n").repeated(500);
+        QCOMPARE(earlier.write(earlierBytes), earlierBytes.size());
+        earlier.close();
+
+        ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
+        log.addBlock({12.5, 40.0});
+        QCOMPARE(log.save(path), QString());
+        const QByteArray expected = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n2\r\n12.500\r\n40.000\r\n0\r\n"
+                                    "Konec v\xfdsledk\xf9: 1 test\xf9\r\n";
+        const auto bytesOf = [](const QString& name) {
+            QFile file(name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+        };
+        QCOMPARE(bytesOf(path), expected);
+
+        ResultsLogWriter bigger({"h"});
+        bigger.addBlock(QVector<double>(400, 99.0));
+        QString error;
+        {
+            rlimit saved{};
+            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limited = saved;
+            limited.rlim_cur = 1000;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+            error = bigger.save(path);
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previousHandler);
+        }
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QCOMPARE(bytesOf(path), expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("vysledek.log")});
     }
 
     void defaultKeysMapToLinuxKeys() {
