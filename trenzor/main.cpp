@@ -56,13 +56,15 @@ int run(int argc, char* argv[]) {
 
     ConfigParser::Result parsed;
     const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (!removeError.isEmpty()) {
-        parsed.error = removeError;
-    } else if (!arguments.isEmpty() && arguments != QStringList{QStringLiteral("0")}) {
+    if (!arguments.isEmpty() && arguments != QStringList{QStringLiteral("0")}) {
         parsed.error = QStringLiteral("Neznámé parametry programu: %1 (program se spouští s parametrem 0)")
                            .arg(arguments.join(u' '));
     } else {
         parsed = ConfigParser::parseFile(QStringLiteral("nastaveni.atr"));
+    }
+    // The configuration is still read, to know whether anybody is watching.
+    if (!removeError.isEmpty()) {
+        parsed.error = removeError;
     }
     RunConfig config = parsed.ok() ? parsed.config : RunConfig();
     // An unattended run stays unattended when its configuration is refused
