@@ -1,4 +1,5 @@
 #include "CameraPath.h"
+#include "EngineFile.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
 #include "KeyMap.h"
@@ -12,9 +13,12 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 // The measuring, the results log, the camera and the key mapping: the
 // engine's logic that needs no display.
@@ -145,6 +149,57 @@ private slots:
         QCOMPARE(bytesOf(path), expected);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("vysledek.log")});
+    }
+
+    // Only a regular file up to the limit is read; a FIFO is refused at once
+    // instead of waiting for a writer.
+    void inputFilesAreRegularAndBounded_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("at the limit") << "limit" << QString();
+        QTest::newRow("empty") << "empty" << QString();
+        QTest::newRow("one byte over") << "over"
+                                       << "je příliš velký";
+        QTest::newRow("a FIFO") << "fifo"
+                                << "není to obyčejný soubor";
+        QTest::newRow("a device") << "device"
+                                  << "není to obyčejný soubor";
+        QTest::newRow("a folder") << "folder" << QString::fromLocal8Bit(std::strerror(EISDIR));
+        QTest::newRow("missing") << "missing" << QString::fromLocal8Bit(std::strerror(ENOENT));
+    }
+
+    void inputFilesAreRegularAndBounded() {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        constexpr qint64 kLimit = 4096;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("input.bin"));
+        QByteArray content;
+        if (kind == QStringLiteral("limit") || kind == QStringLiteral("over") ||
+            kind == QStringLiteral("empty")) {
+            content = kind == QStringLiteral("empty") ? QByteArray() : QByteArray(kLimit, 'x');
+            if (kind == QStringLiteral("over")) {
+                content += 'y';
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), content.size());
+        } else if (kind == QStringLiteral("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        } else if (kind == QStringLiteral("device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else if (kind == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkdir(path));
+        }
+        const EngineFile::Result result = EngineFile::read(path, kLimit);
+        if (error.isEmpty()) {
+            QVERIFY2(result.ok(), qPrintable(result.error));
+            QCOMPARE(result.bytes, content);
+        } else {
+            QVERIFY2(result.error.contains(error), qPrintable(result.error));
+            QVERIFY(result.error.contains(path));
+            QVERIFY(result.bytes.isEmpty());
+        }
     }
 
     void defaultKeysMapToLinuxKeys() {
