@@ -2,9 +2,14 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 struct Recorder {
@@ -28,6 +33,32 @@ void Shell::open(const QString& file, const QString& parameters) {
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+QString Shell::start(const QString& file, const QString& parameters) {
+    if (recorder().active) {
+        recorder().launches.append({file, parameters});
+        return {};
+    }
+    const QByteArray path = QFile::encodeName(QDir::current().absoluteFilePath(file));
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return QString::fromLocal8Bit(std::strerror(EISDIR));
+    }
+    if (::access(path.constData(), X_OK) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    QProcess process;
+    process.setProgram(QFile::decodeName(path));
+    process.setArguments({parameters});
+    process.setWorkingDirectory(QDir::currentPath());
+    if (!process.startDetached()) {
+        return process.errorString();
+    }
+    return {};
 }
 
 void Shell::startRecording() {

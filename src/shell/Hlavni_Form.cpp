@@ -131,7 +131,13 @@ void Hlavni_Form::Form_Load() {
 }
 
 void Hlavni_Form::Command1_Click() {
-    Shell::open(QStringLiteral("trenzor.exe"), QStringLiteral("0"));
+    // A run that never started must not send the user to wait for results.
+    const QString program = QStringLiteral("trenzor.exe");
+    if (const QString reason = Shell::start(program, QStringLiteral("0")); !reason.isEmpty()) {
+        MessageBox::show(QStringLiteral("Testovací program „%1“ nelze spustit.\n\n%2").arg(program, reason),
+                         MessageBox::Warning);
+        return;
+    }
     RunRatedRunCheck();
 }
 

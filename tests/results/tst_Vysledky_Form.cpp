@@ -32,6 +32,8 @@ private slots:
     void sixBlocks();
     void eightBlocksSaveRewritesDatabaseUnchanged();
     void savesWithoutDatabase();
+    void onlySevenBlocksJoin_data();
+    void onlySevenBlocksJoin();
     void savesCzechTextsInWindows1250();
     void failedSaveKeepsButton();
     void unreadableFiles();
@@ -166,6 +168,46 @@ void tst_Vysledky_Form::eightBlocksSaveRewritesDatabaseUnchanged() {
     QTest::mouseClick(window->Command2, Qt::LeftButton);
     QCOMPARE(readFile(QStringLiteral("systemy.dtb")), before);
     QVERIFY(!window->Command2->isEnabled());
+    QVERIFY(MessageBox::recorded().isEmpty());
+}
+
+// A run of another length than the rated one never enters the comparison,
+// however high it scores: not at the list's end, not in a save.
+void tst_Vysledky_Form::onlySevenBlocksJoin_data() {
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<double>("score");
+    QTest::addColumn<bool>("withDatabase");
+    QTest::newRow("6 blocks above every record") << 6 << 90.0 << true;
+    QTest::newRow("8 blocks above every record") << 8 << 90.0 << true;
+    QTest::newRow("8 blocks below every record") << 8 << 5.0 << true;
+    QTest::newRow("6 blocks, no database") << 6 << 90.0 << false;
+    QTest::newRow("8 blocks, no database") << 8 << 90.0 << false;
+    QTest::newRow("7 blocks above every record") << 7 << 90.0 << true;
+}
+
+void tst_Vysledky_Form::onlySevenBlocksJoin() {
+    QFETCH(int, blocks);
+    QFETCH(double, score);
+    QFETCH(bool, withDatabase);
+    writeLog(blocksScoring(score, blocks));
+    const QByteArray before = withDatabase ? database({" 10", " 20", " 40"}) : QByteArray();
+    if (withDatabase) {
+        writeFile(QStringLiteral("systemy.dtb"), before);
+    }
+    Vysledky_Form* window = showFromWaitDialog();
+    QStringList expected = withDatabase ? QStringList{" 10", " 20", " 40"} : QStringList{};
+    if (blocks == 7) {
+        expected.append(QStringLiteral("user 90"));
+    }
+    QCOMPARE(scoreColumn(), expected);
+    // Whatever the button lets through is saved; the database must not gain
+    // the run.
+    window->Command2->click();
+    if (blocks == 7) {
+        QVERIFY(readFile(QStringLiteral("systemy.dtb")).endsWith(cp1250(kMemory) + "\r\n"));
+    } else {
+        QCOMPARE(readFile(QStringLiteral("systemy.dtb")), before);
+    }
     QVERIFY(MessageBox::recorded().isEmpty());
 }
 

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 using TestSupport::destroyAllWindows;
@@ -101,7 +103,7 @@ private slots:
             QCOMPARE(launch.file, QStringLiteral("trenzor.exe"));
             QCOMPARE(launch.parameters, QStringLiteral("0"));
         }
-        // A missing engine is not reported.
+        // A recorded start succeeds: nothing to report.
         QVERIFY(MessageBox::recorded().isEmpty());
         // The engine reads the file as it stands: "Spustit" never writes it.
         QCOMPARE(readAll(EngineConfig::kFileName).size(), 413);
@@ -124,6 +126,58 @@ private slots:
         Hlavni_Form::instance()->Command1_Click();
         QTRY_VERIFY(QFileInfo("started.txt").size() > 0);
         QCOMPARE(readAll("started.txt"), QDir::currentPath().toUtf8() + "|0\n");
+    }
+
+    // An engine that cannot be started is reported with the system's reason,
+    // and a rated run does not send the user to wait for its results.
+    void anEngineThatCannotStartIsReported_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("started");
+        const QByteArray script = "#!/bin/sh\necho \"$*\" > started.txt\n";
+        QTest::newRow("a program that starts") << script << 0755 << QString() << true;
+        QTest::newRow("missing") << QByteArray() << -1 << QString::fromLocal8Bit(std::strerror(ENOENT))
+                                 << false;
+        QTest::newRow("not executable")
+            << script << 0644 << QString::fromLocal8Bit(std::strerror(EACCES)) << false;
+        QTest::newRow("a folder") << QByteArray() << -2 << QString::fromLocal8Bit(std::strerror(EISDIR))
+                                  << false;
+        QTest::newRow("its interpreter missing")
+            << QByteArray("#!/nonexistent/interpreter\n") << 0755 << QString() << false;
+    }
+
+    void anEngineThatCannotStartIsReported() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, mode);
+        QFETCH(QString, reason);
+        QFETCH(bool, started);
+        Shell::stopRecording();
+        if (mode == -2) {
+            QVERIFY(QDir().mkdir("trenzor.exe"));
+        } else if (mode >= 0) {
+            QVERIFY(TestSupport::writeRaw("trenzor.exe", content));
+            QCOMPARE(::chmod("trenzor.exe", mode_t(mode)), 0);
+        }
+        Hlavni_Form* form = Hlavni_Form::instance();
+        Nastaveni_Form::instance()->SetStandardSettings();
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        if (started) {
+            QVERIFY(MessageBox::recorded().isEmpty());
+            QVERIFY(Cekejte_form::existing() && Cekejte_form::existing()->isVisible());
+            QTRY_COMPARE(readAll("started.txt"), QByteArray("0\n"));
+            return;
+        }
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        const MessageBox::Shown shown = MessageBox::recorded().first();
+        QCOMPARE(shown.style, int(MessageBox::Warning));
+        QVERIFY2(shown.text.contains(QStringLiteral("„trenzor.exe“")), qPrintable(shown.text));
+        const QString given = shown.text.section(QStringLiteral("\n\n"), 1);
+        QVERIFY2(!given.isEmpty(), qPrintable(shown.text));
+        if (!reason.isEmpty()) {
+            QCOMPARE(given, reason);
+        }
+        QVERIFY(!Cekejte_form::existing() || !Cekejte_form::existing()->isVisible());
     }
 
     void endingClosesEveryWindow_data() {

@@ -1,4 +1,5 @@
 #include "CameraPath.h"
+#include "EngineFile.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
 #include "KeyMap.h"
@@ -7,11 +8,17 @@
 #include "SystemInfo.h"
 #include "TextureImage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 // The measuring, the results log, the camera and the key mapping: the
 // engine's logic that needs no display.
@@ -60,7 +67,7 @@ private slots:
     void logHasHeaderBlocksAndClosingLine() {
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         ResultsLogWriter log({"Trenzor 1.0", "2026-01-01 10:00:00", "1024 MB", "Linux, jádro 6", "OpenGL 2.1",
-                        "Procesor\r\nzalomený", "Karta ∞"});
+                              "Procesor\r\nzalomený", "Karta ∞"});
         log.addBlock({60.5, 1234.25});
         log.addBlock({});
         QByteArray bytes = log.encode();
@@ -98,6 +105,101 @@ private slots:
         QCOMPARE(ResultsLogWriter::removeOld(path), QString());
         const QString error = log.save(dir.filePath(QStringLiteral("missing/vysledek.log")));
         QVERIFY2(error.contains(QStringLiteral("missing/vysledek.log")), qPrintable(error));
+    }
+
+    // Saving over an earlier, longer log leaves exactly the new bytes: the
+    // log is neither appended to nor overwritten in place. A save that cannot
+    // be completed (a file-size limit, as a full disk) keeps the earlier log
+    // whole and leaves nothing else beside it.
+    void savingReplacesTheEarlierLogWhole() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("vysledek.log"));
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        const QByteArray earlierBytes = QByteArray("123.456\r\n").repeated(500);
+        QCOMPARE(earlier.write(earlierBytes), earlierBytes.size());
+        earlier.close();
+
+        ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
+        log.addBlock({12.5, 40.0});
+        QCOMPARE(log.save(path), QString());
+        const QByteArray expected = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n2\r\n12.500\r\n40.000\r\n0\r\n"
+                                    "Konec v\xfdsledk\xf9: 1 test\xf9\r\n";
+        const auto bytesOf = [](const QString& name) {
+            QFile file(name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+        };
+        QCOMPARE(bytesOf(path), expected);
+
+        ResultsLogWriter bigger({"h"});
+        bigger.addBlock(QVector<double>(400, 99.0));
+        QString error;
+        {
+            rlimit saved{};
+            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limited = saved;
+            limited.rlim_cur = 1000;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+            error = bigger.save(path);
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previousHandler);
+        }
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QCOMPARE(bytesOf(path), expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("vysledek.log")});
+    }
+
+    // Only a regular file up to the limit is read; a FIFO is refused at once
+    // instead of waiting for a writer.
+    void inputFilesAreRegularAndBounded_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("at the limit") << "limit" << QString();
+        QTest::newRow("empty") << "empty" << QString();
+        QTest::newRow("one byte over") << "over"
+                                       << "je příliš velký";
+        QTest::newRow("a FIFO") << "fifo"
+                                << "není to obyčejný soubor";
+        QTest::newRow("a device") << "device"
+                                  << "není to obyčejný soubor";
+        QTest::newRow("a folder") << "folder" << QString::fromLocal8Bit(std::strerror(EISDIR));
+        QTest::newRow("missing") << "missing" << QString::fromLocal8Bit(std::strerror(ENOENT));
+    }
+
+    void inputFilesAreRegularAndBounded() {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        constexpr qint64 kLimit = 4096;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("input.bin"));
+        QByteArray content;
+        if (kind == QStringLiteral("limit") || kind == QStringLiteral("over") ||
+            kind == QStringLiteral("empty")) {
+            content = kind == QStringLiteral("empty") ? QByteArray() : QByteArray(kLimit, 'x');
+            if (kind == QStringLiteral("over")) {
+                content += 'y';
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), content.size());
+        } else if (kind == QStringLiteral("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        } else if (kind == QStringLiteral("device")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else if (kind == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkdir(path));
+        }
+        const EngineFile::Result result = EngineFile::read(path, kLimit);
+        if (error.isEmpty()) {
+            QVERIFY2(result.ok(), qPrintable(result.error));
+            QCOMPARE(result.bytes, content);
+        } else {
+            QVERIFY2(result.error.contains(error), qPrintable(result.error));
+            QVERIFY(result.error.contains(path));
+            QVERIFY(result.bytes.isEmpty());
+        }
     }
 
     void defaultKeysMapToLinuxKeys() {

@@ -1,8 +1,8 @@
 #include "ConfigParser.h"
 
 #include "Cp1250Codec.h"
+#include "EngineFile.h"
 
-#include <QFile>
 #include <QStringList>
 #include <cmath>
 #include <optional>
@@ -314,16 +314,11 @@ ConfigParser::Result ConfigParser::parse(const QByteArray& bytes) {
 }
 
 ConfigParser::Result ConfigParser::parseFile(const QString& path) {
-    QFile file(path);
-    Result result;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("Soubor %1 nelze otevřít: %2").arg(path, file.errorString());
+    const EngineFile::Result file = EngineFile::read(path, EngineFile::kConfigLimit);
+    if (!file.ok()) {
+        Result result;
+        result.error = file.error;
         return result;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = QStringLiteral("Soubor %1 nelze číst: %2").arg(path, file.errorString());
-        return result;
-    }
-    return parse(bytes);
+    return parse(file.bytes);
 }

@@ -17,7 +17,8 @@ public:
     };
 
     static Result parse(const QByteArray& bytes);
-    // Reads and parses the file; a file that cannot be read is an error
-    // naming the file and the system's reason.
+    // Reads and parses the file; a file that cannot be read (also one that is
+    // not a regular file, or is larger than EngineFile::kConfigLimit) is an
+    // error naming the file and the reason.
     static Result parseFile(const QString& path);
 };

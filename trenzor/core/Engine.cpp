@@ -1,8 +1,10 @@
 #include "Engine.h"
 
 #include "Canvas.h"
+#include "EngineFile.h"
 #include "KeyMap.h"
 #include "MeshScene.h"
+#include "MessageWindow.h"
 #include "SceneFile.h"
 #include "SystemInfo.h"
 
@@ -13,7 +15,7 @@
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
-#include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -34,15 +36,9 @@ void printLine(std::FILE* stream, const QString& text) {
 }
 
 QString readFile(const QString& path, QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("Soubor %1 nelze otevřít: %2").arg(path, file.errorString());
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return QStringLiteral("Soubor %1 nelze číst: %2").arg(path, file.errorString());
-    }
-    return {};
+    EngineFile::Result file = EngineFile::read(path, EngineFile::kSceneLimit);
+    bytes = std::move(file.bytes);
+    return file.error;
 }
 
 } // namespace
@@ -57,8 +53,10 @@ Engine::~Engine() = default;
 void Engine::initialize() {
     m_clock.start();
     QOpenGLContext* context = m_canvas.glContext();
-    m_functions = context->functions();
-    m_gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(context);
+    if (context && context->isValid()) {
+        m_functions = context->functions();
+        m_gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(context);
+    }
     if (!m_gl || !m_gl->initializeOpenGLFunctions()) {
         m_gl = nullptr;
         printLine(stderr, QStringLiteral("trenzor: OpenGL 2.1 není k dispozici, testy nelze spustit."));
@@ -70,14 +68,6 @@ void Engine::initialize() {
     m_glVendor = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VENDOR)));
     m_glRenderer = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER)));
     readVsync();
-    // A rated run, or a configuration too broken to tell, leaves no old
-    // results behind that could pass for this run's.
-    if (!m_config.freeFlight || !m_startupError.isEmpty()) {
-        if (const QString error = ResultsLogWriter::removeOld(kLogFile); !error.isEmpty()) {
-            fail(error);
-            return;
-        }
-    }
     if (!m_startupError.isEmpty()) {
         fail(m_startupError);
         return;
@@ -179,8 +169,9 @@ void Engine::fail(const QString& message) {
     m_scene.reset();
     m_log.reset();
     m_phase = Phase::Message;
-    m_panel.setText(QStringLiteral("Test nelze spustit"), message,
-                    QStringLiteral("Stiskněte libovolnou klávesu pro ukončení."), m_canvas.surfacePixels());
+    m_messageShown = m_clock.nsecsElapsed();
+    m_panel.setText(MessageWindow::kTitle, message, MessageWindow::hint(m_config.dontShowIntro),
+                    m_canvas.surfacePixels());
 }
 
 void Engine::startSlot(int slot) {
@@ -227,6 +218,7 @@ void Engine::showIntro() {
 
 void Engine::beginTest() {
     m_lastFrame = m_clock.nsecsElapsed();
+    m_nextFrameDue = 0;
     m_counterUpdated = m_lastFrame;
     m_counterFrames = 0;
     if (m_config.freeFlight) {
@@ -411,11 +403,22 @@ void Engine::frame() {
         return;
     }
     const qint64 start = m_clock.nsecsElapsed();
+    if (continuous() && start < m_nextFrameDue) {
+        return;
+    }
     switch (m_phase) {
     case Phase::Starting:
     case Phase::Done:
         return;
     case Phase::Message:
+        // An unattended run has nobody to press a key.
+        if (m_config.dontShowIntro &&
+            start - m_messageShown >= qint64(MessageWindow::kUnattendedMs) * 1'000'000) {
+            m_phase = Phase::Done;
+            m_canvas.finish(1);
+            return;
+        }
+        [[fallthrough]];
     case Phase::Intro:
         drawPanel();
         m_canvas.present();
@@ -440,17 +443,25 @@ void Engine::frame() {
         break;
     }
     // The frame-rate limit gives each frame at least its share of a second,
-    // counted from the start of the frame.
+    // counted from the start of the frame. The window waits for it in its
+    // event loop, where keys are still answered, never in a sleep.
     if (m_config.frameRateLimit > 0) {
-        const qint64 earliest = start + qint64(1e9 / m_config.frameRateLimit);
-        for (qint64 now = m_clock.nsecsElapsed(); now < earliest; now = m_clock.nsecsElapsed()) {
-            QThread::usleep(std::max<qint64>((earliest - now) / 1000, 1));
-        }
+        m_nextFrameDue = start + qint64(std::min(1e9 / m_config.frameRateLimit, 1e18));
     }
     m_lastFrame = start;
     if (m_phase == Phase::Test && m_recorder->finished()) {
         finishTest();
     }
+}
+
+int Engine::msecsToNextFrame() const {
+    if (!continuous()) {
+        return kPanelPeriodMs;
+    }
+    const qint64 left = m_nextFrameDue - m_clock.nsecsElapsed();
+    // Woken a millisecond early and then polled: a timer may fire late, never
+    // early enough to make the limit stricter than asked.
+    return int(std::clamp<qint64>(left / 1'000'000 - 1, 0, kPanelPeriodMs));
 }
 
 void Engine::shutdown() {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "CameraPath.h"
-#include "RunConfig.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
 #include "OffscreenTarget.h"
 #include "ResultsLogWriter.h"
+#include "RunConfig.h"
 #include "TextPanel.h"
 
 #include <QElapsedTimer>
@@ -45,6 +45,10 @@ public:
     // True while frames should follow each other as fast as possible; a
     // waiting screen needs only an occasional frame.
     bool continuous() const { return m_phase == Phase::Test || m_phase == Phase::Flight; }
+    // How long the window may wait before the next frame(): a waiting screen
+    // needs a frame now and then, a frame-rate limit holds the next frame
+    // back; at most kPanelPeriodMs, so the window stays answering.
+    int msecsToNextFrame() const;
     Phase phase() const { return m_phase; }
     int completedRounds() const { return m_rounds; }
     int slot() const { return m_slot; }
@@ -63,6 +67,8 @@ private:
     void readVsync();
     QStringList logHeader() const;
     QSize renderSize() const;
+
+    static constexpr int kPanelPeriodMs = 30;
 
     RunConfig m_config;
     QString m_startupError;
@@ -86,6 +92,8 @@ private:
     TextPanel m_panel;
     TextPanel m_counter;
     qint64 m_lastFrame = 0;
+    qint64 m_nextFrameDue = 0;
+    qint64 m_messageShown = 0;
     qint64 m_counterUpdated = 0;
     int m_counterFrames = 0;
     qint64 m_processCpuStart = 0;

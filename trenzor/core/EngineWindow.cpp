@@ -3,7 +3,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLFunctions_2_1>
+#include <QOpenGLVersionFunctionsFactory>
 #include <QScreen>
 #include <cstdio>
 #include <exception>
@@ -15,6 +19,7 @@ EngineWindow::EngineWindow(const RunConfig& config, const QString& startupError)
     setFormat(formatFor(config));
     setTitle(QStringLiteral("Trenzor"));
     m_timer.setInterval(0);
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &EngineWindow::tick);
 }
 
@@ -42,6 +47,26 @@ QSurfaceFormat EngineWindow::formatFor(const RunConfig& config) {
     format.setBlueBufferSize(channel);
     format.setAlphaBufferSize(config.colourBits == 32 ? 8 : 0);
     return format;
+}
+
+QString EngineWindow::openGlProblem(const RunConfig& config) {
+    QOpenGLContext context;
+    context.setFormat(formatFor(config));
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.create() || !surface.isValid() || !context.makeCurrent(&surface)) {
+        return QStringLiteral("OpenGL není k dispozici: kontext OpenGL nelze vytvořit.");
+    }
+    auto* functions = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(&context);
+    const bool usable = functions && functions->initializeOpenGLFunctions();
+    const auto* version = reinterpret_cast<const char*>(context.functions()->glGetString(GL_VERSION));
+    context.doneCurrent();
+    if (!usable) {
+        return QStringLiteral("OpenGL %1 nestačí, testy potřebují OpenGL 2.1 nebo novější.")
+            .arg(version ? QString::fromLatin1(version) : QStringLiteral("neznámé verze"));
+    }
+    return {};
 }
 
 void EngineWindow::start() {
@@ -115,7 +140,7 @@ void EngineWindow::tick() {
     makeCurrent();
     guarded([this] { m_engine.frame(); });
     if (!m_finished) {
-        m_timer.setInterval(m_engine.continuous() ? 0 : 30);
+        m_timer.setInterval(m_engine.msecsToNextFrame());
     }
 }
 

@@ -8,8 +8,9 @@
 
 // The engine's window: an OpenGL window sized from the configuration (or
 // covering the screen), which feeds keys and mouse to the Engine and drives
-// its frames from a zero-interval timer instead of the paint cycle, so that
-// nothing but the swap itself paces a measured frame. Created by main (or a
+// its frames from a timer instead of the paint cycle, so that nothing but the
+// swap itself (or the frame-rate limit, waited for in the event loop) paces a
+// measured frame. Created by main (or a
 // test) and living until the run ends, which it announces with finished().
 class EngineWindow : public QOpenGLWindow, public Canvas {
     Q_OBJECT
@@ -19,6 +20,11 @@ public:
 
     // The surface format the configuration asks for.
     static QSurfaceFormat formatFor(const RunConfig& config);
+
+    // Why this configuration cannot get the OpenGL the engine needs (a context
+    // of version 2.1 or later), or empty; found with a context of its own
+    // before any window is shown.
+    static QString openGlProblem(const RunConfig& config);
 
     // Shows the window as the configuration asks: sized or full screen.
     void start();

@@ -2,6 +2,7 @@
 
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
+#include <algorithm>
 
 #ifndef GL_DEPTH_COMPONENT24
 #define GL_DEPTH_COMPONENT24 0x81A6
@@ -10,7 +11,42 @@
 #define GL_DEPTH_COMPONENT32 0x81A7
 #endif
 
+QString OffscreenTarget::checkSize(QOpenGLFunctions& f, QSize size, int colourBits, int depthBits) {
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    GLint viewport[2] = {0, 0};
+    f.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    f.glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    f.glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    const int maxWidth = std::min({texture, renderbuffer, viewport[0]});
+    const int maxHeight = std::min({texture, renderbuffer, viewport[1]});
+    if (size.width() > maxWidth || size.height() > maxHeight) {
+        return QStringLiteral(
+                   "Obraz %1x%2 pro celou obrazovku je větší, než OpenGL umí kreslit (nejvýše %3x%4).")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(maxWidth)
+            .arg(maxHeight);
+    }
+    // Colour and depth are counted at four bytes a pixel at most each, as a
+    // driver may store them.
+    const qint64 bytes =
+        qint64(size.width()) * size.height() * ((colourBits > 16 ? 4 : 2) + (depthBits > 16 ? 4 : 2));
+    if (bytes > kMemoryBudget) {
+        return QStringLiteral(
+                   "Obraz %1x%2 pro celou obrazovku by potřeboval %3 MB paměti, nejvýše lze %4 MB.")
+            .arg(size.width())
+            .arg(size.height())
+            .arg((bytes + (1 << 20) - 1) >> 20)
+            .arg(kMemoryBudget >> 20);
+    }
+    return {};
+}
+
 QString OffscreenTarget::create(QOpenGLFunctions& f, QSize size, int colourBits, int depthBits) {
+    if (QString error = checkSize(f, size, colourBits, depthBits); !error.isEmpty()) {
+        return error;
+    }
     const GLint internal = colourBits == 16 ? GL_RGB5 : colourBits == 24 ? GL_RGB8 : GL_RGBA8;
     f.glGenTextures(1, &m_colour);
     f.glBindTexture(GL_TEXTURE_2D, m_colour);

@@ -11,7 +11,14 @@ class QOpenGLFunctions_2_1;
 // screen once a frame. Created after the context, destroyed before it.
 class OffscreenTarget {
 public:
-    // Returns an error text, or empty when the target is ready.
+    // The most memory the colour and depth buffers of the picture may take:
+    // an 8K picture fits; beyond it a driver would take minutes to draw a
+    // frame, or fail, rather than run a test.
+    static constexpr qint64 kMemoryBudget = qint64(256) << 20;
+
+    // Returns an error text, or empty when the target is ready. A size
+    // beyond what the implementation can draw, or beyond the memory budget,
+    // is refused before anything is allocated.
     QString create(QOpenGLFunctions& f, QSize size, int colourBits, int depthBits);
     void bind(QOpenGLFunctions& f) const;
     // Draws the picture stretched over the window's default framebuffer.
@@ -20,6 +27,8 @@ public:
     void destroy(QOpenGLFunctions& f);
 
 private:
+    static QString checkSize(QOpenGLFunctions& f, QSize size, int colourBits, int depthBits);
+
     unsigned m_framebuffer = 0;
     unsigned m_colour = 0;
     unsigned m_depth = 0;

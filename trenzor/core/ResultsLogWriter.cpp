@@ -4,6 +4,9 @@
 #include "TextFile.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -67,9 +70,15 @@ QString ResultsLogWriter::save(const QString& path) const {
 }
 
 QString ResultsLogWriter::removeOld(const QString& path) {
-    QFile file(path);
-    if (file.exists() && !file.remove()) {
-        return QStringLiteral("Starý soubor %1 nelze smazat: %2").arg(path, file.errorString());
+    // Removed by name whatever it is: a link goes, not what it points to. A
+    // directory in its place cannot go and is reported, so that no run
+    // starts while something the front end could take for results remains.
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        const int error = errno;
+        if (error != ENOENT) {
+            return QStringLiteral("Starý soubor %1 nelze smazat: %2")
+                .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+        }
     }
     return {};
 }

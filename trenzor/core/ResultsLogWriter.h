@@ -24,6 +24,7 @@ public:
     // when complete; returns an error text naming the file, or empty.
     QString save(const QString& path) const;
     // Removes a log left by an earlier run; returns an error text or empty.
+    // Nothing there is no error.
     static QString removeOld(const QString& path);
     // A number as the log writes it: plain decimal, "." as point.
     static QString formatRate(double rate);

@@ -1,19 +1,14 @@
 #include "Scene.h"
 
+#include "EngineFile.h"
 #include "SceneFile.h"
 
-#include <QFile>
-
 QString Scene::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("Soubor scény %1 nelze otevřít: %2").arg(path, file.errorString());
+    const EngineFile::Result file = EngineFile::read(path, EngineFile::kSceneLimit);
+    if (!file.ok()) {
+        return file.error;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return QStringLiteral("Soubor scény %1 nelze číst: %2").arg(path, file.errorString());
-    }
-    SceneFile::SceneResult result = SceneFile::decodeScene(bytes);
+    SceneFile::SceneResult result = SceneFile::decodeScene(file.bytes);
     if (!result.ok()) {
         return QStringLiteral("Soubor scény %1 je vadný: %2").arg(path, result.error);
     }

@@ -1,0 +1,258 @@
+// The real test engine made to fail in every way a user's machine can make it
+// fail: each failure ends with a readable reason, exit status 1 and no crash,
+// and the previous run's results log is gone, so the results window reports
+// that there are no results instead of showing the old score as new. Keys
+// reach the engine's window through xdotool, as a user's would.
+
+#include "TestSupport.h"
+#include "common/MessageBox.h"
+#include "common/TextFile.h"
+#include "results/Vysledky_Form.h"
+#include "shell/Cekejte_form.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+#include <sys/stat.h>
+
+class TestFailures : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    struct Outcome {
+        bool finished = false;
+        QProcess::ExitStatus status = QProcess::CrashExit;
+        int code = -1;
+        QByteArray errors;
+        bool windowShown = false;
+        qint64 msAfterMessage = -1;
+    };
+
+    static QByteArray config(const QByteArray& extra, const QByteArray& browser = "browser1.bin",
+                             const QByteArray& scene = "test1.bin") {
+        return "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 320 240\r\n*PLAYERCONTROLLER 0 -1\r\n*NOVSYNC\r\n" +
+               extra + "*SCENELIST 0 \"" + browser + "\"\r\n*SCENELIST 0 \"" + scene + "\"\r\n";
+    }
+
+    static QString xdotool(const QStringList& arguments) {
+        QProcess tool;
+        tool.start(QStringLiteral("xdotool"), arguments);
+        tool.waitForFinished(10000);
+        return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+    }
+
+    // The engine's visible window, or empty.
+    static QString engineWindow() {
+        return xdotool({"search", "--onlyvisible", "--name", "^Trenzor$"}).section(u'\n', 0, 0);
+    }
+
+    static void pressKey(const QString& window, const QString& key) {
+        xdotool({"windowfocus", "--sync", window});
+        xdotool({"key", key});
+    }
+
+    // Runs the engine in the working folder; set, each "NAME=value" or
+    // "-NAME", changes its environment. Once the reason is on standard error
+    // the engine's window is looked for, and given a key when pressKey.
+    static Outcome runEngine(const QStringList& set, bool pressKeyInWindow) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& change : set) {
+            if (change.startsWith(u'-')) {
+                environment.remove(change.mid(1));
+            } else {
+                environment.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
+            }
+        }
+        QProcess engine;
+        engine.setProcessEnvironment(environment);
+        engine.start(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")});
+        Outcome outcome;
+        if (!engine.waitForStarted(10000)) {
+            return outcome;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        while (!outcome.errors.contains("trenzor: ") && engine.state() == QProcess::Running &&
+               clock.elapsed() < 30000) {
+            engine.waitForReadyRead(200);
+            outcome.errors += engine.readAllStandardError();
+        }
+        clock.restart();
+        // The window shows the message for a while (in an unattended run a
+        // few seconds); one is looked for meanwhile.
+        for (int attempt = 0; attempt < 10 && engine.state() == QProcess::Running; ++attempt) {
+            const QString window = engineWindow();
+            if (!window.isEmpty()) {
+                outcome.windowShown = true;
+                if (pressKeyInWindow) {
+                    QTest::qWait(300);
+                    pressKey(window, QStringLiteral("space"));
+                }
+                break;
+            }
+            QTest::qWait(100);
+        }
+        outcome.finished = engine.state() == QProcess::NotRunning || engine.waitForFinished(30000);
+        outcome.msAfterMessage = clock.elapsed();
+        outcome.errors += engine.readAllStandardError();
+        if (!outcome.finished) {
+            engine.kill();
+            engine.waitForFinished(5000);
+            return outcome;
+        }
+        outcome.status = engine.exitStatus();
+        outcome.code = engine.exitCode();
+        return outcome;
+    }
+
+    // What the user sees after pressing "Zobrazit výsledky": the results
+    // window's message, or the score.
+    static QString resultsShown() {
+        MessageBox::startRecording();
+        Cekejte_form* wait = Cekejte_form::instance();
+        wait->show();
+        QTest::mouseClick(wait->Command1, Qt::LeftButton);
+        QString shown = MessageBox::recorded().isEmpty() ? Vysledky_Form::existing()->Label2->text()
+                                                         : MessageBox::recorded().first().text;
+        MessageBox::stopRecording();
+        TestSupport::destroyAllWindows();
+        return shown;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QProcess generator;
+        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path(), "--frames", "3"});
+        QVERIFY(generator.waitForFinished(180000) && generator.exitCode() == 0);
+        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
+                 "xdotool is needed to press keys in the engine's window");
+    }
+
+    void init() {
+        for (const char* name : {"pipe.bin", "zero.bin", "nastaveni.atr"}) {
+            QFile::remove(QString::fromLatin1(name));
+        }
+        QDir().rmdir(QStringLiteral("vysledek.log"));
+        QVERIFY(TestSupport::writeRaw("vysledek.log", "left from an earlier run\r\n"));
+    }
+
+    void aFailedStartLeavesNoOldResult_data() {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<QByteArray>("configuration");
+        QTest::addColumn<bool>("window");
+        QTest::addColumn<bool>("unattended");
+        QTest::addColumn<QString>("reason");
+        const QByteArray unattended = config("*DONTSHOWINTRO\r\n");
+        QTest::newRow("no display") << QStringList{"-DISPLAY", "QT_QPA_PLATFORM=xcb"} << QString()
+                                    << unattended << false << true << "grafické prostředí není k dispozici";
+        QTest::newRow("OpenGL below 2.1") << QStringList{"MESA_GL_VERSION_OVERRIDE=1.5"} << QString()
+                                          << unattended << true << true << "OpenGL 1.5";
+        QTest::newRow("OpenGL below 2.1, a key ends it")
+            << QStringList{"MESA_GL_VERSION_OVERRIDE=1.5"} << QString() << config({}) << true << false
+            << "potřebují OpenGL 2.1";
+        QTest::newRow("no OpenGL context") << QStringList{"QT_XCB_GL_INTEGRATION=none"} << QString()
+                                           << unattended << true << true << "kontext OpenGL nelze vytvořit";
+        QTest::newRow("no OpenGL driver")
+            << QStringList{"LIBGL_ALWAYS_SOFTWARE=1", "GALLIUM_DRIVER=nonexistent"} << QString() << unattended
+            << true << true << "kontext OpenGL nelze vytvořit";
+        QTest::newRow("configuration a FIFO")
+            << QStringList{} << "fifo nastaveni.atr" << QByteArray() << true << false
+            << "nastaveni.atr nelze otevřít: není to obyčejný soubor";
+        QTest::newRow("configuration a link to /dev/zero")
+            << QStringList{} << "zero nastaveni.atr" << QByteArray() << true << false
+            << "nastaveni.atr nelze otevřít: není to obyčejný soubor";
+        QTest::newRow("configuration too large")
+            << QStringList{} << QString() << QByteArray("*NOVSYNC\r\n").repeated(200000) + unattended << true
+            << false << "nastaveni.atr je příliš velký";
+        QTest::newRow("scene file a FIFO")
+            << QStringList{} << "fifo pipe.bin" << config("*DONTSHOWINTRO\r\n", "browser1.bin", "pipe.bin")
+            << true << true << "pipe.bin nelze otevřít: není to obyčejný soubor";
+        QTest::newRow("browser file a link to /dev/zero")
+            << QStringList{} << "zero zero.bin" << config("*DONTSHOWINTRO\r\n", "zero.bin", "test1.bin")
+            << true << true << "zero.bin nelze otevřít: není to obyčejný soubor";
+        QTest::newRow("old log a folder") << QStringList{} << "folder vysledek.log" << unattended << true
+                                          << true << "Starý soubor vysledek.log nelze smazat";
+        QTest::newRow("picture beyond the memory budget")
+            << QStringList{} << QString()
+            << config("*DONTSHOWINTRO\r\n*FULLSCREEN\r\n*RESOLUTION 16384 16384 32\r\n") << true << true
+            << "nejvýše lze 256 MB";
+    }
+
+    void aFailedStartLeavesNoOldResult() {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, prepare);
+        QFETCH(QByteArray, configuration);
+        QFETCH(bool, window);
+        QFETCH(bool, unattended);
+        QFETCH(QString, reason);
+        const QString kind = prepare.section(u' ', 0, 0);
+        const QString name = prepare.section(u' ', 1);
+        if (name == QStringLiteral("vysledek.log")) {
+            QVERIFY(QFile::remove(name));
+        }
+        if (kind == QStringLiteral("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(name).constData(), 0644), 0);
+        } else if (kind == QStringLiteral("zero")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), name));
+        } else if (kind == QStringLiteral("folder")) {
+            QVERIFY(QDir().mkdir(name));
+        }
+        if (!configuration.isEmpty()) {
+            QVERIFY(TestSupport::writeRaw("nastaveni.atr", configuration));
+        }
+
+        const Outcome outcome = runEngine(environment, !unattended);
+        QVERIFY2(outcome.finished, outcome.errors.constData());
+        QCOMPARE(outcome.status, QProcess::NormalExit);
+        QCOMPARE(outcome.code, 1);
+        QVERIFY2(QString::fromUtf8(outcome.errors).contains(reason), outcome.errors.constData());
+        QCOMPARE(outcome.windowShown, window);
+        if (unattended) {
+            // Nobody presses a key: the message closes by itself soon.
+            QVERIFY2(outcome.msAfterMessage < 15000, qPrintable(QString::number(outcome.msAfterMessage)));
+        }
+        QVERIFY(!TextFile::NormalFileExists(QStringLiteral("vysledek.log")));
+        QCOMPARE(resultsShown(), QStringLiteral("Nejsou k dispozici výsledky testů"));
+    }
+
+    // A frame-rate limit of one frame in almost three hours: the engine
+    // waits for the next frame in its event loop, so Esc ends it at once.
+    void escapeAnswersAtAnyFrameRateLimit() {
+        QVERIFY(
+            TestSupport::writeRaw("nastaveni.atr", config("*DONTSHOWINTRO\r\n*FRAMERATELIMIT 0.0001\r\n")));
+        QProcess engine;
+        engine.start(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")});
+        QVERIFY(engine.waitForStarted(10000));
+        QString window;
+        QTRY_VERIFY_WITH_TIMEOUT(!(window = engineWindow()).isEmpty(), 20000);
+        // The first frame is drawn; the second is hours away.
+        QTest::qWait(1500);
+        QCOMPARE(engine.state(), QProcess::Running);
+        xdotool({"windowfocus", "--sync", window});
+        QElapsedTimer clock;
+        clock.start();
+        xdotool({"key", "Escape"});
+        const bool finished = engine.waitForFinished(5000);
+        const qint64 ms = clock.elapsed();
+        if (!finished) {
+            engine.kill();
+            engine.waitForFinished(5000);
+        }
+        QVERIFY2(finished, "Esc did not end the engine");
+        qInfo("Esc to exit: %lld ms", ms);
+        QCOMPARE(engine.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(engine.exitCode(), 0);
+        QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
+        QVERIFY(engine.readAllStandardError().contains("přerušeno před koncem prvního testu"));
+    }
+};
+
+QTEST_MAIN(TestFailures)
+#include "tst_failures.moc"

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Reads one of the engine's input files (the configuration, a scene or a
+// browser file) whole. Only a regular file is read: a FIFO, a device, a
+// directory or a link to one of them is refused without blocking on it, and
+// so is a file larger than the caller's limit, so that no input can hold the
+// engine or exhaust its memory. Stateless.
+class EngineFile {
+public:
+    struct Result {
+        QByteArray bytes;
+        // Why the file could not be read, naming it; empty on success.
+        QString error;
+        bool ok() const { return error.isEmpty(); }
+    };
+
+    static constexpr qint64 kConfigLimit = 1024 * 1024;
+    static constexpr qint64 kSceneLimit = 256 * 1024 * 1024;
+
+    static Result read(const QString& path, qint64 limit);
+};
