@@ -9,7 +9,8 @@
 // The engine's window: an OpenGL window sized from the configuration (or
 // covering the screen), which feeds keys and mouse to the Engine and drives
 // its frames from a zero-interval timer instead of the paint cycle, so that
-// nothing but the swap itself paces a measured frame. Created by main (or a
+// nothing but the swap itself paces a measured frame. The timer stops while
+// the window is hidden or unexposed, and the engine is told so. Created by main (or a
 // test) and living until the run ends, which it announces with finished().
 class EngineWindow : public QOpenGLWindow, public Canvas {
     Q_OBJECT
@@ -23,6 +24,8 @@ public:
     // Shows the window as the configuration asks: sized or full screen.
     void start();
     Engine& engine() { return m_engine; }
+    // Frames shown so far, counted apart from the engine's own bookkeeping.
+    int presentedFrames() const { return m_presented; }
 
     QOpenGLContext* glContext() const override;
     unsigned defaultFramebuffer() const override;
@@ -36,6 +39,7 @@ signals:
 protected:
     void initializeGL() override;
     void paintGL() override;
+    void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -52,5 +56,7 @@ private:
     Engine m_engine;
     QTimer m_timer;
     bool m_finished = false;
+    bool m_initialized = false;
+    int m_presented = 0;
     int m_exitCode = 0;
 };
