@@ -66,8 +66,6 @@ void Engine::initialize() {
         m_canvas.finish(1);
         return;
     }
-    m_glVersion = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VERSION)));
-    m_glVendor = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VENDOR)));
     m_glRenderer = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER)));
     readVsync();
     // A rated run, or a configuration too broken to tell, leaves no old
@@ -115,10 +113,10 @@ void Engine::readVsync() {
     const int granted = getInterval();
     if (m_config.noVsync) {
         m_vsyncState =
-            granted == 0 ? QStringLiteral("synchr. vypnuta") : QStringLiteral("synchr. nevypnuta ovladačem");
+            granted == 0 ? QStringLiteral("synchr. vypnuta") : QStringLiteral("ovladač nevypnul synchr.");
     } else {
         m_vsyncState =
-            granted != 0 ? QStringLiteral("synchr. zapnuta") : QStringLiteral("synchr. nezapnuta ovladačem");
+            granted != 0 ? QStringLiteral("synchr. zapnuta") : QStringLiteral("ovladač nezapnul synchr.");
     }
 }
 
@@ -149,7 +147,7 @@ void Engine::readGrantedBits() {
 QString Engine::grantedConditions() const {
     const QSize screen = m_canvas.surfacePixels();
     const QString size = m_config.fullScreen
-                             ? QStringLiteral("obraz %1x%2 na obrazovce %3x%4")
+                             ? QStringLiteral("%1x%2 na obrazovce %3x%4")
                                    .arg(renderSize().width())
                                    .arg(renderSize().height())
                                    .arg(screen.width())

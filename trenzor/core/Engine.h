@@ -79,8 +79,6 @@ private:
     Phase m_phase = Phase::Starting;
     int m_slot = 0;
     int m_rounds = 0;
-    QString m_glVersion;
-    QString m_glVendor;
     QString m_glRenderer;
     QString m_vsyncState;
     int m_colourBitsGranted = 0;
