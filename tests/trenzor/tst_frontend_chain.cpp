@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
         const ResultsLog::ResultsLogSummary& summary = read.summary;
         QCOMPARE(summary.blockCount, ResultsLog::RatedBlockCount);
-        QCOMPARE(summary.totalFrames, qint64(7 * 5));
+        QVERIFY(summary.totalFrames >= 7 && summary.totalFrames <= 7 * 5);
         QVERIFY(std::isfinite(summary.score) && summary.score > 0);
         QVERIFY(ResultsLog::JoinsComparison(summary));
         QVERIFY(ResultsLog::ScoreCaption(summary).endsWith(QStringLiteral(" bodů")));

@@ -28,40 +28,124 @@ class TestLogic : public QObject {
 private:
     static constexpr qint64 kMs = 1'000'000;
 
+    // One frame: begun at start, shown at shown; returns the path time drawn.
+    static double frame(FrameRecorder& recorder, qint64 start, qint64 shown) {
+        const double time = recorder.frameStarted(start);
+        recorder.frameShown(shown);
+        return time;
+    }
+
+    static void checkCounts(const FrameRecorder& recorder, int warmup) {
+        const FrameRecorder::Counts counts = recorder.counts();
+        QCOMPARE(counts.warmup, warmup);
+        QCOMPARE(counts.shown, counts.warmup + counts.origins + counts.measured);
+        QCOMPARE(recorder.rates().size(), (counts.measured + counts.stride - 1) / counts.stride);
+    }
+
 private slots:
     void recorderSkipsWarmupAndTakesRates() {
         FrameRecorder recorder(2, 10.0, 100);
-        recorder.frameShown(0);
-        recorder.frameShown(500 * kMs); // a slow first frame must not count
+        QCOMPARE(frame(recorder, 0, 0), 0.0);
+        QCOMPARE(frame(recorder, 0, 500 * kMs), 0.0); // a slow first frame must not count
         QVERIFY(!recorder.measuring());
-        recorder.frameShown(600 * kMs); // time origin
+        QCOMPARE(frame(recorder, 500 * kMs, 600 * kMs), 0.0); // time origin
         QVERIFY(recorder.measuring());
         QCOMPARE(recorder.rates().size(), 0);
-        QCOMPARE(recorder.elapsed(700 * kMs), 0.1);
-        recorder.frameShown(620 * kMs);
-        recorder.frameShown(660 * kMs);
+        QCOMPARE(frame(recorder, 600 * kMs, 620 * kMs), 0.0);
+        QCOMPARE(frame(recorder, 620 * kMs, 660 * kMs), 0.02);
         QCOMPARE(recorder.rates(), (QVector<double>{50.0, 25.0}));
         QCOMPARE(recorder.measuredSeconds(), 0.06);
         QVERIFY(!recorder.finished());
+        QCOMPARE(recorder.counts().shown, 5);
+        QCOMPARE(recorder.counts().origins, 1);
+        QCOMPARE(recorder.counts().measured, 2);
+        checkCounts(recorder, 2);
     }
 
-    void recorderStopsAtTimeOrFrameLimit() {
-        FrameRecorder timed(0, 1.0, 32766);
-        qint64 t = 0;
-        timed.frameShown(t);
-        while (!timed.finished()) {
-            t += 100 * kMs;
-            timed.frameShown(t);
-        }
-        QCOMPARE(timed.rates().size(), 10);
-        timed.frameShown(t + kMs);
-        QCOMPARE(timed.rates().size(), 10);
+    // Slow or fast, a test shows its path to the end, and its block keeps
+    // the true rates of evenly spread frames within the frame limit.
+    void recorderEndsWithThePath_data() {
+        QTest::addColumn<qint64>("interval");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("10 fps, 1 s") << 100 * kMs << 1.0 << 32766;
+        QTest::newRow("1000 fps, 10 s") << kMs << 10.0 << 32766;
+        QTest::newRow("3300 fps, 10 s") << qint64(303'030) << 10.0 << 32766;
+        QTest::newRow("20000 fps, 10 s") << qint64(50'000) << 10.0 << 32766;
+        QTest::newRow("1000 fps, 1 s, limit 7") << kMs << 1.0 << 7;
+        QTest::newRow("1000 fps, 1 s, limit 1") << kMs << 1.0 << 1;
+    }
 
-        FrameRecorder counted(0, 1000.0, 50000);
-        for (qint64 i = 0; !counted.finished(); ++i) {
-            counted.frameShown(i * kMs);
+    void recorderEndsWithThePath() {
+        QFETCH(qint64, interval);
+        QFETCH(double, seconds);
+        QFETCH(int, limit);
+        FrameRecorder recorder(10, seconds, limit);
+        qint64 t = 0;
+        double last = 0;
+        while (!recorder.finished()) {
+            last = frame(recorder, t, t + interval);
+            t += interval;
         }
-        QCOMPARE(counted.rates().size(), FrameRecorder::kMaxFrames);
+        QCOMPARE(last, seconds);
+        QCOMPARE(recorder.pathTime(), seconds);
+        const int measured = recorder.counts().measured;
+        QCOMPARE(measured, int(std::ceil(seconds * 1e9 / double(interval) - 1e-9)) + 1);
+        QVERIFY(recorder.rates().size() <= limit);
+        QVERIFY(recorder.rates().size() > std::min(measured, limit) / 2);
+        for (double rate : recorder.rates()) {
+            QCOMPARE(rate, 1e9 / double(interval));
+        }
+        checkCounts(recorder, 10);
+        frame(recorder, t, t + kMs);
+        QCOMPARE(recorder.counts().shown, 10 + 1 + measured);
+    }
+
+    // Over the limit the kept frames are every stride-th: measured frames 0
+    // and 4 of 7 with room for 3.
+    void recorderThinsEvenly() {
+        FrameRecorder recorder(0, 1.0, 3);
+        frame(recorder, 0, 0);
+        qint64 t = 0;
+        for (int i = 0; i < 7; ++i) {
+            frame(recorder, t, t + (i + 1) * kMs);
+            t += (i + 1) * kMs;
+        }
+        QCOMPARE(recorder.rates(), (QVector<double>{1000.0, 200.0}));
+        QCOMPARE(recorder.counts().stride, 4);
+        checkCounts(recorder, 0);
+    }
+
+    // A hidden window: the path stands still, no frame spans the pause, and
+    // the first frame after it only restarts the timing.
+    void recorderPausesWithTheWindow() {
+        FrameRecorder recorder(1, 1.0, 32766);
+        qint64 t = 0;
+        frame(recorder, t, t);
+        frame(recorder, t, t);
+        double before = 0;
+        for (int i = 0; i < 30; ++i) {
+            before = frame(recorder, t, t + 10 * kMs);
+            t += 10 * kMs;
+        }
+        recorder.pause(t + 5 * kMs);
+        QVERIFY(recorder.paused());
+        t += 3000 * kMs;
+        recorder.resume(t);
+        const double after = frame(recorder, t, t + 10 * kMs);
+        QVERIFY2(after - before < 0.02, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(after)));
+        t += 10 * kMs;
+        while (!recorder.finished()) {
+            frame(recorder, t, t + 10 * kMs);
+            t += 10 * kMs;
+        }
+        for (double rate : recorder.rates()) {
+            QCOMPARE(rate, 100.0);
+        }
+        QCOMPARE(recorder.counts().origins, 2);
+        QVERIFY(recorder.measuredSeconds() < 1.05);
+        QVERIFY(double(t) / 1e9 > 4.0);
+        checkCounts(recorder, 1);
     }
 
     void logHasHeaderBlocksAndClosingLine() {

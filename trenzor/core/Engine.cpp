@@ -64,8 +64,6 @@ void Engine::initialize() {
         m_canvas.finish(1);
         return;
     }
-    m_glVersion = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VERSION)));
-    m_glVendor = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_VENDOR)));
     m_glRenderer = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER)));
     readVsync();
     if (!m_startupError.isEmpty()) {
@@ -84,6 +82,7 @@ void Engine::initialize() {
             return;
         }
     }
+    readGrantedBits();
     if (!m_config.freeFlight) {
         m_log.emplace(logHeader());
     }
@@ -91,27 +90,64 @@ void Engine::initialize() {
 }
 
 // Asks the GLX driver what swap interval it really uses: a driver may ignore
-// the request to stop waiting for the vertical retrace.
+// the request to stop waiting for the vertical retrace, and one without swap
+// control cannot say.
 void Engine::readVsync() {
     using GetInterval = int (*)();
     const auto getInterval =
         reinterpret_cast<GetInterval>(m_canvas.glContext()->getProcAddress("glXGetSwapIntervalMESA"));
-    const int requested = m_config.noVsync ? 0 : 1;
     if (!getInterval) {
-        m_vsyncState =
-            QStringLiteral("synchronizace se snímkováním: požadován interval %1, ovladač neumí ověřit")
-                .arg(requested);
+        m_vsyncState = QStringLiteral("synchr. neověřitelná");
         return;
     }
     const int granted = getInterval();
-    if (m_config.noVsync && granted != 0) {
+    if (m_config.noVsync) {
         m_vsyncState =
-            QStringLiteral("ovladač odmítl vypnout synchronizaci se snímkováním (interval %1)").arg(granted);
+            granted == 0 ? QStringLiteral("synchr. vypnuta") : QStringLiteral("ovladač nevypnul synchr.");
     } else {
         m_vsyncState =
-            granted == 0 ? QStringLiteral("synchronizace se snímkováním vypnuta")
-                         : QStringLiteral("synchronizace se snímkováním zapnuta (interval %1)").arg(granted);
+            granted != 0 ? QStringLiteral("synchr. zapnuta") : QStringLiteral("ovladač nezapnul synchr.");
     }
+}
+
+// The bits of the buffer the scenes are drawn into: the off-screen picture in
+// full screen, the window's surface otherwise; either may differ from what
+// the configuration asked for.
+void Engine::readGrantedBits() {
+    if (m_config.fullScreen) {
+        m_offscreen.bind(*m_functions);
+    } else {
+        m_functions->glBindFramebuffer(GL_FRAMEBUFFER, m_canvas.defaultFramebuffer());
+    }
+    m_colourBitsGranted = 0;
+    for (const GLenum channel : {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS}) {
+        GLint bits = 0;
+        m_gl->glGetIntegerv(channel, &bits);
+        m_colourBitsGranted += bits;
+    }
+    GLint depth = 0;
+    m_gl->glGetIntegerv(GL_DEPTH_BITS, &depth);
+    m_depthBitsGranted = depth;
+    m_functions->glBindFramebuffer(GL_FRAMEBUFFER, m_canvas.defaultFramebuffer());
+}
+
+// What the run got, short enough for one row of the results window's list:
+// the size on screen (and the picture scaled into it), the drawn buffer's
+// bits, the vertical sync.
+QString Engine::grantedConditions() const {
+    const QSize screen = m_canvas.surfacePixels();
+    const QString size = m_config.fullScreen
+                             ? QStringLiteral("%1x%2 na obrazovce %3x%4")
+                                   .arg(renderSize().width())
+                                   .arg(renderSize().height())
+                                   .arg(screen.width())
+                                   .arg(screen.height())
+                             : QStringLiteral("okno %1x%2").arg(screen.width()).arg(screen.height());
+    return QStringLiteral("%1, barvy %2 b, Z %3 b, %4%5")
+        .arg(size)
+        .arg(m_colourBitsGranted)
+        .arg(m_depthBitsGranted)
+        .arg(m_vsyncState, m_config.safe ? QStringLiteral(", bezpečný mód") : QString());
 }
 
 QStringList Engine::logHeader() const {
@@ -121,14 +157,7 @@ QStringList Engine::logHeader() const {
     header << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     header << info.memory();
     header << info.operatingSystem();
-    header << QStringLiteral("OpenGL %1, %2; %3; %4x%5, %6 b barvy, %7 b Z%8%9")
-                  .arg(m_glVersion, m_glVendor, m_vsyncState)
-                  .arg(renderSize().width())
-                  .arg(renderSize().height())
-                  .arg(m_config.colourBits)
-                  .arg(m_config.depthBits)
-                  .arg(m_config.fullScreen ? QStringLiteral(", celá obrazovka") : QString())
-                  .arg(m_config.safe ? QStringLiteral(", bezpečný mód") : QString());
+    header << grantedConditions();
     header << info.processor();
     header << m_glRenderer;
     for (const QString& warning : info.warnings()) {
@@ -221,6 +250,7 @@ void Engine::beginTest() {
     m_nextFrameDue = 0;
     m_counterUpdated = m_lastFrame;
     m_counterFrames = 0;
+    m_testPresented = 0;
     if (m_config.freeFlight) {
         const CameraPath::Pose start = m_path.sample(0);
         m_camera.emplace(start.eye, start.target, m_scene->data().extent * 0.4f, m_config.headLimit);
@@ -234,7 +264,9 @@ void Engine::beginTest() {
 
 void Engine::finishTest() {
     const FrameRecorder& recorder = *m_recorder;
-    const int frames = int(recorder.rates().size());
+    const FrameRecorder::Counts counts = recorder.counts();
+    const int frames = counts.measured;
+    const int logged = int(recorder.rates().size());
     const double seconds = recorder.measuredSeconds();
     double sum = 0;
     for (double rate : recorder.rates()) {
@@ -250,9 +282,19 @@ void Engine::finishTest() {
                   .arg(frames)
                   .arg(seconds, 0, 'f', 3)
                   .arg(seconds > 0 ? frames / seconds : 0.0, 0, 'f', 2)
-                  .arg(frames > 0 ? sum / frames : 0.0, 0, 'f', 2)
+                  .arg(logged > 0 ? sum / logged : 0.0, 0, 'f', 2)
                   .arg(frames > 0 ? processCpu / frames : 0.0, 0, 'f', 3)
                   .arg(frames > 0 ? threadCpu / frames : 0.0, 0, 'f', 3));
+    printLine(stdout, QStringLiteral("trenzor: scéna %1: zobrazeno %2 snímků: %3 zahřívacích, %4 počátků "
+                                     "měření, %5 měřených; zapsán každý %6., celkem %7, průlet do %8 s")
+                          .arg(m_slot)
+                          .arg(m_testPresented)
+                          .arg(counts.warmup)
+                          .arg(counts.origins)
+                          .arg(counts.measured)
+                          .arg(counts.stride)
+                          .arg(logged)
+                          .arg(recorder.pathTime(), 0, 'f', 3));
     m_log->addBlock(recorder.rates());
     m_recorder.reset();
     m_scene->teardown(*m_gl);
@@ -337,6 +379,22 @@ void Engine::mouseMoved(double x, double y) {
         m_camera->mouseMoved(x - m_lastMouse.x(), y - m_lastMouse.y(), m_config.mouseSensitivity);
     }
     m_lastMouse = {x, y};
+}
+
+void Engine::exposureChanged(bool exposed) {
+    if (!m_gl) {
+        return;
+    }
+    const qint64 now = m_clock.nsecsElapsed();
+    if (m_recorder) {
+        if (exposed) {
+            m_recorder->resume(now);
+        } else {
+            m_recorder->pause(now);
+        }
+    }
+    // Free flight goes on from where it stood, without the hidden time.
+    m_lastFrame = now;
 }
 
 void Engine::drawScene(const CameraPath::Pose& pose, double time) {
@@ -425,9 +483,10 @@ void Engine::frame() {
         return;
     case Phase::Test: {
         FrameRecorder& recorder = *m_recorder;
-        const double time = recorder.elapsed(start);
+        const double time = recorder.frameStarted(start);
         drawScene(m_path.sample(time), time);
         m_canvas.present();
+        ++m_testPresented;
         const bool wasMeasuring = recorder.measuring();
         recorder.frameShown(m_clock.nsecsElapsed());
         if (!wasMeasuring && recorder.measuring()) {

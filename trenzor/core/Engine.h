@@ -39,6 +39,9 @@ public:
     void shutdown();
     void keyChanged(int qtKey, bool keypad, bool pressed, bool autoRepeat);
     void mouseMoved(double x, double y);
+    // The window became visible or stopped being visible: a test pauses
+    // while nobody can see it.
+    void exposureChanged(bool exposed);
     // The window is being closed: the same as Esc.
     void abort();
 
@@ -53,6 +56,8 @@ public:
     int completedRounds() const { return m_rounds; }
     int slot() const { return m_slot; }
     QVector3D cameraEye() const { return m_camera ? m_camera->eye() : QVector3D(); }
+    // The moment of the camera path the running test shows.
+    double pathTime() const { return m_recorder ? m_recorder->pathTime() : 0.0; }
 
 private:
     void fail(const QString& message);
@@ -65,6 +70,8 @@ private:
     void drawPanel();
     void showIntro();
     void readVsync();
+    void readGrantedBits();
+    QString grantedConditions() const;
     QStringList logHeader() const;
     QSize renderSize() const;
 
@@ -78,10 +85,10 @@ private:
     Phase m_phase = Phase::Starting;
     int m_slot = 0;
     int m_rounds = 0;
-    QString m_glVersion;
-    QString m_glVendor;
     QString m_glRenderer;
     QString m_vsyncState;
+    int m_colourBitsGranted = 0;
+    int m_depthBitsGranted = 0;
     QElapsedTimer m_clock;
     std::unique_ptr<MeshScene> m_scene;
     CameraPath m_path;
@@ -96,6 +103,7 @@ private:
     qint64 m_messageShown = 0;
     qint64 m_counterUpdated = 0;
     int m_counterFrames = 0;
+    int m_testPresented = 0;
     qint64 m_processCpuStart = 0;
     qint64 m_threadCpuStart = 0;
     qint64 m_flightStart = 0;

@@ -95,6 +95,7 @@ QSize EngineWindow::surfacePixels() const {
 
 void EngineWindow::present() {
     context()->swapBuffers(this);
+    ++m_presented;
 }
 
 void EngineWindow::finish(int exitCode) {
@@ -124,13 +125,29 @@ void EngineWindow::guarded(Step step) {
 
 void EngineWindow::initializeGL() {
     guarded([this] { m_engine.initialize(); });
-    if (!m_finished) {
+    m_initialized = true;
+    if (!m_finished && isExposed()) {
         m_timer.start();
     }
 }
 
 void EngineWindow::paintGL() {
     // Frames are drawn by tick(); an expose only needs the next one soon.
+}
+
+void EngineWindow::exposeEvent(QExposeEvent* event) {
+    QOpenGLWindow::exposeEvent(event);
+    if (!m_initialized || m_finished || isExposed() == m_timer.isActive()) {
+        return;
+    }
+    // Nothing is drawn, and no time passes for a test, until the window can
+    // be seen again; an idle timer would only spin.
+    if (isExposed()) {
+        m_timer.start();
+    } else {
+        m_timer.stop();
+    }
+    guarded([this] { m_engine.exposureChanged(isExposed()); });
 }
 
 void EngineWindow::tick() {

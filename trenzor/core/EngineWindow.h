@@ -10,7 +10,8 @@
 // covering the screen), which feeds keys and mouse to the Engine and drives
 // its frames from a timer instead of the paint cycle, so that nothing but the
 // swap itself (or the frame-rate limit, waited for in the event loop) paces a
-// measured frame. Created by main (or a
+// measured frame. The timer stops while the window is hidden or unexposed,
+// and the engine is told so. Created by main (or a
 // test) and living until the run ends, which it announces with finished().
 class EngineWindow : public QOpenGLWindow, public Canvas {
     Q_OBJECT
@@ -29,6 +30,8 @@ public:
     // Shows the window as the configuration asks: sized or full screen.
     void start();
     Engine& engine() { return m_engine; }
+    // Frames shown so far, counted apart from the engine's own bookkeeping.
+    int presentedFrames() const { return m_presented; }
 
     QOpenGLContext* glContext() const override;
     unsigned defaultFramebuffer() const override;
@@ -42,6 +45,7 @@ signals:
 protected:
     void initializeGL() override;
     void paintGL() override;
+    void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -58,5 +62,7 @@ private:
     Engine m_engine;
     QTimer m_timer;
     bool m_finished = false;
+    bool m_initialized = false;
+    int m_presented = 0;
     int m_exitCode = 0;
 };

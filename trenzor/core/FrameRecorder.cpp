@@ -3,38 +3,76 @@
 #include <algorithm>
 
 FrameRecorder::FrameRecorder(int warmupFrames, double seconds, int frameLimit)
-    : m_warmupLeft(std::max(warmupFrames, 0) + 1)
+    : m_warmupLeft(std::max(warmupFrames, 0))
+    , m_warmup(m_warmupLeft)
     , m_seconds(seconds)
     , m_frameLimit(std::clamp(frameLimit, 1, kMaxFrames)) {
-    m_rates.reserve(m_frameLimit);
+    m_rates.reserve(m_frameLimit + 1);
+}
+
+double FrameRecorder::frameStarted(qint64 nanoseconds) {
+    if (measuring()) {
+        const qint64 now = paused() ? m_pausedAt : nanoseconds;
+        m_pathTime = std::min(double(now - m_start - m_pausedTotal) / 1e9, m_seconds);
+    }
+    return m_pathTime;
 }
 
 void FrameRecorder::frameShown(qint64 nanoseconds) {
-    if (finished()) {
+    if (m_finished) {
         return;
     }
-    // The frame that ends the warm-up is the time origin, not a measured
-    // frame: a rate needs the interval since the previous shown frame.
+    ++m_shown;
     if (m_warmupLeft > 0) {
-        if (--m_warmupLeft == 0) {
+        --m_warmupLeft;
+        return;
+    }
+    // A rate needs the interval since the previous shown frame: the first
+    // frame, and the first after a pause, only start the timing.
+    if (m_originNext) {
+        m_originNext = false;
+        if (m_origins++ == 0) {
             m_start = nanoseconds;
-            m_last = nanoseconds;
         }
+        m_last = nanoseconds;
+        m_finished = m_pathTime >= m_seconds;
         return;
     }
     const qint64 interval = std::max<qint64>(nanoseconds - m_last, 1);
-    m_rates.append(1e9 / double(interval));
     m_last = nanoseconds;
+    m_measuredNanoseconds += interval;
+    if (m_measured++ % m_stride == 0) {
+        m_rates.append(1e9 / double(interval));
+        if (m_rates.size() > m_frameLimit) {
+            // Keeps the values of the measured frames 0, 2k, 4k, ...
+            qsizetype kept = 0;
+            for (qsizetype i = 0; i < m_rates.size(); i += 2) {
+                m_rates[kept++] = m_rates[i];
+            }
+            m_rates.resize(kept);
+            m_stride *= 2;
+        }
+    }
+    m_finished = m_pathTime >= m_seconds;
 }
 
-bool FrameRecorder::finished() const {
-    return measuring() && (m_rates.size() >= m_frameLimit || double(m_last - m_start) >= m_seconds * 1e9);
+void FrameRecorder::pause(qint64 nanoseconds) {
+    if (!paused()) {
+        m_pausedAt = nanoseconds;
+    }
 }
 
-double FrameRecorder::elapsed(qint64 nanoseconds) const {
-    return measuring() ? double(nanoseconds - m_start) / 1e9 : 0.0;
+void FrameRecorder::resume(qint64 nanoseconds) {
+    if (paused()) {
+        // A pause before the time origin delays the origin itself.
+        if (measuring()) {
+            m_pausedTotal += nanoseconds - m_pausedAt;
+        }
+        m_pausedAt = -1;
+        m_originNext = true;
+    }
 }
 
-double FrameRecorder::measuredSeconds() const {
-    return double(m_last - m_start) / 1e9;
+FrameRecorder::Counts FrameRecorder::counts() const {
+    return {m_shown, m_warmup - m_warmupLeft, m_origins, m_measured, m_stride};
 }

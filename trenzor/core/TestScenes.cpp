@@ -12,6 +12,10 @@ namespace {
 using Mesh = SceneData::Mesh;
 using Vertex = SceneData::Vertex;
 constexpr float kPi = std::numbers::pi_v<float>;
+// The landscape and its path at this fraction of the units they were designed
+// in: the same views, but with the near plane fixed at 0.5 a 16-bit depth
+// buffer then separates every ridge from the slope behind it.
+constexpr float kLandscapeScale = 0.04f;
 
 void recomputeNormals(Mesh& mesh) {
     for (Vertex& v : mesh.vertices) {
@@ -193,11 +197,11 @@ SceneData landscape() {
                        "počtu trojúhelníků v jednom tělese a texturování velkých ploch.");
     s.clearColour = {0.55f, 0.7f, 0.9f};
     s.lightDirection = {0.4f, 1, 0.3f};
-    s.fogDensity = 0.0011f;
-    s.extent = 300;
+    s.fogDensity = 0.0011f / kLandscapeScale;
+    s.extent = 300 * kLandscapeScale;
     s.textures.append({SceneData::Pattern::Rock, 512, 11, {0.22f, 0.35f, 0.12f}, {0.6f, 0.55f, 0.42f}});
     s.materials.append(material({1, 1, 1}, {0.1f, 0.1f, 0.1f}, 8, 0));
-    s.meshes.append(terrain(255, 2400, 260, 5));
+    s.meshes.append(terrain(255, 2400 * kLandscapeScale, 260 * kLandscapeScale, 5));
     s.instances.append(instance(0, 0, {}, 1));
     return s;
 }
@@ -412,7 +416,7 @@ CameraPath TestScenes::path(int index) {
             const float t = float(i);
             const QVector3D eye(-900 + 170 * t, 330 + 40 * std::sin(t), -500 + 500 * std::sin(t * 0.35f));
             const QVector3D ahead(-900 + 170 * (t + 1), 250, -500 + 500 * std::sin((t + 1) * 0.35f));
-            keys.append({t, eye, ahead});
+            keys.append({t, eye * kLandscapeScale, ahead * kLandscapeScale});
         }
         break;
     case 1:

@@ -7,9 +7,10 @@
 #include <cstdio>
 
 // Writes the scene and browser files of the seven rated tests into the
-// folder given as the first argument. With "--frames N" the browser files end
-// each test after N measured frames and one warm-up frame: quick runs for the
-// tests of the whole chain from the front end through the engine and back.
+// folder given as the first argument. With "--frames N" the browser files
+// shorten each test's path to a few tenths of a second with one warm-up frame
+// and at most N measured values: quick runs for the tests of the whole chain
+// from the front end through the engine and back.
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
@@ -27,7 +28,7 @@ int main(int argc, char* argv[]) {
         } files[] = {
             {QStringLiteral("test%1.bin").arg(i), SceneFile::encodeScene(TestScenes::scene(i))},
             {QStringLiteral("browser%1.bin").arg(i),
-             SceneFile::encodePath(quick ? CameraPath(TestScenes::path(i).keys(), 10, quickFrames, 1)
+             SceneFile::encodePath(quick ? CameraPath(TestScenes::path(i).keys(), 0.3, quickFrames, 1)
                                          : TestScenes::path(i))},
         };
         for (const auto& file : files) {
