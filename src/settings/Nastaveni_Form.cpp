@@ -10,7 +10,6 @@
 #include "common/TextFile.h"
 #include "common/Twips.h"
 #include "engine/EngineConfig.h"
-#include "shell/Hlavni_Form.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,9 +22,6 @@
 namespace {
 
 const QString kChooseScene = QStringLiteral("Vybrat scénu");
-
-// The lists' standard entries, by position.
-constexpr std::array<int, SettingsState::kListCount> kStandardPositions = {4, 0, 0};
 
 // A frame and where it stands on the dialog; the controls inside it are
 // placed by their positions on the dialog.
@@ -224,20 +220,7 @@ void Nastaveni_Form::closeEvent(QCloseEvent* event) {
 }
 
 void Nastaveni_Form::SetStandardSettings() {
-    for (ValueCheckBox* test : Check4) {
-        test->setValue(1);
-    }
-    for (int i = 0; i < SettingsState::kListCount; ++i) {
-        QComboBox* list = lists()[i];
-        list->setCurrentIndex(
-            list->findText(list->itemText(kStandardPositions[i]), Qt::MatchExactly | Qt::MatchCaseSensitive));
-    }
-    Check1->setValue(0);
-    Check2->setValue(0);
-    Check3->setValue(1);
-    Check5->setValue(0);
-    Option1->setChecked(true);
-    Option1_Click();
+    ApplyState(SettingsState::Standard());
 }
 
 SettingsState Nastaveni_Form::CurrentState() const {
@@ -306,13 +289,20 @@ void Nastaveni_Form::LoadDialogState() {
 }
 
 bool Nastaveni_Form::ListsShowStandardEntries() const {
+    const SettingsState standard = SettingsState::Standard();
     for (int i = 0; i < SettingsState::kListCount; ++i) {
         const QComboBox* list = lists()[i];
-        if (list->currentText() != list->itemText(kStandardPositions[i])) {
+        if (list->currentText() != list->itemText(standard.lists[i])) {
             return false;
         }
     }
     return true;
+}
+
+bool Nastaveni_Form::IsRatedRun(GreyedStereo greyedStereo) const {
+    const bool stereoOn =
+        greyedStereo == GreyedStereo::CountsAsOff ? Check5->Value() == 1 : Check5->Value() != 0;
+    return Option1->isChecked() && ListsShowStandardEntries() && !stereoOn;
 }
 
 void Nastaveni_Form::Option1_Click() {
@@ -337,7 +327,7 @@ void Nastaveni_Form::Option2_Click() {
 
 void Nastaveni_Form::Command2_Click() {
     hide();
-    Hlavni_Form::instance()->show();
+    emit finished();
 }
 
 void Nastaveni_Form::Command3_Click() {
@@ -391,14 +381,13 @@ std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
     settings.freeFlight = !Option1->isChecked();
 
     if (!settings.freeFlight) {
-        QByteArray bytes = EngineConfig::SettingsBlock(settings);
-        qint16 slot = 0;
+        QList<qint16> tests;
         for (int index = 0; index < SettingsState::kTestCount; ++index) {
             if (Check4[index]->Value() == 1) {
-                bytes += EngineConfig::RatedSceneLines(slot++, static_cast<qint16>(index));
+                tests.append(static_cast<qint16>(index));
             }
         }
-        return bytes;
+        return EngineConfig::RatedFile(settings, tests);
     }
 
     const Soubor_Form* picker = Soubor_Form::instance();
@@ -407,15 +396,14 @@ std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
             QStringLiteral("Musíte vybrat scénu pro Volný průlet a scénu browseru pro Volný průlet."));
         return std::nullopt;
     }
-    const std::optional<QByteArray> browserLine = EngineConfig::FreeFlightSceneLine(picker->cestakbrowseru);
-    const std::optional<QByteArray> sceneLine = EngineConfig::FreeFlightSceneLine(picker->cestakescene);
-    if (!browserLine || !sceneLine) {
+    std::optional<QByteArray> bytes =
+        EngineConfig::FreeFlightFile(settings, picker->cestakbrowseru, picker->cestakescene);
+    if (!bytes) {
         MessageBox::show(
             QStringLiteral("Jméno zvolené scény nelze zapsat do nastavení testu. Vyberte scénu znovu."),
             MessageBox::Warning);
-        return std::nullopt;
     }
-    return EngineConfig::SettingsBlock(settings) + *browserLine + *sceneLine;
+    return bytes;
 }
 
 void Nastaveni_Form::Command1_Click() {
@@ -429,7 +417,7 @@ void Nastaveni_Form::Command1_Click() {
         MessageBox::show(QStringLiteral("Musí být vybrán alespoň jeden test"));
         return;
     }
-    if (Option1->isChecked() && (!ListsShowStandardEntries() || Check5->Value() == 1)) {
+    if (Option1->isChecked() && !IsRatedRun(GreyedStereo::CountsAsOff)) {
         MessageBox::show(
             QStringLiteral("Upozornění: Test nebude hodnocen pokud nepoužijete základní nastavení "
                            "rozlišení obrazovky,stereo pohledu,barev a depth bufferu."),
@@ -448,6 +436,6 @@ void Nastaveni_Form::Command1_Click() {
     if (!SaveDialogState()) {
         return;
     }
-    Hlavni_Form::instance()->setVisible(true);
+    emit finished();
     hide();
 }
