@@ -59,10 +59,13 @@ Control* named(Control* control, const QString& name) {
     return control;
 }
 
-QComboBox* dropDownList(QWidget* parent, const QString& name, const QStringList& entries) {
+template <typename Entry, std::size_t size>
+QComboBox* dropDownList(QWidget* parent, const QString& name, const std::array<Entry, size>& entries) {
     auto* list = named(new QComboBox(parent), name);
     list->setEditable(false);
-    list->addItems(entries);
+    for (const Entry& entry : entries) {
+        list->addItem(QString::fromUtf8(entry.text));
+    }
     // Nothing is chosen until the dialog is first activated.
     list->setCurrentIndex(-1);
     return list;
@@ -103,25 +106,19 @@ Nastaveni_Form::Nastaveni_Form() {
     Frame2 = graphics.box;
     Label1 = named(new QLabel(QStringLiteral("Velikost okna:"), Frame2), QStringLiteral("Label1"));
     graphics.place(Label1, 3480, 480, 1695, 255);
-    Combo1 = dropDownList(Frame2, QStringLiteral("Combo1"),
-                          {QStringLiteral("320x200"), QStringLiteral("320x240"), QStringLiteral("400x300"),
-                           QStringLiteral("640x400"), QStringLiteral("640x480"), QStringLiteral("800x600"),
-                           QStringLiteral("1024x768"), QStringLiteral("1152x864"), QStringLiteral("1280x720"),
-                           QStringLiteral("1600x1200")});
+    Combo1 = dropDownList(Frame2, QStringLiteral("Combo1"), SettingsValues::kWindowSizes);
     graphics.place(Combo1, 3480, 720, 2895, 315);
     Combo1->setToolTip(QStringLiteral("Velikost okna, kde budou probíhat testy v pixelech."));
     Label2 = named(new QLabel(QStringLiteral("Rozlišení barev:"), Frame2), QStringLiteral("Label2"));
     graphics.place(Label2, 3480, 1080, 1455, 255);
-    Combo2 = dropDownList(Frame2, QStringLiteral("Combo2"),
-                          {QStringLiteral("16 bitů"), QStringLiteral("24 bitů"), QStringLiteral("32 bitů")});
+    Combo2 = dropDownList(Frame2, QStringLiteral("Combo2"), SettingsValues::kColourBits);
     graphics.place(Combo2, 3480, 1320, 2895, 315);
     Combo2->setToolTip(
         QStringLiteral("Kolik bitů připadne na jeden pixel v obrazu testu. Má vliv pouze pokud je "
                        "použito zobrazení přes celou obrazovku."));
     Label3 = named(new QLabel(QStringLiteral("Rozlišení Z-bufferu:"), Frame2), QStringLiteral("Label3"));
     graphics.place(Label3, 3480, 1680, 2895, 255);
-    Combo3 = dropDownList(Frame2, QStringLiteral("Combo3"),
-                          {QStringLiteral("16 bitů"), QStringLiteral("24 bitů")});
+    Combo3 = dropDownList(Frame2, QStringLiteral("Combo3"), SettingsValues::kDepthBits);
     graphics.place(Combo3, 3480, 1920, 2895, 315);
     Combo3->setToolTip(QStringLiteral("Kolik bitů připadne na jeden pixel v obrazu testu."));
 
@@ -364,8 +361,8 @@ void Nastaveni_Form::Command4_Click() {
 }
 
 std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
-    const std::optional<SettingsValues::Screen> screen =
-        SettingsValues::FromListTexts(Combo1->currentText(), Combo2->currentText(), Combo3->currentText());
+    const std::optional<SettingsValues::Screen> screen = SettingsValues::FromListPositions(
+        Combo1->currentIndex(), Combo2->currentIndex(), Combo3->currentIndex());
     if (!screen) {
         MessageBox::show(QStringLiteral("Zvolenou velikost okna nebo počet bitů nelze zapsat."),
                          MessageBox::Warning);
