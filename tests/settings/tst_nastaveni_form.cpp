@@ -540,15 +540,22 @@ private slots:
         QCOMPARE(TestSupport::readAll("nastaveni.bnc"), stateFile(state));
     }
 
-    void noTickedTestIsRefusedInBothModes_data() {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("rated tests") << 1;
-        QTest::newRow("free flight, shows the test message, not the scene one") << 0;
+    // A confirmation the dialog refuses: one message, the dialog stays open,
+    // and neither file changes.
+    void refusedConfirmationWritesNothing_data() {
+        QTest::addColumn<QList<int>>("state");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no test ticked, rated tests")
+            << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 1} << kNoTest;
+        QTest::newRow("no test ticked, free flight: the test message, not the scene one")
+            << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 0} << kNoTest;
+        QTest::newRow("free flight without a scene")
+            << QList<int>{1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 0} << kNoScene;
     }
-    void noTickedTestIsRefusedInBothModes() {
-        QFETCH(int, mode);
-        const QByteArray state = stateFile({0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, mode});
-        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", state));
+    void refusedConfirmationWritesNothing() {
+        QFETCH(QList<int>, state);
+        QFETCH(QString, message);
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", stateFile(state)));
         const QByteArray atr = TestSupport::readAll("nastaveni.atr");
         bool stillOpen = false;
         inDialog([&](Nastaveni_Form* s) {
@@ -559,30 +566,11 @@ private slots:
         });
         QVERIFY(stillOpen);
         QCOMPARE(MessageBox::recorded().size(), 1);
-        QCOMPARE(MessageBox::recorded().at(0).text, kNoTest);
+        QCOMPARE(MessageBox::recorded().at(0).text, message);
         QCOMPARE(MessageBox::recorded().at(0).style, 0);
         QCOMPARE(MessageBox::recorded().at(0).title, MessageBox::applicationTitle());
         QCOMPARE(TestSupport::readAll("nastaveni.atr"), atr);
-        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), state);
-    }
-
-    void freeFlightWithoutSceneWritesNothing() {
-        const QByteArray state = stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 0});
-        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", state));
-        const QByteArray atr = TestSupport::readAll("nastaveni.atr");
-        bool stillOpen = false;
-        inDialog([&](Nastaveni_Form* s) {
-            s->Combo1->setCurrentIndex(0);
-            s->Command1->click();
-            stillOpen = s->isVisible();
-            s->Command2->click();
-        });
-        QVERIFY(stillOpen);
-        QCOMPARE(MessageBox::recorded().size(), 1);
-        QCOMPARE(MessageBox::recorded().at(0).text, kNoScene);
-        QCOMPARE(MessageBox::recorded().at(0).style, 0);
-        QCOMPARE(TestSupport::readAll("nastaveni.atr"), atr);
-        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), state);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), stateFile(state));
     }
 
     void freeFlightWritesBrowserThenScene() {
