@@ -28,12 +28,15 @@ inline void destroyAllWindows() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// A file's bytes; "<unreadable>" for a file that is missing or cannot be
+// read, which no test expects as content.
 inline QByteArray readAll(const QString& name) {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-inline bool writeRaw(const QString& name, const QByteArray& bytes) {
+// Writes the file anew with exactly these bytes; false when that fails.
+[[nodiscard]] inline bool writeRaw(const QString& name, const QByteArray& bytes) {
     QFile file(name);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }

@@ -1,6 +1,7 @@
 #include "EngineConfig.h"
 
 #include "common/Cp1250Codec.h"
+#include "common/TextFile.h"
 
 namespace {
 
@@ -82,25 +83,27 @@ std::optional<QByteArray> FreeFlightSceneLine(const QString& fileName) {
     return sceneLine(0, Cp1250Codec::encode(fileName).bytes);
 }
 
-std::optional<FileError> WriteDefaultConfig() {
-    return TextFile::Replace(kFileName, DefaultBlock());
+QByteArray StartUpFile() {
+    return DefaultBlock() + RatedSceneLines(0, 0);
 }
 
-std::optional<FileError> WriteSettingsConfig(const Settings& settings) {
-    return TextFile::Replace(kFileName, SettingsBlock(settings));
-}
-
-std::optional<FileError> AppendRatedScene(qint16 slot, qint16 testIndex) {
-    return TextFile::Append(kFileName, RatedSceneLines(slot, testIndex));
-}
-
-std::optional<FileError> AppendFreeFlightScene(const QString& fileName) {
-    const std::optional<QByteArray> line = FreeFlightSceneLine(fileName);
-    if (!line) {
-        return FileError{FileError::Operation::Write, kFileName,
-                         QStringLiteral("Jméno souboru „%1“ nelze zapsat do seznamu scén.").arg(fileName)};
+QByteArray RatedFile(const Settings& settings, const QList<qint16>& testIndexes) {
+    QByteArray bytes = SettingsBlock(settings);
+    qint16 slot = 0;
+    for (const qint16 index : testIndexes) {
+        bytes += RatedSceneLines(slot++, index);
     }
-    return TextFile::Append(kFileName, *line);
+    return bytes;
+}
+
+std::optional<QByteArray> FreeFlightFile(const Settings& settings, const QString& browserFile,
+                                         const QString& sceneFile) {
+    const std::optional<QByteArray> browserLine = FreeFlightSceneLine(browserFile);
+    const std::optional<QByteArray> sceneLine = FreeFlightSceneLine(sceneFile);
+    if (!browserLine || !sceneLine) {
+        return std::nullopt;
+    }
+    return SettingsBlock(settings) + *browserLine + *sceneLine;
 }
 
 } // namespace EngineConfig

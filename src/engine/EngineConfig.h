@@ -1,16 +1,15 @@
 #pragma once
 
-#include "common/TextFile.h"
-
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 
-// Writers of the test engine's configuration file "nastaveni.atr": a block of
-// directives written in one go, then the scene list appended pair by pair.
-// Every line ends with CR LF. The block writers replace the file atomically;
-// the scene appenders add their lines at its end. Each writer reports a
-// failure to its caller instead of ending the program.
+// The test engine's configuration file "nastaveni.atr": a block of
+// directives, then the scene list, pair by pair. Every line ends with CR LF.
+// The front end writes a whole file in one replacement (TextFile::Replace),
+// so a failed write leaves the previous one in place: the start-up file when
+// none exists, and the settings dialog's file at each confirmation.
 namespace EngineConfig {
 
 inline const QString kFileName = QStringLiteral("nastaveni.atr");
@@ -39,11 +38,16 @@ QByteArray RatedSceneLines(qint16 slot, qint16 testIndex);
 std::optional<QByteArray> FreeFlightSceneLine(const QString& fileName);
 bool IsSafeSceneName(const QString& fileName);
 
-std::optional<FileError> WriteDefaultConfig();
-std::optional<FileError> WriteSettingsConfig(const Settings& settings);
-std::optional<FileError> AppendRatedScene(qint16 slot, qint16 testIndex);
-// A name that cannot be written safely is refused as a write error, without
-// touching the file.
-std::optional<FileError> AppendFreeFlightScene(const QString& fileName);
+// The file the main window writes when there is none: the default block and
+// the first test's scene pair.
+QByteArray StartUpFile();
+// The settings dialog's file for rated tests: the settings block, then the
+// scene pair of each ticked test (by test index, ascending) in slots 0, 1, …
+QByteArray RatedFile(const Settings& settings, const QList<qint16>& testIndexes);
+// The settings dialog's file for a free flight: the settings block, then the
+// browser file's and the scene file's lines. Empty when a name cannot be
+// written safely (FreeFlightSceneLine).
+std::optional<QByteArray> FreeFlightFile(const Settings& settings, const QString& browserFile,
+                                         const QString& sceneFile);
 
 } // namespace EngineConfig

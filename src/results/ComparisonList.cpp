@@ -24,9 +24,8 @@ ComparisonList::ComparisonList(QWidget* parent)
     header()->setDefaultSectionSize(Twips::px(1440));
 }
 
-void ComparisonList::resetToFourColumns() {
-    m_model->resetColumns(
-        {QStringLiteral("Počet bodů"), QStringLiteral("Grafická karta"), QStringLiteral("Operační paměť")});
+void ComparisonList::resetColumns() {
+    m_model->resetColumns();
 }
 
 QIcon ComparisonList::MonitorPicture() {

@@ -20,9 +20,9 @@ public:
     // grey, the grey drawn transparent.
     static QIcon MonitorPicture();
 
-    // The columns every fill starts from: the first one is kept, the other
-    // three are added anew.
-    void resetToFourColumns();
+    // The columns every fill starts from: the first one is kept, the others
+    // are added anew (ComparisonModel::resetColumns).
+    void resetColumns();
 
 private:
     ComparisonModel* m_model;

@@ -2,7 +2,21 @@
 
 ComparisonModel::ComparisonModel(QObject* parent)
     : QAbstractTableModel(parent)
-    , m_columns{QStringLiteral("Počítač")} {}
+    , m_columns{ColumnTitle(kRecordTexts.front())} {}
+
+QString ComparisonModel::ColumnTitle(RecordText column) {
+    switch (column) {
+    case RecordText::Computer:
+        return QStringLiteral("Počítač");
+    case RecordText::Score:
+        return QStringLiteral("Počet bodů");
+    case RecordText::GraphicsCard:
+        return QStringLiteral("Grafická karta");
+    case RecordText::Memory:
+        break;
+    }
+    return QStringLiteral("Operační paměť");
+}
 
 int ComparisonModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
@@ -19,18 +33,7 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
     const SystemRecord& record = m_rows.at(index.row());
     // A text too long for its column shows whole as a tooltip.
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        switch (index.column()) {
-        case 0:
-            return record.computerText;
-        case 1:
-            return record.scoreText;
-        case 2:
-            return record.graphicsCardText;
-        case 3:
-            return record.memoryText;
-        default:
-            return {};
-        }
+        return record.text(kRecordTexts.at(index.column()));
     }
     if (role == Qt::DecorationRole && index.column() == 0 && !m_smallIcon.isNull()) {
         return m_smallIcon;
@@ -65,7 +68,11 @@ void ComparisonModel::addRows(const QList<SystemRecord>& records) {
     endInsertRows();
 }
 
-void ComparisonModel::resetColumns(const QStringList& following) {
+void ComparisonModel::resetColumns() {
+    QStringList following;
+    for (auto column = kRecordTexts.begin() + 1; column != kRecordTexts.end(); ++column) {
+        following.append(ColumnTitle(*column));
+    }
     if (m_columns.size() > 1) {
         beginRemoveColumns({}, 1, static_cast<int>(m_columns.size()) - 1);
         m_columns.resize(1);

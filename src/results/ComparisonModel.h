@@ -6,9 +6,9 @@
 #include <QIcon>
 #include <QStringList>
 
-// The rows and columns of a comparison list: one computer per row, its four
-// texts in the columns "Počítač", "Počet bodů", "Grafická karta" and
-// "Operační paměť", and one small icon shown at the start of every row. Rows
+// The rows and columns of a comparison list: one computer per row, its texts
+// in the columns of RecordText ("Počítač", "Počet bodů", "Grafická karta",
+// "Operační paměť"), and one small icon shown at the start of every row. Rows
 // are kept as the records they show, so a list of a hundred thousand
 // computers costs no more than the records themselves. Owned by its list.
 class ComparisonModel : public QAbstractTableModel {
@@ -27,8 +27,12 @@ public:
     void addRows(const QList<SystemRecord>& records);
     const QList<SystemRecord>& rows() const { return m_rows; }
 
-    // Keeps the first column, removes every other one, then appends these.
-    void resetColumns(const QStringList& following);
+    // The title of a record text's column.
+    static QString ColumnTitle(RecordText column);
+
+    // Keeps the first column, removes every other one, then appends the rest
+    // of RecordText's columns anew, at their starting widths.
+    void resetColumns();
     const QStringList& columnTitles() const { return m_columns; }
 
     void setSmallIcon(const QIcon& icon);

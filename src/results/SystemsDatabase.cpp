@@ -10,8 +10,8 @@ std::optional<QByteArray> DatabaseBytes(const QList<SystemRecord>& records, File
     QList<QByteArray> lines;
     lines.reserve(records.size() * 4);
     for (const SystemRecord& record : records) {
-        for (const QString* text :
-             {&record.computerText, &record.scoreText, &record.graphicsCardText, &record.memoryText}) {
+        for (const RecordText which : kRecordTexts) {
+            const QString* text = &record.text(which);
             Cp1250Codec::Encoded encoded = Cp1250Codec::encode(*text);
             if (!encoded.ok()) {
                 error = FileError{FileError::Operation::Write, SystemsDatabase::kFileName,

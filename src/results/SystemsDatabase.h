@@ -4,7 +4,15 @@
 
 #include <QList>
 #include <QString>
+#include <array>
 #include <optional>
+
+// The texts of a record in the order the file keeps them, which is also the
+// order of the comparison lists' columns: a column is added here, in the
+// record, and in ComparisonModel's titles.
+enum class RecordText { Computer, Score, GraphicsCard, Memory };
+inline constexpr std::array<RecordText, 4> kRecordTexts = {RecordText::Computer, RecordText::Score,
+                                                           RecordText::GraphicsCard, RecordText::Memory};
 
 // One computer of the systems database: four texts, used exactly as read and
 // written back exactly as shown. Only the score text is ever interpreted, by
@@ -14,6 +22,20 @@ struct SystemRecord {
     QString scoreText;
     QString graphicsCardText;
     QString memoryText;
+
+    const QString& text(RecordText which) const {
+        switch (which) {
+        case RecordText::Computer:
+            return computerText;
+        case RecordText::Score:
+            return scoreText;
+        case RecordText::GraphicsCard:
+            return graphicsCardText;
+        case RecordText::Memory:
+            break;
+        }
+        return memoryText;
+    }
 
     bool operator==(const SystemRecord&) const = default;
 };

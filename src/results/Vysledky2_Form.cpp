@@ -31,7 +31,7 @@ Vysledky2_Form::Vysledky2_Form()
 
 void Vysledky2_Form::Form_Activate() {
     ListView1->rows()->clearRows();
-    ListView1->resetToFourColumns();
+    ListView1->resetColumns();
     if (!SystemsDatabase::SystemsDatabaseExists()) {
         MessageBox::show(ResultsLog::OutcomeMessage(ResultsLog::Outcome::NoLog));
         hide();

@@ -1,13 +1,13 @@
 #include "Vysledky_Form.h"
 
 #include "ComparisonList.h"
+#include "ComparisonRows.h"
 #include "ResultsLog.h"
 #include "SystemsDatabase.h"
 #include "common/ActivationTracker.h"
 #include "common/MessageBox.h"
 #include "common/NumberRules.h"
 #include "common/Twips.h"
-#include "shell/Cekejte_form.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -25,27 +25,6 @@ QLabel* resultLabel(QWidget* parent, const QString& name, const QString& text, c
     // Czech letters in any of them.
     label->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
     return label;
-}
-
-// The records in file order with the user's row (when there is one) before
-// the first record of a strictly greater score, or at the end, so equal
-// scores keep the older results first.
-QList<SystemRecord> placeUser(const QList<SystemRecord>& records, const std::optional<SystemRecord>& user,
-                              double score) {
-    QList<SystemRecord> rows;
-    rows.reserve(records.size() + 1);
-    bool placed = !user;
-    for (const SystemRecord& record : records) {
-        if (!placed && score < NumberRules::LeadingNumber(record.scoreText)) {
-            placed = true;
-            rows.append(*user);
-        }
-        rows.append(record);
-    }
-    if (!placed) {
-        rows.append(*user);
-    }
-    return rows;
 }
 
 } // namespace
@@ -100,10 +79,7 @@ void Vysledky_Form::Form_Activate() {
         hide();
         return;
     }
-    // The engine has finished: the wait dialog has done its part.
-    if (Cekejte_form* wait = Cekejte_form::existing()) {
-        wait->hide();
-    }
+    emit resultsLogFound();
     const ReadResult result = ReadResultsLog();
     if (result.outcome == Outcome::ReadFailed) {
         MessageBox::show(result.error->message(), MessageBox::Warning);
@@ -122,7 +98,7 @@ void Vysledky_Form::Form_Activate() {
         Command2->setEnabled(false);
     }
     ListView1->rows()->clearRows();
-    ListView1->resetToFourColumns();
+    ListView1->resetColumns();
     ListView1->rows()->setSmallIcon(ImageList1);
 
     m_userScore = summary.score;
@@ -142,7 +118,7 @@ void Vysledky_Form::Form_Activate() {
             Command2->setEnabled(false);
         }
     }
-    ListView1->rows()->addRows(placeUser(m_databaseRecords, m_userRow, m_userScore));
+    ListView1->rows()->addRows(ComparisonRows::PlaceUser(m_databaseRecords, m_userRow, m_userScore));
 
     const QString configuration[] = {summary.processorText, summary.graphicsCardText, summary.memoryText,
                                      summary.operatingSystemText, summary.extraText};
@@ -179,7 +155,7 @@ void Vysledky_Form::Command2_Click() {
             changed = true;
             m_databaseRecords = std::move(*records);
             ListView1->rows()->clearRows();
-            ListView1->rows()->addRows(placeUser(m_databaseRecords, m_userRow, m_userScore));
+            ListView1->rows()->addRows(ComparisonRows::PlaceUser(m_databaseRecords, m_userRow, m_userScore));
         }
     }
     const std::optional<FileError> error = SystemsDatabase::WriteSystemsDatabase(ListView1->rows()->rows());

@@ -38,6 +38,11 @@ public:
     // The image list of the comparison list: its one picture.
     QIcon ImageList1;
 
+signals:
+    // An activation found the results log: the engine has finished, and
+    // whatever stood waiting for it has done its part.
+    void resultsLogFound();
+
 private:
     Vysledky_Form();
     // What the last activation read, so that a save notices another writer:

@@ -10,7 +10,6 @@
 #include "common/TextFile.h"
 #include "common/Twips.h"
 #include "engine/EngineConfig.h"
-#include "shell/Hlavni_Form.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,9 +22,6 @@
 namespace {
 
 const QString kChooseScene = QStringLiteral("Vybrat scénu");
-
-// The lists' standard entries, by position.
-constexpr std::array<int, SettingsState::kListCount> kStandardPositions = {4, 0, 0};
 
 // A frame and where it stands on the dialog; the controls inside it are
 // placed by their positions on the dialog.
@@ -63,10 +59,13 @@ Control* named(Control* control, const QString& name) {
     return control;
 }
 
-QComboBox* dropDownList(QWidget* parent, const QString& name, const QStringList& entries) {
+template <typename Entry, std::size_t size>
+QComboBox* dropDownList(QWidget* parent, const QString& name, const std::array<Entry, size>& entries) {
     auto* list = named(new QComboBox(parent), name);
     list->setEditable(false);
-    list->addItems(entries);
+    for (const Entry& entry : entries) {
+        list->addItem(QString::fromUtf8(entry.text));
+    }
     // Nothing is chosen until the dialog is first activated.
     list->setCurrentIndex(-1);
     return list;
@@ -107,25 +106,19 @@ Nastaveni_Form::Nastaveni_Form() {
     Frame2 = graphics.box;
     Label1 = named(new QLabel(QStringLiteral("Velikost okna:"), Frame2), QStringLiteral("Label1"));
     graphics.place(Label1, 3480, 480, 1695, 255);
-    Combo1 = dropDownList(Frame2, QStringLiteral("Combo1"),
-                          {QStringLiteral("320x200"), QStringLiteral("320x240"), QStringLiteral("400x300"),
-                           QStringLiteral("640x400"), QStringLiteral("640x480"), QStringLiteral("800x600"),
-                           QStringLiteral("1024x768"), QStringLiteral("1152x864"), QStringLiteral("1280x720"),
-                           QStringLiteral("1600x1200")});
+    Combo1 = dropDownList(Frame2, QStringLiteral("Combo1"), SettingsValues::kWindowSizes);
     graphics.place(Combo1, 3480, 720, 2895, 315);
     Combo1->setToolTip(QStringLiteral("Velikost okna, kde budou probíhat testy v pixelech."));
     Label2 = named(new QLabel(QStringLiteral("Rozlišení barev:"), Frame2), QStringLiteral("Label2"));
     graphics.place(Label2, 3480, 1080, 1455, 255);
-    Combo2 = dropDownList(Frame2, QStringLiteral("Combo2"),
-                          {QStringLiteral("16 bitů"), QStringLiteral("24 bitů"), QStringLiteral("32 bitů")});
+    Combo2 = dropDownList(Frame2, QStringLiteral("Combo2"), SettingsValues::kColourBits);
     graphics.place(Combo2, 3480, 1320, 2895, 315);
     Combo2->setToolTip(
         QStringLiteral("Kolik bitů připadne na jeden pixel v obrazu testu. Má vliv pouze pokud je "
                        "použito zobrazení přes celou obrazovku."));
     Label3 = named(new QLabel(QStringLiteral("Rozlišení Z-bufferu:"), Frame2), QStringLiteral("Label3"));
     graphics.place(Label3, 3480, 1680, 2895, 255);
-    Combo3 = dropDownList(Frame2, QStringLiteral("Combo3"),
-                          {QStringLiteral("16 bitů"), QStringLiteral("24 bitů")});
+    Combo3 = dropDownList(Frame2, QStringLiteral("Combo3"), SettingsValues::kDepthBits);
     graphics.place(Combo3, 3480, 1920, 2895, 315);
     Combo3->setToolTip(QStringLiteral("Kolik bitů připadne na jeden pixel v obrazu testu."));
 
@@ -224,20 +217,7 @@ void Nastaveni_Form::closeEvent(QCloseEvent* event) {
 }
 
 void Nastaveni_Form::SetStandardSettings() {
-    for (ValueCheckBox* test : Check4) {
-        test->setValue(1);
-    }
-    for (int i = 0; i < SettingsState::kListCount; ++i) {
-        QComboBox* list = lists()[i];
-        list->setCurrentIndex(
-            list->findText(list->itemText(kStandardPositions[i]), Qt::MatchExactly | Qt::MatchCaseSensitive));
-    }
-    Check1->setValue(0);
-    Check2->setValue(0);
-    Check3->setValue(1);
-    Check5->setValue(0);
-    Option1->setChecked(true);
-    Option1_Click();
+    ApplyState(SettingsState::Standard());
 }
 
 SettingsState Nastaveni_Form::CurrentState() const {
@@ -306,13 +286,20 @@ void Nastaveni_Form::LoadDialogState() {
 }
 
 bool Nastaveni_Form::ListsShowStandardEntries() const {
+    const SettingsState standard = SettingsState::Standard();
     for (int i = 0; i < SettingsState::kListCount; ++i) {
         const QComboBox* list = lists()[i];
-        if (list->currentText() != list->itemText(kStandardPositions[i])) {
+        if (list->currentText() != list->itemText(standard.lists[i])) {
             return false;
         }
     }
     return true;
+}
+
+bool Nastaveni_Form::IsRatedRun(GreyedStereo greyedStereo) const {
+    const bool stereoOn =
+        greyedStereo == GreyedStereo::CountsAsOff ? Check5->Value() == 1 : Check5->Value() != 0;
+    return Option1->isChecked() && ListsShowStandardEntries() && !stereoOn;
 }
 
 void Nastaveni_Form::Option1_Click() {
@@ -337,7 +324,7 @@ void Nastaveni_Form::Option2_Click() {
 
 void Nastaveni_Form::Command2_Click() {
     hide();
-    Hlavni_Form::instance()->show();
+    emit finished();
 }
 
 void Nastaveni_Form::Command3_Click() {
@@ -374,8 +361,8 @@ void Nastaveni_Form::Command4_Click() {
 }
 
 std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
-    const std::optional<SettingsValues::Screen> screen =
-        SettingsValues::FromListTexts(Combo1->currentText(), Combo2->currentText(), Combo3->currentText());
+    const std::optional<SettingsValues::Screen> screen = SettingsValues::FromListPositions(
+        Combo1->currentIndex(), Combo2->currentIndex(), Combo3->currentIndex());
     if (!screen) {
         MessageBox::show(QStringLiteral("Zvolenou velikost okna nebo počet bitů nelze zapsat."),
                          MessageBox::Warning);
@@ -391,14 +378,13 @@ std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
     settings.freeFlight = !Option1->isChecked();
 
     if (!settings.freeFlight) {
-        QByteArray bytes = EngineConfig::SettingsBlock(settings);
-        qint16 slot = 0;
+        QList<qint16> tests;
         for (int index = 0; index < SettingsState::kTestCount; ++index) {
             if (Check4[index]->Value() == 1) {
-                bytes += EngineConfig::RatedSceneLines(slot++, static_cast<qint16>(index));
+                tests.append(static_cast<qint16>(index));
             }
         }
-        return bytes;
+        return EngineConfig::RatedFile(settings, tests);
     }
 
     const Soubor_Form* picker = Soubor_Form::instance();
@@ -407,15 +393,14 @@ std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
             QStringLiteral("Musíte vybrat scénu pro Volný průlet a scénu browseru pro Volný průlet."));
         return std::nullopt;
     }
-    const std::optional<QByteArray> browserLine = EngineConfig::FreeFlightSceneLine(picker->cestakbrowseru);
-    const std::optional<QByteArray> sceneLine = EngineConfig::FreeFlightSceneLine(picker->cestakescene);
-    if (!browserLine || !sceneLine) {
+    std::optional<QByteArray> bytes =
+        EngineConfig::FreeFlightFile(settings, picker->cestakbrowseru, picker->cestakescene);
+    if (!bytes) {
         MessageBox::show(
             QStringLiteral("Jméno zvolené scény nelze zapsat do nastavení testu. Vyberte scénu znovu."),
             MessageBox::Warning);
-        return std::nullopt;
     }
-    return EngineConfig::SettingsBlock(settings) + *browserLine + *sceneLine;
+    return bytes;
 }
 
 void Nastaveni_Form::Command1_Click() {
@@ -429,7 +414,7 @@ void Nastaveni_Form::Command1_Click() {
         MessageBox::show(QStringLiteral("Musí být vybrán alespoň jeden test"));
         return;
     }
-    if (Option1->isChecked() && (!ListsShowStandardEntries() || Check5->Value() == 1)) {
+    if (Option1->isChecked() && !IsRatedRun(GreyedStereo::CountsAsOff)) {
         MessageBox::show(
             QStringLiteral("Upozornění: Test nebude hodnocen pokud nepoužijete základní nastavení "
                            "rozlišení obrazovky,stereo pohledu,barev a depth bufferu."),
@@ -448,6 +433,6 @@ void Nastaveni_Form::Command1_Click() {
     if (!SaveDialogState()) {
         return;
     }
-    Hlavni_Form::instance()->setVisible(true);
+    emit finished();
     hide();
 }

@@ -21,7 +21,8 @@ class ValueCheckBox;
 // activation reloads them from the state file "nastaveni.bnc" (the standard
 // settings, saved at once, when the file is missing). "OK" checks the
 // choices and writes the test engine's configuration and the state file;
-// "Storno" and the title-bar close button hide the dialog without writing.
+// "Storno" and the title-bar close button hide the dialog without writing;
+// either way the dialog says it has finished, and its opener shows itself.
 // Created on first use and never destroyed, so a hidden dialog keeps every
 // value, unconfirmed edits included, until its next activation.
 class Nastaveni_Form : public QWidget, public SharedInstance<Nastaveni_Form> {
@@ -37,6 +38,8 @@ public:
     void Option1_Click();
     void Option2_Click();
 
+    // Shows SettingsState::Standard(); "Bezpečný mód" is not part of it and
+    // keeps its value.
     void SetStandardSettings();
     // Both tell the user about a file that cannot be written or read;
     // SaveDialogState then returns false and the file is left as it was.
@@ -46,6 +49,15 @@ public:
     // True when each list shows the text of its standard entry ("640x480",
     // "16 bitů", "16 bitů"), compared exactly.
     bool ListsShowStandardEntries() const;
+
+    // How a greyed "Stereo pohled" box (value 2) counts in the rated-run rule.
+    // The confirmation's warning takes only a ticked box (1) for stereo on;
+    // the wait dialog after "Spustit" takes anything but a clear box (0).
+    enum class GreyedStereo { CountsAsOff, CountsAsOn };
+
+    // The rated-run rule, on the controls as they stand (unconfirmed edits
+    // included): rated tests, every list at its standard entry and stereo off.
+    bool IsRatedRun(GreyedStereo greyedStereo) const;
 
     QGroupBox* Frame1 = nullptr;
     std::array<ValueCheckBox*, SettingsState::kTestCount> Check4{};
@@ -70,6 +82,11 @@ public:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     CaptionButton* Command3 = nullptr;
+
+signals:
+    // "OK" has written the choices, or "Storno" dropped them: the window the
+    // dialog was opened from comes back.
+    void finished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

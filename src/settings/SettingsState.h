@@ -34,7 +34,9 @@ struct SettingsState {
     std::array<qint16, kListCount> lists{}; // selected positions of Combo1, Combo2, Combo3
     bool rated = true;                      // Option1 selected
 
-    // All tests ticked, "640x480", "16 bitů", "16 bitů", full screen on, rated tests.
+    // All tests ticked, "640x480", "16 bitů", "16 bitů", full screen on, rated
+    // tests: what a missing file or line gives, what "Obnovit základní
+    // nastavení" shows, and the list entries a rated run needs.
     static SettingsState Standard();
 
     // The file's bytes, the values as they are.

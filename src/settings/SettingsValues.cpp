@@ -1,21 +1,25 @@
 #include "SettingsValues.h"
 
-#include "common/NumberRules.h"
-
 namespace SettingsValues {
 
-std::optional<Screen> FromListTexts(const QString& windowSize, const QString& colour, const QString& depth) {
-    const qsizetype x = windowSize.indexOf(QLatin1Char('x'));
-    const QStringView heightText = x < 0 ? QStringView(windowSize) : QStringView(windowSize).mid(x + 1);
+namespace {
 
-    const std::optional<qint16> width = NumberRules::RoundToInt16(NumberRules::LeadingNumber(windowSize));
-    const std::optional<qint16> height = NumberRules::RoundToInt16(NumberRules::LeadingNumber(heightText));
-    const std::optional<qint16> colourBits = NumberRules::RoundToInt16(NumberRules::LeadingNumber(colour));
-    const std::optional<qint16> depthBits = NumberRules::RoundToInt16(NumberRules::LeadingNumber(depth));
-    if (!width || !height || !colourBits || !depthBits) {
+template <typename Entry, std::size_t size>
+const Entry* at(const std::array<Entry, size>& table, int position) {
+    return position >= 0 && position < static_cast<int>(size) ? &table[static_cast<std::size_t>(position)]
+                                                              : nullptr;
+}
+
+} // namespace
+
+std::optional<Screen> FromListPositions(int windowSize, int colour, int depth) {
+    const WindowSize* size = at(kWindowSizes, windowSize);
+    const BitCount* colourBits = at(kColourBits, colour);
+    const BitCount* depthBits = at(kDepthBits, depth);
+    if (!size || !colourBits || !depthBits) {
         return std::nullopt;
     }
-    return Screen{*width, *height, *colourBits, *depthBits};
+    return Screen{size->width, size->height, colourBits->bits, depthBits->bits};
 }
 
 } // namespace SettingsValues

@@ -2,14 +2,43 @@
 
 #include "engine/EngineConfig.h"
 
-#include <QString>
+#include <array>
 #include <optional>
 
-// The numbers the settings confirmation takes from the texts of the chosen
-// list entries: the width before the "x" of a window size such as
-// "1024x768", the height after it, and the bit counts at the start of
-// "24 bitů". Each is the text's leading number rounded to 16 bits.
+// The entries of the settings dialog's three lists, each with the numbers it
+// stands for, so that what the dialog shows and what it writes into the
+// engine configuration come from one row: a window size such as "1024x768"
+// with its width and height, and a bit count such as "24 bitů". The state
+// file keeps positions in these tables.
 namespace SettingsValues {
+
+struct WindowSize {
+    const char* text; // UTF-8
+    qint16 width;
+    qint16 height;
+};
+
+struct BitCount {
+    const char* text; // UTF-8
+    qint16 bits;
+};
+
+inline constexpr std::array<WindowSize, 10> kWindowSizes = {{
+    {"320x200", 320, 200},
+    {"320x240", 320, 240},
+    {"400x300", 400, 300},
+    {"640x400", 640, 400},
+    {"640x480", 640, 480},
+    {"800x600", 800, 600},
+    {"1024x768", 1024, 768},
+    {"1152x864", 1152, 864},
+    {"1280x720", 1280, 720},
+    {"1600x1200", 1600, 1200},
+}};
+
+inline constexpr std::array<BitCount, 3> kColourBits = {{{"16 bitů", 16}, {"24 bitů", 24}, {"32 bitů", 32}}};
+
+inline constexpr std::array<BitCount, 2> kDepthBits = {{{"16 bitů", 16}, {"24 bitů", 24}}};
 
 struct Screen {
     qint16 width = 0;
@@ -28,8 +57,8 @@ struct Screen {
     friend bool operator==(const Screen&, const Screen&) = default;
 };
 
-// The height is read after the first lower-case "x"; an entry without one
-// gives the width again. Empty when a number does not fit 16 bits.
-std::optional<Screen> FromListTexts(const QString& windowSize, const QString& colour, const QString& depth);
+// The numbers of the entries at these positions of the three lists. Empty
+// when a position lies outside its list (nothing chosen is -1).
+std::optional<Screen> FromListPositions(int windowSize, int colour, int depth);
 
 } // namespace SettingsValues

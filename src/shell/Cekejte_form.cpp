@@ -27,4 +27,17 @@ Cekejte_form::Cekejte_form() {
     ActivationTracker::instance().track(this);
 }
 
-void Cekejte_form::Command1_Click() { FormDisplay::showModeless(Vysledky_Form::instance()); }
+void Cekejte_form::Command1_Click() {
+    const bool created = !Vysledky_Form::existing();
+    Vysledky_Form* results = Vysledky_Form::instance();
+    if (created) {
+        // Once per results window, and for whichever wait dialog stands open
+        // when it finds the log, not only this one: the engine has finished.
+        connect(results, &Vysledky_Form::resultsLogFound, results, [] {
+            if (Cekejte_form* wait = existing()) {
+                wait->hide();
+            }
+        });
+    }
+    FormDisplay::showModeless(results);
+}

@@ -12,7 +12,6 @@
 #include "engine/EngineConfig.h"
 #include "results/Vysledky2_Form.h"
 #include "settings/Nastaveni_Form.h"
-#include "settings/ValueCheckBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +20,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QProxyStyle>
-#include <QRadioButton>
 #include <QToolButton>
 
 namespace {
@@ -124,8 +122,8 @@ void Hlavni_Form::Form_Load() {
     // The directives and the first scene pair go out in one replacement: a
     // file cut between them would name no scene, and since it exists, no
     // later start would write it again.
-    if (const std::optional<FileError> error = TextFile::Replace(
-            EngineConfig::kFileName, EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0))) {
+    if (const std::optional<FileError> error =
+            TextFile::Replace(EngineConfig::kFileName, EngineConfig::StartUpFile())) {
         MessageBox::show(error->message(), MessageBox::Warning);
     }
 }
@@ -144,16 +142,15 @@ void Hlavni_Form::Command1_Click() {
 void Hlavni_Form::RunRatedRunCheck() {
     // The dialog's controls as they stand, unconfirmed edits included; a
     // dialog not created yet is created hidden, with nothing chosen.
-    const Nastaveni_Form* settings = Nastaveni_Form::instance();
-    const bool rated = settings->Option1->isChecked() && settings->ListsShowStandardEntries() &&
-                       settings->Check5->Value() == 0;
-    if (rated) {
+    if (Nastaveni_Form::instance()->IsRatedRun(Nastaveni_Form::GreyedStereo::CountsAsOn)) {
         FormDisplay::showModeless(Cekejte_form::instance());
     }
 }
 
 void Hlavni_Form::Command2_Click() {
-    FormDisplay::showModal(Nastaveni_Form::instance());
+    Nastaveni_Form* settings = Nastaveni_Form::instance();
+    connect(settings, &Nastaveni_Form::finished, this, &QWidget::show, Qt::UniqueConnection);
+    FormDisplay::showModal(settings);
 }
 
 void Hlavni_Form::Nastaveni_Click() {

@@ -1,11 +1,10 @@
 #include "TestSupport.h"
+#include "common/TextFile.h"
 #include "engine/EngineConfig.h"
 
 #include <QtTest>
 
 namespace {
-
-using TestSupport::readAll;
 
 QByteArray lines(std::initializer_list<const char*> items) {
     QByteArray bytes;
@@ -45,30 +44,22 @@ private slots:
         m_dir.reset();
     }
 
-    void defaultFileWithItsScenePair() {
-        QFile old(EngineConfig::kFileName);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("*SCENELIST 5 \"stale.bin\"\r\nlots of old content\r\n");
-        old.close();
-
-        QVERIFY(!EngineConfig::WriteDefaultConfig());
-        QVERIFY(!EngineConfig::AppendRatedScene(0, 0));
+    void startUpFileWithItsScenePair() {
         const QByteArray expected =
             lines({"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 640 480", "*PLAYERCONTROLLER 0 -1"}) + kFixed +
             lines({"*RESOLUTION 640 480 16", "*DECALCOUNT 0", "*PARTICLESYSTEMCOUNT 5",
                    "*SCENELIST 0 \"browser0.bin\"", "*SCENELIST 0 \"test0.bin\""});
-        const QByteArray written = readAll(EngineConfig::kFileName);
+        const QByteArray written = EngineConfig::StartUpFile();
         QCOMPARE(written, expected);
         QCOMPARE(written.size(), 413);
         QCOMPARE(written.count("\r\n"), 17);
     }
 
     void ratedDefaultsBlock() {
-        QVERIFY(!EngineConfig::WriteSettingsConfig(EngineConfig::Settings{}));
         const QByteArray expected =
             lines({"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 640 480", "*PLAYERCONTROLLER 0 -1"}) + kFixed +
             lines({"*RESOLUTION 640 480 16", "*DEPTHBITS 16", "*DECALCOUNT 0", "*PARTICLESYSTEMCOUNT 5"});
-        QCOMPARE(readAll(EngineConfig::kFileName), expected);
+        QCOMPARE(EngineConfig::SettingsBlock(EngineConfig::Settings{}), expected);
         QCOMPARE(expected.size(), 373);
     }
 
@@ -79,13 +70,12 @@ private slots:
         s.colourBits = 32;
         s.depthBits = 24;
         s.fullScreen = s.stereo = s.noIntro = s.endless = s.safeMode = s.freeFlight = true;
-        QVERIFY(!EngineConfig::WriteSettingsConfig(s));
         const QByteArray expected =
             lines({"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 1600 1200", "*PLAYERCONTROLLER 0 1"}) + kFixed +
             lines({"*RESOLUTION 1600 1200 32", "*DEPTHBITS 24", "*DONTSHOWINTRO", "*FULLSCREEN",
                    "*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5", "*ENDLESSLOOP", "*SAFE", "*DECALCOUNT 0",
                    "*PARTICLESYSTEMCOUNT 5"});
-        QCOMPARE(readAll(EngineConfig::kFileName), expected);
+        QCOMPARE(EngineConfig::SettingsBlock(s), expected);
         QCOMPARE(expected.count("\r\n"), 22);
     }
 
@@ -122,30 +112,28 @@ private slots:
     }
 
     void ratedScenesWithGapsInTheIndexes() {
-        QVERIFY(!EngineConfig::WriteSettingsConfig(EngineConfig::Settings{}));
-        const int ticked[] = {1, 3, 6};
-        qint16 slot = 0;
-        for (const int index : ticked) {
-            QVERIFY(!EngineConfig::AppendRatedScene(slot++, qint16(index)));
-        }
-        QVERIFY(readAll(EngineConfig::kFileName)
-                    .endsWith("*PARTICLESYSTEMCOUNT 5\r\n" +
-                              lines({"*SCENELIST 0 \"browser1.bin\"", "*SCENELIST 0 \"test1.bin\"",
-                                     "*SCENELIST 1 \"browser3.bin\"", "*SCENELIST 1 \"test3.bin\"",
-                                     "*SCENELIST 2 \"browser6.bin\"", "*SCENELIST 2 \"test6.bin\""})));
+        const EngineConfig::Settings settings;
+        QCOMPARE(EngineConfig::RatedFile(settings, {1, 3, 6}),
+                 EngineConfig::SettingsBlock(settings) +
+                     lines({"*SCENELIST 0 \"browser1.bin\"", "*SCENELIST 0 \"test1.bin\"",
+                            "*SCENELIST 1 \"browser3.bin\"", "*SCENELIST 1 \"test3.bin\"",
+                            "*SCENELIST 2 \"browser6.bin\"", "*SCENELIST 2 \"test6.bin\""}));
     }
 
-    void appendingToAMissingFileCreatesIt() {
-        QVERIFY(!EngineConfig::AppendRatedScene(4, 2));
-        QCOMPARE(readAll(EngineConfig::kFileName),
+    void ratedScenePairOfAnySlot() {
+        QCOMPARE(EngineConfig::RatedSceneLines(4, 2),
                  lines({"*SCENELIST 4 \"browser2.bin\"", "*SCENELIST 4 \"test2.bin\""}));
     }
 
     void freeFlightNamesInWindows1250() {
-        QVERIFY(!EngineConfig::AppendFreeFlightScene(QString::fromUtf8("můj průlet.bin")));
-        QVERIFY(!EngineConfig::AppendFreeFlightScene(QStringLiteral("scene 2.bin")));
-        QCOMPARE(readAll(EngineConfig::kFileName),
-                 QByteArray("*SCENELIST 0 \"m\xf9j pr\xf9let.bin\"\r\n*SCENELIST 0 \"scene 2.bin\"\r\n"));
+        EngineConfig::Settings settings;
+        settings.freeFlight = true;
+        const std::optional<QByteArray> file = EngineConfig::FreeFlightFile(
+            settings, QString::fromUtf8("můj průlet.bin"), QStringLiteral("scene 2.bin"));
+        QVERIFY(file);
+        QCOMPARE(*file,
+                 EngineConfig::SettingsBlock(settings) +
+                     QByteArray("*SCENELIST 0 \"m\xf9j pr\xf9let.bin\"\r\n*SCENELIST 0 \"scene 2.bin\"\r\n"));
     }
 
     void unsafeFreeFlightNamesAreRefused_data() {
@@ -161,27 +149,26 @@ private slots:
         QFETCH(QString, name);
         QVERIFY(!EngineConfig::IsSafeSceneName(name));
         QVERIFY(!EngineConfig::FreeFlightSceneLine(name).has_value());
-        const std::optional<FileError> error = EngineConfig::AppendFreeFlightScene(name);
-        QVERIFY(error.has_value());
-        QCOMPARE(error->fileName, EngineConfig::kFileName);
-        QVERIFY(!QFile::exists(EngineConfig::kFileName));
+        const QString safe = QStringLiteral("ok.bin");
+        QVERIFY(EngineConfig::FreeFlightFile({}, safe, safe).has_value());
+        QVERIFY(!EngineConfig::FreeFlightFile({}, name, safe).has_value());
+        QVERIFY(!EngineConfig::FreeFlightFile({}, safe, name).has_value());
     }
 
+    // Each file goes out in one replacement, as the program writes it.
     void failedWritesKeepThePreviousFile() {
-        QVERIFY(!EngineConfig::WriteDefaultConfig());
-        QVERIFY(!EngineConfig::AppendRatedScene(0, 0));
-        const QByteArray before = readAll(EngineConfig::kFileName);
+        QVERIFY(!TextFile::Replace(EngineConfig::kFileName, EngineConfig::StartUpFile()));
+        const QByteArray before = TestSupport::readAll(EngineConfig::kFileName);
         {
             const TestSupport::FileSizeLimit limit(100);
-            QVERIFY(EngineConfig::WriteSettingsConfig(EngineConfig::Settings{}).has_value());
+            QVERIFY(TextFile::Replace(EngineConfig::kFileName, EngineConfig::RatedFile({}, {0})).has_value());
         }
-        QCOMPARE(readAll(EngineConfig::kFileName), before);
+        QCOMPARE(TestSupport::readAll(EngineConfig::kFileName), before);
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{EngineConfig::kFileName});
 
         QVERIFY(QFile::remove(EngineConfig::kFileName));
         QVERIFY(QDir().mkdir(EngineConfig::kFileName));
-        QVERIFY(EngineConfig::WriteDefaultConfig().has_value());
-        QVERIFY(EngineConfig::AppendRatedScene(0, 0).has_value());
+        QVERIFY(TextFile::Replace(EngineConfig::kFileName, EngineConfig::StartUpFile()).has_value());
         QVERIFY(QFileInfo(EngineConfig::kFileName).isDir());
     }
 };

@@ -18,16 +18,6 @@
 
 namespace {
 
-// The entries of the settings dialog's three lists.
-const QStringList kWindowSizes = {QStringLiteral("320x200"),  QStringLiteral("320x240"),
-                                  QStringLiteral("400x300"),  QStringLiteral("640x400"),
-                                  QStringLiteral("640x480"),  QStringLiteral("800x600"),
-                                  QStringLiteral("1024x768"), QStringLiteral("1152x864"),
-                                  QStringLiteral("1280x720"), QStringLiteral("1600x1200")};
-const QStringList kColourBits = {QStringLiteral("16 bitů"), QStringLiteral("24 bitů"),
-                                 QStringLiteral("32 bitů")};
-const QStringList kDepthBits = {QStringLiteral("16 bitů"), QStringLiteral("24 bitů")};
-
 constexpr int kTestCount = 7;
 
 // A name the scene picker can hand over: a file's bare name that the
@@ -58,8 +48,8 @@ std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
     const uint8_t boxes = data[0];
     const uint8_t tests = data[1] & 0x7F;
     const uint8_t lists = data[2];
-    const std::optional<SettingsValues::Screen> screen = SettingsValues::FromListTexts(
-        kWindowSizes.at(lists % 10), kColourBits.at(lists / 10 % 3), kDepthBits.at(lists / 30 % 2));
+    const std::optional<SettingsValues::Screen> screen =
+        SettingsValues::FromListPositions(lists % 10, lists / 10 % 3, lists / 30 % 2);
     if (!screen) {
         return std::nullopt;
     }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "common/Cp1250Codec.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QList>
 #include <QString>
-#include <QTest>
 
 // Files the results tests work on, built in the current (temporary)
 // directory.
@@ -40,22 +39,8 @@ inline QByteArray blocksScoring(double score, int blocks) {
     return data + "konec\r\n";
 }
 
-inline void writeFile(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-inline QByteArray readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
-
-inline void writeLog(const QByteArray& blocks) {
-    writeFile(QStringLiteral("vysledek.log"), logHeader() + blocks);
+[[nodiscard]] inline bool writeLog(const QByteArray& blocks) {
+    return TestSupport::writeRaw(QStringLiteral("vysledek.log"), logHeader() + blocks);
 }
 
 // A database of records whose texts say their score, e.g. " 10".

@@ -116,7 +116,7 @@ void tst_ResultsLog::readsBlocks_data() {
 void tst_ResultsLog::readsBlocks() {
     QFETCH(QByteArray, blocks);
     QFETCH(Outcome, outcome);
-    writeLog(blocks);
+    QVERIFY(writeLog(blocks));
     const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog();
     QCOMPARE(result.outcome, outcome);
     if (outcome == Outcome::Ok) {
@@ -131,7 +131,7 @@ void tst_ResultsLog::readsBlocks() {
 }
 
 void tst_ResultsLog::largestFrameCountIsRead() {
-    writeLog("32766\r\n" + QByteArray("1\r\n").repeated(32767) + "konec\r\n");
+    QVERIFY(writeLog("32766\r\n" + QByteArray("1\r\n").repeated(32767) + "konec\r\n"));
     const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog();
     QCOMPARE(result.outcome, Outcome::Ok);
     QCOMPARE(result.summary.totalFrames, qint64(32766));
@@ -163,7 +163,7 @@ void tst_ResultsLog::lineTooLongIsDamaged() {
     for (const qsizetype length : {LineReader::kMaxLineLength, LineReader::kMaxLineLength + 1}) {
         QList<QByteArray> padded = lines;
         padded[line] = padded[line].leftJustified(length, ' ');
-        writeFile(QStringLiteral("vysledek.log"), TextFile::JoinLines(padded));
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), TextFile::JoinLines(padded)));
         const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog();
         if (length > LineReader::kMaxLineLength) {
             QCOMPARE(result.outcome, Outcome::Damaged);
@@ -196,7 +196,7 @@ void tst_ResultsLog::lineEndsOfAnyKind() {
     for (const QByteArray& end : {QByteArray("\n"), QByteArray("\r")}) {
         QByteArray log = logHeader() + QByteArray("3\r\n1\r\n2\r\n3\r\n4\r\n").repeated(7) + "konec\r\n";
         log.replace("\r\n", end);
-        writeFile(QStringLiteral("vysledek.log"), log);
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), log));
         const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog();
         QCOMPARE(result.outcome, Outcome::Ok);
         QCOMPARE(result.summary.blockCount, 7);
@@ -206,9 +206,10 @@ void tst_ResultsLog::lineEndsOfAnyKind() {
 }
 
 void tst_ResultsLog::headerTextsAsRead() {
-    writeFile(QStringLiteral("vysledek.log"),
-              cp1250(QStringLiteral("a\r\nb\r\n  paměť  \r\n\r\nčtvrtý řádek\r\n Procesor \r\nKarta ž\r\n")) +
-                  "1\r\n1\r\n1\r\nkonec\r\n");
+    QVERIFY(TestSupport::writeRaw(
+        QStringLiteral("vysledek.log"),
+        cp1250(QStringLiteral("a\r\nb\r\n  paměť  \r\n\r\nčtvrtý řádek\r\n Procesor \r\nKarta ž\r\n")) +
+            "1\r\n1\r\n1\r\nkonec\r\n"));
     const ResultsLog::ReadResult result = ResultsLog::ReadResultsLog();
     QCOMPARE(result.outcome, Outcome::Ok);
     QCOMPARE(result.summary.memoryText, QStringLiteral("  paměť  "));

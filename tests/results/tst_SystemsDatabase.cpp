@@ -63,7 +63,7 @@ void tst_SystemsDatabase::reads() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, computers);
     QFETCH(QStringList, scores);
-    writeFile(QStringLiteral("systemy.dtb"), bytes);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), bytes));
     QVERIFY(SystemsDatabase::SystemsDatabaseExists());
     const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
     QVERIFY(records);
@@ -91,44 +91,46 @@ void tst_SystemsDatabase::roundTripIsByteExact_data() {
 
 void tst_SystemsDatabase::roundTripIsByteExact() {
     QFETCH(QByteArray, bytes);
-    writeFile(QStringLiteral("systemy.dtb"), bytes);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), bytes));
     const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
     QVERIFY(records);
     QFile::remove(QStringLiteral("systemy.dtb"));
     QCOMPARE(SystemsDatabase::WriteSystemsDatabase(*records), std::nullopt);
-    QCOMPARE(readFile(QStringLiteral("systemy.dtb")), bytes);
+    QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb")), bytes);
 }
 
 void tst_SystemsDatabase::failedWriteKeepsWhatWasThere() {
     QVERIFY(QDir().mkdir(QStringLiteral("systemy.dtb")));
-    writeFile(QStringLiteral("systemy.dtb/obsah"), "x");
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb/obsah"), "x"));
     const std::optional<FileError> error =
         SystemsDatabase::WriteSystemsDatabase({{"Počítač", " 1", "Karta", "Paměť"}});
     QVERIFY(error);
     QVERIFY(error->message().contains(QStringLiteral("systemy.dtb")));
-    QCOMPARE(readFile(QStringLiteral("systemy.dtb/obsah")), QByteArray("x"));
+    QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb/obsah")), QByteArray("x"));
 }
 
 void tst_SystemsDatabase::unencodableTextIsRefused() {
-    writeFile(QStringLiteral("systemy.dtb"), database({" 10"}));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10"})));
     const std::optional<FileError> error =
         SystemsDatabase::WriteSystemsDatabase({{QStringLiteral("Počítač 日本"), " 1", "Karta", "Paměť"}});
     QVERIFY(error);
     QVERIFY(error->message().contains(QStringLiteral("日")));
-    QCOMPARE(readFile(QStringLiteral("systemy.dtb")), database({" 10"}));
+    QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb")), database({" 10"}));
 }
 
 // A line longer than any text of a record makes the database unusable,
 // named with its line; at the limit the line is a text like any other.
 void tst_SystemsDatabase::lineTooLongIsRefused() {
     const QByteArray atLimit(LineReader::kMaxLineLength, 'x');
-    writeFile(QStringLiteral("systemy.dtb"), database({" 10"}) + "A\r\n 20\r\n" + atLimit + "\r\nB\r\n");
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
+                                  database({" 10"}) + "A\r\n 20\r\n" + atLimit + "\r\nB\r\n"));
     const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
     QVERIFY(records);
     QCOMPARE(records->size(), 2);
     QCOMPARE(records->at(1).graphicsCardText, QString::fromLatin1(atLimit));
 
-    writeFile(QStringLiteral("systemy.dtb"), database({" 10"}) + "A\r\n 20\r\n" + atLimit + "x\r\nB\r\n");
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
+                                  database({" 10"}) + "A\r\n 20\r\n" + atLimit + "x\r\nB\r\n"));
     FileError error;
     QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
     QCOMPARE(error.fileName, QStringLiteral("systemy.dtb"));
@@ -140,13 +142,14 @@ void tst_SystemsDatabase::lineTooLongIsRefused() {
 // count.
 void tst_SystemsDatabase::recordCountLimit() {
     const QByteArray record("P\r\n 1\r\nG\r\nM\r\n");
-    writeFile(QStringLiteral("systemy.dtb"),
-              record.repeated(SystemsDatabase::kMaxRecordCount) + "P\r\n 1\r\n");
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
+                                  record.repeated(SystemsDatabase::kMaxRecordCount) + "P\r\n 1\r\n"));
     const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
     QVERIFY(records);
     QCOMPARE(records->size(), SystemsDatabase::kMaxRecordCount);
 
-    writeFile(QStringLiteral("systemy.dtb"), record.repeated(SystemsDatabase::kMaxRecordCount + 1));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
+                                  record.repeated(SystemsDatabase::kMaxRecordCount + 1)));
     FileError error;
     QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
     QCOMPARE(error.fileName, QStringLiteral("systemy.dtb"));

@@ -74,7 +74,7 @@ void tst_Vysledky2_Form::listsDatabase_data() {
 void tst_Vysledky2_Form::listsDatabase() {
     QFETCH(QByteArray, bytes);
     QFETCH(QList<SystemRecord>, rows);
-    writeFile(QStringLiteral("systemy.dtb"), bytes);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), bytes));
     Vysledky2_Form* window = showFromMainWindow();
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Form1"));
@@ -87,7 +87,7 @@ void tst_Vysledky2_Form::listsDatabase() {
         QVERIFY(!model->data(model->index(row, 0), Qt::DecorationRole).value<QIcon>().isNull());
         QCOMPARE(model->data(model->index(row, 3), Qt::DisplayRole).toString(), rows.at(row).memoryText);
     }
-    QCOMPARE(readFile(QStringLiteral("systemy.dtb")), bytes);
+    QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb")), bytes);
 }
 
 void tst_Vysledky2_Form::noDatabase() {
@@ -112,11 +112,11 @@ void tst_Vysledky2_Form::unreadableDatabase() {
 }
 
 void tst_Vysledky2_Form::everyActivationRebuilds() {
-    writeFile(QStringLiteral("systemy.dtb"), database({" 10", " 20", " 30"}));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10", " 20", " 30"})));
     Vysledky2_Form* window = showFromMainWindow();
     QCOMPARE(window->ListView1->rows()->rowCount(), 3);
     // A database saved meanwhile shows up on the next activation.
-    writeFile(QStringLiteral("systemy.dtb"), database({" 10", " 20", " 30", " 40"}));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10", " 20", " 30", " 40"})));
     showFromMainWindow();
     QCOMPARE(window->ListView1->rows()->rowCount(), 4);
     QCOMPARE(window->ListView1->rows()->columnCount(), 4);
@@ -124,7 +124,7 @@ void tst_Vysledky2_Form::everyActivationRebuilds() {
 }
 
 void tst_Vysledky2_Form::okHidesAndTitleBarDestroys() {
-    writeFile(QStringLiteral("systemy.dtb"), database({" 10"}));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10"})));
     Vysledky2_Form* window = showFromMainWindow();
     QTest::mouseClick(window->Command1, Qt::LeftButton);
     QVERIFY(!window->isVisible());

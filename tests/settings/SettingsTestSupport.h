@@ -14,7 +14,6 @@
 #include "shell/OProgramu_Form.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,18 +40,6 @@ private:
     QString m_previous;
     QTemporaryDir m_dir;
 };
-
-inline QByteArray fileBytes(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-inline void writeFile(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        file.write(bytes);
-    }
-}
 
 // Runs the action inside the next modal display once the window system has
 // made the window active, as a user acting on it would; whatever the action

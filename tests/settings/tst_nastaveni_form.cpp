@@ -145,8 +145,8 @@ private slots:
             s->Command2->click();
         });
         QVERIFY(visible);
-        QCOMPARE(fileBytes("nastaveni.bnc"), kStandardState);
-        QCOMPARE(fileBytes("nastaveni.bnc").size(), 75);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), kStandardState);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc").size(), 75);
         QVERIFY(!dialog()->isVisible());
         QVERIFY(main()->isVisible());
         QVERIFY(MessageBox::recorded().isEmpty());
@@ -155,7 +155,8 @@ private slots:
     void activationLoadsTheStateFile() {
         // Tests 0 and 6 ticked, test 2 greyed; no intro, endless, no full
         // screen, stereo greyed; 1600x1200, 32 bits, 24 bits; free flight.
-        writeFile("nastaveni.bnc", stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0}));
+        QVERIFY(
+            TestSupport::writeRaw("nastaveni.bnc", stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0})));
         inDialog([](Nastaveni_Form* s) {
             QCOMPARE(testValues(s), (QList<qint16>{1, 0, 2, 0, 0, 0, 1}));
             QCOMPARE(s->Check4[2]->checkState(), Qt::PartiallyChecked);
@@ -177,7 +178,8 @@ private slots:
             s->Command2->click();
         });
         // Loading writes nothing.
-        QCOMPARE(fileBytes("nastaveni.bnc"), stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0}));
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"),
+                 stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0}));
     }
 
     // Odd state files load into values the controls can show, and an "OK"
@@ -201,7 +203,7 @@ private slots:
     void oddStateFileIsNeverWrittenBackWorse() {
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, saved);
-        writeFile("nastaveni.bnc", file);
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", file));
         bool hidden = false;
         inDialog([&](Nastaveni_Form* s) {
             for (QComboBox* list : {s->Combo1, s->Combo2, s->Combo3}) {
@@ -211,17 +213,17 @@ private slots:
             hidden = !s->isVisible();
         });
         QVERIFY(hidden);
-        QCOMPARE(fileBytes("nastaveni.bnc"), saved);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), saved);
     }
 
     void savingRightAfterLoadingGivesTheSameBytes() {
         const QByteArray file = stateFile({1, 0, 2, 0, 1, 0, 1, 1, 1, 0, 0, 9, 2, 1, 1});
-        writeFile("nastaveni.bnc", file);
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", file));
         inDialog([](Nastaveni_Form* s) {
             s->SaveDialogState();
             s->Command2->click();
         });
-        QCOMPARE(fileBytes("nastaveni.bnc"), file);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), file);
     }
 
     void everyActivationReloadsAndDiscardsEdits() {
@@ -234,7 +236,8 @@ private slots:
         QCOMPARE(dialog()->Combo1->currentText(), QStringLiteral("1024x768"));
         QCOMPARE(dialog()->Check4[3]->Value(), 0);
         // A change of the file while the program runs shows at the next activation.
-        writeFile("nastaveni.bnc", stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 1, 0, 1}));
+        QVERIFY(
+            TestSupport::writeRaw("nastaveni.bnc", stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 1, 0, 1})));
         inDialog([](Nastaveni_Form* s) {
             QCOMPARE(s->Combo1->currentText(), QStringLiteral("640x480"));
             QCOMPARE(s->Combo2->currentText(), QStringLiteral("24 bitů"));
@@ -271,7 +274,8 @@ private slots:
     }
 
     void standardSettingsButtonKeepsSafeModeAndWritesNothing() {
-        writeFile("nastaveni.bnc", stateFile({0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 1, 9, 2, 1, 0}));
+        QVERIFY(
+            TestSupport::writeRaw("nastaveni.bnc", stateFile({0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 1, 9, 2, 1, 0})));
         inDialog([](Nastaveni_Form* s) {
             s->Check6->click();
             s->Command3->click();
@@ -289,7 +293,8 @@ private slots:
             QVERIFY(s->Check2->isEnabled());
             s->Command2->click();
         });
-        QCOMPARE(fileBytes("nastaveni.bnc"), stateFile({0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 1, 9, 2, 1, 0}));
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"),
+                 stateFile({0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 1, 9, 2, 1, 0}));
         // Safe mode lives only in memory, across showings.
         inDialog([](Nastaveni_Form* s) {
             QCOMPARE(s->Check6->Value(), 1);
@@ -299,7 +304,7 @@ private slots:
     }
 
     void closeBoxActsAsStorno() {
-        QByteArray atr = fileBytes("nastaveni.atr");
+        QByteArray atr = TestSupport::readAll("nastaveni.atr");
         inDialog([](Nastaveni_Form* s) {
             s->Combo1->setCurrentIndex(0);
             s->close();
@@ -308,8 +313,8 @@ private slots:
         QVERIFY(!dialog()->isVisible());
         QVERIFY(main()->isVisible());
         QCOMPARE(dialog()->Combo1->currentIndex(), 0);
-        QCOMPARE(fileBytes("nastaveni.bnc"), kStandardState);
-        QCOMPARE(fileBytes("nastaveni.atr"), atr);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), kStandardState);
+        QCOMPARE(TestSupport::readAll("nastaveni.atr"), atr);
     }
 
     void modeSwitchKeepsTicksAndSetsEnabledStates() {
@@ -343,7 +348,8 @@ private slots:
     }
 
     void greyedBoxTurnsTickedOnClick() {
-        writeFile("nastaveni.bnc", stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 2, 4, 0, 0, 1}));
+        QVERIFY(
+            TestSupport::writeRaw("nastaveni.bnc", stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 2, 4, 0, 0, 1})));
         QList<qint16> clicks;
         inDialog([&](Nastaveni_Form* s) {
             for (int i = 0; i < 3; ++i) {
@@ -356,8 +362,8 @@ private slots:
     }
 
     void scenePickerKeepsTheChoicesMadeBeforeIt() {
-        writeFile("les.bin", "");
-        writeFile("browser les.bin", "");
+        QVERIFY(TestSupport::writeRaw("les.bin", ""));
+        QVERIFY(TestSupport::writeRaw("browser les.bin", ""));
         QString caption;
         int combo1 = -1;
         inDialog([&](Nastaveni_Form* s) {
@@ -386,13 +392,14 @@ private slots:
     }
 
     void returningFromThePickerReloadsTheStateFile() {
-        writeFile("les.bin", "");
+        QVERIFY(TestSupport::writeRaw("les.bin", ""));
         QString combo2;
         inDialog([&](Nastaveni_Form* s) {
             s->Option2->click();
             Soubor_Form* picker = Soubor_Form::instance();
             whileModal(picker, [picker] {
-                writeFile("nastaveni.bnc", stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 2, 0, 0}));
+                QVERIFY(TestSupport::writeRaw("nastaveni.bnc",
+                                              stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 2, 0, 0})));
                 picker->CancelButton->click();
             });
             s->Command4->click();
@@ -411,8 +418,8 @@ private slots:
     void cancellingTheSceneChoice() {
         QFETCH(QString, scene);
         QFETCH(QString, browser);
-        writeFile("les.bin", "");
-        writeFile("b.bin", "");
+        QVERIFY(TestSupport::writeRaw("les.bin", ""));
+        QVERIFY(TestSupport::writeRaw("b.bin", ""));
         QString caption;
         inDialog([&](Nastaveni_Form* s) {
             s->Option2->click();
@@ -506,10 +513,11 @@ private slots:
         QFETCH(bool, safeMode);
         QFETCH(bool, warned);
         QFETCH(QByteArray, configuration);
-        writeFile("nastaveni.bnc", stateFile(state));
-        const QByteArray before = fileBytes("nastaveni.atr");
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", stateFile(state)));
+        const QByteArray before = TestSupport::readAll("nastaveni.atr");
         QByteArray atWarning;
-        MessageBox::setWhileShown([&](const MessageBox::Shown&) { atWarning = fileBytes("nastaveni.atr"); });
+        MessageBox::setWhileShown(
+            [&](const MessageBox::Shown&) { atWarning = TestSupport::readAll("nastaveni.atr"); });
         bool hidden = false;
         inDialog([&](Nastaveni_Form* s) {
             s->Check6->setValue(safeMode ? 1 : 0);
@@ -528,20 +536,27 @@ private slots:
         } else {
             QVERIFY(MessageBox::recorded().isEmpty());
         }
-        QCOMPARE(fileBytes("nastaveni.atr"), configuration);
-        QCOMPARE(fileBytes("nastaveni.bnc"), stateFile(state));
+        QCOMPARE(TestSupport::readAll("nastaveni.atr"), configuration);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), stateFile(state));
     }
 
-    void noTickedTestIsRefusedInBothModes_data() {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("rated tests") << 1;
-        QTest::newRow("free flight, shows the test message, not the scene one") << 0;
+    // A confirmation the dialog refuses: one message, the dialog stays open,
+    // and neither file changes.
+    void refusedConfirmationWritesNothing_data() {
+        QTest::addColumn<QList<int>>("state");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no test ticked, rated tests")
+            << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 1} << kNoTest;
+        QTest::newRow("no test ticked, free flight: the test message, not the scene one")
+            << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 0} << kNoTest;
+        QTest::newRow("free flight without a scene")
+            << QList<int>{1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 0} << kNoScene;
     }
-    void noTickedTestIsRefusedInBothModes() {
-        QFETCH(int, mode);
-        const QByteArray state = stateFile({0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, mode});
-        writeFile("nastaveni.bnc", state);
-        const QByteArray atr = fileBytes("nastaveni.atr");
+    void refusedConfirmationWritesNothing() {
+        QFETCH(QList<int>, state);
+        QFETCH(QString, message);
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", stateFile(state)));
+        const QByteArray atr = TestSupport::readAll("nastaveni.atr");
         bool stillOpen = false;
         inDialog([&](Nastaveni_Form* s) {
             s->Combo1->setCurrentIndex(0);
@@ -551,37 +566,19 @@ private slots:
         });
         QVERIFY(stillOpen);
         QCOMPARE(MessageBox::recorded().size(), 1);
-        QCOMPARE(MessageBox::recorded().at(0).text, kNoTest);
+        QCOMPARE(MessageBox::recorded().at(0).text, message);
         QCOMPARE(MessageBox::recorded().at(0).style, 0);
         QCOMPARE(MessageBox::recorded().at(0).title, MessageBox::applicationTitle());
-        QCOMPARE(fileBytes("nastaveni.atr"), atr);
-        QCOMPARE(fileBytes("nastaveni.bnc"), state);
-    }
-
-    void freeFlightWithoutSceneWritesNothing() {
-        const QByteArray state = stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 0});
-        writeFile("nastaveni.bnc", state);
-        const QByteArray atr = fileBytes("nastaveni.atr");
-        bool stillOpen = false;
-        inDialog([&](Nastaveni_Form* s) {
-            s->Combo1->setCurrentIndex(0);
-            s->Command1->click();
-            stillOpen = s->isVisible();
-            s->Command2->click();
-        });
-        QVERIFY(stillOpen);
-        QCOMPARE(MessageBox::recorded().size(), 1);
-        QCOMPARE(MessageBox::recorded().at(0).text, kNoScene);
-        QCOMPARE(MessageBox::recorded().at(0).style, 0);
-        QCOMPARE(fileBytes("nastaveni.atr"), atr);
-        QCOMPARE(fileBytes("nastaveni.bnc"), state);
+        QCOMPARE(TestSupport::readAll("nastaveni.atr"), atr);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), stateFile(state));
     }
 
     void freeFlightWritesBrowserThenScene() {
         const QString scene = QStringLiteral("můj les.bin");
-        writeFile(scene, "");
-        writeFile("browser.bin", "");
-        writeFile("nastaveni.bnc", stateFile({1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 6, 1, 1, 0}));
+        QVERIFY(TestSupport::writeRaw(scene, ""));
+        QVERIFY(TestSupport::writeRaw("browser.bin", ""));
+        QVERIFY(
+            TestSupport::writeRaw("nastaveni.bnc", stateFile({1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 6, 1, 1, 0})));
         const QByteArray expected =
             "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 1024 768\r\n*PLAYERCONTROLLER 0 1\r\n" + kFixedLines +
             "*RESOLUTION 1024 768 24\r\n*DEPTHBITS 24\r\n*DONTSHOWINTRO\r\n"
@@ -598,14 +595,15 @@ private slots:
             // Off the rated defaults but in free flight: no warning.
             QVERIFY(MessageBox::recorded().isEmpty());
             QVERIFY(!dialog()->isVisible());
-            QCOMPARE(fileBytes("nastaveni.atr"), expected);
+            QCOMPARE(TestSupport::readAll("nastaveni.atr"), expected);
             QCOMPARE(dialog()->Command4->text(), scene);
         }
     }
 
     void unsafeNamesHandedInAreNeverWritten() {
-        writeFile("nastaveni.bnc", stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 0}));
-        const QByteArray atr = fileBytes("nastaveni.atr");
+        QVERIFY(
+            TestSupport::writeRaw("nastaveni.bnc", stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 0})));
+        const QByteArray atr = TestSupport::readAll("nastaveni.atr");
         Soubor_Form::instance()->cestakescene = QStringLiteral("a\"\r\n*SAFE.bin");
         Soubor_Form::instance()->cestakbrowseru = QStringLiteral("b.bin");
         bool stillOpen = false;
@@ -617,7 +615,7 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(MessageBox::recorded().size(), 1);
         QCOMPARE(MessageBox::recorded().at(0).style, 48);
-        QCOMPARE(fileBytes("nastaveni.atr"), atr);
+        QCOMPARE(TestSupport::readAll("nastaveni.atr"), atr);
     }
 
     void writeFailuresKeepTheDialogOpenAndLoseNothing_data() {
@@ -628,7 +626,7 @@ private slots:
     void writeFailuresKeepTheDialogOpenAndLoseNothing() {
         QFETCH(QString, blocked);
         const QByteArray state = stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1});
-        writeFile("nastaveni.bnc", state);
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", state));
         bool stillOpen = false;
         QByteArray atrAfter;
         inDialog([&](Nastaveni_Form* s) {
@@ -648,11 +646,11 @@ private slots:
         QVERIFY(MessageBox::recorded().at(0).text.contains(blocked));
         QVERIFY(QFileInfo(blocked).isDir());
         if (blocked == QLatin1String("nastaveni.atr")) {
-            QCOMPARE(fileBytes("nastaveni.bnc"), state);
+            QCOMPARE(TestSupport::readAll("nastaveni.bnc"), state);
         } else {
             // The configuration went out whole; the dialog stays open so that
             // the user can confirm again once the state file can be written.
-            QVERIFY(fileBytes("nastaveni.atr").endsWith("*SCENELIST 5 \"test6.bin\"\r\n"));
+            QVERIFY(TestSupport::readAll("nastaveni.atr").endsWith("*SCENELIST 5 \"test6.bin\"\r\n"));
         }
     }
 
@@ -697,7 +695,7 @@ private slots:
     void ratedRunCheck() {
         QFETCH(QList<int>, state);
         QFETCH(bool, rated);
-        writeFile("nastaveni.bnc", stateFile(state));
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", stateFile(state)));
         inDialog([](Nastaveni_Form* s) { s->Command2->click(); });
         for (int press = 0; press < 2; ++press) {
             main()->Command1->click();
@@ -719,14 +717,14 @@ private slots:
 
     void ratedRunCheckJudgesUnconfirmedEdits() {
         inDialog([](Nastaveni_Form* s) { s->Command1->click(); });
-        const QByteArray atr = fileBytes("nastaveni.atr");
+        const QByteArray atr = TestSupport::readAll("nastaveni.atr");
         inDialog([](Nastaveni_Form* s) {
             s->Combo1->setCurrentIndex(5);
             s->Command2->click();
         });
         main()->Command1->click();
         QVERIFY(!Cekejte_form::existing());
-        QCOMPARE(fileBytes("nastaveni.atr"), atr);
+        QCOMPARE(TestSupport::readAll("nastaveni.atr"), atr);
     }
 };
 

@@ -197,59 +197,70 @@ private slots:
         QVERIFY(!before.rated);
     }
 
-    void listTexts_data() {
-        QTest::addColumn<QString>("size");
-        QTest::addColumn<QString>("colour");
-        QTest::addColumn<QString>("depth");
+    // What each list entry shows is what it writes.
+    void listEntriesShowTheirNumbers() {
+        for (const SettingsValues::WindowSize& size : SettingsValues::kWindowSizes) {
+            QCOMPARE(QString::fromUtf8(size.text), QStringLiteral("%1x%2").arg(size.width).arg(size.height));
+        }
+        for (const SettingsValues::BitCount& count : SettingsValues::kColourBits) {
+            QCOMPARE(QString::fromUtf8(count.text), QStringLiteral("%1 bitů").arg(count.bits));
+        }
+        for (const SettingsValues::BitCount& count : SettingsValues::kDepthBits) {
+            QCOMPARE(QString::fromUtf8(count.text), QStringLiteral("%1 bitů").arg(count.bits));
+        }
+        // The standard positions are the standard entries.
+        const SettingsState standard = SettingsState::Standard();
+        QCOMPARE(QString::fromUtf8(SettingsValues::kWindowSizes.at(standard.lists[0]).text),
+                 QStringLiteral("640x480"));
+        QCOMPARE(SettingsValues::kColourBits.at(standard.lists[1]).bits, qint16(16));
+        QCOMPARE(SettingsValues::kDepthBits.at(standard.lists[2]).bits, qint16(16));
+    }
+
+    void listPositions_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<int>("depth");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
         QTest::addColumn<int>("colourBits");
         QTest::addColumn<int>("depthBits");
-        QTest::newRow("640x480") << "640x480"
-                                 << "16 bitů"
-                                 << "16 bitů" << 640 << 480 << 16 << 16;
-        QTest::newRow("1600x1200") << "1600x1200"
-                                   << "32 bitů"
-                                   << "24 bitů" << 1600 << 1200 << 32 << 24;
-        QTest::newRow("320x200") << "320x200"
-                                 << "24 bitů"
-                                 << "16 bitů" << 320 << 200 << 24 << 16;
-        QTest::newRow("no x gives the width twice") << "800"
-                                                    << "16 bitů"
-                                                    << "16 bitů" << 800 << 800 << 16 << 16;
-        QTest::newRow("upper-case X is no separator") << "800X600"
-                                                      << "16 bitů"
-                                                      << "16 bitů" << 800 << 800 << 16 << 16;
-        QTest::newRow("empty texts give 0") << ""
-                                            << ""
-                                            << "" << 0 << 0 << 0 << 0;
-        QTest::newRow("halves go to even") << "640.5x480.5"
-                                           << "16.5 bitů"
-                                           << "23.5" << 640 << 480 << 16 << 24;
+        QTest::newRow("640x480") << 4 << 0 << 0 << 640 << 480 << 16 << 16;
+        QTest::newRow("1600x1200") << 9 << 2 << 1 << 1600 << 1200 << 32 << 24;
+        QTest::newRow("320x200") << 0 << 1 << 0 << 320 << 200 << 24 << 16;
+        QTest::newRow("1024x768") << 6 << 0 << 1 << 1024 << 768 << 16 << 24;
     }
-    void listTexts() {
-        QFETCH(QString, size);
-        QFETCH(QString, colour);
-        QFETCH(QString, depth);
+    void listPositions() {
+        QFETCH(int, size);
+        QFETCH(int, colour);
+        QFETCH(int, depth);
         QFETCH(int, width);
         QFETCH(int, height);
         QFETCH(int, colourBits);
         QFETCH(int, depthBits);
         const std::optional<SettingsValues::Screen> screen =
-            SettingsValues::FromListTexts(size, colour, depth);
+            SettingsValues::FromListPositions(size, colour, depth);
         QVERIFY(screen);
         QCOMPARE(*screen,
                  (SettingsValues::Screen{static_cast<qint16>(width), static_cast<qint16>(height),
                                          static_cast<qint16>(colourBits), static_cast<qint16>(depthBits)}));
     }
 
-    void listTextsBeyond16BitsAreRefused() {
-        QVERIFY(!SettingsValues::FromListTexts(QStringLiteral("40000x480"), QStringLiteral("16"),
-                                               QStringLiteral("16")));
-        QVERIFY(!SettingsValues::FromListTexts(QStringLiteral("640x99999"), QStringLiteral("16"),
-                                               QStringLiteral("16")));
-        QVERIFY(!SettingsValues::FromListTexts(QStringLiteral("640x480"), QStringLiteral("1E9"),
-                                               QStringLiteral("16")));
+    void positionsOutsideTheListsAreRefused_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<int>("depth");
+        QTest::newRow("no window size chosen") << -1 << 0 << 0;
+        QTest::newRow("no colour chosen") << 4 << -1 << 0;
+        QTest::newRow("no depth chosen") << 4 << 0 << -1;
+        QTest::newRow("past the window sizes") << 10 << 0 << 0;
+        QTest::newRow("past the colours") << 4 << 3 << 0;
+        QTest::newRow("past the depths") << 4 << 0 << 2;
+    }
+    void positionsOutsideTheListsAreRefused() {
+        QFETCH(int, size);
+        QFETCH(int, colour);
+        QFETCH(int, depth);
+        QVERIFY(!SettingsValues::FromListPositions(size, colour, depth));
     }
 };
 

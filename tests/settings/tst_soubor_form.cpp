@@ -42,10 +42,10 @@ private slots:
     void cleanup() { m_dir.reset(); }
 
     void startsInTheCurrentDirectoryListingOnlyBinFiles() {
-        writeFile("b.bin", "");
-        writeFile("a.bin", "");
-        writeFile("notes.txt", "");
-        writeFile("bin", "");
+        QVERIFY(TestSupport::writeRaw("b.bin", ""));
+        QVERIFY(TestSupport::writeRaw("a.bin", ""));
+        QVERIFY(TestSupport::writeRaw("notes.txt", ""));
+        QVERIFY(TestSupport::writeRaw("bin", ""));
         QDir().mkdir("sub.bin");
         Soubor_Form* picker = Soubor_Form::instance();
         QCOMPARE(picker->windowTitle(), QStringLiteral("Dialog Caption"));
@@ -74,8 +74,8 @@ private slots:
     }
 
     void sceneStepThenBrowserStep() {
-        writeFile("les.bin", "");
-        writeFile("browser.bin", "");
+        QVERIFY(TestSupport::writeRaw("les.bin", ""));
+        QVERIFY(TestSupport::writeRaw("browser.bin", ""));
         Soubor_Form* picker = Soubor_Form::instance();
         bool hidden = false;
         shown(picker, [&] {
@@ -114,7 +114,7 @@ private slots:
     }
     void cancelAndCloseButtonLeaveTheNames() {
         QFETCH(bool, closeBox);
-        writeFile("les.bin", "");
+        QVERIFY(TestSupport::writeRaw("les.bin", ""));
         Soubor_Form* picker = Soubor_Form::instance();
         picker->cestakescene = QStringLiteral("earlier.bin");
         shown(picker, [&] {
@@ -133,7 +133,7 @@ private slots:
 
     void nameFromAnotherDirectoryIsTheBareName() {
         QDir().mkpath("scenes/deeper");
-        writeFile("scenes/deeper/hory.bin", "");
+        QVERIFY(TestSupport::writeRaw("scenes/deeper/hory.bin", ""));
         Soubor_Form* picker = Soubor_Form::instance();
         shown(picker, [&] {
             // Into "scenes", then "deeper", by activating the list entries.
@@ -166,8 +166,8 @@ private slots:
     }
     void unsafeNamesAreRefused() {
         QFETCH(QString, name);
-        writeFile(name, "");
-        writeFile("ok.bin", "");
+        QVERIFY(TestSupport::writeRaw(name, ""));
+        QVERIFY(TestSupport::writeRaw("ok.bin", ""));
         Soubor_Form* picker = Soubor_Form::instance();
         bool stillOpen = false;
         shown(picker, [&] {
@@ -185,7 +185,7 @@ private slots:
 
     void czechNamesAreAccepted() {
         const QString name = QStringLiteral("Žluťoučký kůň.bin");
-        writeFile(name, "");
+        QVERIFY(TestSupport::writeRaw(name, ""));
         Soubor_Form* picker = Soubor_Form::instance();
         shown(picker, [&] {
             select(picker, name);
@@ -197,7 +197,7 @@ private slots:
 
     void changingTheDriveMovesBothLists() {
         QTemporaryDir other;
-        writeFile(QDir(other.path()).filePath("jinde.bin"), "");
+        QVERIFY(TestSupport::writeRaw(QDir(other.path()).filePath("jinde.bin"), ""));
         Soubor_Form* picker = Soubor_Form::instance();
         picker->setDrives({QStringLiteral("/"), other.path()});
         picker->Drive1->setCurrentIndex(1);

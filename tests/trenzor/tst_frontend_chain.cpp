@@ -1,5 +1,6 @@
 // The whole chain, as a rated run goes: the front end writes the engine
-// configuration, the real test engine runs all seven tests, and the front
+// configuration with the writers and the one replacement its settings dialog
+// uses, the real test engine runs all seven tests, and the front
 // end's own reader evaluates the results log the engine wrote. The scene
 // files are the generated ones, the browser files quick ones of a few frames.
 
@@ -37,11 +38,8 @@ private slots:
     void ratedRunIsReadOkWithSevenBlocks() {
         EngineConfig::Settings settings;
         settings.noIntro = true; // nobody presses a key here
-        std::optional<FileError> error = EngineConfig::WriteSettingsConfig(settings);
-        for (qint16 index = 0; !error && index < 7; ++index) {
-            error = EngineConfig::AppendRatedScene(index, index);
-        }
-        QVERIFY(!error);
+        QVERIFY(!TextFile::Replace(EngineConfig::kFileName,
+                                   EngineConfig::RatedFile(settings, {0, 1, 2, 3, 4, 5, 6})));
         QVERIFY(TestSupport::writeRaw("vysledek.log", "left from an earlier run\r\n"));
 
         QVERIFY(run(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")}));
@@ -63,9 +61,10 @@ private slots:
         EngineConfig::Settings settings;
         settings.noIntro = true;
         settings.freeFlight = true;
-        QVERIFY(!EngineConfig::WriteSettingsConfig(settings));
-        QVERIFY(!EngineConfig::AppendFreeFlightScene(QStringLiteral("browser3.bin")));
-        QVERIFY(!EngineConfig::AppendFreeFlightScene(QStringLiteral("test3.bin")));
+        const std::optional<QByteArray> file = EngineConfig::FreeFlightFile(
+            settings, QStringLiteral("browser3.bin"), QStringLiteral("test3.bin"));
+        QVERIFY(file);
+        QVERIFY(!TextFile::Replace(EngineConfig::kFileName, *file));
         QVERIFY(TestSupport::writeRaw("vysledek.log", "left\r\n"));
         QProcess engine;
         engine.start(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")});
