@@ -373,9 +373,10 @@ private slots:
                 ++frames;
             }
         }
-        // A 2.6 s path at 5 frames a second from the timing origin: 13 or 14
-        // measured frames, depending on where a frame meets the path's end.
-        QVERIFY2(frames >= 12 && frames <= 15, qPrintable(QString::number(frames)));
+        // A 2.6 s path at no more than 5 frames a second from the timing
+        // origin: at most 14 measured frames (fewer on a loaded machine that
+        // draws the scene more slowly than the limit).
+        QVERIFY2(frames >= 1 && frames <= 14, qPrintable(QString::number(frames)));
         qInfo("mean frame rate at a limit of 5: %.2f over %d frames", frames / seconds, frames);
         QVERIFY2(frames / seconds < 5.5, qPrintable(QString::number(frames / seconds)));
     }
