@@ -69,8 +69,9 @@ void main() {
 
 } // namespace
 
-MeshScene::MeshScene(bool safe, int particleSystems, int decals)
-    : m_safe(safe)
+MeshScene::MeshScene(SceneData data, bool safe, int particleSystems, int decals)
+    : m_data(std::move(data))
+    , m_safe(safe)
     , m_particleSystems(particleSystems)
     , m_decals(decals) {}
 
