@@ -472,6 +472,7 @@ private slots:
             for (int slot = 0; slot < 2; ++slot) {
                 QTRY_VERIFY_WITH_TIMEOUT(
                     window.engine().slot() == slot && window.engine().phase() == Engine::Phase::Intro, 30000);
+                QCOMPARE(window.engine().sceneName(), TestScenes::scene(slot == 0 ? 0 : 6).name);
                 QTest::keyClick(&window, Qt::Key_Space);
             }
         });

@@ -234,6 +234,10 @@ void Engine::startSlot(int slot) {
     }
 }
 
+QString Engine::sceneName() const {
+    return m_scene ? m_scene->data().name : QString();
+}
+
 void Engine::showIntro() {
     m_phase = Phase::Intro;
     const SceneData& data = m_scene->data();

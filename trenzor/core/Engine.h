@@ -58,6 +58,8 @@ public:
     int completedRounds() const { return m_rounds; }
     int slot() const { return m_slot; }
     QVector3D cameraEye() const { return m_camera ? m_camera->eye() : QVector3D(); }
+    // The name of the scene the current slot shows.
+    QString sceneName() const;
     // The moment of the camera path the running test shows.
     double pathTime() const { return m_recorder ? m_recorder->pathTime() : 0.0; }
 
