@@ -459,6 +459,28 @@ private slots:
         QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
     }
 
+    // The scene and browser files are read and checked once, before the
+    // first test: files that go away during the run do not end it.
+    void aRunDrawsWhatWasDecodedAtItsStart() {
+        QVERIFY(QFile::copy(QStringLiteral("tiny6.bin"), QStringLiteral("gone-path.bin")));
+        QVERIFY(QFile::copy(QStringLiteral("test6.bin"), QStringLiteral("gone-scene.bin")));
+        QByteArray config = block(false, {"*NOTIMER"}, 1);
+        config += "*SCENELIST 1 \"gone-path.bin\"\r\n*SCENELIST 1 \"gone-scene.bin\"\r\n";
+        const int code = run(config, [](EngineWindow& window) {
+            QCOMPARE(window.engine().phase(), Engine::Phase::Intro);
+            QVERIFY(QFile::remove(QStringLiteral("gone-path.bin")));
+            QVERIFY(QFile::remove(QStringLiteral("gone-scene.bin")));
+            for (int slot = 0; slot < 2; ++slot) {
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    window.engine().slot() == slot && window.engine().phase() == Engine::Phase::Intro, 30000);
+                QCOMPARE(window.engine().sceneName(), TestScenes::scene(slot == 0 ? 0 : 6).name);
+                QTest::keyClick(&window, Qt::Key_Space);
+            }
+        });
+        QCOMPARE(code, 0);
+        QVERIFY(tinyBlocks(logBlocks(readLog()), 2));
+    }
+
     void brokenConfigurationShowsWhy() {
         const int code = run("*PLAYERCOUNT 1\r\n*WARP 9\r\n", [](EngineWindow& window) {
             QCOMPARE(window.engine().phase(), Engine::Phase::Message);

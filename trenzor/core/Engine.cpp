@@ -10,7 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
+#include <QHash>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
@@ -35,10 +35,25 @@ void printLine(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-QString readFile(const QString& path, QByteArray& bytes) {
-    EngineFile::Result file = EngineFile::read(path, EngineFile::kSceneLimit);
-    bytes = std::move(file.bytes);
-    return file.error;
+// Reads a scene or browser file whole and decodes it into decoded, unless
+// it is there already. Returns why the file cannot be read or decoded, naming
+// it (introduced by what), or empty.
+template <typename Value, typename Result>
+QString decodeOnce(QHash<QString, Value>& decoded, const QString& path, const QString& what,
+                   Result (*decode)(const QByteArray&), Value Result::*value) {
+    if (decoded.contains(path)) {
+        return {};
+    }
+    const EngineFile::Result file = EngineFile::read(path, EngineFile::kSceneLimit);
+    if (!file.ok()) {
+        return file.error;
+    }
+    Result result = decode(file.bytes);
+    if (!result.ok()) {
+        return QStringLiteral("%1 %2 je vadný: %3").arg(what, path, result.error);
+    }
+    decoded.insert(path, std::move(result.*value));
+    return {};
 }
 
 } // namespace
@@ -70,7 +85,7 @@ void Engine::initialize() {
         fail(m_startupError);
         return;
     }
-    if (const QString error = checkScenes(); !error.isEmpty()) {
+    if (const QString error = decodeScenes(); !error.isEmpty()) {
         fail(error);
         return;
     }
@@ -171,21 +186,23 @@ QSize Engine::renderSize() const {
                                : m_canvas.surfacePixels();
 }
 
-QString Engine::checkScenes() const {
+// A file named by several slots is read and decoded once; the slots share
+// its data.
+QString Engine::decodeScenes() {
+    QHash<QString, CameraPath> paths;
+    QHash<QString, SceneData> scenes;
     for (const RunConfig::ScenePair& pair : m_config.scenes) {
-        QByteArray bytes;
-        if (QString error = readFile(pair.browserFile, bytes); !error.isEmpty()) {
+        if (QString error = decodeOnce(paths, pair.browserFile, QStringLiteral("Soubor průletu"),
+                                       &SceneFile::decodePath, &SceneFile::PathResult::path);
+            !error.isEmpty()) {
             return error;
         }
-        if (const SceneFile::PathResult path = SceneFile::decodePath(bytes); !path.ok()) {
-            return QStringLiteral("Soubor průletu %1 je vadný: %2").arg(pair.browserFile, path.error);
-        }
-        if (QString error = readFile(pair.sceneFile, bytes); !error.isEmpty()) {
+        if (QString error = decodeOnce(scenes, pair.sceneFile, QStringLiteral("Soubor scény"),
+                                       &SceneFile::decodeScene, &SceneFile::SceneResult::scene);
+            !error.isEmpty()) {
             return error;
         }
-        if (const SceneFile::SceneResult scene = SceneFile::decodeScene(bytes); !scene.ok()) {
-            return QStringLiteral("Soubor scény %1 je vadný: %2").arg(pair.sceneFile, scene.error);
-        }
+        m_decoded.append({paths.value(pair.browserFile), scenes.value(pair.sceneFile)});
     }
     return {};
 }
@@ -205,29 +222,20 @@ void Engine::fail(const QString& message) {
 
 void Engine::startSlot(int slot) {
     m_slot = slot;
-    const RunConfig::ScenePair& pair = m_config.scenes[slot];
-    QByteArray bytes;
-    if (QString error = readFile(pair.browserFile, bytes); !error.isEmpty()) {
-        fail(error);
-        return;
-    }
-    SceneFile::PathResult path = SceneFile::decodePath(bytes);
-    if (!path.ok()) {
-        fail(QStringLiteral("Soubor průletu %1 je vadný: %2").arg(pair.browserFile, path.error));
-        return;
-    }
-    m_path = path.path;
-    m_scene = std::make_unique<MeshScene>(m_config.safe, m_config.particleSystemCount, m_config.decalCount);
-    if (const QString error = m_scene->load(pair.sceneFile); !error.isEmpty()) {
-        fail(error);
-        return;
-    }
+    const DecodedSlot& decoded = m_decoded[slot];
+    m_path = decoded.path;
+    m_scene = std::make_unique<MeshScene>(decoded.scene, m_config.safe, m_config.particleSystemCount,
+                                          m_config.decalCount);
     m_scene->setup(*m_gl);
     if (m_config.dontShowIntro) {
         beginTest();
     } else {
         showIntro();
     }
+}
+
+QString Engine::sceneName() const {
+    return m_scene ? m_scene->data().name : QString();
 }
 
 void Engine::showIntro() {
@@ -407,7 +415,7 @@ void Engine::drawScene(const CameraPath::Pose& pose, double time) {
     m_gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     m_gl->glClearColor(clear.x(), clear.y(), clear.z(), 1);
     m_gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    Scene::View view;
+    MeshScene::View view;
     view.projection.perspective(float(m_config.fieldOfView), float(size.width()) / float(size.height()),
                                 float(m_config.nearPlane), float(m_config.farPlane));
     view.time = time;

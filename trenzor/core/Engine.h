@@ -6,10 +6,12 @@
 #include "OffscreenTarget.h"
 #include "ResultsLogWriter.h"
 #include "RunConfig.h"
+#include "SceneData.h"
 #include "TextPanel.h"
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QVector>
 #include <memory>
 #include <optional>
 
@@ -56,12 +58,14 @@ public:
     int completedRounds() const { return m_rounds; }
     int slot() const { return m_slot; }
     QVector3D cameraEye() const { return m_camera ? m_camera->eye() : QVector3D(); }
+    // The name of the scene the current slot shows.
+    QString sceneName() const;
     // The moment of the camera path the running test shows.
     double pathTime() const { return m_recorder ? m_recorder->pathTime() : 0.0; }
 
 private:
     void fail(const QString& message);
-    QString checkScenes() const;
+    QString decodeScenes();
     void startSlot(int slot);
     void beginTest();
     void finishTest();
@@ -77,9 +81,18 @@ private:
 
     static constexpr int kPanelPeriodMs = 30;
 
+    // A slot's camera path and scene as decoded before the first test.
+    struct DecodedSlot {
+        CameraPath path;
+        SceneData scene;
+    };
+
     RunConfig m_config;
     QString m_startupError;
     Canvas& m_canvas;
+    // Every slot's files are read and checked once, before anything is
+    // drawn; the run, repeated or not, draws from here.
+    QVector<DecodedSlot> m_decoded;
     QOpenGLFunctions_2_1* m_gl = nullptr;
     QOpenGLFunctions* m_functions = nullptr;
     Phase m_phase = Phase::Starting;

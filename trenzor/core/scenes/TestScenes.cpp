@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMatrix4x4>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 namespace {
@@ -206,6 +207,17 @@ SceneData landscape() {
     return s;
 }
 
+QVector<CameraPath::Key> landscapePath() {
+    QVector<CameraPath::Key> keys;
+    for (int i = 0; i <= 10; ++i) {
+        const float t = float(i);
+        const QVector3D eye(-900 + 170 * t, 330 + 40 * std::sin(t), -500 + 500 * std::sin(t * 0.35f));
+        const QVector3D ahead(-900 + 170 * (t + 1), 250, -500 + 500 * std::sin((t + 1) * 0.35f));
+        keys.append({t, eye * kLandscapeScale, ahead * kLandscapeScale});
+    }
+    return keys;
+}
+
 SceneData rotatingStar() {
     SceneData s;
     s.name = QStringLiteral("Rotující hvězda");
@@ -267,6 +279,15 @@ SceneData asteroidField() {
         s.instances.append(a);
     }
     return s;
+}
+
+QVector<CameraPath::Key> asteroidFieldPath() {
+    QVector<CameraPath::Key> keys;
+    for (int i = 0; i <= 10; ++i) {
+        const float t = float(i);
+        keys.append({t, {-230 + 46 * t, 8 * std::sin(t), 20 * std::cos(t * 0.8f)}, {-200 + 46 * t, 0, 0}});
+    }
+    return keys;
 }
 
 SceneData singleAsteroid() {
@@ -357,6 +378,15 @@ SceneData transparency() {
     return s;
 }
 
+QVector<CameraPath::Key> transparencyPath() {
+    QVector<CameraPath::Key> keys;
+    for (int i = 0; i <= 10; ++i) {
+        const float t = float(i);
+        keys.append({t, {6 * std::sin(t * 0.7f), 4 * std::cos(t * 0.5f), 14 - 0.6f * t}, {0, 0, -60}});
+    }
+    return keys;
+}
+
 SceneData materials() {
     SceneData s;
     s.name = QStringLiteral("Materiály");
@@ -387,65 +417,43 @@ SceneData materials() {
     return s;
 }
 
+// One entry per rated test, in the order of test<i>.bin and browser<i>.bin:
+// what the scene holds and where its camera flies.
+struct Recipe {
+    SceneData (*scene)();
+    QVector<CameraPath::Key> (*path)();
+};
+
+const Recipe kRecipes[] = {
+    {landscape, landscapePath},
+    {rotatingStar, [] { return orbit(60, 12, 0.2f, {}, 1); }},
+    {asteroidField, asteroidFieldPath},
+    {singleAsteroid, [] { return orbit(50, 10, 0.2f, {}, 0.75f); }},
+    {proceduralTextures,
+     [] {
+         return orbit(40, 14, 0.1f, {0, -2, 0}, 0.8f);
+     }},
+    {transparency, transparencyPath},
+    {materials,
+     [] {
+         return orbit(34, 14, 0.3f, {0, -1, 0}, 0.6f);
+     }},
+};
+static_assert(std::size(kRecipes) == TestScenes::kCount, "one recipe per rated test");
+
+// An index outside the table gives the last test.
+const Recipe& recipe(int index) {
+    return kRecipes[index >= 0 && index < TestScenes::kCount ? index : TestScenes::kCount - 1];
+}
+
 } // namespace
 
 SceneData TestScenes::scene(int index) {
-    switch (index) {
-    case 0:
-        return landscape();
-    case 1:
-        return rotatingStar();
-    case 2:
-        return asteroidField();
-    case 3:
-        return singleAsteroid();
-    case 4:
-        return proceduralTextures();
-    case 5:
-        return transparency();
-    default:
-        return materials();
-    }
+    return recipe(index).scene();
 }
 
 CameraPath TestScenes::path(int index) {
-    QVector<CameraPath::Key> keys;
-    switch (index) {
-    case 0:
-        for (int i = 0; i <= 10; ++i) {
-            const float t = float(i);
-            const QVector3D eye(-900 + 170 * t, 330 + 40 * std::sin(t), -500 + 500 * std::sin(t * 0.35f));
-            const QVector3D ahead(-900 + 170 * (t + 1), 250, -500 + 500 * std::sin((t + 1) * 0.35f));
-            keys.append({t, eye * kLandscapeScale, ahead * kLandscapeScale});
-        }
-        break;
-    case 1:
-        keys = orbit(60, 12, 0.2f, {}, 1);
-        break;
-    case 2:
-        for (int i = 0; i <= 10; ++i) {
-            const float t = float(i);
-            keys.append(
-                {t, {-230 + 46 * t, 8 * std::sin(t), 20 * std::cos(t * 0.8f)}, {-200 + 46 * t, 0, 0}});
-        }
-        break;
-    case 3:
-        keys = orbit(50, 10, 0.2f, {}, 0.75f);
-        break;
-    case 4:
-        keys = orbit(40, 14, 0.1f, {0, -2, 0}, 0.8f);
-        break;
-    case 5:
-        for (int i = 0; i <= 10; ++i) {
-            const float t = float(i);
-            keys.append({t, {6 * std::sin(t * 0.7f), 4 * std::cos(t * 0.5f), 14 - 0.6f * t}, {0, 0, -60}});
-        }
-        break;
-    default:
-        keys = orbit(34, 14, 0.3f, {0, -1, 0}, 0.6f);
-        break;
-    }
-    return CameraPath(keys, 10.0, 32766, 10);
+    return CameraPath(recipe(index).path(), 10.0, 32766, 10);
 }
 
 SceneData TestScenes::emptyScene() {

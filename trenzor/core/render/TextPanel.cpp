@@ -1,5 +1,7 @@
 #include "TextPanel.h"
 
+#include "GlTexture.h"
+
 #include <QOpenGLFunctions_2_1>
 #include <QPainter>
 
@@ -7,32 +9,39 @@ void TextPanel::setText(const QString& title, const QString& body, const QString
     m_image = QImage(size, QImage::Format_RGBA8888);
     m_image.fill(QColor(10, 14, 30, 230));
     QPainter painter(&m_image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const int margin = std::max(4, size.width() / 20);
-    QRect area = m_image.rect().adjusted(margin, margin / 2, -margin, -margin / 2);
-    QFont font(QStringLiteral("DejaVu Sans"));
     if (!body.isEmpty() || !hint.isEmpty()) {
-        font.setPixelSize(std::max(12, size.height() / 14));
-        font.setBold(true);
-        painter.setFont(font);
-        painter.setPen(QColor(255, 210, 90));
-        QRect used;
-        painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, title, &used);
-        area.setTop(used.bottom() + margin / 2);
-        font.setPixelSize(std::max(10, size.height() / 26));
-        font.setBold(false);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, body);
-        painter.setPen(QColor(150, 200, 255));
-        painter.drawText(area, Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, hint);
+        paintPage(painter, size, title, body, hint);
     } else {
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        QFont font(QStringLiteral("DejaVu Sans"));
         font.setPixelSize(std::max(8, size.height() * 2 / 3));
         painter.setFont(font);
         painter.setPen(Qt::white);
         painter.drawText(m_image.rect(), Qt::AlignCenter, title);
     }
     m_dirty = true;
+}
+
+void TextPanel::paintPage(QPainter& painter, QSize size, const QString& title, const QString& body,
+                          const QString& hint) {
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const int margin = std::max(4, size.width() / 20);
+    QRect area = QRect(QPoint(0, 0), size).adjusted(margin, margin / 2, -margin, -margin / 2);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(12, size.height() / 14));
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(255, 210, 90));
+    QRect used;
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, title, &used);
+    area.setTop(used.bottom() + margin / 2);
+    font.setPixelSize(std::max(10, size.height() / 26));
+    font.setBold(false);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, body);
+    painter.setPen(QColor(150, 200, 255));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, hint);
 }
 
 void TextPanel::draw(QOpenGLFunctions_2_1& gl, QSize viewport, QPoint topLeft) {
@@ -44,12 +53,7 @@ void TextPanel::draw(QOpenGLFunctions_2_1& gl, QSize viewport, QPoint topLeft) {
     }
     gl.glBindTexture(GL_TEXTURE_2D, m_texture);
     if (m_dirty) {
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, m_image.width(), m_image.height(), 0, GL_RGBA,
-                        GL_UNSIGNED_BYTE, m_image.constBits());
+        GlTexture::fill(gl, GlTexture::Kind::Picture, GL_RGBA, m_image.size(), m_image.constBits());
         m_dirty = false;
     }
     gl.glViewport(0, 0, viewport.width(), viewport.height());

@@ -1,5 +1,7 @@
 #include "OffscreenTarget.h"
 
+#include "GlTexture.h"
+
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
 #include <algorithm>
@@ -50,12 +52,7 @@ QString OffscreenTarget::create(QOpenGLFunctions& f, QSize size, int colourBits,
     const GLint internal = colourBits == 16 ? GL_RGB5 : colourBits == 24 ? GL_RGB8 : GL_RGBA8;
     f.glGenTextures(1, &m_colour);
     f.glBindTexture(GL_TEXTURE_2D, m_colour);
-    f.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    f.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    f.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    f.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    f.glTexImage2D(GL_TEXTURE_2D, 0, internal, size.width(), size.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                   nullptr);
+    GlTexture::fill(f, GlTexture::Kind::Picture, internal, size, nullptr);
     f.glGenRenderbuffers(1, &m_depth);
     f.glBindRenderbuffer(GL_RENDERBUFFER, m_depth);
     const GLenum depthFormat = depthBits >= 32   ? GL_DEPTH_COMPONENT32

@@ -1,5 +1,6 @@
 #include "MeshScene.h"
 
+#include "GlTexture.h"
 #include "Noise.h"
 #include "TextureImage.h"
 
@@ -69,8 +70,9 @@ void main() {
 
 } // namespace
 
-MeshScene::MeshScene(bool safe, int particleSystems, int decals)
-    : m_safe(safe)
+MeshScene::MeshScene(SceneData data, bool safe, int particleSystems, int decals)
+    : m_data(std::move(data))
+    , m_safe(safe)
     , m_particleSystems(particleSystems)
     , m_decals(decals) {}
 
@@ -80,13 +82,7 @@ void MeshScene::setup(QOpenGLFunctions_2_1& gl) {
         unsigned id = 0;
         gl.glGenTextures(1, &id);
         gl.glBindTexture(GL_TEXTURE_2D, id);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width(), image.height(), 0, GL_RGBA,
-                        GL_UNSIGNED_BYTE, image.constBits());
+        GlTexture::fill(gl, GlTexture::Kind::Tiled, GL_RGBA, image.size(), image.constBits());
         m_textures.append(id);
     }
     if (!m_safe) {

@@ -1,24 +1,42 @@
 #pragma once
 
-#include "Scene.h"
+#include "SceneData.h"
 
+#include <QMatrix4x4>
 #include <QOpenGLShaderProgram>
+#include <QVector3D>
 #include <QVector>
 #include <memory>
+
+class QOpenGLFunctions_2_1;
 
 // Draws the meshes, materials and textures of a scene file, plus the
 // configured number of particle systems and decals, along one of two
 // rendering paths: shaded (vertex buffers and per-pixel lighting in GLSL
 // 1.20) or safe (fixed-function lighting and client-side vertex arrays, no
-// shaders, no buffer objects). One instance per test run.
-class MeshScene final : public Scene {
+// shaders, no buffer objects). One instance per test run: set up on the GPU
+// when its test begins, drawn once a frame (twice with stereo) and torn down
+// when the test ends. The OpenGL context must be current for setup, draw and
+// teardown; teardown must run before the context goes away.
+class MeshScene {
 public:
-    MeshScene(bool safe, int particleSystems, int decals);
-    ~MeshScene() override = default;
+    // What one frame looks at: the camera and the scene's clock.
+    struct View {
+        QMatrix4x4 projection;
+        QMatrix4x4 view;
+        QVector3D eye;
+        double time = 0;
+    };
 
-    void setup(QOpenGLFunctions_2_1& gl) override;
-    void draw(QOpenGLFunctions_2_1& gl, const View& view) override;
-    void teardown(QOpenGLFunctions_2_1& gl) override;
+    MeshScene(SceneData data, bool safe, int particleSystems, int decals);
+    MeshScene(const MeshScene&) = delete;
+    MeshScene& operator=(const MeshScene&) = delete;
+
+    void setup(QOpenGLFunctions_2_1& gl);
+    void draw(QOpenGLFunctions_2_1& gl, const View& view);
+    void teardown(QOpenGLFunctions_2_1& gl);
+
+    const SceneData& data() const { return m_data; }
 
 private:
     struct Buffers {
@@ -53,6 +71,7 @@ private:
     void drawMesh(QOpenGLFunctions_2_1& gl, std::uint32_t mesh);
     void drawEffects(QOpenGLFunctions_2_1& gl, const View& view);
 
+    SceneData m_data;
     bool m_safe;
     int m_particleSystems;
     int m_decals;

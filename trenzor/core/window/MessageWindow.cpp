@@ -1,5 +1,7 @@
 #include "MessageWindow.h"
 
+#include "TextPanel.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -30,26 +32,8 @@ void MessageWindow::start() {
 
 void MessageWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect whole(QPoint(0, 0), size());
-    painter.fillRect(whole, QColor(10, 14, 30));
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const int margin = std::max(4, width() / 20);
-    QRect area = whole.adjusted(margin, margin / 2, -margin, -margin / 2);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::max(12, height() / 14));
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(QColor(255, 210, 90));
-    QRect used;
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, kTitle, &used);
-    area.setTop(used.bottom() + margin / 2);
-    font.setPixelSize(std::max(10, height() / 26));
-    font.setBold(false);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_message);
-    painter.setPen(QColor(150, 200, 255));
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, hint(m_unattended));
+    painter.fillRect(QRect(QPoint(0, 0), size()), QColor(10, 14, 30));
+    TextPanel::paintPage(painter, size(), kTitle, m_message, hint(m_unattended));
 }
 
 void MessageWindow::keyPressEvent(QKeyEvent* event) {
