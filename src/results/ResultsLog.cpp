@@ -1,7 +1,7 @@
 #include "ResultsLog.h"
 
-#include "common/Cp1250Codec.h"
-#include "common/NumberRules.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/NumberRules.h"
 
 #include <cmath>
 

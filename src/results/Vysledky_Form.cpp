@@ -5,8 +5,8 @@
 #include "SystemsDatabase.h"
 #include "common/ActivationTracker.h"
 #include "common/MessageBox.h"
-#include "common/NumberRules.h"
 #include "common/Twips.h"
+#include "contract/NumberRules.h"
 #include "shell/Cekejte_form.h"
 
 #include <QGroupBox>

@@ -7,8 +7,8 @@
 #include "common/CaptionButton.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
-#include "common/TextFile.h"
 #include "common/Twips.h"
+#include "contract/TextFile.h"
 #include "engine/EngineConfig.h"
 #include "shell/Hlavni_Form.h"
 

@@ -1,6 +1,6 @@
 #include "SettingsValues.h"
 
-#include "common/NumberRules.h"
+#include "contract/NumberRules.h"
 
 namespace SettingsValues {
 

@@ -7,7 +7,7 @@
 // the same meaning.
 #include "ConfigParser.h"
 #include "FuzzSupport.h"
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 #include "engine/EngineConfig.h"
 #include "settings/SettingsValues.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ConfigParser.h"
 
-#include "Cp1250Codec.h"
 #include "EngineFile.h"
+#include "contract/Cp1250Codec.h"
 
 #include <QStringList>
 #include <cmath>
