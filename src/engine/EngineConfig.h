@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/EngineContract.h"
 #include "contract/TextFile.h"
 
 #include <QByteArray>
@@ -13,7 +14,7 @@
 // failure to its caller instead of ending the program.
 namespace EngineConfig {
 
-inline const QString kFileName = QStringLiteral("nastaveni.atr");
+inline const QString kFileName = EngineContract::kConfigFileName;
 
 // The confirmed settings, as the settings dialog hands them over.
 struct Settings {

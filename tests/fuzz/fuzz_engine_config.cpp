@@ -8,6 +8,7 @@
 #include "ConfigParser.h"
 #include "FuzzSupport.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
 #include "engine/EngineConfig.h"
 #include "settings/SettingsValues.h"
 
@@ -27,8 +28,6 @@ const QStringList kWindowSizes = {QStringLiteral("320x200"),  QStringLiteral("32
 const QStringList kColourBits = {QStringLiteral("16 bitů"), QStringLiteral("24 bitů"),
                                  QStringLiteral("32 bitů")};
 const QStringList kDepthBits = {QStringLiteral("16 bitů"), QStringLiteral("24 bitů")};
-
-constexpr int kTestCount = 7;
 
 // A name the scene picker can hand over: a file's bare name that the
 // front end agrees to write.
@@ -81,7 +80,7 @@ std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
             return std::nullopt;
         }
         qint16 slot = 0;
-        for (int index = 0; index < kTestCount; ++index) {
+        for (int index = 0; index < EngineContract::kTestCount; ++index) {
             if (tests & (1 << index)) {
                 choice.bytes += EngineConfig::RatedSceneLines(slot++, static_cast<qint16>(index));
                 choice.scenes.append(
