@@ -2,6 +2,7 @@
 #include "EngineWindow.h"
 #include "MessageWindow.h"
 #include "ResultsLogWriter.h"
+#include "contract/EngineContract.h"
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -47,7 +48,7 @@ void handleMessage(QtMsgType type, const QMessageLogContext& context, const QStr
 int run(int argc, char* argv[]) {
     // Before anything else can fail: whatever ends this run, the front end
     // must not find an earlier run's results and take them for this one's.
-    const QString removeError = ResultsLogWriter::removeOld(QStringLiteral("vysledek.log"));
+    const QString removeError = ResultsLogWriter::removeOld(EngineContract::kResultsLogFileName);
 
     QGuiApplication app(argc, argv);
     messageState().windowSystemReady = true;
@@ -60,7 +61,7 @@ int run(int argc, char* argv[]) {
         parsed.error = QStringLiteral("Neznámé parametry programu: %1 (program se spouští s parametrem 0)")
                            .arg(arguments.join(u' '));
     } else {
-        parsed = ConfigParser::parseFile(QStringLiteral("nastaveni.atr"));
+        parsed = ConfigParser::parseFile(EngineContract::kConfigFileName);
     }
     // The configuration is still read, to know whether anybody is watching.
     if (!removeError.isEmpty()) {

@@ -1,30 +1,42 @@
 #include "EngineConfig.h"
 
-#include "common/Cp1250Codec.h"
-#include "common/TextFile.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/TextFile.h"
 
 namespace {
+
+namespace Directive = EngineContract::Directive;
 
 QByteArray number(int value) {
     return QByteArray::number(value);
 }
 
+// One directive line: "*", the directive's name and its arguments after a
+// blank.
+QByteArray directive(const char* name, const QByteArray& arguments = {}) {
+    QByteArray line = QByteArray("*") + name;
+    if (!arguments.isEmpty()) {
+        line += ' ' + arguments;
+    }
+    return line;
+}
+
 // Directives both block writers share, between the controller line and the
 // resolution line.
 const QList<QByteArray> kFixedLines = {
-    "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 17",
-    "*PLAYERHEADLIMIT 0 -0.2",
-    "*NEARCLIPPINGPLANE 0.5",
-    "*FARCLIPPINGPLANE 3000",
-    "*FIELDOFVIEW 45",
-    "*MOUSESENSITIVITY 0.01",
-    "*NOTIMER",
-    "*NOVSYNC",
-    "*FRAMERATELIMIT 10000",
+    directive(Directive::kPlayerKeyboardControls, "0 37 39 33 34 38 40 188 190 186 189 96 17"),
+    directive(Directive::kPlayerHeadLimit, "0 -0.2"),
+    directive(Directive::kNearClippingPlane, "0.5"),
+    directive(Directive::kFarClippingPlane, "3000"),
+    directive(Directive::kFieldOfView, "45"),
+    directive(Directive::kMouseSensitivity, "0.01"),
+    directive(Directive::kNoTimer),
+    directive(Directive::kNoVsync),
+    directive(Directive::kFrameRateLimit, "10000"),
 };
 
 QByteArray sceneLine(qint16 slot, const QByteArray& quotedName) {
-    return "*SCENELIST " + number(slot) + " \"" + quotedName + "\"\r\n";
+    return directive(Directive::kSceneList, number(slot) + " \"" + quotedName + '"') + "\r\n";
 }
 
 } // namespace
@@ -32,43 +44,47 @@ QByteArray sceneLine(qint16 slot, const QByteArray& quotedName) {
 namespace EngineConfig {
 
 QByteArray DefaultBlock() {
-    QList<QByteArray> lines = {"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 640 480", "*PLAYERCONTROLLER 0 -1"};
+    QList<QByteArray> lines = {directive(Directive::kPlayerCount, "1"),
+                               directive(Directive::kPlayerViewport, "0 0 0 640 480"),
+                               directive(Directive::kPlayerController, "0 -1")};
     lines += kFixedLines;
-    lines += {"*RESOLUTION 640 480 16", "*DECALCOUNT 0", "*PARTICLESYSTEMCOUNT 5"};
+    lines += {directive(Directive::kResolution, "640 480 16"), directive(Directive::kDecalCount, "0"),
+              directive(Directive::kParticleSystemCount, "5")};
     return TextFile::JoinLines(lines);
 }
 
 QByteArray SettingsBlock(const Settings& s) {
     QList<QByteArray> lines = {
-        "*PLAYERCOUNT 1",
-        "*PLAYERVIEWPORT 0 0 0 " + number(s.width) + ' ' + number(s.height),
-        s.freeFlight ? "*PLAYERCONTROLLER 0 1" : "*PLAYERCONTROLLER 0 -1",
+        directive(Directive::kPlayerCount, "1"),
+        directive(Directive::kPlayerViewport, "0 0 0 " + number(s.width) + ' ' + number(s.height)),
+        directive(Directive::kPlayerController, s.freeFlight ? "0 1" : "0 -1"),
     };
     lines += kFixedLines;
-    lines += "*RESOLUTION " + number(s.width) + ' ' + number(s.height) + ' ' + number(s.colourBits);
-    lines += "*DEPTHBITS " + number(s.depthBits);
+    lines += directive(Directive::kResolution,
+                       number(s.width) + ' ' + number(s.height) + ' ' + number(s.colourBits));
+    lines += directive(Directive::kDepthBits, number(s.depthBits));
     if (s.noIntro) {
-        lines += "*DONTSHOWINTRO";
+        lines += directive(Directive::kDontShowIntro);
     }
     if (s.fullScreen) {
-        lines += "*FULLSCREEN";
+        lines += directive(Directive::kFullScreen);
     }
     if (s.stereo) {
-        lines += {"*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5"};
+        lines += {directive(Directive::kRedBlueStereo), directive(Directive::kStereoOffset, "1.5")};
     }
     if (s.endless) {
-        lines += "*ENDLESSLOOP";
+        lines += directive(Directive::kEndlessLoop);
     }
     if (s.safeMode) {
-        lines += "*SAFE";
+        lines += directive(Directive::kSafe);
     }
-    lines += {"*DECALCOUNT 0", "*PARTICLESYSTEMCOUNT 5"};
+    lines += {directive(Directive::kDecalCount, "0"), directive(Directive::kParticleSystemCount, "5")};
     return TextFile::JoinLines(lines);
 }
 
 QByteArray RatedSceneLines(qint16 slot, qint16 testIndex) {
-    return sceneLine(slot, "browser" + number(testIndex) + ".bin") +
-           sceneLine(slot, "test" + number(testIndex) + ".bin");
+    return sceneLine(slot, EngineContract::BrowserFileName(testIndex).toLatin1()) +
+           sceneLine(slot, EngineContract::SceneFileName(testIndex).toLatin1());
 }
 
 bool IsSafeSceneName(const QString& fileName) {

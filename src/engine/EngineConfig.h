@@ -1,5 +1,8 @@
 #pragma once
 
+#include "contract/EngineContract.h"
+#include "contract/TextFile.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -12,7 +15,7 @@
 // none exists, and the settings dialog's file at each confirmation.
 namespace EngineConfig {
 
-inline const QString kFileName = QStringLiteral("nastaveni.atr");
+inline const QString kFileName = EngineContract::kConfigFileName;
 
 // The confirmed settings, as the settings dialog hands them over.
 struct Settings {

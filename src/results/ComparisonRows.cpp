@@ -1,6 +1,6 @@
 #include "ComparisonRows.h"
 
-#include "common/NumberRules.h"
+#include "contract/NumberRules.h"
 
 namespace ComparisonRows {
 

@@ -1,8 +1,9 @@
 #include "ResultsLog.h"
 
-#include "common/Cp1250Codec.h"
-#include "common/NumberRules.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/NumberRules.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -57,13 +58,13 @@ ReadResult ReadResultsLog(const QString& fileName) {
     // The engine writes the header lines before any block, so a log ending
     // among them was cut off while it was being written.
     ResultsLogSummary summary;
-    QString* const header[] = {nullptr,
-                               nullptr,
-                               &summary.memoryText,
-                               &summary.operatingSystemText,
-                               &summary.extraText,
-                               &summary.processorText,
-                               &summary.graphicsCardText};
+    using EngineContract::LogLine;
+    std::array<QString*, EngineContract::kLogHeaderLines> header{};
+    header[int(LogLine::Memory)] = &summary.memoryText;
+    header[int(LogLine::OperatingSystem)] = &summary.operatingSystemText;
+    header[int(LogLine::Conditions)] = &summary.extraText;
+    header[int(LogLine::Processor)] = &summary.processorText;
+    header[int(LogLine::GraphicsCard)] = &summary.graphicsCardText;
     for (QString* text : header) {
         if (reader.atEnd()) {
             return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();

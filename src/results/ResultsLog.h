@@ -1,6 +1,7 @@
 #pragma once
 
-#include "common/TextFile.h"
+#include "contract/EngineContract.h"
+#include "contract/TextFile.h"
 
 #include <QString>
 #include <optional>
@@ -13,14 +14,13 @@
 // read returns. The front end never writes it.
 namespace ResultsLog {
 
-inline const QString kFileName = QStringLiteral("vysledek.log");
+inline const QString kFileName = EngineContract::kResultsLogFileName;
 
 // The number of test blocks of a complete rated run: one per test.
-constexpr int RatedBlockCount = 7;
+constexpr int RatedBlockCount = EngineContract::kTestCount;
 
-// The largest frame count of one block: the engine counts a block's lines in
-// 16 bits, so 32767 frames (32768 lines) cannot be written.
-constexpr int kMaxFrameCount = 32766;
+// The largest frame count of one block.
+constexpr int kMaxFrameCount = EngineContract::kMaxFrameCount;
 
 // The largest log read. A rated run writes a few megabytes; endless
 // repetition adds blocks for as long as it runs. Reading a larger file would

@@ -1,6 +1,6 @@
 #include "SystemsDatabase.h"
 
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/TextFile.h"
+#include "contract/TextFile.h"
 
 #include <QList>
 #include <QString>

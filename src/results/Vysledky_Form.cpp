@@ -6,8 +6,8 @@
 #include "SystemsDatabase.h"
 #include "common/ActivationTracker.h"
 #include "common/MessageBox.h"
-#include "common/NumberRules.h"
 #include "common/Twips.h"
+#include "contract/NumberRules.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -7,8 +7,9 @@
 #include "common/CaptionButton.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
-#include "common/TextFile.h"
 #include "common/Twips.h"
+#include "contract/EngineContract.h"
+#include "contract/TextFile.h"
 #include "engine/EngineConfig.h"
 
 #include <QCloseEvent>
@@ -81,21 +82,12 @@ Nastaveni_Form::Nastaveni_Form() {
 
     const Frame tests = frame(this, QStringLiteral("Frame1"), QStringLiteral("Testy"), 120, 120, 3135, 2895);
     Frame1 = tests.box;
-    const QStringList testCaptions = {
-        QStringLiteral("Průlet krajinou"),
-        QStringLiteral("Rotující hvězda"),
-        QStringLiteral("Pole asteroidů"),
-        QStringLiteral("Jeden asteroid"),
-        QStringLiteral("Procedurální textury"),
-        QStringLiteral("Průhlednost"),
-        QStringLiteral("Materiály"),
-    };
     for (int index = 0; index < SettingsState::kTestCount; ++index) {
         // The last two boxes belong to the dialog and only lie over the frame.
         const bool inFrame = index < 5;
-        auto* box =
-            named(new ValueCheckBox(testCaptions.at(index), inFrame ? static_cast<QWidget*>(Frame1) : this),
-                  QStringLiteral("Check4_%1").arg(index));
+        auto* box = named(new ValueCheckBox(EngineContract::kTestNames.at(index).toString(),
+                                            inFrame ? static_cast<QWidget*>(Frame1) : this),
+                          QStringLiteral("Check4_%1").arg(index));
         const Frame where = inFrame ? tests : Frame{nullptr, 0, 0};
         where.place(box, 360, 480 + 360 * index, 2655, 255);
         Check4[index] = box;

@@ -1,7 +1,7 @@
 #include "SettingsState.h"
 
-#include "common/NumberRules.h"
-#include "common/TextFile.h"
+#include "contract/NumberRules.h"
+#include "contract/TextFile.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contract/EngineContract.h"
+
 #include <QByteArray>
 #include <QList>
 #include <array>
@@ -22,7 +24,7 @@ class LineReader;
 // mode line present counts as rated only when its number is exactly 1. So
 // what is saved after a load is never worse than what was read.
 struct SettingsState {
-    static constexpr int kTestCount = 7;
+    static constexpr int kTestCount = EngineContract::kTestCount;
     static constexpr int kListCount = 3;
     static constexpr int kLineCount = kTestCount + 4 + kListCount + 1;
 

@@ -1,5 +1,7 @@
 #include "SettingsValues.h"
 
+#include "contract/NumberRules.h"
+
 namespace SettingsValues {
 
 namespace {

@@ -1,4 +1,4 @@
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "common/NumberRules.h"
+#include "contract/NumberRules.h"
 
 #include <QtTest>
 #include <cmath>

@@ -3,7 +3,7 @@
 // links into other folders, and the temporary files of saves that were
 // killed. Every check looks at the disk: bytes, mode, owner, group, links.
 #include "TestSupport.h"
-#include "common/TextFile.h"
+#include "contract/TextFile.h"
 
 #include <QtTest>
 #include <cerrno>

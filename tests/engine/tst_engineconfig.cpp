@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "common/TextFile.h"
+#include "contract/TextFile.h"
 #include "engine/EngineConfig.h"
 
 #include <QtTest>

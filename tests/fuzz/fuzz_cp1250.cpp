@@ -3,7 +3,7 @@
 // and decodes back to itself, or is cut at the first character the code page
 // cannot hold, with everything before it encoded.
 #include "FuzzSupport.h"
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 // the same meaning.
 #include "ConfigParser.h"
 #include "FuzzSupport.h"
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
 #include "engine/EngineConfig.h"
 #include "settings/SettingsValues.h"
 
@@ -17,8 +18,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr int kTestCount = 7;
 
 // A name the scene picker can hand over: a file's bare name that the
 // front end agrees to write.
@@ -71,7 +70,7 @@ std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
             return std::nullopt;
         }
         qint16 slot = 0;
-        for (int index = 0; index < kTestCount; ++index) {
+        for (int index = 0; index < EngineContract::kTestCount; ++index) {
             if (tests & (1 << index)) {
                 choice.bytes += EngineConfig::RatedSceneLines(slot++, static_cast<qint16>(index));
                 choice.scenes.append(

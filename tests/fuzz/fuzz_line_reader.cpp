@@ -5,7 +5,7 @@
 // lines read must be exactly those of the line rule; a line longer than the
 // reader's limit is reported as too long and fails a whole read.
 #include "FuzzSupport.h"
-#include "common/TextFile.h"
+#include "contract/TextFile.h"
 
 namespace {
 

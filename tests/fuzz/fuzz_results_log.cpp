@@ -5,8 +5,8 @@
 // score, at least one block, and header texts that are its lines 3 to 7
 // decoded. Lines too long and files too large are refused.
 #include "FuzzSupport.h"
-#include "common/Cp1250Codec.h"
-#include "common/NumberRules.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/NumberRules.h"
 #include "results/ResultsLog.h"
 
 #include <cmath>

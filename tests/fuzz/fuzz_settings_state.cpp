@@ -5,9 +5,9 @@
 // same settings; and each line's leading number is the same whether read
 // from its bytes or from its decoded text.
 #include "FuzzSupport.h"
-#include "common/Cp1250Codec.h"
-#include "common/NumberRules.h"
-#include "common/TextFile.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/NumberRules.h"
+#include "contract/TextFile.h"
 #include "settings/SettingsState.h"
 
 #include <cmath>

@@ -4,7 +4,7 @@
 // line ends, and reading that gives the same records. A file with a line
 // too long, too many records or too many bytes is refused with a reason.
 #include "FuzzSupport.h"
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 #include "results/SystemsDatabase.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,10 +6,10 @@
 // "nastaveni.bnc" and "nastaveni.atr" stay byte for byte, and no half-written
 // or temporary file is left behind.
 #include "TestSupport.h"
-#include "common/Cp1250Codec.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Shell.h"
+#include "contract/Cp1250Codec.h"
 #include "engine/EngineConfig.h"
 #include "results/ComparisonList.h"
 #include "results/Vysledky_Form.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 
 #include <QByteArray>
 #include <QList>

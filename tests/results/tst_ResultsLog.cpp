@@ -1,6 +1,6 @@
 #include "ResultsFixture.h"
-#include "common/NumberRules.h"
-#include "common/TextFile.h"
+#include "contract/NumberRules.h"
+#include "contract/TextFile.h"
 #include "results/ResultsLog.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "SettingsTestSupport.h"
 
 #include "common/CaptionButton.h"
-#include "common/Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 #include "settings/DirectoryList.h"
 #include "settings/FileList.h"
 #include "settings/ValueCheckBox.h"

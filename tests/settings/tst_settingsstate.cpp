@@ -1,6 +1,6 @@
 // The settings state file's format and its reading rules, and the numbers the
 // confirmation takes from the list texts, without any window.
-#include "common/TextFile.h"
+#include "contract/TextFile.h"
 #include "settings/SettingsState.h"
 #include "settings/SettingsValues.h"
 

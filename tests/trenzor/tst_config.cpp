@@ -1,45 +1,18 @@
 #include "ConfigParser.h"
+#include "engine/EngineConfig.h"
 
 #include <QTest>
 
-// The directive parser: the files the front end writes, and every way a file
-// can be unusable.
+// The directive parser: the files the front end's own writers produce, and
+// every way a file can be unusable.
 class TestConfig : public QObject {
     Q_OBJECT
 
-private:
-    static QByteArray lines(const QStringList& list) {
-        QByteArray out;
-        for (const QString& line : list) {
-            out += line.toLatin1() + "\r\n";
-        }
-        return out;
-    }
-
-    static QStringList defaultBlock() {
-        return {"*PLAYERCOUNT 1",
-                "*PLAYERVIEWPORT 0 0 0 640 480",
-                "*PLAYERCONTROLLER 0 -1",
-                "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 17",
-                "*PLAYERHEADLIMIT 0 -0.2",
-                "*NEARCLIPPINGPLANE 0.5",
-                "*FARCLIPPINGPLANE 3000",
-                "*FIELDOFVIEW 45",
-                "*MOUSESENSITIVITY 0.01",
-                "*NOTIMER",
-                "*NOVSYNC",
-                "*FRAMERATELIMIT 10000",
-                "*RESOLUTION 640 480 16",
-                "*DECALCOUNT 0",
-                "*PARTICLESYSTEMCOUNT 5"};
-    }
-
 private slots:
+    // What "Spustit" writes before the settings dialog was ever confirmed.
     void defaultFileGivesItsValues() {
-        QStringList file = defaultBlock();
-        file << "*SCENELIST 0 \"browser0.bin\""
-             << "*SCENELIST 0 \"test0.bin\"";
-        const ConfigParser::Result result = ConfigParser::parse(lines(file));
+        const QByteArray file = EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0);
+        const ConfigParser::Result result = ConfigParser::parse(file);
         QVERIFY2(result.ok(), qPrintable(result.error));
         const RunConfig& c = result.config;
         QCOMPARE(c.viewportWidth, 640);
@@ -65,41 +38,43 @@ private slots:
     }
 
     void everySwitchAndFreeFlight() {
-        QStringList file = defaultBlock();
-        file[1] = "*PLAYERVIEWPORT 0 0 0 1600 1200";
-        file[2] = "*PLAYERCONTROLLER 0 1";
-        file[12] = "*RESOLUTION 1600 1200 32";
-        file << "*DEPTHBITS 24"
-             << "*DONTSHOWINTRO"
-             << "*FULLSCREEN"
-             << "*RED_BLUE_STEREO"
-             << "*STEREO_OFFSET 1.5"
-             << "*ENDLESSLOOP"
-             << "*SAFE";
-        QByteArray bytes = lines(file);
+        EngineConfig::Settings settings;
+        settings.width = 1600;
+        settings.height = 1200;
+        settings.colourBits = 32;
+        settings.depthBits = 24;
+        settings.fullScreen = settings.stereo = settings.noIntro = settings.endless = settings.safeMode =
+            settings.freeFlight = true;
         // A free-flight name in the code page: "scéna 1.bin" and "cesta.bin".
-        bytes += "*SCENELIST 0 \"cesta.bin\"\r\n*SCENELIST 0 \"sc\xE9na 1.bin\"\r\n";
-        const ConfigParser::Result result = ConfigParser::parse(bytes);
+        const std::optional<QByteArray> browser =
+            EngineConfig::FreeFlightSceneLine(QStringLiteral("cesta.bin"));
+        const std::optional<QByteArray> scene =
+            EngineConfig::FreeFlightSceneLine(QStringLiteral("scéna 1.bin"));
+        QVERIFY(browser && scene);
+        const ConfigParser::Result result =
+            ConfigParser::parse(EngineConfig::SettingsBlock(settings) + *browser + *scene);
         QVERIFY2(result.ok(), qPrintable(result.error));
         const RunConfig& c = result.config;
         QVERIFY(c.freeFlight && c.dontShowIntro && c.fullScreen && c.redBlueStereo && c.endlessLoop &&
                 c.safe);
+        QCOMPARE(c.viewportWidth, 1600);
         QCOMPARE(c.resolutionWidth, 1600);
         QCOMPARE(c.colourBits, 32);
         QCOMPARE(c.depthBits, 24);
         QCOMPARE(c.stereoOffset, 1.5);
+        QCOMPARE(c.scenes[0].browserFile, QStringLiteral("cesta.bin"));
         QCOMPARE(c.scenes[0].sceneFile, QStringLiteral("scéna 1.bin"));
     }
 
     void sevenSlotsInOrder() {
-        QStringList file = defaultBlock();
-        for (int i = 0; i < 7; ++i) {
-            file << QStringLiteral("*SCENELIST %1 \"browser%1.bin\"").arg(i)
-                 << QStringLiteral("*SCENELIST %1 \"test%1.bin\"").arg(i);
+        QByteArray file = EngineConfig::SettingsBlock(EngineConfig::Settings{});
+        for (qint16 i = 0; i < 7; ++i) {
+            file += EngineConfig::RatedSceneLines(i, i);
         }
-        const ConfigParser::Result result = ConfigParser::parse(lines(file));
+        const ConfigParser::Result result = ConfigParser::parse(file);
         QVERIFY2(result.ok(), qPrintable(result.error));
         QCOMPARE(result.config.scenes.size(), 7);
+        QCOMPARE(result.config.scenes[6].browserFile, QStringLiteral("browser6.bin"));
         QCOMPARE(result.config.scenes[6].sceneFile, QStringLiteral("test6.bin"));
     }
 

@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "common/MessageBox.h"
-#include "common/TextFile.h"
+#include "contract/TextFile.h"
 #include "results/Vysledky_Form.h"
 #include "shell/Cekejte_form.h"
 

@@ -5,7 +5,7 @@
 // files are the generated ones, the browser files quick ones of a few frames.
 
 #include "TestSupport.h"
-#include "common/TextFile.h"
+#include "contract/TextFile.h"
 #include "engine/EngineConfig.h"
 #include "results/ResultsLog.h"
 

@@ -7,6 +7,7 @@
 #include "MessageWindow.h"
 #include "SceneFile.h"
 #include "SystemInfo.h"
+#include "contract/EngineContract.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -21,7 +22,6 @@
 
 namespace {
 
-const QString kLogFile = QStringLiteral("vysledek.log");
 constexpr qint64 kCounterPeriod = 500'000'000;
 
 qint64 cpuNanoseconds(clockid_t clock) {
@@ -166,15 +166,16 @@ QString Engine::grantedConditions() const {
 }
 
 QStringList Engine::logHeader() const {
+    using EngineContract::LogLine;
     SystemInfo info;
-    QStringList header;
-    header << QStringLiteral("Trenzor %1").arg(QCoreApplication::applicationVersion());
-    header << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    header << info.memory();
-    header << info.operatingSystem();
-    header << grantedConditions();
-    header << info.processor();
-    header << m_glRenderer;
+    QStringList header(EngineContract::kLogHeaderLines);
+    header[int(LogLine::Program)] = QStringLiteral("Trenzor %1").arg(QCoreApplication::applicationVersion());
+    header[int(LogLine::Date)] = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    header[int(LogLine::Memory)] = info.memory();
+    header[int(LogLine::OperatingSystem)] = info.operatingSystem();
+    header[int(LogLine::Conditions)] = grantedConditions();
+    header[int(LogLine::Processor)] = info.processor();
+    header[int(LogLine::GraphicsCard)] = m_glRenderer;
     for (const QString& warning : info.warnings()) {
         printLine(stderr, QStringLiteral("trenzor: %1").arg(warning));
     }
@@ -328,7 +329,7 @@ void Engine::finishRun(bool aborted) {
         if (m_log->blockCount() == 0) {
             printLine(stderr,
                       QStringLiteral("trenzor: přerušeno před koncem prvního testu, výsledky se nezapíší."));
-        } else if (const QString error = m_log->save(kLogFile); !error.isEmpty()) {
+        } else if (const QString error = m_log->save(EngineContract::kResultsLogFileName); !error.isEmpty()) {
             m_log.reset();
             fail(error);
             return;

@@ -1,5 +1,6 @@
 #include "SceneFile.h"
 #include "TestScenes.h"
+#include "contract/EngineContract.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,8 +17,10 @@ int main(int argc, char* argv[]) {
     const QStringList arguments = QCoreApplication::arguments();
     const bool quick = arguments.size() == 4 && arguments[2] == QLatin1String("--frames");
     const int quickFrames = quick ? arguments[3].toInt() : 0;
-    if ((arguments.size() != 2 && !quick) || (quick && (quickFrames < 1 || quickFrames > 32766))) {
-        std::fprintf(stderr, "usage: trenzor_scenegen <folder> [--frames 1..32766]\n");
+    if ((arguments.size() != 2 && !quick) ||
+        (quick && (quickFrames < 1 || quickFrames > EngineContract::kMaxFrameCount))) {
+        std::fprintf(stderr, "usage: trenzor_scenegen <folder> [--frames 1..%d]\n",
+                     EngineContract::kMaxFrameCount);
         return 2;
     }
     const QDir folder(arguments[1]);
@@ -26,8 +29,8 @@ int main(int argc, char* argv[]) {
             QString name;
             QByteArray bytes;
         } files[] = {
-            {QStringLiteral("test%1.bin").arg(i), SceneFile::encodeScene(TestScenes::scene(i))},
-            {QStringLiteral("browser%1.bin").arg(i),
+            {EngineContract::SceneFileName(i), SceneFile::encodeScene(TestScenes::scene(i))},
+            {EngineContract::BrowserFileName(i),
              SceneFile::encodePath(quick ? CameraPath(TestScenes::path(i).keys(), 0.3, quickFrames, 1)
                                          : TestScenes::path(i))},
         };

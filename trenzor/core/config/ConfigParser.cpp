@@ -1,13 +1,16 @@
 #include "ConfigParser.h"
 
-#include "Cp1250Codec.h"
 #include "EngineFile.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
 
 #include <QStringList>
 #include <cmath>
 #include <optional>
 
 namespace {
+
+namespace Directive = EngineContract::Directive;
 
 // The rules of one file being parsed; collects the first error it meets.
 class LineParser {
@@ -50,7 +53,7 @@ QString LineParser::parseLine(const QString& line) {
     const qsizetype space = line.indexOf(u' ');
     const QString keyword = line.mid(1, space < 0 ? -1 : space - 1);
     const QString rest = space < 0 ? QString() : line.mid(space + 1);
-    if (keyword == u"SCENELIST") {
+    if (keyword == QLatin1String(Directive::kSceneList)) {
         return sceneList(rest);
     }
     const QStringList args = rest.isEmpty() ? QStringList() : rest.split(u' ');
@@ -97,19 +100,19 @@ QString LineParser::parseLine(const QString& line) {
     };
 
     const struct {
-        const char16_t* name;
+        const char* name;
         bool RunConfig::*flag;
     } switches[] = {
-        {u"NOTIMER", &RunConfig::noTimer},
-        {u"NOVSYNC", &RunConfig::noVsync},
-        {u"DONTSHOWINTRO", &RunConfig::dontShowIntro},
-        {u"FULLSCREEN", &RunConfig::fullScreen},
-        {u"RED_BLUE_STEREO", &RunConfig::redBlueStereo},
-        {u"ENDLESSLOOP", &RunConfig::endlessLoop},
-        {u"SAFE", &RunConfig::safe},
+        {Directive::kNoTimer, &RunConfig::noTimer},
+        {Directive::kNoVsync, &RunConfig::noVsync},
+        {Directive::kDontShowIntro, &RunConfig::dontShowIntro},
+        {Directive::kFullScreen, &RunConfig::fullScreen},
+        {Directive::kRedBlueStereo, &RunConfig::redBlueStereo},
+        {Directive::kEndlessLoop, &RunConfig::endlessLoop},
+        {Directive::kSafe, &RunConfig::safe},
     };
     for (const auto& entry : switches) {
-        if (keyword == entry.name) {
+        if (keyword == QLatin1String(entry.name)) {
             if (!args.isEmpty()) {
                 return QStringLiteral("příkaz *%1 nemá parametry").arg(keyword);
             }
@@ -119,20 +122,20 @@ QString LineParser::parseLine(const QString& line) {
     }
 
     const struct {
-        const char16_t* name;
+        const char* name;
         double RunConfig::*field;
         double low;
         double high;
     } reals[] = {
-        {u"NEARCLIPPINGPLANE", &RunConfig::nearPlane, 1e-6, 1e9},
-        {u"FARCLIPPINGPLANE", &RunConfig::farPlane, 1e-6, 1e9},
-        {u"FIELDOFVIEW", &RunConfig::fieldOfView, 1.0, 179.0},
-        {u"MOUSESENSITIVITY", &RunConfig::mouseSensitivity, -10.0, 10.0},
-        {u"FRAMERATELIMIT", &RunConfig::frameRateLimit, 0.0, 1e9},
-        {u"STEREO_OFFSET", &RunConfig::stereoOffset, -1000.0, 1000.0},
+        {Directive::kNearClippingPlane, &RunConfig::nearPlane, 1e-6, 1e9},
+        {Directive::kFarClippingPlane, &RunConfig::farPlane, 1e-6, 1e9},
+        {Directive::kFieldOfView, &RunConfig::fieldOfView, 1.0, 179.0},
+        {Directive::kMouseSensitivity, &RunConfig::mouseSensitivity, -10.0, 10.0},
+        {Directive::kFrameRateLimit, &RunConfig::frameRateLimit, 0.0, 1e9},
+        {Directive::kStereoOffset, &RunConfig::stereoOffset, -1000.0, 1000.0},
     };
     for (const auto& entry : reals) {
-        if (keyword == entry.name) {
+        if (keyword == QLatin1String(entry.name)) {
             const Numbers n = numbers(1);
             if (!n.error.isEmpty()) {
                 return n.error;
@@ -148,7 +151,7 @@ QString LineParser::parseLine(const QString& line) {
         }
     }
 
-    if (keyword == u"PLAYERCOUNT") {
+    if (keyword == QLatin1String(Directive::kPlayerCount)) {
         const Numbers n = numbers(1);
         if (!n.error.isEmpty()) {
             return n.error;
@@ -156,7 +159,7 @@ QString LineParser::parseLine(const QString& line) {
         return n.values[0] == 1 ? QString()
                                 : QStringLiteral("příkaz *PLAYERCOUNT: podporován je jen jeden hráč");
     }
-    if (keyword == u"PLAYERVIEWPORT") {
+    if (keyword == QLatin1String(Directive::kPlayerViewport)) {
         const Numbers n = numbers(5);
         QString error = n.error.isEmpty() ? player(n) : n.error;
         for (int i = 1; error.isEmpty() && i < 3; ++i) {
@@ -171,7 +174,7 @@ QString LineParser::parseLine(const QString& line) {
         }
         return error;
     }
-    if (keyword == u"PLAYERCONTROLLER") {
+    if (keyword == QLatin1String(Directive::kPlayerController)) {
         const Numbers n = numbers(2);
         QString error = n.error.isEmpty() ? player(n) : n.error;
         if (error.isEmpty() && n.values[1] != -1 && n.values[1] != 1) {
@@ -183,7 +186,7 @@ QString LineParser::parseLine(const QString& line) {
         }
         return error;
     }
-    if (keyword == u"PLAYERKEYBOARDCONTROLS") {
+    if (keyword == QLatin1String(Directive::kPlayerKeyboardControls)) {
         const Numbers n = numbers(13);
         QString error = n.error.isEmpty() ? player(n) : n.error;
         for (int i = 1; error.isEmpty() && i < 13; ++i) {
@@ -195,7 +198,7 @@ QString LineParser::parseLine(const QString& line) {
         }
         return error;
     }
-    if (keyword == u"PLAYERHEADLIMIT") {
+    if (keyword == QLatin1String(Directive::kPlayerHeadLimit)) {
         const Numbers n = numbers(2);
         QString error = n.error.isEmpty() ? player(n) : n.error;
         if (error.isEmpty() && std::abs(n.values[1]) > 1.6) {
@@ -206,7 +209,7 @@ QString LineParser::parseLine(const QString& line) {
         }
         return error;
     }
-    if (keyword == u"RESOLUTION") {
+    if (keyword == QLatin1String(Directive::kResolution)) {
         const Numbers n = numbers(3);
         QString error = n.error;
         for (int i = 0; error.isEmpty() && i < 2; ++i) {
@@ -222,7 +225,7 @@ QString LineParser::parseLine(const QString& line) {
         }
         return error;
     }
-    if (keyword == u"DEPTHBITS") {
+    if (keyword == QLatin1String(Directive::kDepthBits)) {
         const Numbers n = numbers(1);
         QString error = n.error;
         if (error.isEmpty() && n.values[0] != 16 && n.values[0] != 24 && n.values[0] != 32) {
@@ -233,11 +236,13 @@ QString LineParser::parseLine(const QString& line) {
         }
         return error;
     }
-    if (keyword == u"DECALCOUNT" || keyword == u"PARTICLESYSTEMCOUNT") {
+    if (keyword == QLatin1String(Directive::kDecalCount) ||
+        keyword == QLatin1String(Directive::kParticleSystemCount)) {
         const Numbers n = numbers(1);
         QString error = n.error.isEmpty() ? whole(n.values[0], 0, 1000, "počet") : n.error;
         if (error.isEmpty()) {
-            (keyword == u"DECALCOUNT" ? m_config.decalCount : m_config.particleSystemCount) =
+            (keyword == QLatin1String(Directive::kDecalCount) ? m_config.decalCount
+                                                              : m_config.particleSystemCount) =
                 int(n.values[0]);
         }
         return error;
@@ -302,13 +307,14 @@ ConfigParser::Result ConfigParser::parse(const QByteArray& bytes) {
         }
         const QString error = parser.parseLine(line);
         if (!error.isEmpty()) {
-            result.error = QStringLiteral("nastaveni.atr, řádek %1: %2").arg(i + 1).arg(error);
+            result.error =
+                QStringLiteral("%1, řádek %2: %3").arg(EngineContract::kConfigFileName).arg(i + 1).arg(error);
             return result;
         }
     }
     result.error = parser.finish();
     if (!result.error.isEmpty()) {
-        result.error.prepend(QStringLiteral("nastaveni.atr: "));
+        result.error.prepend(EngineContract::kConfigFileName + QStringLiteral(": "));
     }
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contract/EngineContract.h"
+
 #include <QVector>
 #include <QtGlobal>
 
@@ -18,7 +20,7 @@
 // run.
 class FrameRecorder {
 public:
-    static constexpr int kMaxFrames = 32766;
+    static constexpr int kMaxFrames = EngineContract::kMaxFrameCount;
 
     // How the shown frames were used: shown = warmup + origins + measured;
     // every stride-th measured frame is kept.

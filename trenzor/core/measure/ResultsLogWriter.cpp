@@ -1,7 +1,7 @@
 #include "ResultsLogWriter.h"
 
-#include "Cp1250Codec.h"
-#include "TextFile.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/TextFile.h"
 
 #include <QFile>
 #include <cerrno>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contract/EngineContract.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -12,7 +14,7 @@
 // rated run, collecting finished blocks until it is written.
 class ResultsLogWriter {
 public:
-    static constexpr int kHeaderLines = 7;
+    static constexpr int kHeaderLines = EngineContract::kLogHeaderLines;
 
     explicit ResultsLogWriter(QStringList header);
 

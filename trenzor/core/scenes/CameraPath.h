@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contract/EngineContract.h"
+
 #include <QVector3D>
 #include <QVector>
 
@@ -37,6 +39,6 @@ public:
 private:
     QVector<Key> m_keys;
     double m_seconds = 10;
-    int m_frameLimit = 32766;
+    int m_frameLimit = EngineContract::kMaxFrameCount;
     int m_warmupFrames = 10;
 };

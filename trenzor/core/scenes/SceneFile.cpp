@@ -2,6 +2,7 @@
 
 #include "BinaryReader.h"
 #include "BinaryWriter.h"
+#include "contract/EngineContract.h"
 
 #include <cmath>
 
@@ -226,8 +227,10 @@ SceneFile::PathResult SceneFile::decodePath(const QByteArray& bytes) {
     const std::uint32_t warmupFrames = in.u32();
     if (!in.failed() && (milliseconds < 1 || milliseconds > 3'600'000)) {
         in.fail(QStringLiteral("délka testu %1 ms je mimo rozsah").arg(milliseconds));
-    } else if (!in.failed() && (frameLimit < 1 || frameLimit > 32766)) {
-        in.fail(QStringLiteral("počet snímků %1 musí ležet mezi 1 a 32766").arg(frameLimit));
+    } else if (!in.failed() && (frameLimit < 1 || frameLimit > EngineContract::kMaxFrameCount)) {
+        in.fail(QStringLiteral("počet snímků %1 musí ležet mezi 1 a %2")
+                    .arg(frameLimit)
+                    .arg(EngineContract::kMaxFrameCount));
     } else if (!in.failed() && warmupFrames > 1000) {
         in.fail(QStringLiteral("počet zahřívacích snímků %1 je příliš velký").arg(warmupFrames));
     }

@@ -1,4 +1,4 @@
-#include "NumberRules.h"
+#include "contract/NumberRules.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "TextFile.h"
+#include "contract/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "Cp1250Codec.h"
+#include "contract/Cp1250Codec.h"
 
 #include <array>
 

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <array>
+
+// What binds the front end and the test engine: the files they hand each
+// other in the working folder, the seven rated tests, the size of a results
+// block, the order of the results log's header lines and the names of the
+// configuration's directives. Both programs read these facts from here, so a
+// change reaches both at once. Constants only.
+namespace EngineContract {
+
+// The engine configuration: written by the front end, read by the engine.
+inline const QString kConfigFileName = QStringLiteral("nastaveni.atr");
+// The results log: written by the engine, read by the front end.
+inline const QString kResultsLogFileName = QStringLiteral("vysledek.log");
+
+// The rated tests, in the order of the settings dialog's boxes, the scene
+// slots and the results log's blocks.
+constexpr int kTestCount = 7;
+constexpr std::array<QStringView, kTestCount> kTestNames = {
+    u"Průlet krajinou",      u"Rotující hvězda", u"Pole asteroidů", u"Jeden asteroid",
+    u"Procedurální textury", u"Průhlednost",     u"Materiály",
+};
+
+// The scene file and the browser file (its camera path) of a rated test.
+inline QString SceneFileName(int test) {
+    return QStringLiteral("test%1.bin").arg(test);
+}
+inline QString BrowserFileName(int test) {
+    return QStringLiteral("browser%1.bin").arg(test);
+}
+
+// The most values one block of the results log holds: the front end counts a
+// block's lines in 16 bits, so 32767 frames (32768 lines) cannot be written.
+constexpr int kMaxFrameCount = 32766;
+
+// The lines that open the results log, in their order; the test blocks
+// follow them.
+enum class LogLine {
+    Program,
+    Date,
+    Memory,
+    OperatingSystem,
+    Conditions,
+    Processor,
+    GraphicsCard,
+};
+constexpr int kLogHeaderLines = int(LogLine::GraphicsCard) + 1;
+
+// The directives of the engine configuration, one a line after a "*".
+namespace Directive {
+constexpr char kPlayerCount[] = "PLAYERCOUNT";
+constexpr char kPlayerViewport[] = "PLAYERVIEWPORT";
+constexpr char kPlayerController[] = "PLAYERCONTROLLER";
+constexpr char kPlayerKeyboardControls[] = "PLAYERKEYBOARDCONTROLS";
+constexpr char kPlayerHeadLimit[] = "PLAYERHEADLIMIT";
+constexpr char kNearClippingPlane[] = "NEARCLIPPINGPLANE";
+constexpr char kFarClippingPlane[] = "FARCLIPPINGPLANE";
+constexpr char kFieldOfView[] = "FIELDOFVIEW";
+constexpr char kMouseSensitivity[] = "MOUSESENSITIVITY";
+constexpr char kNoTimer[] = "NOTIMER";
+constexpr char kNoVsync[] = "NOVSYNC";
+constexpr char kFrameRateLimit[] = "FRAMERATELIMIT";
+constexpr char kResolution[] = "RESOLUTION";
+constexpr char kDepthBits[] = "DEPTHBITS";
+constexpr char kDontShowIntro[] = "DONTSHOWINTRO";
+constexpr char kFullScreen[] = "FULLSCREEN";
+constexpr char kRedBlueStereo[] = "RED_BLUE_STEREO";
+constexpr char kStereoOffset[] = "STEREO_OFFSET";
+constexpr char kEndlessLoop[] = "ENDLESSLOOP";
+constexpr char kSafe[] = "SAFE";
+constexpr char kDecalCount[] = "DECALCOUNT";
+constexpr char kParticleSystemCount[] = "PARTICLESYSTEMCOUNT";
+constexpr char kSceneList[] = "SCENELIST";
+} // namespace Directive
+
+} // namespace EngineContract
