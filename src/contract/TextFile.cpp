@@ -1,4 +1,5 @@
 #include "contract/TextFile.h"
+#include "contract/FileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,31 +15,6 @@
 namespace {
 
 constexpr qsizetype kChunk = 256 * 1024;
-
-// Owns one open file descriptor.
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    bool valid() const { return m_fd >= 0; }
-    int get() const { return m_fd; }
-    // Closes now; the error number of a failed close, or 0.
-    int close() {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
 
 // Writes every byte; the error number of the write that failed, or 0.
 int writeAll(int fd, const QByteArray& bytes) {
@@ -207,7 +183,7 @@ std::optional<FileError> Replace(const QString& name, const QByteArray& bytes) {
     const QByteArray folder = folderOf(path);
     const QByteArray base = path.mid(folder.size());
     const QByteArray temporary = folder + temporaryName(base, hostName(), ::getpid());
-    Descriptor fd(createExclusive(temporary));
+    FileDescriptor fd(createExclusive(temporary));
     if (!fd.valid()) {
         return writeError(name);
     }
@@ -248,7 +224,7 @@ std::optional<FileError> Replace(const QString& name, const QByteArray& bytes) {
 
 std::optional<FileError> Append(const QString& name, const QByteArray& bytes) {
     const QByteArray path = QFile::encodeName(name);
-    Descriptor fd(::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    FileDescriptor fd(::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (!fd.valid()) {
         return writeError(name);
     }

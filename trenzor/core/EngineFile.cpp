@@ -1,5 +1,7 @@
 #include "EngineFile.h"
 
+#include "contract/FileDescriptor.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -17,24 +19,6 @@ QString cannotOpen(const QString& path, const QString& why) {
     return QStringLiteral("Soubor %1 nelze otevřít: %2").arg(path, why);
 }
 
-// Owns one open file descriptor.
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 EngineFile::Result EngineFile::read(const QString& path, qint64 limit) {
@@ -42,7 +26,7 @@ EngineFile::Result EngineFile::read(const QString& path, qint64 limit) {
     // Opened without blocking: a FIFO without a writer would otherwise hold
     // the engine until one appears. What was opened is then checked, not
     // the name, which could change in between.
-    const Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         result.error = cannotOpen(path, reason(errno));
         return result;
