@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+
+// Figures of a test's measured frames, shared by the front end's details
+// window and the engine's run summary so that both say the same. A test's
+// frames are given as instantaneous frame rates, 1 / frame time in seconds,
+// as the results log holds them. A rate that is 0, negative or not finite
+// has no frame time; it is left out of every figure and counted. Pure
+// functions, no state.
+namespace FrameStatistics {
+
+struct BlockFigures {
+    // Rates given, and those left out of the figures below.
+    int values = 0;
+    int leftOut = 0;
+    // The figures of the usable rates; all 0 when none is usable.
+    int frames = 0;
+    // Sum of the frame times.
+    double seconds = 0;
+    // frames / seconds: what the test drew in the time it took.
+    double averageRate = 0;
+    // The frame time that 99 % of the frames do not exceed (nearest rank),
+    // and the rate it stands for, "1% low".
+    double percentile99Ms = 0;
+    double low1PercentRate = 0;
+    double slowestRate = 0;
+    double fastestRate = 0;
+};
+
+struct RunFigures {
+    // All usable frames of the run / the sum of their frame times: long tests
+    // and slow tests weigh more.
+    double framesPerSecond = 0;
+    // The geometric mean of the tests' average rates: every test weighs the
+    // same, and a test twice as fast moves it by the same factor whichever
+    // test it is. Tests without a usable frame are left out.
+    double geometricMeanRate = 0;
+    int leftOut = 0;
+};
+
+bool IsUsable(double rate);
+
+// The nearest-rank percentile (0 < percent <= 100) of ascending values:
+// the smallest value that at least percent % of the values do not exceed.
+// 0 for no values.
+double Percentile(const QList<double>& ascending, double percent);
+
+BlockFigures Block(const QList<double>& rates);
+RunFigures Run(const QList<BlockFigures>& blocks);
+
+} // namespace FrameStatistics

@@ -1,0 +1,81 @@
+#include "contract/FrameStatistics.h"
+
+#include <QtTest>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+using namespace FrameStatistics;
+
+class TestFrameStatistics : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Nearest rank on 1..n: the small sizes are where an off-by-one shows.
+    void percentile_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("1") << 1 << 1.0;
+        QTest::newRow("2") << 2 << 2.0;
+        QTest::newRow("99") << 99 << 99.0;
+        QTest::newRow("100") << 100 << 99.0;
+        QTest::newRow("101") << 101 << 100.0;
+        QTest::newRow("none") << 0 << 0.0;
+    }
+    void percentile() {
+        QFETCH(int, count);
+        QFETCH(double, expected);
+        QList<double> values(count);
+        std::iota(values.begin(), values.end(), 1.0);
+        QCOMPARE(Percentile(values, 99), expected);
+    }
+
+    void block_data() {
+        QTest::addColumn<QList<double>>("rates");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("leftOut");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<double>("average");
+        QTest::addColumn<double>("p99Ms");
+        QTest::addColumn<double>("slowest");
+        QTest::addColumn<double>("fastest");
+        // Uneven frames: the mean of the rates would be 55, the rate over
+        // the time taken is 2 / 0.11 s.
+        QTest::newRow("uneven") << QList<double>{100, 10} << 2 << 0 << 0.11 << 2 / 0.11 << 100.0 << 10.0
+                                << 100.0;
+        QTest::newRow("steady") << QList<double>(50, 25.0) << 50 << 0 << 2.0 << 25.0 << 40.0 << 25.0 << 25.0;
+        QTest::newRow("gaps left out") << QList<double>{0, -5, std::numeric_limits<double>::infinity(),
+                                                        std::numeric_limits<double>::quiet_NaN(), 50}
+                                       << 1 << 4 << 0.02 << 50.0 << 20.0 << 50.0 << 50.0;
+        QTest::newRow("nothing usable") << QList<double>{0, -1} << 0 << 2 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0;
+    }
+    void block() {
+        QFETCH(QList<double>, rates);
+        const BlockFigures figures = Block(rates);
+        QCOMPARE(figures.values, int(rates.size()));
+        QTEST(figures.frames, "frames");
+        QTEST(figures.leftOut, "leftOut");
+        QTEST(figures.seconds, "seconds");
+        QTEST(figures.averageRate, "average");
+        QTEST(figures.percentile99Ms, "p99Ms");
+        QCOMPARE(figures.low1PercentRate, figures.percentile99Ms > 0 ? 1000 / figures.percentile99Ms : 0.0);
+        QTEST(figures.slowestRate, "slowest");
+        QTEST(figures.fastestRate, "fastest");
+    }
+
+    // Frames over time weighs the long test; the geometric mean weighs each
+    // test the same; a test without usable frames adds only its gaps.
+    void run() {
+        const BlockFigures slow = Block(QList<double>(10, 10.0));
+        const BlockFigures fast = Block(QList<double>(40, 40.0));
+        const BlockFigures empty = Block(QList<double>{0, 0, 0});
+        const RunFigures figures = Run({slow, fast, empty});
+        QCOMPARE(figures.framesPerSecond, 25.0);
+        QCOMPARE(figures.geometricMeanRate, 20.0);
+        QCOMPARE(figures.leftOut, 3);
+        QCOMPARE(Run({empty}).geometricMeanRate, 0.0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestFrameStatistics)
+#include "tst_framestatistics.moc"
