@@ -1,5 +1,5 @@
-#include "RunConfig.h"
 #include "EngineWindow.h"
+#include "RunConfig.h"
 #include "SceneFile.h"
 #include "TestScenes.h"
 
@@ -122,6 +122,121 @@ double bareLoop(double seconds) {
     return frames / (double(clock.nsecsElapsed()) / 1e9);
 }
 
+// Instructions executed while the toggle functions run, counted by valgrind's
+// callgrind (with Mesa's software renderer kept on the calling thread, so the
+// drawing is counted too), and the frames the engine presented meanwhile.
+struct Count {
+    double instructions = 0;
+    int frames = 0;
+};
+
+std::optional<Count> countInstructions(const QString& program, const QDir& dir, const QString& browser,
+                                       const QStringList& toggles, int warmupFrames) {
+    if (!writeFile(dir.filePath(QStringLiteral("nastaveni.atr")),
+                   configText(false, 0, browser, QStringLiteral("empty.bin")))) {
+        return std::nullopt;
+    }
+    const QString output = dir.filePath(QStringLiteral("callgrind.out"));
+    QStringList arguments = {QStringLiteral("--tool=callgrind"), QStringLiteral("--collect-atstart=no"),
+                             QStringLiteral("--callgrind-out-file=") + output};
+    for (const QString& toggle : toggles) {
+        arguments << QStringLiteral("--toggle-collect=") + toggle;
+    }
+    arguments << program << QStringLiteral("0");
+    QProcess valgrind;
+    valgrind.setWorkingDirectory(dir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LP_NUM_THREADS"), QStringLiteral("0"));
+    valgrind.setProcessEnvironment(environment);
+    valgrind.start(QStringLiteral("valgrind"), arguments);
+    if (!valgrind.waitForFinished(600000) || valgrind.exitStatus() != QProcess::NormalExit ||
+        valgrind.exitCode() != 0) {
+        valgrind.kill();
+        valgrind.waitForFinished();
+        std::fprintf(stderr, "valgrind failed: %s\n",
+                     valgrind.readAllStandardError().right(2000).constData());
+        return std::nullopt;
+    }
+    Count count;
+    QFile file(output);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "%s: %s\n", qUtf8Printable(output), qUtf8Printable(file.errorString()));
+        return std::nullopt;
+    }
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (line.startsWith("summary:") || line.startsWith("totals:")) {
+            count.instructions = line.mid(line.indexOf(':') + 1).trimmed().toDouble();
+        }
+    }
+    // An engine that prints how many frames it presented says so; an older
+    // one printed only the measured frames, drawn after the warm-up frames
+    // and the timing origin.
+    const QString out = QString::fromUtf8(valgrind.readAllStandardOutput());
+    static const QRegularExpression presented(QStringLiteral("zobrazeno (\\d+) snímků"));
+    static const QRegularExpression measured(QStringLiteral("(\\d+) snímků za"));
+    if (const QRegularExpressionMatch m = presented.match(out); m.hasMatch()) {
+        count.frames = m.captured(1).toInt();
+    } else if (const QRegularExpressionMatch m = measured.match(out); m.hasMatch()) {
+        count.frames = m.captured(1).toInt() + warmupFrames + 1;
+    } else {
+        std::fprintf(stderr, "the engine printed no frame count\n");
+        return std::nullopt;
+    }
+    return count;
+}
+
+// Instructions per frame of the empty scene: the difference between a short
+// and a long run, so that what happens once cancels out.
+std::optional<double> instructionsPerFrame(const QString& program, const QDir& dir,
+                                           const QStringList& toggles) {
+    const auto shortRun = countInstructions(program, dir, QStringLiteral("count-short.bin"), toggles, 10);
+    const auto longRun = countInstructions(program, dir, QStringLiteral("count-long.bin"), toggles, 10);
+    if (!shortRun || !longRun || longRun->frames <= shortRun->frames) {
+        return std::nullopt;
+    }
+    std::printf("  %s, %s: %d and %d frames, %.0f and %.0f instructions\n", qUtf8Printable(program),
+                qUtf8Printable(toggles.join(QStringLiteral(", "))), shortRun->frames, longRun->frames,
+                shortRun->instructions, longRun->instructions);
+    std::fflush(stdout);
+    return (longRun->instructions - shortRun->instructions) / (longRun->frames - shortRun->frames);
+}
+
+// The engine's work per frame of the empty scene in instructions, which the
+// machine's other load does not change: the whole frame for this engine and
+// an older one, and this engine's measuring code alone.
+int printInstructions(const QString& program, const QString& oldProgram, const QDir& dir, double seconds) {
+    const QVector<CameraPath::Key> keys = TestScenes::path(1).keys();
+    if (!writeFile(dir.filePath(QStringLiteral("count-short.bin")),
+                   SceneFile::encodePath(CameraPath(keys, seconds, 32766, 10))) ||
+        !writeFile(dir.filePath(QStringLiteral("count-long.bin")),
+                   SceneFile::encodePath(CameraPath(keys, 2 * seconds, 32766, 10)))) {
+        return 1;
+    }
+    std::printf("Instructions per frame of the empty scene, 640x480 window, counted by callgrind "
+                "(runs of %.0f and %.0f s):\n",
+                seconds, 2 * seconds);
+    const QStringList frame = {QStringLiteral("EngineWindow::tick()")};
+    const auto current = instructionsPerFrame(program, dir, frame);
+    const auto measuring = instructionsPerFrame(
+        program, dir, {QStringLiteral("FrameRecorder::*"), QStringLiteral("Engine::msecsToNextFrame*")});
+    if (!current || !measuring) {
+        return 1;
+    }
+    std::printf("  this engine: %.0f instructions a frame, of which the measuring (FrameRecorder, "
+                "the next frame's timing) %.0f (%.3f %%)\n",
+                *current, *measuring, 100 * *measuring / *current);
+    if (!oldProgram.isEmpty()) {
+        const auto old = instructionsPerFrame(oldProgram, dir, frame);
+        if (!old) {
+            return 1;
+        }
+        std::printf("  older engine: %.0f instructions a frame; this engine %+.2f %%\n", *old,
+                    100 * (*current - *old) / *old);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -140,6 +255,14 @@ int main(int argc, char* argv[]) {
                                       "alternate often enough to even out other load on the machine."),
                        QStringLiteral("s"), QStringLiteral("1")});
     options.addOption({QStringLiteral("overhead-only"), QStringLiteral("Skip the seven tests.")});
+    options.addOption(
+        {QStringLiteral("instructions"),
+         QStringLiteral("Instead of rates, count the instructions of a frame of the empty scene "
+                        "with valgrind's callgrind, on runs of s and 2s seconds."),
+         QStringLiteral("s")});
+    options.addOption({QStringLiteral("old-engine"),
+                       QStringLiteral("With --instructions, an older engine program to count beside."),
+                       QStringLiteral("path")});
     options.process(app);
     const int rounds = options.value(QStringLiteral("rounds")).toInt();
     const double overheadSeconds = options.value(QStringLiteral("overhead-seconds")).toDouble();
@@ -163,6 +286,11 @@ int main(int argc, char* argv[]) {
             dir.filePath(QStringLiteral("emptypath.bin")),
             SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), overheadSeconds, 32766, 10)))) {
         return 1;
+    }
+
+    if (options.isSet(QStringLiteral("instructions"))) {
+        return printInstructions(program, options.value(QStringLiteral("old-engine")), dir,
+                                 options.value(QStringLiteral("instructions")).toDouble());
     }
 
     std::printf(

@@ -3,9 +3,11 @@
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
 #include "KeyMap.h"
+#include "MeshScene.h"
 #include "Noise.h"
 #include "ResultsLogWriter.h"
 #include "SystemInfo.h"
+#include "TestScenes.h"
 #include "TextureImage.h"
 
 #include <QDir>
@@ -40,6 +42,29 @@ private:
         QCOMPARE(counts.warmup, warmup);
         QCOMPARE(counts.shown, counts.warmup + counts.origins + counts.measured);
         QCOMPARE(recorder.rates().size(), (counts.measured + counts.stride - 1) / counts.stride);
+    }
+
+    // How many of the mesh's triangles lie straight above the point, in the
+    // mesh's own coordinates: odd inside a closed mesh or below a terrain.
+    static int crossingsAbove(const SceneData::Mesh& mesh, const QVector3D& p) {
+        int crossings = 0;
+        for (qsizetype i = 0; i + 2 < mesh.indices.size(); i += 3) {
+            const QVector3D a = mesh.vertices[mesh.indices[i]].position;
+            const QVector3D b = mesh.vertices[mesh.indices[i + 1]].position;
+            const QVector3D c = mesh.vertices[mesh.indices[i + 2]].position;
+            // Barycentric weights of p in the triangle seen from above.
+            const float area = (b.x() - a.x()) * (c.z() - a.z()) - (c.x() - a.x()) * (b.z() - a.z());
+            if (area == 0) {
+                continue;
+            }
+            const float wb = ((p.x() - a.x()) * (c.z() - a.z()) - (c.x() - a.x()) * (p.z() - a.z())) / area;
+            const float wc = ((b.x() - a.x()) * (p.z() - a.z()) - (p.x() - a.x()) * (b.z() - a.z())) / area;
+            const float wa = 1 - wb - wc;
+            if (wa >= 0 && wb >= 0 && wc >= 0 && wa * a.y() + wb * b.y() + wc * c.y() > p.y()) {
+                ++crossings;
+            }
+        }
+        return crossings;
     }
 
 private slots:
@@ -340,6 +365,56 @@ private slots:
         QCOMPARE(path.sample(5).eye, QVector3D(0, 0, -10));
         const QVector3D middle = path.sample(0.5).eye;
         QVERIFY(middle.x() > 4 && middle.z() > 4);
+    }
+
+    // Only the outside of an opaque mesh is drawn, so the camera, and the
+    // corners of the near clipping plane around it, never enter one.
+    void cameraStaysOutsideOpaqueMeshes_data() {
+        QTest::addColumn<int>("test");
+        for (int test = 0; test < TestScenes::kCount; ++test) {
+            QTest::addRow("%d", test) << test;
+        }
+    }
+
+    void cameraStaysOutsideOpaqueMeshes() {
+        QFETCH(int, test);
+        const SceneData scene = TestScenes::scene(test);
+        const CameraPath path = TestScenes::path(test);
+        QVector<float> radius;
+        for (const SceneData::Mesh& mesh : scene.meshes) {
+            float r = 0;
+            for (const SceneData::Vertex& v : mesh.vertices) {
+                r = std::max(r, v.position.length());
+            }
+            radius.append(r);
+        }
+        const float reach = 0.5f;
+        const QVector3D around[] = {{0, 0, 0},      {reach, 0, 0}, {-reach, 0, 0}, {0, reach, 0},
+                                    {0, -reach, 0}, {0, 0, reach}, {0, 0, -reach}};
+        for (int step = 0; step <= 200; ++step) {
+            const double time = path.seconds() * step / 200;
+            const QVector3D eye = path.sample(time).eye;
+            for (const SceneData::Instance& instance : scene.instances) {
+                if (scene.materials[instance.material].blend != SceneData::Blend::Opaque) {
+                    continue;
+                }
+                const QMatrix4x4 model = MeshScene::modelMatrix(instance, time);
+                if ((model.map(QVector3D()) - eye).length() >
+                    radius[instance.mesh] * instance.scale + reach) {
+                    continue;
+                }
+                const QMatrix4x4 local = model.inverted();
+                for (const QVector3D& offset : around) {
+                    const QVector3D p = local.map(eye + offset);
+                    QVERIFY2(crossingsAbove(scene.meshes[instance.mesh], p) % 2 == 0,
+                             qPrintable(QStringLiteral("at %1 s near (%2, %3, %4)")
+                                            .arg(time)
+                                            .arg(eye.x())
+                                            .arg(eye.y())
+                                            .arg(eye.z())));
+                }
+            }
+        }
     }
 
     void noiseIsRepeatableAndInRange() {

@@ -144,7 +144,7 @@ void MeshScene::teardown(QOpenGLFunctions_2_1& gl) {
     m_program.reset();
 }
 
-QMatrix4x4 MeshScene::modelMatrix(const SceneData::Instance& instance, double time) const {
+QMatrix4x4 MeshScene::modelMatrix(const SceneData::Instance& instance, double time) {
     QMatrix4x4 m;
     m.rotate(float(std::fmod(instance.orbit * time, 360.0)), 0, 1, 0);
     m.translate(instance.position);
@@ -253,7 +253,6 @@ void MeshScene::draw(QOpenGLFunctions_2_1& gl, const View& view) {
     const QVector3D fog = m_data.clearColour;
     gl.glEnable(GL_DEPTH_TEST);
     gl.glDepthFunc(GL_LEQUAL);
-    gl.glDisable(GL_CULL_FACE);
     if (m_safe) {
         gl.glMatrixMode(GL_PROJECTION);
         gl.glLoadMatrixf(view.projection.constData());
@@ -293,8 +292,16 @@ void MeshScene::draw(QOpenGLFunctions_2_1& gl, const View& view) {
         }
     }
     if (m_safe || m_program->isLinked()) {
+        // Opaque meshes show their front faces only. A back face lies in the
+        // depth buffer as close as the front face it meets at a silhouette,
+        // and at 16 bits it would win some of those pixels as a dark speck.
+        gl.glFrontFace(GL_CCW);
+        gl.glCullFace(GL_BACK);
+        gl.glEnable(GL_CULL_FACE);
         gl.glDepthMask(GL_TRUE);
         drawInstances(gl, view, false);
+        // Blended layers are seen from both sides.
+        gl.glDisable(GL_CULL_FACE);
         gl.glDepthMask(GL_FALSE);
         drawInstances(gl, view, true);
         gl.glDepthMask(GL_TRUE);

@@ -38,6 +38,9 @@ public:
 
     const SceneData& data() const { return m_data; }
 
+    // Where an instance is at a moment of its scene's clock.
+    static QMatrix4x4 modelMatrix(const SceneData::Instance& instance, double time);
+
 private:
     struct Buffers {
         unsigned vertices = 0;
@@ -63,7 +66,6 @@ private:
         int fogColour = -1;
     };
 
-    QMatrix4x4 modelMatrix(const SceneData::Instance& instance, double time) const;
     void drawInstances(QOpenGLFunctions_2_1& gl, const View& view, bool blended);
     void applyBlend(QOpenGLFunctions_2_1& gl, SceneData::Blend blend) const;
     void setFixedMaterial(QOpenGLFunctions_2_1& gl, const SceneData::Material& material) const;

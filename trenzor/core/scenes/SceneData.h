@@ -36,6 +36,9 @@ struct SceneData {
         float u = 0;
         float v = 0;
     };
+    // Each triangle winds counter-clockwise seen from the side it shows:
+    // under an opaque material only that side is drawn, so a closed mesh
+    // winds outwards and an open one towards where the camera flies.
     struct Mesh {
         QVector<Vertex> vertices;
         QVector<std::uint32_t> indices;

@@ -17,6 +17,9 @@ constexpr float kPi = std::numbers::pi_v<float>;
 // in: the same views, but with the near plane fixed at 0.5 a 16-bit depth
 // buffer then separates every ridge from the slope behind it.
 constexpr float kLandscapeScale = 0.04f;
+// The least distance between the camera and an asteroid's surface: the near
+// clipping plane's corners lie within 0.35 of the eye.
+constexpr float kAsteroidClearance = 1.5f;
 
 void recomputeNormals(Mesh& mesh) {
     for (Vertex& v : mesh.vertices) {
@@ -253,6 +256,15 @@ SceneData rotatingStar() {
     return s;
 }
 
+QVector<CameraPath::Key> asteroidFieldPath() {
+    QVector<CameraPath::Key> keys;
+    for (int i = 0; i <= 10; ++i) {
+        const float t = float(i);
+        keys.append({t, {-230 + 46 * t, 8 * std::sin(t), 20 * std::cos(t * 0.8f)}, {-200 + 46 * t, 0, 0}});
+    }
+    return keys;
+}
+
 SceneData asteroidField() {
     SceneData s;
     s.name = EngineContract::kTestNames[2].toString();
@@ -265,29 +277,38 @@ SceneData asteroidField() {
     s.textures.append({SceneData::Pattern::Rock, 256, 21, {0.25f, 0.22f, 0.2f}, {0.65f, 0.6f, 0.55f}});
     s.materials.append(material({1, 1, 1}, {0.2f, 0.2f, 0.2f}, 12, 0));
     s.materials.append(material({0.8f, 0.6f, 0.45f}, {0.3f, 0.3f, 0.3f}, 20, 0));
+    float meshRadius[4] = {};
     for (int m = 0; m < 4; ++m) {
         s.meshes.append(asteroid(2, 30 + std::uint32_t(m)));
+        for (const Vertex& v : s.meshes.last().vertices) {
+            meshRadius[m] = std::max(meshRadius[m], v.position.length());
+        }
+    }
+    const CameraPath path(asteroidFieldPath(), 10, EngineContract::kMaxFrameCount, 0);
+    QVector<QVector3D> eyes;
+    for (int step = 0; step <= 1000; ++step) {
+        eyes.append(path.sample(step / 100.0).eye);
     }
     for (int i = 0; i < 2000; ++i) {
-        const QVector3D p((Noise::lattice(31, i, 0) - 0.5f) * 500, (Noise::lattice(31, i, 1) - 0.5f) * 90,
-                          (Noise::lattice(31, i, 2) - 0.5f) * 500);
-        SceneData::Instance a =
-            instance(i % 4, (i / 4) % 2, p, 1.5f + 5 * std::pow(Noise::lattice(31, i, 3), 2.f));
+        QVector3D p((Noise::lattice(31, i, 0) - 0.5f) * 500, (Noise::lattice(31, i, 1) - 0.5f) * 90,
+                    (Noise::lattice(31, i, 2) - 0.5f) * 500);
+        const float scale = 1.5f + 5 * std::pow(Noise::lattice(31, i, 3), 2.f);
+        // An asteroid in the camera's way is moved aside: flying through one
+        // would show its inside, which is not drawn.
+        const float clearance = meshRadius[i % 4] * scale + kAsteroidClearance;
+        for (const QVector3D& eye : eyes) {
+            const QVector3D away = p - eye;
+            if (away.length() < clearance) {
+                p = eye + (away.isNull() ? QVector3D(0, 1, 0) : away.normalized()) * clearance;
+            }
+        }
+        SceneData::Instance a = instance(i % 4, (i / 4) % 2, p, scale);
         a.axis = randomDirection(32, i);
         a.angle = 360 * Noise::lattice(31, i, 4);
         a.spin = 10 + 80 * Noise::lattice(31, i, 5);
         s.instances.append(a);
     }
     return s;
-}
-
-QVector<CameraPath::Key> asteroidFieldPath() {
-    QVector<CameraPath::Key> keys;
-    for (int i = 0; i <= 10; ++i) {
-        const float t = float(i);
-        keys.append({t, {-230 + 46 * t, 8 * std::sin(t), 20 * std::cos(t * 0.8f)}, {-200 + 46 * t, 0, 0}});
-    }
-    return keys;
 }
 
 SceneData singleAsteroid() {

@@ -1,6 +1,7 @@
 #include "EngineWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
@@ -151,6 +152,10 @@ void EngineWindow::exposeEvent(QExposeEvent* event) {
 }
 
 void EngineWindow::tick() {
+    // Keys that came while the previous frame was drawn are answered before
+    // the next one: the frame timer is due at once, and the event loop
+    // would otherwise run it first.
+    QCoreApplication::processEvents();
     if (m_finished || !isExposed()) {
         return;
     }
