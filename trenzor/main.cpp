@@ -2,6 +2,7 @@
 #include "ConfigParser.h"
 #include "EngineWindow.h"
 #include "MessageWindow.h"
+#include "OffscreenCanvas.h"
 #include "ResultsLogWriter.h"
 #include "contract/EngineContract.h"
 
@@ -61,6 +62,12 @@ int runOptions(QGuiApplication& app, const CommandLine::Result& command, const Q
     if (const QString problem = EngineWindow::openGlProblem(command.config); !problem.isEmpty()) {
         printError(problem);
         return 1;
+    }
+    if (command.options.offscreen) {
+        OffscreenCanvas canvas(command.config, removeError, command.options);
+        QObject::connect(&canvas, &OffscreenCanvas::finished, &app, &QCoreApplication::exit);
+        canvas.start();
+        return app.exec();
     }
     EngineWindow window(command.config, removeError, command.options);
     QObject::connect(&window, &EngineWindow::finished, &app, &QCoreApplication::exit);
