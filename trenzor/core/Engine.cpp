@@ -100,7 +100,11 @@ void Engine::initialize() {
     }
     readGrantedBits();
     if (!m_config.freeFlight) {
-        m_log.emplace(logHeader());
+        const QStringList header = logHeader();
+        m_log.emplace(header);
+        if (m_options && !m_options->summaryPath.isEmpty()) {
+            m_summary.emplace(header);
+        }
     }
     startSlot(0);
 }
@@ -239,6 +243,7 @@ void Engine::fail(const QString& message) {
     }
     m_scene.reset();
     m_log.reset();
+    m_summary.reset();
     if (m_options) {
         // Nobody is there to read a message screen.
         m_phase = Phase::Done;
@@ -336,6 +341,9 @@ void Engine::finishTest() {
                   .arg(logged)
                   .arg(recorder.pathTime(), 0, 'f', 3));
     m_log->addBlock(recorder.rates());
+    if (m_summary) {
+        m_summary->addBlock(m_options->tests.value(m_slot), recorder.rates());
+    }
     m_recorder.reset();
     m_scene->teardown(*m_gl);
     m_scene.reset();
@@ -372,8 +380,17 @@ void Engine::finishRun(bool aborted) {
                           QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.")
                               .arg(m_log->blockCount()));
             }
+            if (m_summary) {
+                if (const QString error = m_summary->save(m_options->summaryPath, !aborted);
+                    !error.isEmpty()) {
+                    m_log.reset();
+                    fail(error);
+                    return;
+                }
+            }
         }
         m_log.reset();
+        m_summary.reset();
     }
     m_phase = Phase::Done;
     // A run of the command line succeeds only when every test ran to its end.

@@ -7,6 +7,7 @@
 #include "ResultsLogWriter.h"
 #include "RunConfig.h"
 #include "RunOptions.h"
+#include "RunSummary.h"
 #include "SceneData.h"
 #include "TextPanel.h"
 
@@ -116,6 +117,7 @@ private:
     std::optional<FrameRecorder> m_recorder;
     std::optional<FlightCamera> m_camera;
     std::optional<ResultsLogWriter> m_log;
+    std::optional<RunSummary> m_summary;
     OffscreenTarget m_offscreen;
     TextPanel m_panel;
     TextPanel m_counter;
