@@ -52,8 +52,22 @@ class TestOptions : public QObject {
 
     // Runs the engine with these arguments; without a display when asked.
     // While it runs its mapped windows are looked for; key, if given, is
-    // pressed in the first one found.
-    static Outcome runEngine(const QStringList& arguments, bool display = true, const QString& key = {}) {
+    // pressed in the first one found once standard output holds keyAfter.
+    static Outcome runEngine(const QStringList& arguments, bool display = true, const QString& key = {},
+                             const QByteArray& keyAfter = {}) {
+        Outcome outcome = runEngineOnce(arguments, display, key, keyAfter);
+        // On this shared machine the test's X server now and then refuses a
+        // connection while other helpers start theirs; that is no fault of
+        // the engine, which then rightly ends at once, and it is run again.
+        if (display && outcome.errors.contains("could not connect to display")) {
+            qInfo("the X server refused the engine's connection; running it again");
+            outcome = runEngineOnce(arguments, display, key, keyAfter);
+        }
+        return outcome;
+    }
+
+    static Outcome runEngineOnce(const QStringList& arguments, bool display, const QString& key,
+                                 const QByteArray& keyAfter) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         if (!display) {
             environment.remove(QStringLiteral("DISPLAY"));
@@ -72,27 +86,28 @@ class TestOptions : public QObject {
         bool keyPressed = false;
         while (engine.state() == QProcess::Running && clock.elapsed() < 120000) {
             outcome.errors += engine.readAllStandardError();
+            outcome.out += engine.readAllStandardOutput();
             if (!sinceError.isValid() && outcome.errors.contains("trenzor: ")) {
                 sinceError.start();
             }
             if (display) {
                 const QString window = visibleWindowOf(engine.processId());
                 outcome.windowSeen = outcome.windowSeen || !window.isEmpty();
-                if (!window.isEmpty() && !key.isEmpty() && !keyPressed) {
+                if (!window.isEmpty() && !key.isEmpty() && !keyPressed && outcome.out.contains(keyAfter)) {
                     QTest::qWait(500);
                     xdotool({"windowfocus", "--sync", window});
                     xdotool({"key", key});
                     keyPressed = true;
                 }
             }
-            engine.waitForFinished(50);
+            engine.waitForFinished(100);
         }
         outcome.finished = engine.state() == QProcess::NotRunning;
         if (!outcome.finished) {
             engine.kill();
             engine.waitForFinished(5000);
         }
-        outcome.out = engine.readAllStandardOutput();
+        outcome.out += engine.readAllStandardOutput();
         outcome.errors += engine.readAllStandardError();
         // A message read only after the end came with it.
         outcome.msAfterError = sinceError.isValid()                   ? sinceError.elapsed()
@@ -348,18 +363,35 @@ private slots:
         checkSummary(outcome.out, {4, 1}, true);
     }
 
-    // Esc in the engine's window: nothing finished, nothing written, and a
-    // script learns it from the status.
+    // Esc in the engine's window: a script learns it from the status, and
+    // finds the tests finished before it in the log and in the summary.
+    void escapeIsAFailure_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QList<int>>("finished");
+        QTest::newRow("in the first test")
+            << QStringList{"--tests", "1", "--seconds", "60"} << QByteArray() << QList<int>{};
+        QTest::newRow("in the second test") << QStringList{"--tests", "4,1", "--seconds", "2"}
+                                            << QByteArray("trenzor: scéna 0:") << QList<int>{4};
+    }
+
     void escapeIsAFailure() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, after);
+        QFETCH(QList<int>, finished);
         const Outcome outcome =
-            runEngine({"--tests", "1", "--seconds", "60", "--size", "64x48", "--summary", "souhrn.json"},
-                      true, QStringLiteral("Escape"));
-        QVERIFY(outcome.windowSeen);
+            runEngine(arguments + QStringList{"--size", "64x48", "--summary", "souhrn.json"}, true,
+                      QStringLiteral("Escape"), after);
+        QVERIFY2(outcome.windowSeen, outcome.errors.constData());
         QVERIFY2(outcome.finished, "Esc did not end the engine");
         QCOMPARE(outcome.code, 1);
         QVERIFY2(outcome.errors.contains("přerušeno"), outcome.errors.constData());
-        QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
-        QVERIFY(!QFile::exists(QStringLiteral("souhrn.json")));
+        if (finished.isEmpty()) {
+            QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
+            QVERIFY(!QFile::exists(QStringLiteral("souhrn.json")));
+        } else {
+            checkSummary(readFile(QStringLiteral("souhrn.json")), finished, false);
+        }
     }
 
     void failuresEndAtOnce_data() {
