@@ -1,9 +1,12 @@
+#include "CommandLine.h"
 #include "ConfigParser.h"
 #include "EngineWindow.h"
 #include "MessageWindow.h"
+#include "OffscreenCanvas.h"
 #include "ResultsLogWriter.h"
 #include "contract/EngineContract.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -45,24 +48,68 @@ void handleMessage(QtMsgType type, const QMessageLogContext& context, const QStr
     std::_Exit(1);
 }
 
+void printText(const QString& text) {
+    std::fputs(qUtf8Printable(text), stdout);
+    if (!text.endsWith(u'\n')) {
+        std::fputc('\n', stdout);
+    }
+    std::fflush(stdout);
+}
+
+// An unattended run of the command line's options: no screens, no waits,
+// and any failure ends it at once with a non-zero status.
+int runOptions(QGuiApplication& app, const CommandLine::Result& command, const QString& removeError) {
+    if (const QString problem = EngineWindow::openGlProblem(command.config); !problem.isEmpty()) {
+        printError(problem);
+        return 1;
+    }
+    if (command.options.offscreen) {
+        OffscreenCanvas canvas(command.config, removeError, command.options);
+        QObject::connect(&canvas, &OffscreenCanvas::finished, &app, &QCoreApplication::exit);
+        canvas.start();
+        return app.exec();
+    }
+    EngineWindow window(command.config, removeError, command.options);
+    QObject::connect(&window, &EngineWindow::finished, &app, &QCoreApplication::exit);
+    window.start();
+    return app.exec();
+}
+
 int run(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("Trenzor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    // Help, the version and a command line that cannot be used need no
+    // display, and leave every file as it was.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const CommandLine::Result command = CommandLine::parse(arguments);
+    switch (command.action) {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
+        printText(command.text);
+        return 0;
+    case CommandLine::Action::Refuse:
+        printError(QStringLiteral("%1 (nápovědu vypíše %2 --help)")
+                       .arg(command.text, QFileInfo(arguments.value(0)).fileName()));
+        return CommandLine::kRefusedExit;
+    case CommandLine::Action::ConfigFile:
+    case CommandLine::Action::Options:
+        break;
+    }
+
     // Before anything else can fail: whatever ends this run, the front end
     // must not find an earlier run's results and take them for this one's.
     const QString removeError = ResultsLogWriter::removeOld(EngineContract::kResultsLogFileName);
 
     QGuiApplication app(argc, argv);
     messageState().windowSystemReady = true;
-    QCoreApplication::setApplicationName(QStringLiteral("Trenzor"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
-
-    ConfigParser::Result parsed;
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (!arguments.isEmpty() && arguments != QStringList{QStringLiteral("0")}) {
-        parsed.error = QStringLiteral("Neznámé parametry programu: %1 (program se spouští s parametrem 0)")
-                           .arg(arguments.join(u' '));
-    } else {
-        parsed = ConfigParser::parseFile(EngineContract::kConfigFileName);
+    if (command.action == CommandLine::Action::Options) {
+        return runOptions(app, command, removeError);
     }
+
+    ConfigParser::Result parsed = ConfigParser::parseFile(EngineContract::kConfigFileName);
     // The configuration is still read, to know whether anybody is watching.
     if (!removeError.isEmpty()) {
         parsed.error = removeError;
@@ -88,10 +135,12 @@ int run(int argc, char* argv[]) {
 
 } // namespace
 
-// Removes the previous results log, reads "nastaveni.atr" from the current
-// directory and runs its scene list. Every failure ends with a message on
-// standard error and, where a window can be opened, in it, and with exit
-// status 1.
+// Reads the command line first. Then removes the previous results log, and
+// either reads "nastaveni.atr" from the current directory and runs its scene
+// list, or runs what the options ask. Every failure ends with a message on
+// standard error and with exit status 1 (2 for a command line that cannot be
+// used); a run of the configuration file also shows it in a window where one
+// can be opened.
 int main(int argc, char* argv[]) {
     messageState().qtHandler = qInstallMessageHandler(handleMessage);
     try {

@@ -58,8 +58,9 @@ QString decodeOnce(QHash<QString, Value>& decoded, const QString& path, const QS
 
 } // namespace
 
-Engine::Engine(RunConfig config, QString startupError, Canvas& canvas)
+Engine::Engine(RunConfig config, QString startupError, Canvas& canvas, std::optional<RunOptions> options)
     : m_config(std::move(config))
+    , m_options(std::move(options))
     , m_startupError(std::move(startupError))
     , m_canvas(canvas) {}
 
@@ -99,7 +100,11 @@ void Engine::initialize() {
     }
     readGrantedBits();
     if (!m_config.freeFlight) {
-        m_log.emplace(logHeader());
+        const QStringList header = logHeader();
+        m_log.emplace(header);
+        if (m_options && !m_options->summaryPath.isEmpty()) {
+            m_summary.emplace(header);
+        }
     }
     startSlot(0);
 }
@@ -108,6 +113,10 @@ void Engine::initialize() {
 // the request to stop waiting for the vertical retrace, and one without swap
 // control cannot say.
 void Engine::readVsync() {
+    if (m_options && m_options->offscreen) {
+        m_vsyncState = QStringLiteral("nezobrazuje se");
+        return;
+    }
     using GetInterval = int (*)();
     const auto getInterval =
         reinterpret_cast<GetInterval>(m_canvas.glContext()->getProcAddress("glXGetSwapIntervalMESA"));
@@ -151,7 +160,9 @@ void Engine::readGrantedBits() {
 // bits, the vertical sync.
 QString Engine::grantedConditions() const {
     const QSize screen = m_canvas.surfacePixels();
-    const QString size = m_config.fullScreen
+    const QString size = m_options && m_options->offscreen
+                             ? QStringLiteral("%1x%2 mimo obrazovku").arg(screen.width()).arg(screen.height())
+                         : m_config.fullScreen
                              ? QStringLiteral("%1x%2 na obrazovce %3x%4")
                                    .arg(renderSize().width())
                                    .arg(renderSize().height())
@@ -182,6 +193,12 @@ QStringList Engine::logHeader() const {
     return header;
 }
 
+// Where the lines about each finished test go: standard error when the
+// summary takes standard output, so that it stays valid JSON.
+std::FILE* Engine::progressStream() const {
+    return m_options && m_options->summaryToStandardOutput() ? stderr : stdout;
+}
+
 QSize Engine::renderSize() const {
     return m_config.fullScreen ? QSize(m_config.resolutionWidth, m_config.resolutionHeight)
                                : m_canvas.surfacePixels();
@@ -203,7 +220,18 @@ QString Engine::decodeScenes() {
             !error.isEmpty()) {
             return error;
         }
-        m_decoded.append({paths.value(pair.browserFile), scenes.value(pair.sceneFile)});
+        CameraPath path = paths.value(pair.browserFile);
+        if (m_options && m_options->seconds > 0 && path.seconds() > 0) {
+            // The whole flight in the time asked: the same pictures, sooner
+            // or later.
+            QVector<CameraPath::Key> keys = path.keys();
+            const double scale = m_options->seconds / path.seconds();
+            for (CameraPath::Key& key : keys) {
+                key.time = float(key.time * scale);
+            }
+            path = CameraPath(keys, m_options->seconds, path.frameLimit(), path.warmupFrames());
+        }
+        m_decoded.append({path, scenes.value(pair.sceneFile)});
     }
     return {};
 }
@@ -215,6 +243,13 @@ void Engine::fail(const QString& message) {
     }
     m_scene.reset();
     m_log.reset();
+    m_summary.reset();
+    if (m_options) {
+        // Nobody is there to read a message screen.
+        m_phase = Phase::Done;
+        m_canvas.finish(1);
+        return;
+    }
     m_phase = Phase::Message;
     m_messageShown = m_clock.nsecsElapsed();
     m_panel.setText(MessageWindow::kTitle, message, MessageWindow::hint(m_config.dontShowIntro),
@@ -283,7 +318,7 @@ void Engine::finishTest() {
     }
     const double processCpu = double(cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID) - m_processCpuStart) / 1e6;
     const double threadCpu = double(cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID) - m_threadCpuStart) / 1e6;
-    printLine(stdout,
+    printLine(progressStream(),
               QStringLiteral("trenzor: scéna %1 \"%2\": %3 snímků za %4 s, %5 snímků/s, průměr okamžitých "
                              "%6 snímků/s, CPU procesu %7 ms/snímek, hlavního vlákna %8 ms/snímek")
                   .arg(m_slot)
@@ -294,17 +329,21 @@ void Engine::finishTest() {
                   .arg(logged > 0 ? sum / logged : 0.0, 0, 'f', 2)
                   .arg(frames > 0 ? processCpu / frames : 0.0, 0, 'f', 3)
                   .arg(frames > 0 ? threadCpu / frames : 0.0, 0, 'f', 3));
-    printLine(stdout, QStringLiteral("trenzor: scéna %1: zobrazeno %2 snímků: %3 zahřívacích, %4 počátků "
-                                     "měření, %5 měřených; zapsán každý %6., celkem %7, průlet do %8 s")
-                          .arg(m_slot)
-                          .arg(m_testPresented)
-                          .arg(counts.warmup)
-                          .arg(counts.origins)
-                          .arg(counts.measured)
-                          .arg(counts.stride)
-                          .arg(logged)
-                          .arg(recorder.pathTime(), 0, 'f', 3));
+    printLine(progressStream(),
+              QStringLiteral("trenzor: scéna %1: zobrazeno %2 snímků: %3 zahřívacích, %4 počátků "
+                             "měření, %5 měřených; zapsán každý %6., celkem %7, průlet do %8 s")
+                  .arg(m_slot)
+                  .arg(m_testPresented)
+                  .arg(counts.warmup)
+                  .arg(counts.origins)
+                  .arg(counts.measured)
+                  .arg(counts.stride)
+                  .arg(logged)
+                  .arg(recorder.pathTime(), 0, 'f', 3));
     m_log->addBlock(recorder.rates());
+    if (m_summary) {
+        m_summary->addBlock(m_options->tests.value(m_slot), recorder.rates());
+    }
     m_recorder.reset();
     m_scene->teardown(*m_gl);
     m_scene.reset();
@@ -333,15 +372,29 @@ void Engine::finishRun(bool aborted) {
             m_log.reset();
             fail(error);
             return;
-        } else if (aborted) {
-            printLine(
-                stdout,
-                QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.").arg(m_log->blockCount()));
+        } else {
+            if (aborted) {
+                // For a script, an abort is a failure and said so on standard
+                // error.
+                printLine(m_options ? stderr : stdout,
+                          QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.")
+                              .arg(m_log->blockCount()));
+            }
+            if (m_summary) {
+                if (const QString error = m_summary->save(m_options->summaryPath, !aborted);
+                    !error.isEmpty()) {
+                    m_log.reset();
+                    fail(error);
+                    return;
+                }
+            }
         }
         m_log.reset();
+        m_summary.reset();
     }
     m_phase = Phase::Done;
-    m_canvas.finish(0);
+    // A run of the command line succeeds only when every test ran to its end.
+    m_canvas.finish(aborted && m_options ? 1 : 0);
 }
 
 void Engine::abort() {

@@ -6,12 +6,15 @@
 #include "OffscreenTarget.h"
 #include "ResultsLogWriter.h"
 #include "RunConfig.h"
+#include "RunOptions.h"
+#include "RunSummary.h"
 #include "SceneData.h"
 #include "TextPanel.h"
 
 #include <QElapsedTimer>
 #include <QString>
 #include <QVector>
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -26,12 +29,15 @@ class QOpenGLFunctions_2_1;
 // writes the results log at the end of a rated run. Driven by the window:
 // initialize() once the context exists, frame() as often as it can,
 // shutdown() before the context goes. Errors end in a message screen (and
-// on standard error) and no log.
+// on standard error) and no log. A run of the command line's options is
+// unattended: a failure or an abort ends it at once with a non-zero status,
+// and it may be drawn off screen and summed up in JSON.
 class Engine {
 public:
     enum class Phase { Starting, Message, Intro, Test, Flight, Done };
 
-    Engine(RunConfig config, QString startupError, Canvas& canvas);
+    Engine(RunConfig config, QString startupError, Canvas& canvas,
+           std::optional<RunOptions> options = std::nullopt);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -78,6 +84,7 @@ private:
     QString grantedConditions() const;
     QStringList logHeader() const;
     QSize renderSize() const;
+    std::FILE* progressStream() const;
 
     static constexpr int kPanelPeriodMs = 30;
 
@@ -88,6 +95,8 @@ private:
     };
 
     RunConfig m_config;
+    // Set for a run of the command line's options.
+    std::optional<RunOptions> m_options;
     QString m_startupError;
     Canvas& m_canvas;
     // Every slot's files are read and checked once, before anything is
@@ -108,6 +117,7 @@ private:
     std::optional<FrameRecorder> m_recorder;
     std::optional<FlightCamera> m_camera;
     std::optional<ResultsLogWriter> m_log;
+    std::optional<RunSummary> m_summary;
     OffscreenTarget m_offscreen;
     TextPanel m_panel;
     TextPanel m_counter;

@@ -21,6 +21,8 @@ public:
     // is refused before anything is allocated.
     QString create(QOpenGLFunctions& f, QSize size, int colourBits, int depthBits);
     void bind(QOpenGLFunctions& f) const;
+    // The framebuffer object, for a canvas that draws into it directly.
+    unsigned framebuffer() const { return m_framebuffer; }
     // Draws the picture stretched over the window's default framebuffer.
     void present(QOpenGLFunctions& f, QOpenGLFunctions_2_1& gl, unsigned defaultFramebuffer,
                  QSize window) const;

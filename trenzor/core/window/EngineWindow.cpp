@@ -13,10 +13,11 @@
 #include <cstdio>
 #include <exception>
 
-EngineWindow::EngineWindow(const RunConfig& config, const QString& startupError)
+EngineWindow::EngineWindow(const RunConfig& config, const QString& startupError,
+                           std::optional<RunOptions> options)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate)
     , m_config(config)
-    , m_engine(config, startupError, *this) {
+    , m_engine(config, startupError, *this, std::move(options)) {
     setFormat(formatFor(config));
     setTitle(QStringLiteral("Trenzor"));
     m_timer.setInterval(0);

@@ -16,7 +16,8 @@
 class EngineWindow : public QOpenGLWindow, public Canvas {
     Q_OBJECT
 public:
-    EngineWindow(const RunConfig& config, const QString& startupError);
+    EngineWindow(const RunConfig& config, const QString& startupError,
+                 std::optional<RunOptions> options = std::nullopt);
     ~EngineWindow() override;
 
     // The surface format the configuration asks for.

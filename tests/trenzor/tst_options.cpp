@@ -1,0 +1,436 @@
+// The engine's command line as a script uses it: each option in a real run
+// of the engine program on the X display the test starts, the summary's
+// figures against the results log of the same run, the exit status of a
+// complete, an aborted and a failed run, and command lines that are refused
+// without a display and without touching the old results log.
+
+#include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+
+class TestOptions : public QObject {
+    Q_OBJECT
+
+    static constexpr char kOldLog[] = "left from an earlier run\r\n";
+    // The browser files' own path length, as the generator writes quick ones.
+    static constexpr double kBrowserSeconds = 0.3;
+
+    QTemporaryDir m_dir;
+
+    struct Outcome {
+        bool finished = false;
+        int code = -1;
+        QByteArray out;
+        QByteArray errors;
+        // A mapped window of the engine's process was seen during the run.
+        bool windowSeen = false;
+        // From the first message on standard error to the end of the process.
+        qint64 msAfterError = -1;
+    };
+
+    static QString xdotool(const QStringList& arguments) {
+        QProcess tool;
+        tool.start(QStringLiteral("xdotool"), arguments);
+        tool.waitForFinished(10000);
+        return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+    }
+
+    static QString visibleWindowOf(qint64 pid) {
+        return xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)}).section(u'\n', 0, 0);
+    }
+
+    // Runs the engine with these arguments; without a display when asked.
+    // While it runs its mapped windows are looked for; key, if given, is
+    // pressed in the first one found once standard output holds keyAfter.
+    static Outcome runEngine(const QStringList& arguments, bool display = true, const QString& key = {},
+                             const QByteArray& keyAfter = {}) {
+        Outcome outcome = runEngineOnce(arguments, display, key, keyAfter);
+        // On this shared machine the test's X server now and then refuses a
+        // connection while other helpers start theirs; that is no fault of
+        // the engine, which then rightly ends at once, and it is run again.
+        if (display && outcome.errors.contains("could not connect to display")) {
+            qInfo("the X server refused the engine's connection; running it again");
+            outcome = runEngineOnce(arguments, display, key, keyAfter);
+        }
+        return outcome;
+    }
+
+    static Outcome runEngineOnce(const QStringList& arguments, bool display, const QString& key,
+                                 const QByteArray& keyAfter) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!display) {
+            environment.remove(QStringLiteral("DISPLAY"));
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        }
+        QProcess engine;
+        engine.setProcessEnvironment(environment);
+        engine.start(QStringLiteral("./trenzor.exe"), arguments);
+        Outcome outcome;
+        if (!engine.waitForStarted(10000)) {
+            return outcome;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QElapsedTimer sinceError;
+        bool keyPressed = false;
+        while (engine.state() == QProcess::Running && clock.elapsed() < 120000) {
+            outcome.errors += engine.readAllStandardError();
+            outcome.out += engine.readAllStandardOutput();
+            if (!sinceError.isValid() && outcome.errors.contains("trenzor: ")) {
+                sinceError.start();
+            }
+            if (display) {
+                const QString window = visibleWindowOf(engine.processId());
+                outcome.windowSeen = outcome.windowSeen || !window.isEmpty();
+                if (!window.isEmpty() && !key.isEmpty() && !keyPressed && outcome.out.contains(keyAfter)) {
+                    QTest::qWait(500);
+                    xdotool({"windowfocus", "--sync", window});
+                    xdotool({"key", key});
+                    keyPressed = true;
+                }
+            }
+            engine.waitForFinished(100);
+        }
+        outcome.finished = engine.state() == QProcess::NotRunning;
+        if (!outcome.finished) {
+            engine.kill();
+            engine.waitForFinished(5000);
+        }
+        outcome.out += engine.readAllStandardOutput();
+        outcome.errors += engine.readAllStandardError();
+        // A message read only after the end came with it.
+        outcome.msAfterError = sinceError.isValid()                   ? sinceError.elapsed()
+                               : outcome.errors.contains("trenzor: ") ? 0
+                                                                      : -1;
+        outcome.code = engine.exitStatus() == QProcess::NormalExit ? engine.exitCode() : -1;
+        return outcome;
+    }
+
+    static QByteArray readFile(const QString& name) {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    struct Log {
+        QStringList header;
+        QList<QList<double>> blocks;
+    };
+
+    // The results log's header lines and blocks as the file holds them.
+    static Log readLog() {
+        Log log;
+        const QList<QByteArray> lines = readFile(QStringLiteral("vysledek.log")).split('\n');
+        qsizetype i = 0;
+        for (; i < lines.size() && i < EngineContract::kLogHeaderLines; ++i) {
+            log.header << Cp1250Codec::decode(lines[i].chopped(lines[i].endsWith('\r') ? 1 : 0));
+        }
+        while (i < lines.size() && !lines[i].startsWith("Konec")) {
+            const int count = lines[i].trimmed().toInt();
+            QList<double> block;
+            for (int k = 1; k <= count && i + k < lines.size(); ++k) {
+                block.append(lines[i + k].trimmed().toDouble());
+            }
+            log.blocks.append(block);
+            i += count + 2;
+        }
+        return log;
+    }
+
+    static bool near(double actual, double expected) {
+        return std::abs(actual - expected) <= 1e-9 * std::max(1.0, std::abs(expected));
+    }
+
+    // Compares a test's figures in the summary with those worked out here
+    // from the log's values.
+    static void checkBlock(const QJsonObject& test, const QList<double>& rates) {
+        QVERIFY(!rates.isEmpty());
+        double seconds = 0;
+        for (const double rate : rates) {
+            seconds += 1 / rate;
+        }
+        QList<double> ascending = rates;
+        std::sort(ascending.begin(), ascending.end());
+        const int n = int(rates.size());
+        QCOMPARE(test[QStringLiteral("values")].toInt(), n);
+        QCOMPARE(test[QStringLiteral("frames")].toInt(), n);
+        QCOMPARE(test[QStringLiteral("leftOut")].toInt(), 0);
+        QVERIFY(near(test[QStringLiteral("seconds")].toDouble(), seconds));
+        QVERIFY(near(test[QStringLiteral("averageRate")].toDouble(), n / seconds));
+        QCOMPARE(test[QStringLiteral("slowestRate")].toDouble(), ascending.first());
+        QCOMPARE(test[QStringLiteral("fastestRate")].toDouble(), ascending.last());
+        // 99 % of the frames take no longer than the frame at rank
+        // ceil(0.99 n) from the fastest, which is the ceil(0.01 n)-th slowest
+        // when 0.99 n is not whole.
+        const int slowRank = n - int(std::ceil(0.99 * n));
+        const double low = ascending[qsizetype(slowRank)];
+        QVERIFY(near(test[QStringLiteral("low1PercentRate")].toDouble(), low));
+        QVERIFY(near(test[QStringLiteral("percentile99Ms")].toDouble(), 1000 / low));
+    }
+
+    // The summary's figures against the log of the same run; returns the
+    // summary, or fails the test.
+    static QJsonObject checkSummary(const QByteArray& json, const QList<int>& tests, bool complete) {
+        QJsonObject summary;
+        [&] {
+            QJsonParseError error{};
+            const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + json));
+            summary = document.object();
+            const Log log = readLog();
+            const QStringList fields = {"program",    "date",      "memory",      "operatingSystem",
+                                        "conditions", "processor", "graphicsCard"};
+            QCOMPARE(log.header.size(), fields.size());
+            for (qsizetype line = 0; line < fields.size(); ++line) {
+                QCOMPARE(summary[fields[line]].toString(), log.header[line]);
+            }
+            QVERIFY(log.header[0].startsWith(QStringLiteral("Trenzor")));
+            QCOMPARE(summary[QStringLiteral("complete")].toBool(), complete);
+            const QJsonArray entries = summary[QStringLiteral("tests")].toArray();
+            QCOMPARE(entries.size(), log.blocks.size());
+            QCOMPARE(entries.size(), tests.size());
+            double frames = 0;
+            double seconds = 0;
+            double logSum = 0;
+            for (qsizetype i = 0; i < entries.size(); ++i) {
+                const QJsonObject test = entries[i].toObject();
+                QCOMPARE(test[QStringLiteral("index")].toInt(), tests[i]);
+                QCOMPARE(test[QStringLiteral("name")].toString(),
+                         EngineContract::kTestNames[std::size_t(tests[i])].toString());
+                checkBlock(test, log.blocks[i]);
+                frames += test[QStringLiteral("frames")].toInt();
+                seconds += test[QStringLiteral("seconds")].toDouble();
+                logSum += std::log(test[QStringLiteral("averageRate")].toDouble());
+            }
+            const QJsonObject run = summary[QStringLiteral("run")].toObject();
+            QVERIFY(near(run[QStringLiteral("framesPerSecond")].toDouble(), frames / seconds));
+            QVERIFY(
+                near(run[QStringLiteral("geometricMeanRate")].toDouble(), std::exp(logSum / tests.size())));
+            QCOMPARE(run[QStringLiteral("leftOut")].toInt(), 0);
+        }();
+        return summary;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        // Short paths with room for every frame: a block's frame times add
+        // up to its path.
+        QProcess generator;
+        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path(), "--frames", "32766"});
+        QVERIFY(generator.waitForFinished(180000) && generator.exitCode() == 0);
+        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
+                 "xdotool is needed to look for the engine's windows");
+    }
+
+    void init() {
+        QFile::remove(QStringLiteral("vysledek.log"));
+        QFile::remove(QStringLiteral("souhrn.json"));
+        QFile old(QStringLiteral("vysledek.log"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(kOldLog) > 0);
+    }
+
+    void refusedWithoutDisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << "neznámý parametr --bogus";
+        QTest::newRow("argument other than 0") << QStringList{"1"} << "neznámý parametr 1";
+        QTest::newRow("0 and an option") << QStringList{"0", "--safe"} << "nelze spojit";
+        QTest::newRow("test beyond the seven") << QStringList{"--tests", "7"} << "--tests čeká";
+        QTest::newRow("negative test") << QStringList{"--tests", "-1"} << "--tests čeká";
+        QTest::newRow("empty item") << QStringList{"--tests", "1,,2"} << "--tests čeká";
+        QTest::newRow("test twice") << QStringList{"--tests", "0,3,0"} << "test 0 je uveden dvakrát";
+        QTest::newRow("option without its value") << QStringList{"--tests"} << "--tests potřebuje hodnotu";
+        QTest::newRow("switch with a value") << QStringList{"--safe=1"} << "--safe nemá hodnotu";
+        QTest::newRow("no seconds") << QStringList{"--seconds", "0"} << "--seconds čeká";
+        QTest::newRow("seconds not a number") << QStringList{"--seconds", "nan"} << "--seconds čeká";
+        QTest::newRow("too many seconds") << QStringList{"--seconds", "3601"} << "--seconds čeká";
+        QTest::newRow("size without height") << QStringList{"--size", "640"} << "--size čeká";
+        QTest::newRow("size too small") << QStringList{"--size", "15x480"} << "--size čeká";
+        QTest::newRow("size too large") << QStringList{"--size", "640x16385"} << "--size čeká";
+        QTest::newRow("full screen off screen")
+            << QStringList{"--fullscreen", "--offscreen"} << "nelze spojit";
+        QTest::newRow("summary without a name") << QStringList{"--summary="} << "--summary čeká";
+    }
+
+    void refusedWithoutDisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const Outcome outcome = runEngine(arguments, false);
+        QVERIFY(outcome.finished);
+        QCOMPARE(outcome.code, 2);
+        const QString errors = QString::fromUtf8(outcome.errors);
+        QVERIFY2(errors.contains(message), qPrintable(errors));
+        QVERIFY2(errors.contains(QStringLiteral("--help")), qPrintable(errors));
+        QVERIFY(outcome.out.isEmpty());
+        QCOMPARE(readFile(QStringLiteral("vysledek.log")), QByteArray(kOldLog));
+    }
+
+    void helpAndVersionWithoutDisplay_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList help = {"Použití: trenzor.exe", "Parametry:",   "--tests <čísla>", "--seconds <S>",
+                                  "--size <ŠxV>",         "--fullscreen", "--safe",          "--offscreen",
+                                  "--summary <soubor>",   "nastaveni.atr"};
+        QTest::newRow("--help") << "--help" << help;
+        QTest::newRow("-h") << "-h" << help;
+        QTest::newRow("--version") << "--version" << QStringList{"Trenzor 1.0"};
+    }
+
+    void helpAndVersionWithoutDisplay() {
+        QFETCH(QString, option);
+        QFETCH(QStringList, shown);
+        const Outcome outcome = runEngine({option}, false);
+        QCOMPARE(outcome.code, 0);
+        QVERIFY2(outcome.errors.isEmpty(), outcome.errors.constData());
+        for (const QString& text : shown) {
+            QVERIFY2(QString::fromUtf8(outcome.out).contains(text), qPrintable(text));
+        }
+        QCOMPARE(readFile(QStringLiteral("vysledek.log")), QByteArray(kOldLog));
+    }
+
+    void eachOption_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QList<int>>("tests");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("conditions");
+        QTest::addColumn<bool>("window");
+        const QList<int> all = {0, 1, 2, 3, 4, 5, 6};
+        QTest::newRow("all tests, the browser files' paths")
+            << QStringList{"--size", "64x48"} << all << kBrowserSeconds
+            << "^okno 64x48, barvy \\d+ b, Z \\d+ b, " << true;
+        QTest::newRow("tests in the order given")
+            << QStringList{"--tests", "5,2", "--seconds", "0.2", "--size", "48x32"} << QList<int>{5, 2} << 0.2
+            << "^okno 48x32, " << true;
+        QTest::newRow("a longer path") << QStringList{"--tests", "3", "--seconds", "1.5", "--size", "64x48"}
+                                       << QList<int>{3} << 1.5 << "^okno 64x48, " << true;
+        QTest::newRow("safe") << QStringList{"--tests", "2", "--seconds", "0.2", "--size", "64x48", "--safe"}
+                              << QList<int>{2} << 0.2 << ", bezpečný mód$" << true;
+        QTest::newRow("full screen") << QStringList{"--tests", "6",     "--seconds",   "0.5",
+                                                    "--size",  "64x48", "--fullscreen"}
+                                     << QList<int>{6} << 0.5
+                                     << "^64x48 na obrazovce 1024x768, barvy 15 b, Z 16 b, " << true;
+        QTest::newRow("off screen") << QStringList{"--tests", "0",     "--seconds",  "1.5",
+                                                   "--size",  "64x48", "--offscreen"}
+                                    << QList<int>{0} << 1.5
+                                    << "^64x48 mimo obrazovku, barvy 15 b, Z 16 b, nezobrazuje se$" << false;
+    }
+
+    void eachOption() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QList<int>, tests);
+        QFETCH(double, seconds);
+        QFETCH(QString, conditions);
+        QFETCH(bool, window);
+        const Outcome outcome = runEngine(arguments + QStringList{"--summary", "souhrn.json"});
+        QVERIFY2(outcome.finished && outcome.code == 0, outcome.errors.constData());
+        QCOMPARE(outcome.windowSeen, window);
+        // What each test did is told on standard output.
+        QCOMPARE(outcome.out.count("trenzor: scéna "), 2 * tests.size());
+        const QJsonObject summary = checkSummary(readFile(QStringLiteral("souhrn.json")), tests, true);
+        const QString line5 = summary[QStringLiteral("conditions")].toString();
+        QVERIFY2(QRegularExpression(conditions).match(line5).hasMatch(), qPrintable(line5));
+        // Each test flew its whole path: its frame times add up to the path
+        // and at most the last two frames beyond it, which began before the
+        // path's end and after it.
+        for (const QJsonValue test : summary[QStringLiteral("tests")].toArray()) {
+            const double measured = test[QStringLiteral("seconds")].toDouble();
+            const double slowest = 1 / test[QStringLiteral("slowestRate")].toDouble();
+            QVERIFY2(measured >= seconds - 0.002 && measured <= seconds + 2 * slowest + 0.002,
+                     qPrintable(QStringLiteral("%1 s, slowest frame %2 s").arg(measured).arg(slowest)));
+        }
+    }
+
+    // The summary on standard output is all that is there: the lines about
+    // each test go to standard error.
+    void summaryOnStandardOutput() {
+        const Outcome outcome = runEngine(
+            {"--tests", "4,1", "--seconds", "0.2", "--size", "32x32", "--offscreen", "--summary", "-"});
+        QCOMPARE(outcome.code, 0);
+        QCOMPARE(outcome.errors.count("trenzor: scéna "), 4);
+        checkSummary(outcome.out, {4, 1}, true);
+    }
+
+    // Esc in the engine's window: a script learns it from the status, and
+    // finds the tests finished before it in the log and in the summary.
+    void escapeIsAFailure_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QList<int>>("finished");
+        QTest::newRow("in the first test")
+            << QStringList{"--tests", "1", "--seconds", "60"} << QByteArray() << QList<int>{};
+        QTest::newRow("in the second test") << QStringList{"--tests", "4,1", "--seconds", "2"}
+                                            << QByteArray("trenzor: scéna 0:") << QList<int>{4};
+    }
+
+    void escapeIsAFailure() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, after);
+        QFETCH(QList<int>, finished);
+        const Outcome outcome =
+            runEngine(arguments + QStringList{"--size", "64x48", "--summary", "souhrn.json"}, true,
+                      QStringLiteral("Escape"), after);
+        QVERIFY2(outcome.windowSeen, outcome.errors.constData());
+        QVERIFY2(outcome.finished, "Esc did not end the engine");
+        QCOMPARE(outcome.code, 1);
+        QVERIFY2(outcome.errors.contains("přerušeno"), outcome.errors.constData());
+        if (finished.isEmpty()) {
+            QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
+            QVERIFY(!QFile::exists(QStringLiteral("souhrn.json")));
+        } else {
+            checkSummary(readFile(QStringLiteral("souhrn.json")), finished, false);
+        }
+    }
+
+    void failuresEndAtOnce_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("logWritten");
+        QTest::newRow("a damaged scene file")
+            << QStringList{"--tests", "0,6", "--seconds", "0.2", "--size", "64x48"} << "test6.bin je vadný"
+            << false;
+        QTest::newRow("off screen, a damaged scene file")
+            << QStringList{"--tests", "6", "--seconds", "0.2", "--size", "64x48", "--offscreen"}
+            << "test6.bin je vadný" << false;
+        QTest::newRow("a summary that cannot be written")
+            << QStringList{"--tests",     "0",         "--seconds",        "0.2", "--size", "64x48",
+                           "--offscreen", "--summary", "chybí/souhrn.json"}
+            << "Soubor chybí/souhrn.json nelze zapsat: No such file or directory" << true;
+    }
+
+    void failuresEndAtOnce() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QFETCH(bool, logWritten);
+        QVERIFY(QFile::rename(QStringLiteral("test6.bin"), QStringLiteral("test6.keep")));
+        QFile damaged(QStringLiteral("test6.bin"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a scene") > 0);
+        damaged.close();
+        const Outcome outcome = runEngine(arguments);
+        QVERIFY(QFile::remove(QStringLiteral("test6.bin")));
+        QVERIFY(QFile::rename(QStringLiteral("test6.keep"), QStringLiteral("test6.bin")));
+        QVERIFY2(outcome.finished, outcome.errors.constData());
+        QCOMPARE(outcome.code, 1);
+        QVERIFY2(QString::fromUtf8(outcome.errors).contains(message), outcome.errors.constData());
+        // No message screen waits for a key or for its time to pass.
+        QVERIFY2(outcome.msAfterError >= 0 && outcome.msAfterError < 2000,
+                 qPrintable(QString::number(outcome.msAfterError)));
+        QCOMPARE(readFile(QStringLiteral("vysledek.log")).startsWith("Trenzor"), logWritten);
+        QVERIFY(readFile(QStringLiteral("vysledek.log")) != kOldLog);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOptions)
+#include "tst_options.moc"

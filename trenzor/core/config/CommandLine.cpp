@@ -1,0 +1,251 @@
+#include "CommandLine.h"
+
+#include "contract/EngineContract.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace {
+
+CommandLine::Result refused(const QString& why) {
+    CommandLine::Result result;
+    result.action = CommandLine::Action::Refuse;
+    result.text = why;
+    return result;
+}
+
+// QCommandLineParser reports in English; its few messages in Czech.
+QString czechParserError(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        QStringList names;
+        for (const QString& name : unknown) {
+            names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        }
+        return QStringLiteral("neznámý parametr %1").arg(names.join(QStringLiteral(", ")));
+    }
+    const QString text = parser.errorText();
+    const QRegularExpressionMatch named = QRegularExpression(QStringLiteral("'([^']*)'")).match(text);
+    if (named.hasMatch() && text.startsWith(QLatin1String("Missing value"))) {
+        return QStringLiteral("parametr %1 potřebuje hodnotu").arg(named.captured(1));
+    }
+    if (named.hasMatch() && text.startsWith(QLatin1String("Unexpected value"))) {
+        return QStringLiteral("parametr %1 nemá hodnotu").arg(named.captured(1));
+    }
+    return text;
+}
+
+// "0,3,5": rated tests, each once, in the order given.
+QString readTests(const QString& value, QList<int>& tests) {
+    const QString usage = QStringLiteral("--tests čeká čísla testů 0 až %1 oddělená čárkou, ne \"%2\"")
+                              .arg(EngineContract::kTestCount - 1)
+                              .arg(value);
+    for (const QString& item : value.split(u',')) {
+        bool ok = false;
+        const int test = item.toInt(&ok);
+        if (!ok || item != QString::number(test) || test < 0 || test >= EngineContract::kTestCount) {
+            return usage;
+        }
+        if (tests.contains(test)) {
+            return QStringLiteral("--tests: test %1 je uveden dvakrát").arg(test);
+        }
+        tests.append(test);
+    }
+    return {};
+}
+
+QString readSeconds(const QString& value, double& seconds) {
+    bool ok = false;
+    seconds = value.toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < CommandLine::kMinSeconds ||
+        seconds > CommandLine::kMaxSeconds) {
+        return QStringLiteral("--seconds čeká počet sekund od %1 do %2, ne \"%3\"")
+            .arg(CommandLine::kMinSeconds)
+            .arg(CommandLine::kMaxSeconds)
+            .arg(value);
+    }
+    return {};
+}
+
+QString readSize(const QString& value, int& width, int& height) {
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
+    width = match.captured(1).toInt();
+    height = match.captured(2).toInt();
+    const auto inRange = [](int n) { return n >= CommandLine::kMinSize && n <= CommandLine::kMaxSize; };
+    if (!match.hasMatch() || !inRange(width) || !inRange(height)) {
+        return QStringLiteral(
+                   "--size čeká šířku a výšku v bodech jako 640x480, každou od %1 do %2, ne \"%3\"")
+            .arg(CommandLine::kMinSize)
+            .arg(CommandLine::kMaxSize)
+            .arg(value);
+    }
+    return {};
+}
+
+// The settings of a rated run as the front end writes them for its standard
+// settings, with no screens between the tests: nobody is there to press a key.
+RunConfig ratedRun() {
+    RunConfig config;
+    config.noTimer = true;
+    config.noVsync = true;
+    config.frameRateLimit = 10000;
+    config.decalCount = 0;
+    config.particleSystemCount = 5;
+    config.dontShowIntro = true;
+    return config;
+}
+
+// Qt's headings of the help text are English, and without an application
+// object it cannot name the program; the rest is ours.
+QString czechHelp(QString text, const QString& program) {
+    text.replace(QLatin1String("Usage: <executable_name> [options]"),
+                 QStringLiteral("Použití: %1 [parametry]").arg(program));
+    text.replace(QLatin1String("\nOptions:\n"), QStringLiteral("\nParametry:\n"));
+    text.replace(QLatin1String("\nArguments:\n"), QStringLiteral("\nArgumenty:\n"));
+    return text;
+}
+
+} // namespace
+
+CommandLine::Result CommandLine::parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Testovací jádro programu 3D výkon: vykreslí testovací scény přes OpenGL a změří, jak rychle se "
+        "kreslí.\n"
+        "Bez parametrů (nebo s parametrem 0) čte nastavení ze souboru nastaveni.atr, jak ho zapisuje "
+        "program 3D výkon.\n"
+        "S parametry níže běží bez souboru nastavení a bez obsluhy, s nastavením hodnoceného běhu "
+        "(640x480, 16 bitů, bez vertikální synchronizace, všech sedm testů). Výsledky zapíše do "
+        "vysledek.log.\n"
+        "Návratový kód: 0, když všechny testy doběhly do konce; 1 při chybě nebo přerušení (Esc, zavřené "
+        "okno); 2 při chybných parametrech."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Vypíše tuto nápovědu."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Vypíše verzi programu."));
+    const QCommandLineOption tests(
+        QStringLiteral("tests"),
+        QStringLiteral("Spustí jen testy s těmito čísly (0 až %1, oddělená čárkou, např. 0,3,5) v daném "
+                       "pořadí; bez něj všech %2.")
+            .arg(EngineContract::kTestCount - 1)
+            .arg(EngineContract::kTestCount),
+        QStringLiteral("čísla"));
+    const QCommandLineOption seconds(
+        QStringLiteral("seconds"),
+        QStringLiteral("Každý test proletí celou svou dráhu za S sekund (%1 až %2); bez něj za %3 s jako "
+                       "hodnocený běh.")
+            .arg(kMinSeconds)
+            .arg(kMaxSeconds)
+            .arg(kRatedSeconds),
+        QStringLiteral("S"));
+    const QCommandLineOption size(
+        QStringLiteral("size"),
+        QStringLiteral("Velikost okna, obrazu na celou obrazovku nebo obrazu mimo obrazovku, např. 640x480 "
+                       "(výchozí)."),
+        QStringLiteral("ŠxV"));
+    const QCommandLineOption fullScreen(
+        QStringLiteral("fullscreen"),
+        QStringLiteral("Obraz zvolené velikosti roztažený přes celou obrazovku."));
+    const QCommandLineOption safe(QStringLiteral("safe"),
+                                  QStringLiteral("Bezpečný mód: kreslí bez shaderů, pevnou funkcí OpenGL."));
+    const QCommandLineOption offscreen(
+        QStringLiteral("offscreen"),
+        QStringLiteral("Kreslí do vyrovnávací paměti mimo obrazovku a nic nezobrazí (žádné okno), takže "
+                       "měří samotné kreslení bez zobrazování."));
+    const QCommandLineOption summary(
+        QStringLiteral("summary"),
+        QStringLiteral("Po běhu zapíše souhrn (podmínky běhu a čísla každého testu) ve formátu JSON do "
+                       "souboru; - znamená standardní výstup."),
+        QStringLiteral("soubor"));
+    for (const QCommandLineOption& option :
+         {help, version, tests, seconds, size, fullScreen, safe, offscreen, summary}) {
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument(
+        QStringLiteral("0"), QStringLiteral("Čte nastavení ze souboru nastaveni.atr (jako bez parametrů)."),
+        QStringLiteral("[0]"));
+
+    QStringList named = arguments;
+    if (!named.isEmpty()) {
+        named.first() = QFileInfo(named.first()).fileName();
+    }
+    if (!parser.parse(named)) {
+        return refused(czechParserError(parser));
+    }
+    Result result;
+    if (parser.isSet(help)) {
+        result.action = Action::Help;
+        result.text = czechHelp(parser.helpText(), named.value(0));
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = Action::Version;
+        result.text = QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                                  QCoreApplication::applicationVersion());
+        return result;
+    }
+    const QStringList positional = parser.positionalArguments();
+    for (const QString& argument : positional) {
+        if (argument != QLatin1String("0") || positional.size() > 1) {
+            return refused(
+                QStringLiteral("neznámý parametr %1 (jediný parametr bez pomlček je 0)").arg(argument));
+        }
+    }
+    if (parser.optionNames().isEmpty()) {
+        return result;
+    }
+    if (!positional.isEmpty()) {
+        return refused(
+            QStringLiteral("parametr 0 (nastavení ze souboru nastaveni.atr) nelze spojit s dalšími "
+                           "parametry"));
+    }
+
+    result.action = Action::Options;
+    RunConfig& config = result.config;
+    RunOptions& options = result.options;
+    config = ratedRun();
+    if (parser.isSet(tests)) {
+        if (QString error = readTests(parser.value(tests), options.tests); !error.isEmpty()) {
+            return refused(error);
+        }
+    } else {
+        for (int test = 0; test < EngineContract::kTestCount; ++test) {
+            options.tests.append(test);
+        }
+    }
+    for (const int test : options.tests) {
+        config.scenes.append({EngineContract::BrowserFileName(test), EngineContract::SceneFileName(test)});
+    }
+    if (parser.isSet(seconds)) {
+        if (QString error = readSeconds(parser.value(seconds), options.seconds); !error.isEmpty()) {
+            return refused(error);
+        }
+    }
+    if (parser.isSet(size)) {
+        int width = 0;
+        int height = 0;
+        if (QString error = readSize(parser.value(size), width, height); !error.isEmpty()) {
+            return refused(error);
+        }
+        config.viewportWidth = config.resolutionWidth = width;
+        config.viewportHeight = config.resolutionHeight = height;
+    }
+    config.fullScreen = parser.isSet(fullScreen);
+    config.safe = parser.isSet(safe);
+    options.offscreen = parser.isSet(offscreen);
+    if (config.fullScreen && options.offscreen) {
+        return refused(QStringLiteral("--fullscreen a --offscreen nelze spojit: obraz mimo obrazovku se "
+                                      "nezobrazuje"));
+    }
+    if (parser.isSet(summary)) {
+        options.summaryPath = parser.value(summary);
+        if (options.summaryPath.isEmpty()) {
+            return refused(QStringLiteral("--summary čeká název souboru nebo -"));
+        }
+    }
+    return result;
+}

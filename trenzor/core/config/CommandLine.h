@@ -1,0 +1,37 @@
+#pragma once
+
+#include "RunConfig.h"
+#include "RunOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+// The engine's command line. "0" or no argument runs the configuration file
+// as the front end writes it; long options describe an unattended run of
+// their own for scripts and test farms, built with the rated run's settings.
+// Parsed before anything touches the display or the disk, so help, the
+// version and a refused command line need neither. Stateless.
+class CommandLine {
+public:
+    enum class Action { ConfigFile, Options, Help, Version, Refuse };
+    // The exit status of a command line that cannot be used.
+    static constexpr int kRefusedExit = 2;
+    // The path length of a rated run, which the browser files give.
+    static constexpr double kRatedSeconds = 10;
+    static constexpr double kMinSeconds = 0.1;
+    static constexpr double kMaxSeconds = 3600;
+    static constexpr int kMinSize = 16;
+    static constexpr int kMaxSize = 16384;
+
+    struct Result {
+        Action action = Action::ConfigFile;
+        // For Action::Options: the run.
+        RunConfig config;
+        RunOptions options;
+        // The help or version text, or why the command line is refused.
+        QString text;
+    };
+
+    // arguments as main() gets them, the program's name first.
+    static Result parse(const QStringList& arguments);
+};

@@ -1,0 +1,94 @@
+#include "OffscreenCanvas.h"
+
+#include "EngineWindow.h"
+
+#include <QOpenGLFunctions>
+#include <cstdio>
+#include <exception>
+
+OffscreenCanvas::OffscreenCanvas(const RunConfig& config, const QString& startupError,
+                                 const RunOptions& options)
+    : m_config(config)
+    , m_engine(config, startupError, *this, options) {
+    m_timer.setInterval(0);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &OffscreenCanvas::tick);
+}
+
+OffscreenCanvas::~OffscreenCanvas() {
+    if (m_context.isValid() && m_context.makeCurrent(&m_surface)) {
+        m_engine.shutdown();
+        m_target.destroy(*m_context.functions());
+        m_context.doneCurrent();
+    }
+}
+
+void OffscreenCanvas::start() {
+    m_context.setFormat(EngineWindow::formatFor(m_config));
+    m_surface.setFormat(m_context.format());
+    m_surface.create();
+    if (!m_context.create() || !m_surface.isValid() || !m_context.makeCurrent(&m_surface)) {
+        std::fprintf(stderr, "trenzor: OpenGL není k dispozici: kontext OpenGL nelze vytvořit.\n");
+        finish(1);
+        return;
+    }
+    const QString error =
+        m_target.create(*m_context.functions(), surfacePixels(), m_config.colourBits, m_config.depthBits);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "trenzor: %s\n", qUtf8Printable(error));
+        finish(1);
+        return;
+    }
+    guarded([this] { m_engine.initialize(); });
+    if (!m_finished) {
+        m_timer.start();
+    }
+}
+
+QOpenGLContext* OffscreenCanvas::glContext() const {
+    return &m_context;
+}
+
+unsigned OffscreenCanvas::defaultFramebuffer() const {
+    return m_target.framebuffer();
+}
+
+QSize OffscreenCanvas::surfacePixels() const {
+    return {m_config.viewportWidth, m_config.viewportHeight};
+}
+
+void OffscreenCanvas::present() {
+    m_context.functions()->glFinish();
+}
+
+void OffscreenCanvas::finish(int exitCode) {
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    m_timer.stop();
+    // Announced from the event loop: the engine is still inside the step
+    // that ended the run.
+    QTimer::singleShot(0, this, [this, exitCode] { emit finished(exitCode); });
+}
+
+template <typename Step>
+void OffscreenCanvas::guarded(Step step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "trenzor: nečekaná chyba: %s\n", error.what());
+        finish(1);
+    }
+}
+
+void OffscreenCanvas::tick() {
+    if (m_finished) {
+        return;
+    }
+    m_context.makeCurrent(&m_surface);
+    guarded([this] { m_engine.frame(); });
+    if (!m_finished) {
+        m_timer.setInterval(m_engine.msecsToNextFrame());
+    }
+}
