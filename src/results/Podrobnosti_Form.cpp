@@ -213,20 +213,27 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     QChart* times = Chart1->chart();
     times->removeAllSeries();
     times->setTitle(QStringLiteral("Doba snímků: %1").arg(test.name));
+    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns(test.rates);
     double longestMs = 0;
-    for (const QList<QPointF>& points : ResultsDetails::FrameTimeRuns(test.rates)) {
-        auto* series = new QLineSeries;
-        series->replace(points);
-        // A frame between two gaps has no line to draw; its point shows it.
-        series->setPointsVisible(points.size() == 1);
+    for (const QList<QPointF>& points : runs) {
         for (const QPointF& point : points) {
             longestMs = std::max(longestMs, point.y());
         }
+    }
+    // The ranges first, so that the series are laid out once.
+    const double seconds = test.figures.seconds > 0 ? test.figures.seconds : 1;
+    Axis(times, Qt::Horizontal)->setRange(0, seconds);
+    Axis(times, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
+    for (const QList<QPointF>& points : runs) {
+        auto* series = new QLineSeries;
+        // Qt Charts lays out every point it is given; tens of thousands take
+        // a tenth of a second or more. More than a few points per pixel
+        // column change nothing on the screen.
+        series->replace(ResultsDetails::Thinned(points, 0, seconds, Chart1->width()));
+        // A frame between two gaps has no line to draw; its point shows it.
+        series->setPointsVisible(points.size() == 1);
         Attach(times, series);
     }
-    const double seconds = test.figures.seconds;
-    Axis(times, Qt::Horizontal)->setRange(0, seconds > 0 ? seconds : 1);
-    Axis(times, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
 
     QChart* histogramChart = Chart2->chart();
     histogramChart->removeAllSeries();
@@ -251,11 +258,10 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     const double last = first + double(histogram.counts.size()) * histogram.binMs;
     steps.append(QPointF(last, 0));
     outline->replace(steps);
-    auto* area = new QAreaSeries(outline);
-    Attach(histogramChart, area);
     const int most = *std::max_element(histogram.counts.cbegin(), histogram.counts.cend());
     Axis(histogramChart, Qt::Horizontal)->setRange(first, last);
     Axis(histogramChart, Qt::Vertical)->setRange(0, most * 1.05);
+    Attach(histogramChart, new QAreaSeries(outline));
 }
 
 void Podrobnosti_Form::Command1_Click() {

@@ -60,6 +60,44 @@ QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates) {
     return runs;
 }
 
+QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, int columns) {
+    if (columns < 1 || xTo <= xFrom || points.size() <= qsizetype(columns) * 4) {
+        return points;
+    }
+    const double perColumn = double(columns) / (xTo - xFrom);
+    const auto column = [&](const QPointF& point) {
+        return std::clamp(int((point.x() - xFrom) * perColumn), 0, columns - 1);
+    };
+    QList<QPointF> kept;
+    kept.reserve(qsizetype(columns) * 4);
+    qsizetype first = 0;
+    while (first < points.size()) {
+        const int current = column(points[first]);
+        qsizetype last = first;
+        qsizetype lowest = first;
+        qsizetype highest = first;
+        while (last + 1 < points.size() && column(points[last + 1]) == current) {
+            ++last;
+            if (points[last].y() < points[lowest].y()) {
+                lowest = last;
+            }
+            if (points[last].y() > points[highest].y()) {
+                highest = last;
+            }
+        }
+        // The kept points in their order, each once.
+        qsizetype picks[] = {first, lowest, highest, last};
+        std::sort(std::begin(picks), std::end(picks));
+        for (qsizetype i = 0; i < 4; ++i) {
+            if (i == 0 || picks[i] != picks[i - 1]) {
+                kept.append(points[picks[i]]);
+            }
+        }
+        first = last + 1;
+    }
+    return kept;
+}
+
 Histogram FrameTimeHistogram(const QList<double>& rates, int bins) {
     Histogram histogram;
     double shortest = 0;

@@ -50,6 +50,12 @@ QString TestName(int index, int blockCount);
 // test's time does not advance.
 QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates);
 
+// The points of a run thinned for a graph this many columns wide between
+// xFrom and xTo: of the points in each column only the first, the lowest,
+// the highest and the last are kept, in their order, so the line covers the
+// same pixels, every spike included, with at most four points a column.
+QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, int columns);
+
 // Frame times in ms counted in equal bins from the shortest to the longest.
 struct Histogram {
     double firstMs = 0;

@@ -23,6 +23,7 @@ private slots:
     void testNames();
     void damagedLogHasNoTests();
     void frameTimeRunsBreakAtGaps();
+    void thinningKeepsEverySpike();
     void histogram_data();
     void histogram();
     void csvBytes();
@@ -178,6 +179,45 @@ void tst_ResultsDetails::frameTimeRunsBreakAtGaps() {
         {QPointF(0.12, 50)},
     };
     QCOMPARE(runs, expected);
+}
+
+// A column's lowest and highest points survive, with the run's ends; a
+// short run is drawn as it is.
+void tst_ResultsDetails::thinningKeepsEverySpike() {
+    QList<QPointF> points;
+    for (int i = 0; i < 1000; ++i) {
+        points.append(QPointF(i / 1000.0, i == 500 ? 100 : i == 701 ? 1 : 10 + i % 3));
+    }
+    QCOMPARE(ResultsDetails::Thinned(points, 0, 1, 250), points);
+    const QList<QPointF> kept = ResultsDetails::Thinned(points, 0, 1, 10);
+    QVERIFY(kept.size() <= 40);
+    QVERIFY(kept.size() >= 20);
+    QVERIFY(kept.contains(QPointF(0.5, 100)));
+    QVERIFY(kept.contains(QPointF(0.701, 1)));
+    QCOMPARE(kept.constFirst(), points.constFirst());
+    QCOMPARE(kept.constLast(), points.constLast());
+    QVERIFY(std::is_sorted(kept.cbegin(), kept.cend(),
+                           [](const QPointF& a, const QPointF& b) { return a.x() <= b.x(); }));
+    // Each column reaches as high and as low as before.
+    for (int column = 0; column < 10; ++column) {
+        const auto inColumn = [column](const QPointF& p) { return int(p.x() * 10) == column; };
+        QList<double> before;
+        QList<double> after;
+        for (const QPointF& p : points) {
+            if (inColumn(p)) {
+                before.append(p.y());
+            }
+        }
+        for (const QPointF& p : kept) {
+            if (inColumn(p)) {
+                after.append(p.y());
+            }
+        }
+        QCOMPARE(*std::max_element(after.cbegin(), after.cend()),
+                 *std::max_element(before.cbegin(), before.cend()));
+        QCOMPARE(*std::min_element(after.cbegin(), after.cend()),
+                 *std::min_element(before.cbegin(), before.cend()));
+    }
 }
 
 void tst_ResultsDetails::histogram_data() {
