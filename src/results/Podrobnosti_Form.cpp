@@ -21,16 +21,17 @@ namespace {
 
 constexpr int kHistogramBins = 40;
 
+// Titles of two short lines, so that nine columns fit the window's width.
 const QStringList& ColumnTitles() {
     static const QStringList titles = {
         QStringLiteral("Test"),
         QStringLiteral("Snímky"),
-        QStringLiteral("Doba (s)"),
-        QStringLiteral("Průměr (fps)"),
-        QStringLiteral("1% low (fps)"),
-        QStringLiteral("99. percentil (ms)"),
-        QStringLiteral("Nejpomalejší (fps)"),
-        QStringLiteral("Nejrychlejší (fps)"),
+        QStringLiteral("Doba\n(s)"),
+        QStringLiteral("Průměr\n(fps)"),
+        QStringLiteral("1% low\n(fps)"),
+        QStringLiteral("99. percentil\n(ms)"),
+        QStringLiteral("Nejpomalejší\n(fps)"),
+        QStringLiteral("Nejrychlejší\n(fps)"),
         QStringLiteral("Vynecháno"),
     };
     return titles;
@@ -81,6 +82,14 @@ QValueAxis* Axis(QChart* chart, Qt::Orientation orientation) {
     return static_cast<QValueAxis*>(chart->axes(orientation).constFirst());
 }
 
+// An axis from..to widened to round steps, so that its labels read 0, 2.5,
+// 5 rather than 0, 2.5021, 5.00421.
+void SetRange(QChart* chart, Qt::Orientation orientation, double from, double to) {
+    QValueAxis* axis = Axis(chart, orientation);
+    axis->setRange(from, to);
+    axis->applyNiceNumbers();
+}
+
 void Attach(QChart* chart, QAbstractSeries* series) {
     chart->addSeries(series);
     series->attachAxis(Axis(chart, Qt::Horizontal));
@@ -93,56 +102,61 @@ Podrobnosti_Form::Podrobnosti_Form() {
     setObjectName(QStringLiteral("Podrobnosti_Form"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Podrobnosti výsledků"));
-    resize(Twips::px(10800), Twips::px(8535));
+    resize(Twips::px(10800), Twips::px(8715));
 
     Grid1 = new QTableWidget(0, int(ColumnTitles().size()), this);
     Grid1->setObjectName(QStringLiteral("Grid1"));
-    Grid1->setGeometry(Twips::rect(120, 120, 10560, 2760));
+    Grid1->setGeometry(Twips::rect(120, 120, 10560, 2940));
     Grid1->setHorizontalHeaderLabels(ColumnTitles());
     Grid1->verticalHeader()->hide();
     Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid1->setColumnWidth(0, Twips::px(2100));
-    for (int column = 1; column < Grid1->columnCount(); ++column) {
-        Grid1->setColumnWidth(column, Twips::px(1040));
+    // Seven rows and a two-line header fill the table without scroll bars.
+    const int columnTwips[] = {1950, 870, 870, 900, 900, 1320, 1320, 1320, 1050};
+    for (int column = 0; column < Grid1->columnCount(); ++column) {
+        Grid1->setColumnWidth(column, Twips::px(columnTwips[column]));
     }
-    Grid1->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
-    Grid1->horizontalHeader()->setMinimumHeight(Twips::px(540));
+    Grid1->horizontalHeader()->setFixedHeight(Twips::px(540));
+    Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid1->verticalHeader()->setDefaultSectionSize(Twips::px(330));
     Grid1->setToolTip(QStringLiteral(
         "Jeden řádek na test. Průměr = snímky / doba testu. 1% low = 1000 / 99. percentil doby snímku: "
         "jen 1 % snímků trvalo déle. Nejpomalejší a nejrychlejší snímek jako snímková frekvence."));
 
     Label1 = FigureLabel(
-        this, QStringLiteral("Label1"), Twips::rect(120, 3000, 3480, 300),
+        this, QStringLiteral("Label1"), Twips::rect(120, 3180, 3480, 300),
         QStringLiteral("Všechny snímky všech testů děleno součtem jejich dob. Každá sekunda váží stejně, "
                        "takže delší a pomalejší testy váží víc."));
     Label2 = FigureLabel(
-        this, QStringLiteral("Label2"), Twips::rect(3720, 3000, 3480, 300),
+        this, QStringLiteral("Label2"), Twips::rect(3720, 3180, 3480, 300),
         QStringLiteral("Geometrický průměr průměrných snímkových frekvencí testů: každý test váží stejně, "
                        "ať vykreslil snímků kolik chce. Dvakrát rychlejší test jej zvýší stejným dílem, "
                        "ať je to kterýkoli test."));
     Label3 = FigureLabel(
-        this, QStringLiteral("Label3"), Twips::rect(7320, 3000, 3360, 300),
+        this, QStringLiteral("Label3"), Twips::rect(7320, 3180, 3360, 300),
         QStringLiteral("Výsledek, jak jej ukazuje okno Výsledky testů: součet všech hodnot záznamu děleno "
                        "počtem snímků, tedy průměr okamžitých snímkových frekvencí. Každý snímek váží "
                        "stejně, takže rychlé testy s mnoha snímky váží víc, a při kolísající době snímku "
                        "vychází výš než snímky / celková doba."));
     Label4 = FigureLabel(
-        this, QStringLiteral("Label4"), Twips::rect(120, 3330, 10560, 300),
+        this, QStringLiteral("Label4"), Twips::rect(120, 3510, 10560, 300),
         QStringLiteral("Hodnoty 0, záporné nebo nekonečné nejsou snímkovou frekvencí: do údajů se "
                        "nepočítají a v grafu jsou mezerou. Výsledek v bodech je sčítá, jak jsou."));
 
-    Chart1 = ChartView(this, QStringLiteral("Chart1"), Twips::rect(120, 3720, 6600, 4080),
+    Chart1 = ChartView(this, QStringLiteral("Chart1"), Twips::rect(120, 3900, 6600, 4080),
                        QStringLiteral("Čas testu (s)"), QStringLiteral("Doba snímku (ms)"));
-    Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(6840, 3720, 3840, 4080),
+    Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(6840, 3900, 3840, 4080),
                        QStringLiteral("Doba snímku (ms)"), QStringLiteral("Počet snímků"));
+    Axis(Chart1->chart(), Qt::Horizontal)->setLabelFormat(QStringLiteral("%.3g"));
+    // A narrow chart: fewer labels, so that they are not cut short.
+    Axis(Chart2->chart(), Qt::Horizontal)->setTickCount(4);
 
     Command1 = new QPushButton(QStringLiteral("Uložit jako CSV…"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips::rect(7080, 7920, 1935, 495));
+    Command1->setGeometry(Twips::rect(7080, 8100, 1935, 495));
     Command2 = new QPushButton(QStringLiteral("Zavřít"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(Twips::rect(9120, 7920, 1560, 495));
+    Command2->setGeometry(Twips::rect(9120, 8100, 1560, 495));
 
     connect(Grid1, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { Grid1_CurrentRowChanged(row); });
@@ -222,14 +236,16 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     }
     // The ranges first, so that the series are laid out once.
     const double seconds = test.figures.seconds > 0 ? test.figures.seconds : 1;
+    // The time axis ends with the test, at whatever step that gives.
     Axis(times, Qt::Horizontal)->setRange(0, seconds);
-    Axis(times, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
+    SetRange(times, Qt::Vertical, 0, longestMs > 0 ? longestMs * 1.05 : 1);
     for (const QList<QPointF>& points : runs) {
         auto* series = new QLineSeries;
         // Qt Charts lays out every point it is given; tens of thousands take
         // a tenth of a second or more. More than a few points per pixel
         // column change nothing on the screen.
-        series->replace(ResultsDetails::Thinned(points, 0, seconds, Chart1->width()));
+        series->replace(
+            ResultsDetails::Thinned(points, 0, Axis(times, Qt::Horizontal)->max(), Chart1->width()));
         // A frame between two gaps has no line to draw; its point shows it.
         series->setPointsVisible(points.size() == 1);
         Attach(times, series);
@@ -241,8 +257,8 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     const ResultsDetails::Histogram histogram =
         ResultsDetails::FrameTimeHistogram(test.rates, kHistogramBins);
     if (histogram.counts.isEmpty()) {
-        Axis(histogramChart, Qt::Horizontal)->setRange(0, 1);
-        Axis(histogramChart, Qt::Vertical)->setRange(0, 1);
+        SetRange(histogramChart, Qt::Horizontal, 0, 1);
+        SetRange(histogramChart, Qt::Vertical, 0, 1);
         return;
     }
     // Bars as one stepped outline, filled down to 0.
@@ -259,8 +275,8 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     steps.append(QPointF(last, 0));
     outline->replace(steps);
     const int most = *std::max_element(histogram.counts.cbegin(), histogram.counts.cend());
-    Axis(histogramChart, Qt::Horizontal)->setRange(first, last);
-    Axis(histogramChart, Qt::Vertical)->setRange(0, most * 1.05);
+    SetRange(histogramChart, Qt::Horizontal, first, last);
+    SetRange(histogramChart, Qt::Vertical, 0, most);
     Attach(histogramChart, new QAreaSeries(outline));
 }
 
