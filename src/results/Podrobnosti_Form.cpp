@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int kHistogramBins = 40;
+// Every run of frames between gaps in one colour: they are one line, broken.
+constexpr QColor kLineColour(0x20, 0x9f, 0xdf);
 
 // Titles of two short lines, so that nine columns fit the window's width.
 const QStringList& ColumnTitles() {
@@ -249,6 +251,7 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
         // A frame between two gaps has no line to draw; its point shows it.
         series->setPointsVisible(points.size() == 1);
         Attach(times, series);
+        series->setColor(kLineColour);
     }
 
     QChart* histogramChart = Chart2->chart();

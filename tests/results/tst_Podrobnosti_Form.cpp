@@ -11,6 +11,7 @@
 #include <QChartView>
 #include <QDir>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -151,6 +152,11 @@ void tst_Podrobnosti_Form::selectingATestRedraws() {
     QCOMPARE(details->Chart1->chart()->series().size(), 1);
     details->Grid1->setCurrentCell(1, 0);
     QCOMPARE(details->Chart1->chart()->series().size(), 3);
+    // One line, broken at the gaps: every piece in the same colour.
+    for (QAbstractSeries* piece : details->Chart1->chart()->series()) {
+        QCOMPARE(static_cast<QLineSeries*>(piece)->color(),
+                 static_cast<QLineSeries*>(details->Chart1->chart()->series().constFirst())->color());
+    }
     QVERIFY(details->Chart1->chart()->title().contains(QStringLiteral("Test 2")));
     QCOMPARE(details->Chart2->chart()->series().size(), 1);
     QCOMPARE(details->Grid1->item(1, 8)->text(), QStringLiteral("2"));
