@@ -123,7 +123,7 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Grid1->verticalHeader()->setDefaultSectionSize(Twips::px(330));
     Grid1->setToolTip(QStringLiteral(
         "Jeden řádek na test. Průměr = snímky / doba testu. 1% low = 1000 / 99. percentil doby snímku: "
-        "jen 1 % snímků trvalo déle. Nejpomalejší a nejrychlejší snímek jako snímková frekvence."));
+        "nejvýš 1 % snímků trvalo déle. Nejpomalejší a nejrychlejší snímek jako snímková frekvence."));
 
     Label1 = FigureLabel(
         this, QStringLiteral("Label1"), Twips::rect(120, 3180, 3480, 300),
@@ -280,7 +280,11 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     const int most = *std::max_element(histogram.counts.cbegin(), histogram.counts.cend());
     SetRange(histogramChart, Qt::Horizontal, first, last);
     SetRange(histogramChart, Qt::Vertical, 0, most);
-    Attach(histogramChart, new QAreaSeries(outline));
+    auto* area = new QAreaSeries(outline);
+    Attach(histogramChart, area);
+    // The area does not own its outline; removing the area must not leave
+    // it behind at every redraw.
+    outline->setParent(area);
 }
 
 void Podrobnosti_Form::Command1_Click() {

@@ -7,6 +7,7 @@
 #include "results/Vysledky_Form.h"
 #include "shell/Cekejte_form.h"
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QDir>
@@ -159,6 +160,13 @@ void tst_Podrobnosti_Form::selectingATestRedraws() {
     }
     QVERIFY(details->Chart1->chart()->title().contains(QStringLiteral("Test 2")));
     QCOMPARE(details->Chart2->chart()->series().size(), 1);
+    // Redrawing leaves nothing of the earlier drawing behind.
+    const QPointer<QLineSeries> outline =
+        static_cast<QAreaSeries*>(details->Chart2->chart()->series().constFirst())->upperSeries();
+    const QPointer<QAbstractSeries> piece = details->Chart1->chart()->series().constFirst();
+    details->Grid1->setCurrentCell(0, 0);
+    QVERIFY(outline.isNull());
+    QVERIFY(piece.isNull());
     QCOMPARE(details->Grid1->item(1, 8)->text(), QStringLiteral("2"));
 }
 
