@@ -6,6 +6,7 @@
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "results/ComparisonList.h"
+#include "results/Podrobnosti_Form.h"
 #include "results/ResultsLog.h"
 #include "results/SystemsDatabase.h"
 #include "results/Vysledky2_Form.h"
@@ -16,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -186,6 +188,46 @@ void LargeDatabase() {
     }
 }
 
+// The details window on a complete log: reading it, filling the table and
+// drawing both charts of the first test, beside the results window's own
+// evaluation of the same log; then the redraw when another test is chosen.
+void DetailsWindow() {
+    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    std::vector<double> evaluation;
+    for (int run = 0; run < 11; ++run) {
+        evaluation.push_back(MillisecondsOf([] { ResultsLog::ReadResultsLog(); }));
+    }
+    std::vector<double> opening;
+    std::vector<double> switching;
+    for (int round = 0; round < 5; ++round) {
+        // A window created afresh each round, as after closing it.
+        delete Podrobnosti_Form::existing();
+        Podrobnosti_Form* window = Podrobnosti_Form::instance();
+        opening.push_back(MillisecondsOf([window] {
+            window->ReadLog();
+            FormDisplay::showModeless(window);
+            QApplication::processEvents();
+            window->grab();
+        }));
+        for (int test = 1; test < 7; ++test) {
+            switching.push_back(MillisecondsOf([window, test] {
+                window->Grid1->setCurrentCell(test, 0);
+                QApplication::processEvents();
+                window->grab();
+            }));
+        }
+    }
+    std::printf(
+        "details window, complete log 7 x 32766 frames: open, read and draw median %.0f ms, worst %.0f ms "
+        "over %zu rounds (goal < 300 ms); the results window's evaluation of the same log median %.1f ms\n",
+        Median(opening), *std::max_element(opening.begin(), opening.end()), opening.size(),
+        Median(evaluation));
+    std::printf("details window, switching tests: redraw median %.0f ms, worst %.0f ms over %zu switches "
+                "(goal < 100 ms)\n",
+                Median(switching), *std::max_element(switching.begin(), switching.end()), switching.size());
+    delete Podrobnosti_Form::existing();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -200,6 +242,7 @@ int main(int argc, char** argv) {
     }
     MessageBox::startRecording();
     CompleteLog();
+    DetailsWindow();
     CompleteLogWithLf();
     LargeLog();
     LargeDatabase();

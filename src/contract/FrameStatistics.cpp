@@ -6,7 +6,9 @@
 namespace FrameStatistics {
 
 bool IsUsable(double rate) {
-    return std::isfinite(rate) && rate > 0;
+    // A rate so small that its frame time in ms overflows cannot be drawn
+    // or summed either.
+    return std::isfinite(rate) && rate > 0 && std::isfinite(1000.0 / rate);
 }
 
 double Percentile(const QList<double>& ascending, double percent) {

@@ -6,7 +6,8 @@
 // window and the engine's run summary so that both say the same. A test's
 // frames are given as instantaneous frame rates, 1 / frame time in seconds,
 // as the results log holds them. A rate that is 0, negative or not finite
-// has no frame time; it is left out of every figure and counted. Pure
+// has no frame time, nor has one too small for its frame time in ms to be
+// finite; it is left out of every figure and counted. Pure
 // functions, no state.
 namespace FrameStatistics {
 

@@ -43,6 +43,10 @@ ReadResult ReadResultsLog() {
 }
 
 ReadResult ReadResultsLog(const QString& fileName) {
+    return ReadResultsLog(fileName, BlockReceiver());
+}
+
+ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock) {
     // Anything but a normal file could block the read or never end.
     if (!TextFile::NormalFileExists(fileName)) {
         return ReadResult{Outcome::NoLog, {}, std::nullopt};
@@ -88,6 +92,7 @@ ReadResult ReadResultsLog(const QString& fileName) {
     qint64 totalFrames = *count;
     int blockCount = 1;
     double valueSum = 0;
+    QList<double> values;
     for (;;) {
         // count + 1 value lines; a negative count has none.
         for (int i = 0; i <= *count; ++i) {
@@ -98,7 +103,15 @@ ReadResult ReadResultsLog(const QString& fileName) {
             if (reader.lineTooLong()) {
                 return Damaged();
             }
-            valueSum += NumberRules::LeadingNumber(line.begin(), line.end());
+            const double value = NumberRules::LeadingNumber(line.begin(), line.end());
+            valueSum += value;
+            if (onBlock) {
+                values.append(value);
+            }
+        }
+        if (onBlock) {
+            onBlock(*count, values);
+            values.clear();
         }
         // Every block is followed by a line that either starts the next one
         // or closes the data; a log without it was cut off.

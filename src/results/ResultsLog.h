@@ -3,7 +3,9 @@
 #include "contract/EngineContract.h"
 #include "contract/TextFile.h"
 
+#include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The test engine's results log "vysledek.log" as the front end reads it: five
@@ -71,6 +73,16 @@ ReadResult ReadResultsLog();
 // The same for a log of any name; the benchmarks and tests read large logs
 // through it.
 ReadResult ReadResultsLog(const QString& fileName);
+
+// Receives each block once its value lines are read: the block's frame count
+// and the leading numbers of all its count + 1 value lines, exactly what the
+// score sums. The list is reused for the next block. A read whose outcome is
+// not Ok may have delivered blocks before it stopped; they are then no
+// evaluation's.
+using BlockReceiver = std::function<void(int frameCount, const QList<double>& values)>;
+
+// The same read, handing every block's values to onBlock as well.
+ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock);
 
 // The message shown for an outcome that cannot be evaluated (NoLog, Damaged,
 // ZeroFrames, TooLarge); empty for Ok and ReadFailed, which carries its own.

@@ -2,9 +2,11 @@
 
 #include "ComparisonList.h"
 #include "ComparisonRows.h"
+#include "Podrobnosti_Form.h"
 #include "ResultsLog.h"
 #include "SystemsDatabase.h"
 #include "common/ActivationTracker.h"
+#include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 #include "contract/NumberRules.h"
@@ -63,9 +65,14 @@ Vysledky_Form::Vysledky_Form()
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(Twips::rect(3600, 5520, 1455, 495));
+    Command3 = new QPushButton(QStringLiteral("Podrobnosti…"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setGeometry(Twips::rect(5280, 5520, 1455, 495));
+    Command3->setEnabled(false);
 
     connect(Command1, &QPushButton::clicked, this, &Vysledky_Form::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Vysledky_Form::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Vysledky_Form::Command3_Click);
 
     ActivationTracker::instance().track(this, [this] { Form_Activate(); });
 }
@@ -74,6 +81,7 @@ void Vysledky_Form::Form_Activate() {
     using namespace ResultsLog;
 
     Command2->setEnabled(true);
+    Command3->setEnabled(false);
     if (!ResultsLogExists()) {
         MessageBox::show(OutcomeMessage(Outcome::NoLog));
         hide();
@@ -94,6 +102,7 @@ void Vysledky_Form::Form_Activate() {
     const ResultsLogSummary& summary = result.summary;
 
     Label2->setText(ScoreCaption(summary));
+    Command3->setEnabled(true);
     if (!IsScoreShown(summary)) {
         Command2->setEnabled(false);
     }
@@ -133,6 +142,15 @@ void Vysledky_Form::Form_Activate() {
 
 void Vysledky_Form::Command1_Click() {
     hide();
+}
+
+void Vysledky_Form::Command3_Click() {
+    // The log is read anew, so the details are those of the log as it is
+    // now, which the activation that brought the user here evaluated.
+    Podrobnosti_Form* details = Podrobnosti_Form::instance();
+    if (details->ReadLog()) {
+        FormDisplay::showModeless(details);
+    }
 }
 
 void Vysledky_Form::Command2_Click() {

@@ -16,7 +16,8 @@ class QPushButton;
 // and score from the results log, and the systems database with the user's
 // computer placed among the others by score, which "Uložit výsledek" saves.
 // Shown modeless by the wait dialog's "Zobrazit výsledky"; every activation
-// evaluates the log and the database anew. "OK" hides it; closing it with the
+// evaluates the log and the database anew. "Podrobnosti…" opens the details
+// window of the same log. "OK" hides it; closing it with the
 // title-bar button destroys it, and the next use creates it afresh.
 class Vysledky_Form : public QWidget, public SharedInstance<Vysledky_Form> {
     Q_OBJECT
@@ -26,6 +27,7 @@ public:
     void Form_Activate();
     void Command1_Click();
     void Command2_Click();
+    void Command3_Click();
 
     QGroupBox* Frame1 = nullptr;
     QListWidget* List1 = nullptr;
@@ -35,6 +37,9 @@ public:
     QGroupBox* Frame2 = nullptr;
     ComparisonList* ListView1 = nullptr;
     QPushButton* Command1 = nullptr;
+    // "Podrobnosti…": the details window of the evaluated log; enabled only
+    // after an evaluation that could show a score.
+    QPushButton* Command3 = nullptr;
     // The image list of the comparison list: its one picture.
     QIcon ImageList1;
 

@@ -47,6 +47,8 @@ private slots:
         QTest::newRow("gaps left out") << QList<double>{0, -5, std::numeric_limits<double>::infinity(),
                                                         std::numeric_limits<double>::quiet_NaN(), 50}
                                        << 1 << 4 << 0.02 << 50.0 << 20.0 << 50.0 << 50.0;
+        QTest::newRow("frame time beyond double")
+            << QList<double>{1e-310, 50} << 1 << 1 << 0.02 << 50.0 << 20.0 << 50.0 << 50.0;
         QTest::newRow("nothing usable") << QList<double>{0, -1} << 0 << 2 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0;
     }
     void block() {

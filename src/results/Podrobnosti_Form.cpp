@@ -1,0 +1,304 @@
+#include "Podrobnosti_Form.h"
+
+#include "ResultsCsv.h"
+#include "common/FileDialog.h"
+#include "common/MessageBox.h"
+#include "common/Twips.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <algorithm>
+
+namespace {
+
+constexpr int kHistogramBins = 40;
+// Every run of frames between gaps in one colour: they are one line, broken.
+constexpr QColor kLineColour(0x20, 0x9f, 0xdf);
+
+// Titles of two short lines, so that nine columns fit the window's width.
+const QStringList& ColumnTitles() {
+    static const QStringList titles = {
+        QStringLiteral("Test"),
+        QStringLiteral("Snímky"),
+        QStringLiteral("Doba\n(s)"),
+        QStringLiteral("Průměr\n(fps)"),
+        QStringLiteral("1% low\n(fps)"),
+        QStringLiteral("99. percentil\n(ms)"),
+        QStringLiteral("Nejpomalejší\n(fps)"),
+        QStringLiteral("Nejrychlejší\n(fps)"),
+        QStringLiteral("Vynecháno"),
+    };
+    return titles;
+}
+
+QString Fixed(double value, int decimals) {
+    return QString::number(value, 'f', decimals);
+}
+
+QTableWidgetItem* Cell(const QString& text, bool number) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (number) {
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return item;
+}
+
+QLabel* FigureLabel(QWidget* parent, const QString& name, const QRect& geometry, const QString& toolTip) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setToolTip(toolTip);
+    return label;
+}
+
+// A chart with two value axes titled in Czech, without legend or animation.
+QChartView* ChartView(QWidget* parent, const QString& name, const QRect& geometry, const QString& xTitle,
+                      const QString& yTitle) {
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    auto* x = new QValueAxis;
+    x->setTitleText(xTitle);
+    x->setLabelFormat(QStringLiteral("%g"));
+    auto* y = new QValueAxis;
+    y->setTitleText(yTitle);
+    y->setLabelFormat(QStringLiteral("%g"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    auto* view = new QChartView(chart, parent);
+    view->setObjectName(name);
+    view->setGeometry(geometry);
+    return view;
+}
+
+QValueAxis* Axis(QChart* chart, Qt::Orientation orientation) {
+    return static_cast<QValueAxis*>(chart->axes(orientation).constFirst());
+}
+
+// An axis from..to widened to round steps, so that its labels read 0, 2.5,
+// 5 rather than 0, 2.5021, 5.00421.
+void SetRange(QChart* chart, Qt::Orientation orientation, double from, double to) {
+    QValueAxis* axis = Axis(chart, orientation);
+    axis->setRange(from, to);
+    axis->applyNiceNumbers();
+}
+
+void Attach(QChart* chart, QAbstractSeries* series) {
+    chart->addSeries(series);
+    series->attachAxis(Axis(chart, Qt::Horizontal));
+    series->attachAxis(Axis(chart, Qt::Vertical));
+}
+
+} // namespace
+
+Podrobnosti_Form::Podrobnosti_Form() {
+    setObjectName(QStringLiteral("Podrobnosti_Form"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Podrobnosti výsledků"));
+    resize(Twips::px(10800), Twips::px(8715));
+
+    Grid1 = new QTableWidget(0, int(ColumnTitles().size()), this);
+    Grid1->setObjectName(QStringLiteral("Grid1"));
+    Grid1->setGeometry(Twips::rect(120, 120, 10560, 2940));
+    Grid1->setHorizontalHeaderLabels(ColumnTitles());
+    Grid1->verticalHeader()->hide();
+    Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Seven rows and a two-line header fill the table without scroll bars.
+    const int columnTwips[] = {1950, 870, 870, 900, 900, 1320, 1320, 1320, 1050};
+    for (int column = 0; column < Grid1->columnCount(); ++column) {
+        Grid1->setColumnWidth(column, Twips::px(columnTwips[column]));
+    }
+    Grid1->horizontalHeader()->setFixedHeight(Twips::px(540));
+    Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid1->verticalHeader()->setDefaultSectionSize(Twips::px(330));
+    Grid1->setToolTip(QStringLiteral(
+        "Jeden řádek na test. Průměr = snímky / doba testu. 1% low = 1000 / 99. percentil doby snímku: "
+        "nejvýš 1 % snímků trvalo déle. Nejpomalejší a nejrychlejší snímek jako snímková frekvence."));
+
+    Label1 = FigureLabel(
+        this, QStringLiteral("Label1"), Twips::rect(120, 3180, 3480, 300),
+        QStringLiteral("Všechny snímky všech testů děleno součtem jejich dob. Každá sekunda váží stejně, "
+                       "takže delší a pomalejší testy váží víc."));
+    Label2 = FigureLabel(
+        this, QStringLiteral("Label2"), Twips::rect(3720, 3180, 3480, 300),
+        QStringLiteral("Geometrický průměr průměrných snímkových frekvencí testů: každý test váží stejně, "
+                       "ať vykreslil snímků kolik chce. Dvakrát rychlejší test jej zvýší stejným dílem, "
+                       "ať je to kterýkoli test."));
+    Label3 = FigureLabel(
+        this, QStringLiteral("Label3"), Twips::rect(7320, 3180, 3360, 300),
+        QStringLiteral("Výsledek, jak jej ukazuje okno Výsledky testů: součet všech hodnot záznamu děleno "
+                       "počtem snímků, tedy průměr okamžitých snímkových frekvencí. Každý snímek váží "
+                       "stejně, takže rychlé testy s mnoha snímky váží víc, a při kolísající době snímku "
+                       "vychází výš než snímky / celková doba."));
+    Label4 = FigureLabel(
+        this, QStringLiteral("Label4"), Twips::rect(120, 3510, 10560, 300),
+        QStringLiteral("Hodnoty 0, záporné nebo nekonečné nejsou snímkovou frekvencí: do údajů se "
+                       "nepočítají a v grafu jsou mezerou. Výsledek v bodech je sčítá, jak jsou."));
+
+    Chart1 = ChartView(this, QStringLiteral("Chart1"), Twips::rect(120, 3900, 6600, 4080),
+                       QStringLiteral("Čas testu (s)"), QStringLiteral("Doba snímku (ms)"));
+    Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(6840, 3900, 3840, 4080),
+                       QStringLiteral("Doba snímku (ms)"), QStringLiteral("Počet snímků"));
+    Axis(Chart1->chart(), Qt::Horizontal)->setLabelFormat(QStringLiteral("%.3g"));
+    // A narrow chart: fewer labels, so that they are not cut short.
+    Axis(Chart2->chart(), Qt::Horizontal)->setTickCount(4);
+
+    Command1 = new QPushButton(QStringLiteral("Uložit jako CSV…"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::rect(7080, 8100, 1935, 495));
+    Command2 = new QPushButton(QStringLiteral("Zavřít"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(Twips::rect(9120, 8100, 1560, 495));
+
+    connect(Grid1, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int, int) { Grid1_CurrentRowChanged(row); });
+    connect(Command1, &QPushButton::clicked, this, &Podrobnosti_Form::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Podrobnosti_Form::Command2_Click);
+}
+
+bool Podrobnosti_Form::ReadLog() {
+    using ResultsLog::Outcome;
+    ResultsDetails::Details details = ResultsDetails::ReadDetails();
+    if (details.outcome != Outcome::Ok) {
+        if (details.outcome == Outcome::ReadFailed) {
+            MessageBox::show(details.error->message(), MessageBox::Warning);
+        } else {
+            MessageBox::show(ResultsLog::OutcomeMessage(details.outcome));
+        }
+        // What the window showed belongs to a log that is gone.
+        hide();
+        return false;
+    }
+    m_details = std::move(details);
+    ShowDetails();
+    return true;
+}
+
+void Podrobnosti_Form::ShowDetails() {
+    const QSignalBlocker blocker(Grid1);
+    Grid1->setRowCount(int(m_details.tests.size()));
+    for (int row = 0; row < Grid1->rowCount(); ++row) {
+        const ResultsDetails::TestDetails& test = m_details.tests[row];
+        const FrameStatistics::BlockFigures& f = test.figures;
+        const bool any = f.frames > 0;
+        // A test without a usable frame has no figures to show.
+        const auto figure = [any](double value, int decimals) {
+            return any ? Fixed(value, decimals) : QStringLiteral("–");
+        };
+        const QString texts[] = {
+            test.name,
+            QString::number(f.frames),
+            figure(f.seconds, 3),
+            figure(f.averageRate, 2),
+            figure(f.low1PercentRate, 2),
+            figure(f.percentile99Ms, 2),
+            figure(f.slowestRate, 2),
+            figure(f.fastestRate, 2),
+            QString::number(f.leftOut),
+        };
+        for (int column = 0; column < Grid1->columnCount(); ++column) {
+            Grid1->setItem(row, column, Cell(texts[column], column > 0));
+        }
+    }
+    const FrameStatistics::RunFigures& run = m_details.run;
+    Label1->setText(QStringLiteral("Snímky / celková doba: %1 fps").arg(Fixed(run.framesPerSecond, 2)));
+    Label2->setText(QStringLiteral("Geometrický průměr testů: %1 fps").arg(Fixed(run.geometricMeanRate, 2)));
+    Label3->setText(
+        QStringLiteral("Výsledek: %1").arg(ResultsLog::ScoreCaption(m_details.summary).trimmed()));
+    Label4->setText(QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): %1").arg(run.leftOut));
+    Grid1->setCurrentCell(0, 0);
+    Grid1_CurrentRowChanged(0);
+}
+
+void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
+    if (row < 0 || row >= m_details.tests.size()) {
+        return;
+    }
+    const ResultsDetails::TestDetails& test = m_details.tests[row];
+
+    QChart* times = Chart1->chart();
+    times->removeAllSeries();
+    times->setTitle(QStringLiteral("Doba snímků: %1").arg(test.name));
+    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns(test.rates);
+    double longestMs = 0;
+    for (const QList<QPointF>& points : runs) {
+        for (const QPointF& point : points) {
+            longestMs = std::max(longestMs, point.y());
+        }
+    }
+    // The ranges first, so that the series are laid out once.
+    const double seconds = test.figures.seconds > 0 ? test.figures.seconds : 1;
+    // The time axis ends with the test, at whatever step that gives.
+    Axis(times, Qt::Horizontal)->setRange(0, seconds);
+    SetRange(times, Qt::Vertical, 0, longestMs > 0 ? longestMs * 1.05 : 1);
+    for (const QList<QPointF>& points : runs) {
+        auto* series = new QLineSeries;
+        // Qt Charts lays out every point it is given; tens of thousands take
+        // a tenth of a second or more. More than a few points per pixel
+        // column change nothing on the screen.
+        series->replace(
+            ResultsDetails::Thinned(points, 0, Axis(times, Qt::Horizontal)->max(), Chart1->width()));
+        // A frame between two gaps has no line to draw; its point shows it.
+        series->setPointsVisible(points.size() == 1);
+        Attach(times, series);
+        series->setColor(kLineColour);
+    }
+
+    QChart* histogramChart = Chart2->chart();
+    histogramChart->removeAllSeries();
+    histogramChart->setTitle(QStringLiteral("Rozložení dob snímků"));
+    const ResultsDetails::Histogram histogram =
+        ResultsDetails::FrameTimeHistogram(test.rates, kHistogramBins);
+    if (histogram.counts.isEmpty()) {
+        SetRange(histogramChart, Qt::Horizontal, 0, 1);
+        SetRange(histogramChart, Qt::Vertical, 0, 1);
+        return;
+    }
+    // Bars as one stepped outline, filled down to 0.
+    auto* outline = new QLineSeries;
+    QList<QPointF> steps;
+    steps.reserve(histogram.counts.size() * 2 + 2);
+    const double first = histogram.firstMs;
+    steps.append(QPointF(first, 0));
+    for (qsizetype bin = 0; bin < histogram.counts.size(); ++bin) {
+        steps.append(QPointF(first + double(bin) * histogram.binMs, histogram.counts[bin]));
+        steps.append(QPointF(first + double(bin + 1) * histogram.binMs, histogram.counts[bin]));
+    }
+    const double last = first + double(histogram.counts.size()) * histogram.binMs;
+    steps.append(QPointF(last, 0));
+    outline->replace(steps);
+    const int most = *std::max_element(histogram.counts.cbegin(), histogram.counts.cend());
+    SetRange(histogramChart, Qt::Horizontal, first, last);
+    SetRange(histogramChart, Qt::Vertical, 0, most);
+    auto* area = new QAreaSeries(outline);
+    Attach(histogramChart, area);
+    // The area does not own its outline; removing the area must not leave
+    // it behind at every redraw.
+    outline->setParent(area);
+}
+
+void Podrobnosti_Form::Command1_Click() {
+    const QString name = FileDialog::saveFileName(this, QStringLiteral("Uložit jako CSV"),
+                                                  QDir::current().filePath(ResultsCsv::kDefaultFileName),
+                                                  QStringLiteral("Soubory CSV (*.csv)"));
+    if (name.isEmpty()) {
+        return;
+    }
+    if (const std::optional<FileError> error = ResultsCsv::Write(name, m_details)) {
+        MessageBox::show(error->message(), MessageBox::Warning);
+    }
+}
+
+void Podrobnosti_Form::Command2_Click() {
+    hide();
+}

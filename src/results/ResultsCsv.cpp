@@ -1,0 +1,96 @@
+#include "ResultsCsv.h"
+
+#include "contract/TextFile.h"
+
+#include <QFileInfo>
+#include <cmath>
+
+namespace {
+
+// Shortest text that reads back as the same value; empty for a value that is
+// no number.
+QByteArray Exact(double value) {
+    return std::isfinite(value) ? QByteArray::number(value, 'g', QLocale::FloatingPointShortest)
+                                : QByteArray();
+}
+
+// A computed figure to 12 significant digits, so that sums of frame times
+// read 0.23 rather than 0.22999999999999998.
+QByteArray Figure(double value) {
+    return QByteArray::number(value, 'g', 12);
+}
+
+// Milliseconds to the microsecond.
+QByteArray Ms(double value) {
+    return QByteArray::number(value, 'f', 3);
+}
+
+QByteArray Field(const QString& text) {
+    QByteArray bytes = text.toUtf8();
+    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) {
+        bytes.replace("\"", "\"\"");
+        bytes = '"' + bytes + '"';
+    }
+    return bytes;
+}
+
+} // namespace
+
+namespace ResultsCsv {
+
+QByteArray FramesCsv(const ResultsDetails::Details& details) {
+    QByteArray csv = QStringLiteral("test,název,snímek,čas od začátku testu (ms),doba snímku (ms),snímková "
+                                    "frekvence (1/s)\r\n")
+                         .toUtf8();
+    for (const ResultsDetails::TestDetails& test : details.tests) {
+        const QByteArray prefix = QByteArray::number(test.index) + ',' + Field(test.name) + ',';
+        double seconds = 0;
+        for (qsizetype frame = 0; frame < test.rates.size(); ++frame) {
+            const double rate = test.rates[frame];
+            csv += prefix + QByteArray::number(frame + 1) + ',';
+            if (FrameStatistics::IsUsable(rate)) {
+                seconds += 1.0 / rate;
+                csv += Ms(seconds * 1000.0) + ',' + Ms(1000.0 / rate) + ',';
+            } else {
+                csv += ",,";
+            }
+            csv += Exact(rate) + "\r\n";
+        }
+    }
+    return csv;
+}
+
+QByteArray TestsCsv(const ResultsDetails::Details& details) {
+    QByteArray csv =
+        QStringLiteral("test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),99. percentil "
+                       "doby snímku (ms),nejpomalejší snímek (1/s),nejrychlejší snímek (1/s)\r\n")
+            .toUtf8();
+    for (const ResultsDetails::TestDetails& test : details.tests) {
+        const FrameStatistics::BlockFigures& f = test.figures;
+        csv += QByteArray::number(test.index) + ',' + Field(test.name) + ',' + QByteArray::number(f.frames) +
+               ',' + QByteArray::number(f.leftOut);
+        // A test without a usable frame has no figures, not zeros.
+        for (const double figure :
+             {f.seconds, f.averageRate, f.low1PercentRate, f.percentile99Ms, f.slowestRate, f.fastestRate}) {
+            csv += ',' + (f.frames > 0 ? Figure(figure) : QByteArray());
+        }
+        csv += "\r\n";
+    }
+    return csv;
+}
+
+QString TestsFileName(const QString& framesFileName) {
+    const QFileInfo info(framesFileName);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString base = framesFileName.left(framesFileName.size() - suffix.size());
+    return base + QStringLiteral("-testy") + (suffix.isEmpty() ? QStringLiteral(".csv") : suffix);
+}
+
+std::optional<FileError> Write(const QString& framesFileName, const ResultsDetails::Details& details) {
+    if (std::optional<FileError> error = TextFile::Replace(framesFileName, FramesCsv(details))) {
+        return error;
+    }
+    return TextFile::Replace(TestsFileName(framesFileName), TestsCsv(details));
+}
+
+} // namespace ResultsCsv

@@ -1,0 +1,134 @@
+#include "ResultsDetails.h"
+
+#include <algorithm>
+
+namespace ResultsDetails {
+
+Details ReadDetails(const QString& fileName) {
+    Details details;
+    const ResultsLog::ReadResult read =
+        ResultsLog::ReadResultsLog(fileName, [&details](int frameCount, const QList<double>& values) {
+            TestDetails test;
+            test.index = int(details.tests.size());
+            // A negative count has no value lines, count 0 only the closing one.
+            test.rates = values.first(std::max(frameCount, 0));
+            details.tests.append(std::move(test));
+        });
+    details.outcome = read.outcome;
+    details.error = read.error;
+    if (read.outcome != ResultsLog::Outcome::Ok) {
+        details.tests.clear();
+        return details;
+    }
+    details.summary = read.summary;
+    QList<FrameStatistics::BlockFigures> figures;
+    figures.reserve(details.tests.size());
+    for (TestDetails& test : details.tests) {
+        test.name = TestName(test.index, int(details.tests.size()));
+        test.figures = FrameStatistics::Block(test.rates);
+        figures.append(test.figures);
+    }
+    details.run = FrameStatistics::Run(figures);
+    return details;
+}
+
+QString TestName(int index, int blockCount) {
+    if (blockCount == EngineContract::kTestCount && index >= 0 && index < EngineContract::kTestCount) {
+        return EngineContract::kTestNames[size_t(index)].toString();
+    }
+    return QStringLiteral("Test %1").arg(index + 1);
+}
+
+QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates) {
+    QList<QList<QPointF>> runs;
+    QList<QPointF> run;
+    double seconds = 0;
+    for (const double rate : rates) {
+        if (!FrameStatistics::IsUsable(rate)) {
+            if (!run.isEmpty()) {
+                runs.append(std::move(run));
+                run = {};
+            }
+            continue;
+        }
+        seconds += 1.0 / rate;
+        run.append(QPointF(seconds, 1000.0 / rate));
+    }
+    if (!run.isEmpty()) {
+        runs.append(std::move(run));
+    }
+    return runs;
+}
+
+QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, int columns) {
+    if (columns < 1 || xTo <= xFrom || points.size() <= qsizetype(columns) * 4) {
+        return points;
+    }
+    const double perColumn = double(columns) / (xTo - xFrom);
+    const auto column = [&](const QPointF& point) {
+        return std::clamp(int((point.x() - xFrom) * perColumn), 0, columns - 1);
+    };
+    QList<QPointF> kept;
+    kept.reserve(qsizetype(columns) * 4);
+    qsizetype first = 0;
+    while (first < points.size()) {
+        const int current = column(points[first]);
+        qsizetype last = first;
+        qsizetype lowest = first;
+        qsizetype highest = first;
+        while (last + 1 < points.size() && column(points[last + 1]) == current) {
+            ++last;
+            if (points[last].y() < points[lowest].y()) {
+                lowest = last;
+            }
+            if (points[last].y() > points[highest].y()) {
+                highest = last;
+            }
+        }
+        // The kept points in their order, each once.
+        qsizetype picks[] = {first, lowest, highest, last};
+        std::sort(std::begin(picks), std::end(picks));
+        for (qsizetype i = 0; i < 4; ++i) {
+            if (i == 0 || picks[i] != picks[i - 1]) {
+                kept.append(points[picks[i]]);
+            }
+        }
+        first = last + 1;
+    }
+    return kept;
+}
+
+Histogram FrameTimeHistogram(const QList<double>& rates, int bins) {
+    Histogram histogram;
+    double shortest = 0;
+    double longest = 0;
+    bool any = false;
+    for (const double rate : rates) {
+        if (FrameStatistics::IsUsable(rate)) {
+            const double ms = 1000.0 / rate;
+            shortest = any ? std::min(shortest, ms) : ms;
+            longest = any ? std::max(longest, ms) : ms;
+            any = true;
+        }
+    }
+    if (!any || bins < 1) {
+        return histogram;
+    }
+    // Equal frame times still make a bar of some width around them.
+    if (longest <= shortest) {
+        shortest *= 0.95;
+        longest *= 1.05;
+    }
+    histogram.firstMs = shortest;
+    histogram.binMs = (longest - shortest) / bins;
+    histogram.counts.fill(0, bins);
+    for (const double rate : rates) {
+        if (FrameStatistics::IsUsable(rate)) {
+            const int bin = int((1000.0 / rate - shortest) / histogram.binMs);
+            ++histogram.counts[std::clamp(bin, 0, bins - 1)];
+        }
+    }
+    return histogram;
+}
+
+} // namespace ResultsDetails

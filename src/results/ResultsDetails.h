@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ResultsLog.h"
+#include "contract/FrameStatistics.h"
+
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <optional>
+
+// What the results log holds beyond the score: every test's frames and their
+// figures, and the figures of the whole run, for the details window and its
+// CSV export. The log is read by the same reader as the score, so both judge
+// a log alike. A block's first count values are its frames; its last value
+// line (count + 1-th), which the engine writes as a closing 0, is no frame:
+// the details leave it aside while the score keeps summing it. Pure
+// functions, no state.
+namespace ResultsDetails {
+
+struct TestDetails {
+    // The block's position in the log, from 0: the test index in a run of
+    // all seven tests.
+    int index = 0;
+    QString name;
+    // The block's frames as the log gives them: instantaneous rates, those
+    // that are 0, negative or not finite included (they are gaps).
+    QList<double> rates;
+    FrameStatistics::BlockFigures figures;
+};
+
+struct Details {
+    ResultsLog::Outcome outcome = ResultsLog::Outcome::NoLog;
+    // Filled for ReadFailed only.
+    std::optional<FileError> error;
+    // The rest is filled for Ok only.
+    ResultsLog::ResultsLogSummary summary;
+    QList<TestDetails> tests;
+    FrameStatistics::RunFigures run;
+};
+
+Details ReadDetails(const QString& fileName = ResultsLog::kFileName);
+
+// The name a block's row shows: the test's own in a run of the seven tests,
+// "Test 1", "Test 2", … in a run of any other length.
+QString TestName(int index, int blockCount);
+
+// The frame-time graph of a test: points (time since the test's start at the
+// frame's end in s, frame time in ms), one list per run of usable frames. A
+// value that is no frame rate ends a run: the line has a gap there, and the
+// test's time does not advance.
+QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates);
+
+// The points of a run thinned for a graph this many columns wide between
+// xFrom and xTo: of the points in each column only the first, the lowest,
+// the highest and the last are kept, in their order, so the line covers the
+// same pixels, every spike included, with at most four points a column.
+QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, int columns);
+
+// Frame times in ms counted in equal bins from the shortest to the longest.
+struct Histogram {
+    double firstMs = 0;
+    double binMs = 0;
+    QList<int> counts;
+};
+Histogram FrameTimeHistogram(const QList<double>& rates, int bins);
+
+} // namespace ResultsDetails

@@ -1,0 +1,212 @@
+#include "ResultsFixture.h"
+#include "common/FileDialog.h"
+#include "common/FormDisplay.h"
+#include "common/MessageBox.h"
+#include "results/Podrobnosti_Form.h"
+#include "results/ResultsCsv.h"
+#include "results/Vysledky_Form.h"
+#include "shell/Cekejte_form.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ResultsFixture;
+
+class tst_Podrobnosti_Form : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void buttonFollowsTheEvaluation_data();
+    void buttonFollowsTheEvaluation();
+    void opensTheDetailsOfTheLog();
+    void selectingATestRedraws();
+    void savesCsv();
+    void failedCsvSave();
+
+private:
+    // Shows the results window from the wait dialog, as the user reaches it.
+    Vysledky_Form* showResults();
+    // Presses "Podrobnosti…".
+    Podrobnosti_Form* openDetails();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previous;
+};
+
+void tst_Podrobnosti_Form::init() {
+    m_previous = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    MessageBox::startRecording();
+}
+
+void tst_Podrobnosti_Form::cleanup() {
+    FileDialog::setAnswer({});
+    TestSupport::destroyAllWindows();
+    MessageBox::stopRecording();
+    QDir::setCurrent(m_previous);
+    m_dir.reset();
+}
+
+Vysledky_Form* tst_Podrobnosti_Form::showResults() {
+    if (Vysledky_Form* shown = Vysledky_Form::existing()) {
+        shown->hide();
+    }
+    Cekejte_form* wait = Cekejte_form::instance();
+    FormDisplay::showModeless(wait);
+    QTest::mouseClick(wait->Command1, Qt::LeftButton);
+    return Vysledky_Form::existing();
+}
+
+Podrobnosti_Form* tst_Podrobnosti_Form::openDetails() {
+    QTest::mouseClick(Vysledky_Form::existing()->Command3, Qt::LeftButton);
+    return Podrobnosti_Form::existing();
+}
+
+// After a usable evaluation of any length the button is enabled; after one
+// that fails it is disabled again, whatever the evaluation before allowed.
+void tst_Podrobnosti_Form::buttonFollowsTheEvaluation_data() {
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("Ok, 7 blocks") << logHeader() + blocksScoring(30, 7) << true;
+    QTest::newRow("Ok, 3 blocks") << logHeader() + blocksScoring(30, 3) << true;
+    QTest::newRow("NoLog") << QByteArray() << false;
+    QTest::newRow("Damaged") << logHeader() + "3\r\n1\r\n" << false;
+    QTest::newRow("ZeroFrames") << logHeader() + "0\r\n0\r\nkonec\r\n" << false;
+}
+
+void tst_Podrobnosti_Form::buttonFollowsTheEvaluation() {
+    QFETCH(QByteArray, log);
+    QFETCH(bool, enabled);
+    QVERIFY(writeLog(blocksScoring(20, 7)));
+    Vysledky_Form* window = showResults();
+    QVERIFY(window->Command3->isEnabled());
+    QCOMPARE(window->Command3->geometry(), QRect(352, 368, 97, 33));
+    QCOMPARE(window->Command3->text(), QStringLiteral("Podrobnosti…"));
+
+    QFile::remove(QStringLiteral("vysledek.log"));
+    if (!log.isEmpty()) {
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), log));
+    }
+    window = showResults();
+    QCOMPARE(window->Command3->isEnabled(), enabled);
+    QCOMPARE(MessageBox::recorded().isEmpty(), enabled);
+}
+
+void tst_Podrobnosti_Form::opensTheDetailsOfTheLog() {
+    QVERIFY(writeLog(QByteArray("3\r\n1\r\n2\r\n4\r\n0\r\n").repeated(7) + "konec\r\n"));
+    Vysledky_Form* results = showResults();
+    Podrobnosti_Form* details = openDetails();
+    QVERIFY(details && details->isVisible());
+    QCOMPARE(details->windowTitle(), QStringLiteral("Podrobnosti výsledků"));
+    QVERIFY(!details->isModal());
+    QVERIFY(results->isVisible());
+    QCOMPARE(details->Grid1->rowCount(), 7);
+    QCOMPARE(details->Grid1->item(6, 0)->text(), EngineContract::kTestNames[6].toString());
+    // 1, 2 and 4 per second: 3 frames in 1.75 s.
+    QCOMPARE(details->Grid1->item(0, 1)->text(), QStringLiteral("3"));
+    QCOMPARE(details->Grid1->item(0, 2)->text(), QStringLiteral("1.750"));
+    QCOMPARE(details->Grid1->item(0, 3)->text(), QStringLiteral("1.71"));
+    QCOMPARE(details->Label3->text(), QStringLiteral("Výsledek: ") + results->Label2->text().trimmed());
+    QCOMPARE(details->Label1->text(), QStringLiteral("Snímky / celková doba: 1.71 fps"));
+    QCOMPARE(details->Label4->text(), QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): 0"));
+    for (QLabel* label : {details->Label1, details->Label2, details->Label3, details->Label4}) {
+        QVERIFY(!label->toolTip().isEmpty());
+    }
+
+    // The log changed since: the next press reads it anew, into the same
+    // window.
+    QVERIFY(writeLog("2\r\n0\r\n10\r\n0\r\n1\r\n5\r\n0\r\nkonec\r\n"));
+    QCOMPARE(openDetails(), details);
+    QCOMPARE(details->Grid1->rowCount(), 2);
+    QCOMPARE(details->Grid1->item(1, 0)->text(), QStringLiteral("Test 2"));
+    QCOMPARE(details->Label4->text(), QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): 1"));
+
+    // A log gone bad meanwhile: the results window's message, and the
+    // details of the old log no longer shown.
+    QVERIFY(writeLog("2\r\n1\r\n"));
+    QVERIFY(!details->ReadLog());
+    QVERIFY(!details->isVisible());
+    QCOMPARE(MessageBox::recorded().constLast().text,
+             ResultsLog::OutcomeMessage(ResultsLog::Outcome::Damaged));
+}
+
+// The graph shows one line per run of frames between gaps; the histogram
+// counts them.
+void tst_Podrobnosti_Form::selectingATestRedraws() {
+    QVERIFY(writeLog("2\r\n10\r\n20\r\n0\r\n"
+                     "5\r\n10\r\n0\r\n20\r\n-3\r\n40\r\n0\r\nkonec\r\n"));
+    showResults();
+    Podrobnosti_Form* details = openDetails();
+    QCOMPARE(details->Chart1->chart()->series().size(), 1);
+    details->Grid1->setCurrentCell(1, 0);
+    QCOMPARE(details->Chart1->chart()->series().size(), 3);
+    // One line, broken at the gaps: every piece in the same colour.
+    for (QAbstractSeries* piece : details->Chart1->chart()->series()) {
+        QCOMPARE(static_cast<QLineSeries*>(piece)->color(),
+                 static_cast<QLineSeries*>(details->Chart1->chart()->series().constFirst())->color());
+    }
+    QVERIFY(details->Chart1->chart()->title().contains(QStringLiteral("Test 2")));
+    QCOMPARE(details->Chart2->chart()->series().size(), 1);
+    // Redrawing leaves nothing of the earlier drawing behind.
+    const QPointer<QLineSeries> outline =
+        static_cast<QAreaSeries*>(details->Chart2->chart()->series().constFirst())->upperSeries();
+    const QPointer<QAbstractSeries> piece = details->Chart1->chart()->series().constFirst();
+    details->Grid1->setCurrentCell(0, 0);
+    QVERIFY(outline.isNull());
+    QVERIFY(piece.isNull());
+    QCOMPARE(details->Grid1->item(1, 8)->text(), QStringLiteral("2"));
+}
+
+void tst_Podrobnosti_Form::savesCsv() {
+    QVERIFY(writeLog(blocksScoring(30, 7)));
+    showResults();
+    Podrobnosti_Form* details = openDetails();
+    QString proposed;
+    FileDialog::setAnswer([&proposed](const QString& name) {
+        proposed = name;
+        return QString();
+    });
+    QTest::mouseClick(details->Command1, Qt::LeftButton);
+    QCOMPARE(proposed, QDir::current().absoluteFilePath(QStringLiteral("vysledek.csv")));
+    QVERIFY(!QFileInfo::exists(proposed));
+
+    FileDialog::setAnswer([](const QString& name) { return name; });
+    QTest::mouseClick(details->Command1, Qt::LeftButton);
+    QVERIFY(MessageBox::recorded().isEmpty());
+    QCOMPARE(TestSupport::readAll(QStringLiteral("vysledek.csv")), ResultsCsv::FramesCsv(details->details()));
+    QCOMPARE(TestSupport::readAll(QStringLiteral("vysledek-testy.csv")),
+             ResultsCsv::TestsCsv(details->details()));
+    QCOMPARE(details->details().tests.size(), 7);
+}
+
+void tst_Podrobnosti_Form::failedCsvSave() {
+    QVERIFY(writeLog(blocksScoring(30, 7)));
+    showResults();
+    Podrobnosti_Form* details = openDetails();
+    QVERIFY(QDir().mkdir(QStringLiteral("vysledek.csv")));
+    FileDialog::setAnswer([](const QString& name) { return name; });
+    QTest::mouseClick(details->Command1, Qt::LeftButton);
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    const MessageBox::Shown& shown = MessageBox::recorded().constFirst();
+    QCOMPARE(shown.style, int(MessageBox::Warning));
+    QVERIFY2(shown.text.contains(QDir::current().absoluteFilePath(QStringLiteral("vysledek.csv"))),
+             qPrintable(shown.text));
+    QVERIFY2(shown.text.contains(QStringLiteral("Is a directory")), qPrintable(shown.text));
+    QVERIFY(details->isVisible());
+}
+
+QTEST_MAIN(tst_Podrobnosti_Form)
+#include "tst_Podrobnosti_Form.moc"

@@ -1,0 +1,311 @@
+#include "ResultsFixture.h"
+#include "results/ResultsCsv.h"
+#include "results/ResultsDetails.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ResultsFixture;
+using ResultsDetails::Details;
+
+class tst_ResultsDetails : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void blockFigures_data();
+    void blockFigures();
+    void runFigures();
+    void testNames_data();
+    void testNames();
+    void damagedLogHasNoTests();
+    void frameTimeRunsBreakAtGaps();
+    void thinningKeepsEverySpike();
+    void histogram_data();
+    void histogram();
+    void csvBytes();
+    void csvFileNames_data();
+    void csvFileNames();
+    void csvWriteFailure_data();
+    void csvWriteFailure();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previous;
+};
+
+void tst_ResultsDetails::init() {
+    m_previous = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void tst_ResultsDetails::cleanup() {
+    QDir::setCurrent(m_previous);
+    m_dir.reset();
+}
+
+namespace {
+
+// A block whose frames take 1, 2, …, n ms, closed by the value 1, which would
+// be a frame of 1000 ms if the closing line counted as a frame.
+QByteArray RisingBlock(int n) {
+    QByteArray block = QByteArray::number(n) + "\r\n";
+    for (int ms = 1; ms <= n; ++ms) {
+        block += QByteArray::number(1000.0 / ms, 'g', 17) + "\r\n";
+    }
+    return block + "1\r\n";
+}
+
+} // namespace
+
+// One block, its figures computed by hand: frames, left out, seconds, frames
+// / seconds, the 99th-percentile frame time (nearest rank), the slowest and
+// fastest frame's rate.
+void tst_ResultsDetails::blockFigures_data() {
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("leftOut");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<double>("average");
+    QTest::addColumn<double>("p99Ms");
+    QTest::addColumn<double>("slowest");
+    QTest::addColumn<double>("fastest");
+    // 10, 20, 40 and 50 ms: the mean of the rates is 48.75, but 4 frames in
+    // 0.12 s are 33.3 per second.
+    QTest::newRow("uneven") << QByteArray("4\r\n100\r\n50\r\n25\r\n20\r\n0\r\n") << 4 << 0 << 0.12 << 4 / 0.12
+                            << 50.0 << 20.0 << 100.0;
+    QTest::newRow("gaps") << QByteArray("4\r\n0\r\n-5\r\n40\r\nabc\r\n0\r\n") << 1 << 3 << 0.025 << 40.0
+                          << 25.0 << 40.0 << 40.0;
+    QTest::newRow("1 frame, closing value no frame")
+        << QByteArray("1\r\n50\r\n1\r\n") << 1 << 0 << 0.02 << 50.0 << 20.0 << 50.0 << 50.0;
+    QTest::newRow("2 frames") << QByteArray("2\r\n50\r\n25\r\n1\r\n") << 2 << 0 << 0.06 << 2 / 0.06 << 40.0
+                              << 25.0 << 50.0;
+    QTest::newRow("99 frames") << RisingBlock(99) << 99 << 0 << 4.95 << 99 / 4.95 << 99.0 << 1000.0 / 99
+                               << 1000.0;
+    QTest::newRow("100 frames") << RisingBlock(100) << 100 << 0 << 5.05 << 100 / 5.05 << 99.0 << 10.0
+                                << 1000.0;
+    QTest::newRow("101 frames") << RisingBlock(101) << 101 << 0 << 5.151 << 101 / 5.151 << 100.0
+                                << 1000.0 / 101 << 1000.0;
+    QTest::newRow("count 0") << QByteArray("0\r\n7\r\n") << 0 << 0 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0;
+}
+
+void tst_ResultsDetails::blockFigures() {
+    QFETCH(QByteArray, block);
+    // A second block keeps the run's frame total above 0 for "count 0".
+    QVERIFY(writeLog(block + "1\r\n10\r\n0\r\nkonec\r\n"));
+    const Details details = ResultsDetails::ReadDetails();
+    QCOMPARE(details.outcome, ResultsLog::Outcome::Ok);
+    QCOMPARE(details.tests.size(), 2);
+    const FrameStatistics::BlockFigures& f = details.tests[0].figures;
+    QTEST(f.frames, "frames");
+    QTEST(f.leftOut, "leftOut");
+    QCOMPARE(f.frames + f.leftOut, int(details.tests[0].rates.size()));
+    QTEST(f.seconds, "seconds");
+    QTEST(f.averageRate, "average");
+    QTEST(f.percentile99Ms, "p99Ms");
+    QCOMPARE(f.low1PercentRate, f.frames ? 1000 / f.percentile99Ms : 0.0);
+    QTEST(f.slowestRate, "slowest");
+    QTEST(f.fastestRate, "fastest");
+}
+
+// Frames / total time, the geometric mean of the tests' rates and the score
+// differ on uneven tests; the score still sums every value line.
+void tst_ResultsDetails::runFigures() {
+    QVERIFY(writeLog("4\r\n100\r\n50\r\n25\r\n20\r\n0\r\n"
+                     "2\r\n0\r\n40\r\n0\r\n"
+                     "0\r\n0\r\nkonec\r\n"));
+    const Details details = ResultsDetails::ReadDetails();
+    QCOMPARE(details.outcome, ResultsLog::Outcome::Ok);
+    QCOMPARE(details.tests.size(), 3);
+    QCOMPARE(details.run.framesPerSecond, 5 / 0.145);
+    QCOMPARE(details.run.geometricMeanRate, std::sqrt(4 / 0.12 * 40));
+    QCOMPARE(details.run.leftOut, 1);
+    QCOMPARE(details.summary.score, 235.0 / 6);
+    QCOMPARE(details.tests[2].rates, QList<double>{});
+    QCOMPARE(details.tests[1].rates, (QList<double>{0, 40}));
+}
+
+void tst_ResultsDetails::testNames_data() {
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<QStringList>("names");
+    QStringList rated;
+    for (const QStringView name : EngineContract::kTestNames) {
+        rated << name.toString();
+    }
+    QTest::newRow("7 blocks") << 7 << rated;
+    QTest::newRow("3 blocks") << 3 << QStringList{"Test 1", "Test 2", "Test 3"};
+    QStringList eight;
+    for (int i = 1; i <= 8; ++i) {
+        eight << QStringLiteral("Test %1").arg(i);
+    }
+    QTest::newRow("8 blocks") << 8 << eight;
+}
+
+void tst_ResultsDetails::testNames() {
+    QFETCH(int, blocks);
+    QFETCH(QStringList, names);
+    QVERIFY(writeLog(blocksScoring(30, blocks)));
+    const Details details = ResultsDetails::ReadDetails();
+    QStringList shown;
+    for (const ResultsDetails::TestDetails& test : details.tests) {
+        shown << test.name;
+        QCOMPARE(test.index, int(shown.size()) - 1);
+    }
+    QCOMPARE(shown, names);
+    // The names reach the CSV in UTF-8.
+    QVERIFY(ResultsCsv::FramesCsv(details).contains("," + names.last().toUtf8() + ","));
+}
+
+// The blocks before the place where the log breaks off are no evaluation's.
+void tst_ResultsDetails::damagedLogHasNoTests() {
+    QVERIFY(writeLog("1\r\n10\r\n0\r\n3\r\n10\r\n"));
+    const Details details = ResultsDetails::ReadDetails();
+    QCOMPARE(details.outcome, ResultsLog::Outcome::Damaged);
+    QVERIFY(details.tests.isEmpty());
+}
+
+// Time advances by each frame's time; a value that is no rate breaks the
+// line and takes no time.
+void tst_ResultsDetails::frameTimeRunsBreakAtGaps() {
+    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns({0, 100, 0, 50, 25, -1, 20, 0});
+    const QList<QList<QPointF>> expected = {
+        {QPointF(0.01, 10)},
+        {QPointF(0.03, 20), QPointF(0.07, 40)},
+        {QPointF(0.12, 50)},
+    };
+    QCOMPARE(runs, expected);
+}
+
+// A column's lowest and highest points survive, with the run's ends; a
+// short run is drawn as it is.
+void tst_ResultsDetails::thinningKeepsEverySpike() {
+    QList<QPointF> points;
+    for (int i = 0; i < 1000; ++i) {
+        points.append(QPointF(i / 1000.0, i == 500 ? 100 : i == 701 ? 1 : 10 + i % 3));
+    }
+    QCOMPARE(ResultsDetails::Thinned(points, 0, 1, 250), points);
+    const QList<QPointF> kept = ResultsDetails::Thinned(points, 0, 1, 10);
+    QVERIFY(kept.size() <= 40);
+    QVERIFY(kept.size() >= 20);
+    QVERIFY(kept.contains(QPointF(0.5, 100)));
+    QVERIFY(kept.contains(QPointF(0.701, 1)));
+    QCOMPARE(kept.constFirst(), points.constFirst());
+    QCOMPARE(kept.constLast(), points.constLast());
+    QVERIFY(std::is_sorted(kept.cbegin(), kept.cend(),
+                           [](const QPointF& a, const QPointF& b) { return a.x() <= b.x(); }));
+    // Each column reaches as high and as low as before.
+    for (int column = 0; column < 10; ++column) {
+        const auto inColumn = [column](const QPointF& p) { return int(p.x() * 10) == column; };
+        QList<double> before;
+        QList<double> after;
+        for (const QPointF& p : points) {
+            if (inColumn(p)) {
+                before.append(p.y());
+            }
+        }
+        for (const QPointF& p : kept) {
+            if (inColumn(p)) {
+                after.append(p.y());
+            }
+        }
+        QCOMPARE(*std::max_element(after.cbegin(), after.cend()),
+                 *std::max_element(before.cbegin(), before.cend()));
+        QCOMPARE(*std::min_element(after.cbegin(), after.cend()),
+                 *std::min_element(before.cbegin(), before.cend()));
+    }
+}
+
+void tst_ResultsDetails::histogram_data() {
+    QTest::addColumn<QList<double>>("rates");
+    QTest::addColumn<int>("bins");
+    QTest::addColumn<double>("firstMs");
+    QTest::addColumn<double>("binMs");
+    QTest::addColumn<QList<int>>("counts");
+    // 10, 20, 20 and 40 ms in 10 ms bins; the longest falls in the last.
+    QTest::newRow("spread") << QList<double>{100, 50, 50, 0, 25} << 3 << 10.0 << 10.0 << QList<int>{1, 2, 1};
+    QTest::newRow("all equal") << QList<double>{50, 50} << 2 << 19.0 << 1.0 << QList<int>{0, 2};
+    QTest::newRow("no frame") << QList<double>{0, -1} << 3 << 0.0 << 0.0 << QList<int>{};
+}
+
+void tst_ResultsDetails::histogram() {
+    QFETCH(QList<double>, rates);
+    QFETCH(int, bins);
+    const ResultsDetails::Histogram histogram = ResultsDetails::FrameTimeHistogram(rates, bins);
+    QTEST(histogram.firstMs, "firstMs");
+    QTEST(histogram.binMs, "binMs");
+    QTEST(histogram.counts, "counts");
+}
+
+void tst_ResultsDetails::csvBytes() {
+    QVERIFY(writeLog("2\r\n50\r\n0\r\n0\r\n"
+                     "3\r\n40\r\n8\r\n12.5\r\n0\r\n"
+                     "0\r\n0\r\nkonec\r\n"));
+    const Details details = ResultsDetails::ReadDetails();
+    QCOMPARE(details.outcome, ResultsLog::Outcome::Ok);
+    QCOMPARE(ResultsCsv::FramesCsv(details),
+             QStringLiteral("test,název,snímek,čas od začátku testu (ms),doba snímku (ms),"
+                            "snímková frekvence (1/s)\r\n"
+                            "0,Test 1,1,20.000,20.000,50\r\n"
+                            "0,Test 1,2,,,0\r\n"
+                            "1,Test 2,1,25.000,25.000,40\r\n"
+                            "1,Test 2,2,150.000,125.000,8\r\n"
+                            "1,Test 2,3,230.000,80.000,12.5\r\n")
+                 .toUtf8());
+    // Test 2: 3 frames in 0.23 s; the 99th percentile is the longest frame.
+    QCOMPARE(ResultsCsv::TestsCsv(details),
+             QStringLiteral("test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),"
+                            "99. percentil doby snímku (ms),nejpomalejší snímek (1/s),"
+                            "nejrychlejší snímek (1/s)\r\n"
+                            "0,Test 1,1,1,0.02,50,50,20,50,50\r\n"
+                            "1,Test 2,3,0,0.23,13.0434782609,8,125,8,40\r\n"
+                            "2,Test 3,0,0,,,,,,\r\n")
+                 .toUtf8());
+}
+
+void tst_ResultsDetails::csvFileNames_data() {
+    QTest::addColumn<QString>("frames");
+    QTest::addColumn<QString>("tests");
+    QTest::newRow("default") << "vysledek.csv"
+                             << "vysledek-testy.csv";
+    QTest::newRow("other suffix") << "/tmp/beh.txt"
+                                  << "/tmp/beh-testy.txt";
+    QTest::newRow("no suffix, dotted folder") << "/tmp/a.b/beh"
+                                              << "/tmp/a.b/beh-testy.csv";
+}
+
+void tst_ResultsDetails::csvFileNames() {
+    QFETCH(QString, frames);
+    QTEST(ResultsCsv::TestsFileName(frames), "tests");
+}
+
+// A directory in the place of either file fails for root too; the failure
+// names that file, and a file not yet written stays as it was.
+void tst_ResultsDetails::csvWriteFailure_data() {
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<bool>("framesWritten");
+    QTest::newRow("frames file") << "vysledek.csv" << false;
+    QTest::newRow("tests file") << "vysledek-testy.csv" << true;
+}
+
+void tst_ResultsDetails::csvWriteFailure() {
+    QFETCH(QString, directory);
+    QFETCH(bool, framesWritten);
+    QVERIFY(writeLog("1\r\n50\r\n0\r\nkonec\r\n"));
+    const Details details = ResultsDetails::ReadDetails();
+    QVERIFY(QDir().mkdir(directory));
+    const std::optional<FileError> error = ResultsCsv::Write(QStringLiteral("vysledek.csv"), details);
+    QVERIFY(error.has_value());
+    QCOMPARE(error->fileName, directory);
+    QVERIFY(!error->reason.isEmpty());
+    QCOMPARE(TestSupport::readAll(QStringLiteral("vysledek.csv")) == ResultsCsv::FramesCsv(details),
+             framesWritten);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("vysledek-testy.csv")) || directory == "vysledek-testy.csv");
+}
+
+QTEST_MAIN(tst_ResultsDetails)
+#include "tst_ResultsDetails.moc"
