@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QUrl>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,30 +34,33 @@ void Shell::open(const QString& file, const QString& parameters) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
 }
 
-QString Shell::start(const QString& file, const QString& parameters) {
+std::optional<FileError> Shell::start(const QString& file, const QString& parameters) {
     if (recorder().active) {
         recorder().launches.append({file, parameters});
-        return {};
+        return std::nullopt;
     }
+    const auto failed = [&file](int error) {
+        return FileError::fromSystem(FileError::Operation::Start, file, error);
+    };
     const QByteArray path = QFile::encodeName(QDir::current().absoluteFilePath(file));
     struct stat st {};
     if (::stat(path.constData(), &st) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return failed(errno);
     }
     if (S_ISDIR(st.st_mode)) {
-        return QString::fromLocal8Bit(std::strerror(EISDIR));
+        return failed(EISDIR);
     }
     if (::access(path.constData(), X_OK) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return failed(errno);
     }
     QProcess process;
     process.setProgram(QFile::decodeName(path));
     process.setArguments({parameters});
     process.setWorkingDirectory(QDir::currentPath());
     if (!process.startDetached()) {
-        return process.errorString();
+        return FileError{FileError::Operation::Start, file, process.errorString()};
     }
-    return {};
+    return std::nullopt;
 }
 
 void Shell::startRecording() {

@@ -129,16 +129,10 @@ int resolveLinks(QByteArray& path) {
 }
 
 FileError writeError(const QString& name, int error = errno) {
-    return FileError{FileError::Operation::Write, name, QString::fromLocal8Bit(std::strerror(error))};
+    return FileError::fromSystem(FileError::Operation::Write, name, error);
 }
 
 } // namespace
-
-QString FileError::message() const {
-    const QString what = operation == Operation::Read ? QStringLiteral("Soubor „%1“ nelze přečíst.")
-                                                      : QStringLiteral("Soubor „%1“ nelze zapsat.");
-    return what.arg(fileName) + QStringLiteral("\n\n") + reason;
-}
 
 namespace TextFile {
 
@@ -222,39 +216,17 @@ std::optional<FileError> Replace(const QString& name, const QByteArray& bytes) {
     return std::nullopt;
 }
 
-std::optional<FileError> Append(const QString& name, const QByteArray& bytes) {
-    const QByteArray path = QFile::encodeName(name);
-    FileDescriptor fd(::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-    if (!fd.valid()) {
-        return writeError(name);
-    }
-    int failure = writeAll(fd.get(), bytes);
-    if (failure == 0) {
-        failure = fd.close();
-    }
-    if (failure != 0) {
-        return writeError(name, failure);
-    }
-    return std::nullopt;
-}
-
-std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error) {
+FileResult<QList<QByteArray>> ReadLines(const QString& name) {
     LineReader reader(name);
     QList<QByteArray> lines;
     while (!reader.atEnd()) {
         lines.append(reader.readLine().toByteArray());
         if (reader.lineTooLong()) {
-            if (error) {
-                *error = FileError{FileError::Operation::Read, name, reader.lineTooLongReason()};
-            }
-            return std::nullopt;
+            return FileError{FileError::Operation::Read, name, reader.lineTooLongReason()};
         }
     }
     if (reader.error()) {
-        if (error) {
-            *error = *reader.error();
-        }
-        return std::nullopt;
+        return *reader.error();
     }
     return lines;
 }
@@ -291,7 +263,7 @@ LineReader::~LineReader() {
 }
 
 void LineReader::fail(int error) {
-    m_error = FileError{FileError::Operation::Read, m_name, QString::fromLocal8Bit(std::strerror(error))};
+    m_error = FileError::fromSystem(FileError::Operation::Read, m_name, error);
     m_eof = true;
     m_pos = m_len = 0;
 }
