@@ -7,12 +7,9 @@
 
 using TestSupport::FileSizeLimit;
 using TestSupport::readAll;
+using TestSupport::writeRaw;
 
 namespace {
-
-void writeRaw(const QString& name, const QByteArray& bytes) {
-    QVERIFY(TestSupport::writeRaw(name, bytes));
-}
 
 // The lines as the reader gives them, a line too long as "<too long>".
 QList<QByteArray> streamLines(const QString& name) {
@@ -46,8 +43,8 @@ private slots:
     }
 
     void onlyNormalFilesExist() {
-        writeRaw("plain.txt", "x");
-        writeRaw("empty.txt", "");
+        QVERIFY(writeRaw("plain.txt", "x"));
+        QVERIFY(writeRaw("empty.txt", ""));
         QVERIFY(QDir().mkdir("folder"));
         QCOMPARE(::mkfifo("pipe", 0600), 0);
         QVERIFY(QFile::link("missing-target", "dangling"));
@@ -66,7 +63,7 @@ private slots:
     }
 
     void replaceWritesExactBytes() {
-        writeRaw("a.txt", "old content that is longer");
+        QVERIFY(writeRaw("a.txt", "old content that is longer"));
         QVERIFY(!TextFile::Replace("a.txt", TextFile::JoinLines({"one", "", "tři"})));
         QCOMPARE(readAll("a.txt"), QByteArray("one\r\n\r\ntři\r\n"));
         QVERIFY(!TextFile::Replace("b.txt", QByteArray()));
@@ -87,7 +84,7 @@ private slots:
 
     void failedReplaceKeepsTheOldFile() {
         const QByteArray old = TextFile::JoinLines({"keep", "me"});
-        writeRaw("data.txt", old);
+        QVERIFY(writeRaw("data.txt", old));
         {
             const FileSizeLimit limit(16);
             const std::optional<FileError> error = TextFile::Replace("data.txt", QByteArray(4096, 'n'));
@@ -118,7 +115,7 @@ private slots:
     void lineEnds() {
         QFETCH(QByteArray, bytes);
         QFETCH(QList<QByteArray>, lines);
-        writeRaw("in.txt", bytes);
+        QVERIFY(writeRaw("in.txt", bytes));
         QCOMPARE(streamLines("in.txt"), lines);
         QCOMPARE(*TextFile::ReadLines("in.txt"), lines);
     }
@@ -143,7 +140,7 @@ private slots:
             QByteArray shifted = QByteArray(shift, 'p') + bytes;
             QList<QByteArray> shiftedExpected = expected;
             shiftedExpected[0].prepend(QByteArray(shift, 'p'));
-            writeRaw("big.txt", shifted);
+            QVERIFY(writeRaw("big.txt", shifted));
             QCOMPARE(streamLines("big.txt"), shiftedExpected);
         }
     }
@@ -185,18 +182,18 @@ private slots:
                 shiftedLines.append(line);
             }
             shiftedLines += lines;
-            writeRaw("long.txt", filler + bytes);
+            QVERIFY(writeRaw("long.txt", filler + bytes));
             QCOMPARE(streamLines("long.txt"), shiftedLines);
         }
     }
 
     void lineTooLongFailsReadLines() {
-        writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit + 1, 'x') + "\r\nfour\r\n");
+        QVERIFY(writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit + 1, 'x') + "\r\nfour\r\n"));
         const std::optional<FileError> error = TextFile::ReadLines("long.txt").error();
         QVERIFY(error.has_value());
         QCOMPARE(error->fileName, QStringLiteral("long.txt"));
         QCOMPARE(error->reason, QStringLiteral("Řádek 3 je delší než 65536 bajtů."));
-        writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit, 'x') + "\r\nfour\r\n");
+        QVERIFY(writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit, 'x') + "\r\nfour\r\n"));
         QCOMPARE(TextFile::ReadLines("long.txt")->size(), 4);
     }
 
