@@ -235,31 +235,14 @@ FileResult<QList<QByteArray>> ReadLines(const QString& name) {
 
 LineReader::LineReader(const QString& name)
     : m_name(name) {
-    // Opening without blocking: a FIFO without a writer would otherwise hold
-    // the program until one appears.
-    m_fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0) {
-        fail(errno);
+    RegularFile file = FileDescriptor::openRegular(name);
+    if (file.error != 0) {
+        fail(file.error);
         return;
     }
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0) {
-        fail(errno);
-        return;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        return;
-    }
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-    m_fileSize = st.st_size;
+    m_fd = std::move(file.fd);
+    m_fileSize = file.size;
     m_buffer.resize(kChunk);
-}
-
-LineReader::~LineReader() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
 }
 
 void LineReader::fail(int error) {
@@ -281,7 +264,7 @@ bool LineReader::fill() {
     m_len = rest;
     ssize_t got = 0;
     do {
-        got = ::read(m_fd, m_buffer.data() + m_len, static_cast<std::size_t>(m_buffer.size() - m_len));
+        got = ::read(m_fd.get(), m_buffer.data() + m_len, static_cast<std::size_t>(m_buffer.size() - m_len));
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
         fail(errno);

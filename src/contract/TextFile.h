@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/FileDescriptor.h"
 #include "contract/FileResult.h"
 
 #include <QByteArray>
@@ -50,7 +51,6 @@ public:
     explicit LineReader(const QString& name);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
-    ~LineReader();
 
     // Empty on success; otherwise why the file could not be opened or read.
     const std::optional<FileError>& error() const { return m_error; }
@@ -81,7 +81,7 @@ private:
     QByteArrayView skipLongLine();
 
     QString m_name;
-    int m_fd = -1;
+    FileDescriptor m_fd;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     qsizetype m_len = 0;
