@@ -47,10 +47,8 @@ FileResult<QList<SystemRecord>> ReadSystemsDatabase() {
     QList<SystemRecord> records;
     while (!reader.atEnd()) {
         SystemRecord record;
-        QString* const fields[] = {&record.computerText, &record.scoreText, &record.graphicsCardText,
-                                   &record.memoryText};
         bool complete = true;
-        for (QString* field : fields) {
+        for (const RecordText which : kRecordTexts) {
             if (reader.atEnd()) {
                 complete = false;
                 break;
@@ -59,7 +57,7 @@ FileResult<QList<SystemRecord>> ReadSystemsDatabase() {
             if (reader.lineTooLong()) {
                 return refuse(reader.lineTooLongReason());
             }
-            *field = Cp1250Codec::decode(line.data(), line.size());
+            record.text(which) = Cp1250Codec::decode(line.data(), line.size());
         }
         if (!complete) {
             continue;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <utility>
 
 // The texts of a record in the order the file keeps them, which is also the
 // order of the comparison lists' columns: a column is added here, in the
@@ -36,6 +37,7 @@ struct SystemRecord {
         }
         return memoryText;
     }
+    QString& text(RecordText which) { return const_cast<QString&>(std::as_const(*this).text(which)); }
 
     bool operator==(const SystemRecord&) const = default;
 };
