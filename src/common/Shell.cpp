@@ -1,5 +1,7 @@
 #include "Shell.h"
 
+#include "Recording.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -11,19 +13,15 @@
 #include <unistd.h>
 
 namespace {
-struct Recorder {
-    bool active = false;
-    QList<Shell::Launch> launches;
-};
-Recorder& recorder() {
-    static Recorder r;
+Recording<Shell::Launch>& recording() {
+    static Recording<Shell::Launch> r;
     return r;
 }
 } // namespace
 
 void Shell::open(const QString& file, const QString& parameters) {
-    if (recorder().active) {
-        recorder().launches.append({file, parameters});
+    if (recording().active()) {
+        recording().note({file, parameters});
         return;
     }
     const QFileInfo info(QDir::current(), file);
@@ -35,8 +33,8 @@ void Shell::open(const QString& file, const QString& parameters) {
 }
 
 std::optional<FileError> Shell::start(const QString& file, const QString& parameters) {
-    if (recorder().active) {
-        recorder().launches.append({file, parameters});
+    if (recording().active()) {
+        recording().note({file, parameters});
         return std::nullopt;
     }
     const auto failed = [&file](int error) {
@@ -64,14 +62,13 @@ std::optional<FileError> Shell::start(const QString& file, const QString& parame
 }
 
 void Shell::startRecording() {
-    recorder().active = true;
-    recorder().launches.clear();
+    recording().start();
 }
 
 void Shell::stopRecording() {
-    recorder() = Recorder{};
+    recording().stop();
 }
 
 const QList<Shell::Launch>& Shell::recorded() {
-    return recorder().launches;
+    return recording().entries();
 }

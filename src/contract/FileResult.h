@@ -12,6 +12,7 @@
 template <typename T>
 class FileResult {
 public:
+    // Not explicit: a function returns either its data or a FileError.
     FileResult(T value)
         : m_value(std::move(value)) {}
     FileResult(FileError error)
