@@ -9,7 +9,9 @@
 #include <QString>
 #include <QWidget>
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace TestSupport {
 
@@ -35,10 +37,16 @@ inline QByteArray readAll(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Writes the file anew with exactly these bytes; false when that fails.
-[[nodiscard]] inline bool writeRaw(const QString& name, const QByteArray& bytes) {
+// Writes the file anew with exactly these bytes, with these permission bits
+// when given; false when that fails.
+[[nodiscard]] inline bool writeRaw(const QString& name, const QByteArray& bytes,
+                                   std::optional<mode_t> mode = std::nullopt) {
     QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        return false;
+    }
+    file.close();
+    return !mode || ::chmod(QFile::encodeName(name).constData(), *mode) == 0;
 }
 
 // Limits the size of any file this process writes, so that writes fail the

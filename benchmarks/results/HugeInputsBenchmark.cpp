@@ -6,6 +6,7 @@
 // end. Usage: huge_inputs_benchmark [case...]; runs on the offscreen
 // platform unless another one is asked for.
 
+#include "BenchmarkSupport.h"
 #include "common/MessageBox.h"
 #include "results/ComparisonList.h"
 #include "results/ResultsLog.h"
@@ -25,6 +26,8 @@
 
 namespace {
 
+using BenchmarkSupport::GeneratedFile;
+
 constexpr qint64 kGigabyte = 1024LL * 1024 * 1024;
 
 enum class Window { Results, Comparison, Settings };
@@ -35,72 +38,44 @@ struct Case {
     QString fileName;
     Window window;
     // Writes the file in the current folder.
-    std::function<void(QFile&)> write;
+    std::function<void(GeneratedFile&)> write;
 };
-
-void writeRepeated(QFile& file, const QByteArray& unit, qint64 bytes) {
-    QByteArray chunk;
-    while (chunk.size() < 4 * 1024 * 1024) {
-        chunk += unit;
-    }
-    for (qint64 written = 0; written < bytes; written += chunk.size()) {
-        file.write(chunk.constData(), qMin<qint64>(chunk.size(), bytes - written));
-    }
-}
-
-QByteArray logHeader() {
-    return "3D Trenzor\r\nVýsledky\r\n512 MB\r\nLinux 6.1\r\nOpenGL 4.6\r\nProcesor\r\nKarta\r\n";
-}
 
 // Blocks of the largest frame count with the shortest value lines, up to
 // about the given size: the most lines a log of that size can hold.
-void writeShortBlocks(QFile& file, qint64 bytes) {
+void writeShortBlocks(GeneratedFile& file, qint64 bytes) {
     const QByteArray block = "32766\r\n" + QByteArray("1\r\n").repeated(32767);
-    file.write(logHeader());
-    for (qint64 written = logHeader().size(); written + block.size() + 7 <= bytes; written += block.size()) {
-        file.write(block);
+    file.append(BenchmarkSupport::kLogHeader);
+    while (file.size() + block.size() + 7 <= bytes) {
+        file.append(block);
     }
-    file.write("konec\r\n");
+    file.append("konec\r\n");
 }
 
 QList<Case> cases() {
-    const auto oneLine = [](QFile& file) { writeRepeated(file, "x", kGigabyte); };
+    const auto oneLine = [](GeneratedFile& file) { file.repeat("x", kGigabyte); };
     return {
         {"log-one-line", "1 GB results log of one line", ResultsLog::kFileName, Window::Results, oneLine},
         {"log-blocks", "1 GB results log of blocks of short value lines", ResultsLog::kFileName,
-         Window::Results, [](QFile& file) { writeShortBlocks(file, kGigabyte); }},
+         Window::Results, [](GeneratedFile& file) { writeShortBlocks(file, kGigabyte); }},
         {"log-at-limit", "results log of short value lines just under the size limit", ResultsLog::kFileName,
-         Window::Results, [](QFile& file) { writeShortBlocks(file, ResultsLog::kMaxLogSize); }},
+         Window::Results, [](GeneratedFile& file) { writeShortBlocks(file, ResultsLog::kMaxLogSize); }},
         {"dtb-one-line", "1 GB systems database of one line", SystemsDatabase::kFileName, Window::Comparison,
          oneLine},
         {"dtb-records", "1 GB systems database of 30 million records", SystemsDatabase::kFileName,
          Window::Comparison,
-         [](QFile& file) { writeRepeated(file, "Počítač 1234\r\n 12.5\r\nKarta\r\n512 MB\r\n", kGigabyte); }},
+         [](GeneratedFile& file) { file.repeat("Počítač 1234\r\n 12.5\r\nKarta\r\n512 MB\r\n", kGigabyte); }},
         {"dtb-at-limit", "systems database of 100000 records of 160 bytes (under both limits)",
          SystemsDatabase::kFileName, Window::Comparison,
-         [](QFile& file) {
+         [](GeneratedFile& file) {
              const QByteArray record = QByteArray("Procesor ").leftJustified(60, 'p') + "\r\n 12.5\r\n" +
                                        QByteArray("Karta ").leftJustified(60, 'k') + "\r\n" +
                                        QByteArray("512 MB").leftJustified(28, 'm') + "\r\n";
-             writeRepeated(file, record, record.size() * SystemsDatabase::kMaxRecordCount);
+             file.repeat(record, record.size() * SystemsDatabase::kMaxRecordCount);
          }},
         {"bnc-one-line", "1 GB settings state file of one line", QStringLiteral("nastaveni.bnc"),
          Window::Settings, oneLine},
     };
-}
-
-// The process's peak resident memory in kB, from the kernel.
-long peakMemoryKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').first().toLong();
-        }
-    }
-    return -1;
 }
 
 // In the case's own process and folder: the window's handler that reads the
@@ -112,7 +87,7 @@ int runCase(const Case& c) {
     long before = 0;
     double ms = 0;
     const auto time = [&](const std::function<void()>& handler) {
-        before = peakMemoryKb();
+        before = BenchmarkSupport::PeakMemoryKb();
         timer.start();
         handler();
         ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -142,7 +117,7 @@ int runCase(const Case& c) {
         message = MessageBox::recorded().constFirst().text.simplified();
     }
     std::printf("%-13s %8.0f ms  peak %7ld kB (%ld kB before reading)  %s; message: %s\n", c.name, ms,
-                peakMemoryKb(), before, qPrintable(shown), qPrintable(message));
+                BenchmarkSupport::PeakMemoryKb(), before, qPrintable(shown), qPrintable(message));
     return 0;
 }
 
@@ -175,15 +150,15 @@ int main(int argc, char** argv) {
         }
         const QString folder = dir.filePath(QLatin1String(c.name));
         QDir().mkpath(folder);
-        QFile file(folder + QLatin1Char('/') + c.fileName);
-        if (!file.open(QIODevice::WriteOnly)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
-            return 1;
+        const QString path = folder + QLatin1Char('/') + c.fileName;
+        qint64 size = 0;
+        {
+            GeneratedFile file(path);
+            c.write(file);
+            size = file.size();
         }
-        c.write(file);
-        file.close();
         std::printf("%s (%s, %lld bytes):\n", c.description, qPrintable(c.fileName),
-                    static_cast<long long>(file.size()));
+                    static_cast<long long>(size));
         std::fflush(stdout);
         QProcess child;
         child.setWorkingDirectory(folder);
@@ -194,7 +169,7 @@ int main(int argc, char** argv) {
             std::printf("%-13s ended abnormally (exit %d)\n", c.name, child.exitCode());
         }
         std::fflush(stdout);
-        QFile::remove(file.fileName());
+        QFile::remove(path);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 // results windows filled from a database of 100 000 records. Runs on the offscreen platform unless another
 // one is asked for; works in a temporary directory.
 
+#include "BenchmarkSupport.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "results/ComparisonList.h"
@@ -25,52 +26,23 @@
 
 namespace {
 
-const char* const kHeader = "3D Trenzor\r\nVýsledky\r\n512 MB\r\nLinux 6.1\r\nOpenGL 4.6\r\n"
-                            "Intel Core i7 3,4 GHz\r\nRadeon 7800\r\n";
-
 // Writes a log of blocks of the given frame count until it holds at least
 // minBytes, with values of varied length such as an engine writes.
 qint64 WriteLog(const QString& name, int blocks, int frames, qint64 minBytes) {
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
-        std::exit(1);
-    }
-    QByteArray chunk = kHeader;
-    qint64 written = 0;
+    BenchmarkSupport::GeneratedFile file(name);
+    file.append(BenchmarkSupport::kLogHeader);
     unsigned seed = 12345;
-    for (int block = 0; block < blocks || written + chunk.size() < minBytes; ++block) {
-        chunk += QByteArray::number(frames) + "\r\n";
+    for (int block = 0; block < blocks || file.size() < minBytes; ++block) {
+        file.append(QByteArray::number(frames) + "\r\n");
         for (int i = 0; i <= frames; ++i) {
             seed = seed * 1103515245u + 12345u;
             const unsigned v = (seed >> 8) % 100000;
-            chunk += QByteArray::number(v / 1000) + '.' +
-                     QByteArray::number(v % 1000).rightJustified(3, '0') + "\r\n";
-        }
-        if (chunk.size() > (1 << 20)) {
-            file.write(chunk);
-            written += chunk.size();
-            chunk.clear();
+            file.append(QByteArray::number(v / 1000) + '.' +
+                        QByteArray::number(v % 1000).rightJustified(3, '0') + "\r\n");
         }
     }
-    chunk += "konec\r\n";
-    file.write(chunk);
-    written += chunk.size();
-    return written;
-}
-
-// The process's peak resident memory in kB, from the kernel.
-long PeakMemoryKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').first().toLong();
-        }
-    }
-    return -1;
+    file.append("konec\r\n");
+    return file.size();
 }
 
 double Median(std::vector<double> values) {
@@ -123,10 +95,10 @@ void LargeLog() {
     const qint64 bytes = WriteLog(name, 0, 1000, 60LL * 1000 * 1000);
     const double mb = static_cast<double>(bytes) / 1e6;
     // One read to bring the file into the page cache for both readers.
-    const long peakBefore = PeakMemoryKb();
+    const long peakBefore = BenchmarkSupport::PeakMemoryKb();
     ResultsLog::ReadResultsLog(name);
     std::printf("60 MB log: peak memory %ld kB before reading it, %ld kB after\n", peakBefore,
-                PeakMemoryKb());
+                BenchmarkSupport::PeakMemoryKb());
     for (int round = 0; round < 3; ++round) {
         ResultsLog::ReadResult result;
         const double ours = MillisecondsOf([&] { result = ResultsLog::ReadResultsLog(name); });

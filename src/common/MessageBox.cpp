@@ -1,12 +1,13 @@
 #include "MessageBox.h"
 
+#include "Recording.h"
+
 #include <QMessageBox>
 
 namespace {
 // The test hook's state. Outside tests it stays off and empty.
 struct Recorder {
-    bool active = false;
-    QList<MessageBox::Shown> shown;
+    Recording<MessageBox::Shown> shown;
     std::function<void(const MessageBox::Shown&)> whileShown;
 };
 Recorder& recorder() {
@@ -21,8 +22,8 @@ QString MessageBox::applicationTitle() {
 
 void MessageBox::show(const QString& text, int style, const QString& title) {
     const Shown message{text, style, title.isEmpty() ? applicationTitle() : title};
-    if (recorder().active) {
-        recorder().shown.append(message);
+    if (recorder().shown.active()) {
+        recorder().shown.note(message);
         if (recorder().whileShown) {
             recorder().whileShown(message);
         }
@@ -34,8 +35,7 @@ void MessageBox::show(const QString& text, int style, const QString& title) {
 }
 
 void MessageBox::startRecording() {
-    recorder().active = true;
-    recorder().shown.clear();
+    recorder().shown.start();
 }
 
 void MessageBox::stopRecording() {
@@ -43,7 +43,7 @@ void MessageBox::stopRecording() {
 }
 
 const QList<MessageBox::Shown>& MessageBox::recorded() {
-    return recorder().shown;
+    return recorder().shown.entries();
 }
 
 void MessageBox::clearRecorded() {

@@ -1,5 +1,7 @@
 #include "Shell.h"
 
+#include "Recording.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -7,24 +9,19 @@
 #include <QProcess>
 #include <QUrl>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-struct Recorder {
-    bool active = false;
-    QList<Shell::Launch> launches;
-};
-Recorder& recorder() {
-    static Recorder r;
+Recording<Shell::Launch>& recording() {
+    static Recording<Shell::Launch> r;
     return r;
 }
 } // namespace
 
 void Shell::open(const QString& file, const QString& parameters) {
-    if (recorder().active) {
-        recorder().launches.append({file, parameters});
+    if (recording().active()) {
+        recording().note({file, parameters});
         return;
     }
     const QFileInfo info(QDir::current(), file);
@@ -35,41 +32,43 @@ void Shell::open(const QString& file, const QString& parameters) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
 }
 
-QString Shell::start(const QString& file, const QString& parameters) {
-    if (recorder().active) {
-        recorder().launches.append({file, parameters});
-        return {};
+std::optional<FileError> Shell::start(const QString& file, const QString& parameters) {
+    if (recording().active()) {
+        recording().note({file, parameters});
+        return std::nullopt;
     }
+    const auto failed = [&file](int error) {
+        return FileError::fromSystem(FileError::Operation::Start, file, error);
+    };
     const QByteArray path = QFile::encodeName(QDir::current().absoluteFilePath(file));
     struct stat st {};
     if (::stat(path.constData(), &st) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return failed(errno);
     }
     if (S_ISDIR(st.st_mode)) {
-        return QString::fromLocal8Bit(std::strerror(EISDIR));
+        return failed(EISDIR);
     }
     if (::access(path.constData(), X_OK) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return failed(errno);
     }
     QProcess process;
     process.setProgram(QFile::decodeName(path));
     process.setArguments({parameters});
     process.setWorkingDirectory(QDir::currentPath());
     if (!process.startDetached()) {
-        return process.errorString();
+        return FileError{FileError::Operation::Start, file, process.errorString()};
     }
-    return {};
+    return std::nullopt;
 }
 
 void Shell::startRecording() {
-    recorder().active = true;
-    recorder().launches.clear();
+    recording().start();
 }
 
 void Shell::stopRecording() {
-    recorder() = Recorder{};
+    recording().stop();
 }
 
 const QList<Shell::Launch>& Shell::recorded() {
-    return recorder().launches;
+    return recording().entries();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "contract/FileError.h"
+
 #include <QList>
 #include <QString>
+#include <optional>
 
 // The desktop shell's "open" action. A file that is an executable program is
 // started detached in the current directory with the parameter string as its
@@ -17,9 +20,9 @@ public:
     };
 
     static void open(const QString& file, const QString& parameters);
-    // Starts the program file detached, as open() does; the system's reason
-    // when it is missing, not executable or fails to start, else empty.
-    static QString start(const QString& file, const QString& parameters);
+    // Starts the program file detached, as open() does; the error, with the
+    // system's reason, when it is missing, not executable or fails to start.
+    static std::optional<FileError> start(const QString& file, const QString& parameters);
 
     static void startRecording();
     static void stopRecording();

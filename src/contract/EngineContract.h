@@ -36,6 +36,32 @@ inline QString BrowserFileName(int test) {
 // block's lines in 16 bits, so 32767 frames (32768 lines) cannot be written.
 constexpr int kMaxFrameCount = 32766;
 
+// The standard screen of a rated run: the window or picture size and the
+// colour and depth bits. The front end's standard settings choose it and its
+// start-up configuration asks for it; the engine uses it where a
+// configuration names none.
+constexpr int kStandardWidth = 640;
+constexpr int kStandardHeight = 480;
+constexpr int kStandardColourBits = 16;
+constexpr int kStandardDepthBits = 16;
+
+// The view and the controls: every configuration the front end writes sets
+// these values, and the engine uses them where a directive is missing, so
+// that every run shows the same flight through the same clipping planes.
+// Windows virtual-key codes: turn left, turn right, look up, look down,
+// forward, back, strafe left, strafe right, rise, sink, back to the start,
+// faster.
+constexpr std::array<int, 12> kKeyCodes = {37, 39, 33, 34, 38, 40, 188, 190, 186, 189, 96, 17};
+// Added to a right angle: the head stops this many radians short of looking
+// straight up or down.
+constexpr double kHeadLimit = -0.2;
+constexpr double kNearPlane = 0.5;
+constexpr double kFarPlane = 3000.0;
+constexpr double kFieldOfView = 45.0;
+constexpr double kMouseSensitivity = 0.01;
+// The distance between the eyes of the red-blue stereo view.
+constexpr double kStereoOffset = 1.5;
+
 // The lines that open the results log, in their order; the test blocks
 // follow them.
 enum class LogLine {

@@ -262,6 +262,20 @@ double LeadingNumber(const char* begin, const char* end) {
 
 bool IsNumberLine(const char* begin, const char* end) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    // Moves p past a sign, when there is one.
+    auto skipSign = [end](const char*& p) {
+        if (p < end && (*p == '+' || *p == '-')) {
+            ++p;
+        }
+    };
+    // Moves p past a run of digits; how many there were.
+    auto skipDigits = [end](const char*& p) {
+        const char* start = p;
+        while (p < end && isDigit(*p)) {
+            ++p;
+        }
+        return int(p - start);
+    };
     while (begin < end && blank(*begin)) {
         ++begin;
     }
@@ -269,35 +283,19 @@ bool IsNumberLine(const char* begin, const char* end) {
         --end;
     }
     const char* p = begin;
-    if (p < end && (*p == '+' || *p == '-')) {
-        ++p;
-    }
-    int digits = 0;
-    while (p < end && isDigit(*p)) {
-        ++p;
-        ++digits;
-    }
+    skipSign(p);
+    int digits = skipDigits(p);
     if (p < end && *p == '.') {
         ++p;
-        while (p < end && isDigit(*p)) {
-            ++p;
-            ++digits;
-        }
+        digits += skipDigits(p);
     }
     if (digits == 0) {
         return false;
     }
     if (p < end && (*p == 'E' || *p == 'e')) {
         ++p;
-        if (p < end && (*p == '+' || *p == '-')) {
-            ++p;
-        }
-        int expDigits = 0;
-        while (p < end && isDigit(*p)) {
-            ++p;
-            ++expDigits;
-        }
-        if (expDigits == 0) {
+        skipSign(p);
+        if (skipDigits(p) == 0) {
             return false;
         }
     }

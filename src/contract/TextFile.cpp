@@ -129,16 +129,10 @@ int resolveLinks(QByteArray& path) {
 }
 
 FileError writeError(const QString& name, int error = errno) {
-    return FileError{FileError::Operation::Write, name, QString::fromLocal8Bit(std::strerror(error))};
+    return FileError::fromSystem(FileError::Operation::Write, name, error);
 }
 
 } // namespace
-
-QString FileError::message() const {
-    const QString what = operation == Operation::Read ? QStringLiteral("Soubor „%1“ nelze přečíst.")
-                                                      : QStringLiteral("Soubor „%1“ nelze zapsat.");
-    return what.arg(fileName) + QStringLiteral("\n\n") + reason;
-}
 
 namespace TextFile {
 
@@ -222,39 +216,17 @@ std::optional<FileError> Replace(const QString& name, const QByteArray& bytes) {
     return std::nullopt;
 }
 
-std::optional<FileError> Append(const QString& name, const QByteArray& bytes) {
-    const QByteArray path = QFile::encodeName(name);
-    FileDescriptor fd(::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-    if (!fd.valid()) {
-        return writeError(name);
-    }
-    int failure = writeAll(fd.get(), bytes);
-    if (failure == 0) {
-        failure = fd.close();
-    }
-    if (failure != 0) {
-        return writeError(name, failure);
-    }
-    return std::nullopt;
-}
-
-std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error) {
+FileResult<QList<QByteArray>> ReadLines(const QString& name) {
     LineReader reader(name);
     QList<QByteArray> lines;
     while (!reader.atEnd()) {
         lines.append(reader.readLine().toByteArray());
         if (reader.lineTooLong()) {
-            if (error) {
-                *error = FileError{FileError::Operation::Read, name, reader.lineTooLongReason()};
-            }
-            return std::nullopt;
+            return FileError{FileError::Operation::Read, name, reader.lineTooLongReason()};
         }
     }
     if (reader.error()) {
-        if (error) {
-            *error = *reader.error();
-        }
-        return std::nullopt;
+        return *reader.error();
     }
     return lines;
 }
@@ -263,35 +235,18 @@ std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error
 
 LineReader::LineReader(const QString& name)
     : m_name(name) {
-    // Opening without blocking: a FIFO without a writer would otherwise hold
-    // the program until one appears.
-    m_fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0) {
-        fail(errno);
+    RegularFile file = FileDescriptor::openRegular(name);
+    if (file.error != 0) {
+        fail(file.error);
         return;
     }
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0) {
-        fail(errno);
-        return;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        return;
-    }
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-    m_fileSize = st.st_size;
+    m_fd = std::move(file.fd);
+    m_fileSize = file.size;
     m_buffer.resize(kChunk);
 }
 
-LineReader::~LineReader() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
 void LineReader::fail(int error) {
-    m_error = FileError{FileError::Operation::Read, m_name, QString::fromLocal8Bit(std::strerror(error))};
+    m_error = FileError::fromSystem(FileError::Operation::Read, m_name, error);
     m_eof = true;
     m_pos = m_len = 0;
 }
@@ -309,7 +264,7 @@ bool LineReader::fill() {
     m_len = rest;
     ssize_t got = 0;
     do {
-        got = ::read(m_fd, m_buffer.data() + m_len, static_cast<std::size_t>(m_buffer.size() - m_len));
+        got = ::read(m_fd.get(), m_buffer.data() + m_len, static_cast<std::size_t>(m_buffer.size() - m_len));
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
         fail(errno);

@@ -1,21 +1,13 @@
 #pragma once
 
+#include "contract/FileDescriptor.h"
+#include "contract/FileResult.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
 #include <QString>
 #include <optional>
-
-// A file that could not be read or written, with the system's reason. The
-// message names both, so the user knows what to fix.
-struct FileError {
-    enum class Operation { Read, Write };
-    Operation operation = Operation::Write;
-    QString fileName;
-    QString reason;
-
-    QString message() const;
-};
 
 // The program's text files: one item per line, every line written with CR LF.
 // Readers accept CR LF, a lone LF (what Linux tools write) and a lone CR as a
@@ -40,12 +32,9 @@ QByteArray JoinLines(const QList<QByteArray>& lines);
 // computer left for the same file are removed after a successful replace.
 std::optional<FileError> Replace(const QString& name, const QByteArray& bytes);
 
-// Appends the bytes at the file's end, creating it when missing.
-std::optional<FileError> Append(const QString& name, const QByteArray& bytes);
-
-// Reads every line of a small file. Empty when the file cannot be read or
+// Reads every line of a small file. An error when the file cannot be read or
 // holds a line longer than LineReader::kMaxLineLength.
-std::optional<QList<QByteArray>> ReadLines(const QString& name, FileError* error = nullptr);
+FileResult<QList<QByteArray>> ReadLines(const QString& name);
 
 } // namespace TextFile
 
@@ -62,7 +51,6 @@ public:
     explicit LineReader(const QString& name);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
-    ~LineReader();
 
     // Empty on success; otherwise why the file could not be opened or read.
     const std::optional<FileError>& error() const { return m_error; }
@@ -93,7 +81,7 @@ private:
     QByteArrayView skipLongLine();
 
     QString m_name;
-    int m_fd = -1;
+    FileDescriptor m_fd;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     qsizetype m_len = 0;

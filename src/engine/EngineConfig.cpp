@@ -11,6 +11,19 @@ QByteArray number(int value) {
     return QByteArray::number(value);
 }
 
+// Shortest form of the contract's values: "0.5", "3000", "-0.2".
+QByteArray number(double value) {
+    return QByteArray::number(value);
+}
+
+QByteArray keyCodes() {
+    QByteArray codes = "0";
+    for (const int code : EngineContract::kKeyCodes) {
+        codes += ' ' + number(code);
+    }
+    return codes;
+}
+
 // One directive line: "*", the directive's name and its arguments after a
 // blank.
 QByteArray directive(const char* name, const QByteArray& arguments = {}) {
@@ -24,16 +37,25 @@ QByteArray directive(const char* name, const QByteArray& arguments = {}) {
 // Directives both block writers share, between the controller line and the
 // resolution line.
 const QList<QByteArray> kFixedLines = {
-    directive(Directive::kPlayerKeyboardControls, "0 37 39 33 34 38 40 188 190 186 189 96 17"),
-    directive(Directive::kPlayerHeadLimit, "0 -0.2"),
-    directive(Directive::kNearClippingPlane, "0.5"),
-    directive(Directive::kFarClippingPlane, "3000"),
-    directive(Directive::kFieldOfView, "45"),
-    directive(Directive::kMouseSensitivity, "0.01"),
+    directive(Directive::kPlayerKeyboardControls, keyCodes()),
+    directive(Directive::kPlayerHeadLimit, "0 " + number(EngineContract::kHeadLimit)),
+    directive(Directive::kNearClippingPlane, number(EngineContract::kNearPlane)),
+    directive(Directive::kFarClippingPlane, number(EngineContract::kFarPlane)),
+    directive(Directive::kFieldOfView, number(EngineContract::kFieldOfView)),
+    directive(Directive::kMouseSensitivity, number(EngineContract::kMouseSensitivity)),
     directive(Directive::kNoTimer),
     directive(Directive::kNoVsync),
     directive(Directive::kFrameRateLimit, "10000"),
 };
+
+QByteArray viewportLine(const EngineConfig::Settings& s) {
+    return directive(Directive::kPlayerViewport, "0 0 0 " + number(s.width) + ' ' + number(s.height));
+}
+
+QByteArray resolutionLine(const EngineConfig::Settings& s) {
+    return directive(Directive::kResolution,
+                     number(s.width) + ' ' + number(s.height) + ' ' + number(s.colourBits));
+}
 
 QByteArray sceneLine(qint16 slot, const QByteArray& quotedName) {
     return directive(Directive::kSceneList, number(slot) + " \"" + quotedName + '"') + "\r\n";
@@ -44,11 +66,12 @@ QByteArray sceneLine(qint16 slot, const QByteArray& quotedName) {
 namespace EngineConfig {
 
 QByteArray DefaultBlock() {
-    QList<QByteArray> lines = {directive(Directive::kPlayerCount, "1"),
-                               directive(Directive::kPlayerViewport, "0 0 0 640 480"),
+    // The standard screen, whose depth bits the engine assumes.
+    const Settings standard;
+    QList<QByteArray> lines = {directive(Directive::kPlayerCount, "1"), viewportLine(standard),
                                directive(Directive::kPlayerController, "0 -1")};
     lines += kFixedLines;
-    lines += {directive(Directive::kResolution, "640 480 16"), directive(Directive::kDecalCount, "0"),
+    lines += {resolutionLine(standard), directive(Directive::kDecalCount, "0"),
               directive(Directive::kParticleSystemCount, "5")};
     return TextFile::JoinLines(lines);
 }
@@ -56,12 +79,11 @@ QByteArray DefaultBlock() {
 QByteArray SettingsBlock(const Settings& s) {
     QList<QByteArray> lines = {
         directive(Directive::kPlayerCount, "1"),
-        directive(Directive::kPlayerViewport, "0 0 0 " + number(s.width) + ' ' + number(s.height)),
+        viewportLine(s),
         directive(Directive::kPlayerController, s.freeFlight ? "0 1" : "0 -1"),
     };
     lines += kFixedLines;
-    lines += directive(Directive::kResolution,
-                       number(s.width) + ' ' + number(s.height) + ' ' + number(s.colourBits));
+    lines += resolutionLine(s);
     lines += directive(Directive::kDepthBits, number(s.depthBits));
     if (s.noIntro) {
         lines += directive(Directive::kDontShowIntro);
@@ -70,7 +92,8 @@ QByteArray SettingsBlock(const Settings& s) {
         lines += directive(Directive::kFullScreen);
     }
     if (s.stereo) {
-        lines += {directive(Directive::kRedBlueStereo), directive(Directive::kStereoOffset, "1.5")};
+        lines += {directive(Directive::kRedBlueStereo),
+                  directive(Directive::kStereoOffset, number(EngineContract::kStereoOffset))};
     }
     if (s.endless) {
         lines += directive(Directive::kEndlessLoop);

@@ -19,10 +19,10 @@ inline const QString kFileName = EngineContract::kConfigFileName;
 
 // The confirmed settings, as the settings dialog hands them over.
 struct Settings {
-    qint16 width = 640;
-    qint16 height = 480;
-    qint16 colourBits = 16;
-    qint16 depthBits = 16;
+    qint16 width = EngineContract::kStandardWidth;
+    qint16 height = EngineContract::kStandardHeight;
+    qint16 colourBits = EngineContract::kStandardColourBits;
+    qint16 depthBits = EngineContract::kStandardDepthBits;
     bool fullScreen = false;
     bool stereo = false;
     bool noIntro = false;

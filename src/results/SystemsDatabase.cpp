@@ -4,9 +4,9 @@
 
 namespace {
 
-// The file's bytes for these records, in this order. Empty when a text holds
-// a character Windows-1250 cannot write, with that reported in error.
-std::optional<QByteArray> DatabaseBytes(const QList<SystemRecord>& records, FileError& error) {
+// The file's bytes for these records, in this order; an error when a text
+// holds a character Windows-1250 cannot write.
+FileResult<QByteArray> DatabaseBytes(const QList<SystemRecord>& records) {
     QList<QByteArray> lines;
     lines.reserve(records.size() * 4);
     for (const SystemRecord& record : records) {
@@ -14,10 +14,9 @@ std::optional<QByteArray> DatabaseBytes(const QList<SystemRecord>& records, File
             const QString* text = &record.text(which);
             Cp1250Codec::Encoded encoded = Cp1250Codec::encode(*text);
             if (!encoded.ok()) {
-                error = FileError{FileError::Operation::Write, SystemsDatabase::kFileName,
-                                  QStringLiteral("Znak „%1“ nelze zapsat v kódování Windows-1250.")
-                                      .arg(text->at(encoded.unencodableAt))};
-                return std::nullopt;
+                return FileError{FileError::Operation::Write, SystemsDatabase::kFileName,
+                                 QStringLiteral("Znak „%1“ nelze zapsat v kódování Windows-1250.")
+                                     .arg(text->at(encoded.unencodableAt))};
             }
             lines.append(std::move(encoded.bytes));
         }
@@ -33,22 +32,14 @@ bool SystemsDatabaseExists() {
     return TextFile::NormalFileExists(kFileName);
 }
 
-std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
+FileResult<QList<SystemRecord>> ReadSystemsDatabase() {
     // Only a normal file can be read to its end; a FIFO would block.
     if (!TextFile::NormalFileExists(kFileName)) {
-        if (error) {
-            *error =
-                FileError{FileError::Operation::Read, kFileName, QStringLiteral("Není to běžný soubor.")};
-        }
-        return std::nullopt;
+        return FileError{FileError::Operation::Read, kFileName, QStringLiteral("Není to běžný soubor.")};
     }
     LineReader reader(kFileName);
     const auto refuse = [&](const QString& reason) {
-        if (error) {
-            *error =
-                reader.error() ? *reader.error() : FileError{FileError::Operation::Read, kFileName, reason};
-        }
-        return std::nullopt;
+        return reader.error() ? *reader.error() : FileError{FileError::Operation::Read, kFileName, reason};
     };
     if (!reader.error() && reader.fileSize() > kMaxFileSize) {
         return refuse(QStringLiteral("Soubor je větší než %1 MB.").arg(kMaxFileSize / (1024 * 1024)));
@@ -56,10 +47,8 @@ std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
     QList<SystemRecord> records;
     while (!reader.atEnd()) {
         SystemRecord record;
-        QString* const fields[] = {&record.computerText, &record.scoreText, &record.graphicsCardText,
-                                   &record.memoryText};
         bool complete = true;
-        for (QString* field : fields) {
+        for (const RecordText which : kRecordTexts) {
             if (reader.atEnd()) {
                 complete = false;
                 break;
@@ -68,7 +57,7 @@ std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
             if (reader.lineTooLong()) {
                 return refuse(reader.lineTooLongReason());
             }
-            *field = Cp1250Codec::decode(line.data(), line.size());
+            record.text(which) = Cp1250Codec::decode(line.data(), line.size());
         }
         if (!complete) {
             continue;
@@ -86,10 +75,9 @@ std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error) {
 }
 
 std::optional<FileError> WriteSystemsDatabase(const QList<SystemRecord>& records) {
-    FileError error;
-    const std::optional<QByteArray> bytes = DatabaseBytes(records, error);
-    if (!bytes) {
-        return error;
+    const FileResult<QByteArray> bytes = DatabaseBytes(records);
+    if (bytes.error()) {
+        return bytes.error();
     }
     return TextFile::Replace(kFileName, *bytes);
 }

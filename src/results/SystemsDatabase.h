@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <utility>
 
 // The texts of a record in the order the file keeps them, which is also the
 // order of the comparison lists' columns: a column is added here, in the
@@ -36,6 +37,7 @@ struct SystemRecord {
         }
         return memoryText;
     }
+    QString& text(RecordText which) { return const_cast<QString&>(std::as_const(*this).text(which)); }
 
     bool operator==(const SystemRecord&) const = default;
 };
@@ -60,10 +62,10 @@ constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 bool SystemsDatabaseExists();
 
 // The records in file order. A last record cut short by the end of the file
-// is skipped. Empty when the file cannot be read or is refused (larger than
-// kMaxFileSize, more than kMaxRecordCount records, a line longer than
-// LineReader::kMaxLineLength), with the reason in *error.
-std::optional<QList<SystemRecord>> ReadSystemsDatabase(FileError* error = nullptr);
+// is skipped. An error when the file cannot be read or is refused (larger
+// than kMaxFileSize, more than kMaxRecordCount records, a line longer than
+// LineReader::kMaxLineLength).
+FileResult<QList<SystemRecord>> ReadSystemsDatabase();
 
 // Replaces the file with the records, in this order, atomically: when the
 // write fails, or a text holds a character Windows-1250 cannot write, the

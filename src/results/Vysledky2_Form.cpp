@@ -37,10 +37,9 @@ void Vysledky2_Form::Form_Activate() {
         hide();
         return;
     }
-    FileError error;
-    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&error);
-    if (!records) {
-        MessageBox::show(error.message(), MessageBox::Warning);
+    const FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+    if (records.error()) {
+        MessageBox::show(records.error()->message(), MessageBox::Warning);
         hide();
         return;
     }

@@ -118,12 +118,12 @@ void Vysledky_Form::Form_Activate() {
     }
     m_databaseRecords.clear();
     if (SystemsDatabase::SystemsDatabaseExists()) {
-        FileError error;
-        if (std::optional<QList<SystemRecord>> read = SystemsDatabase::ReadSystemsDatabase(&error)) {
-            m_databaseRecords = std::move(*read);
+        FileResult<QList<SystemRecord>> read = SystemsDatabase::ReadSystemsDatabase();
+        if (read.ok()) {
+            m_databaseRecords = std::move(read).value();
         } else {
             // Saving a list that lacks the unreadable database would lose it.
-            MessageBox::show(error.message(), MessageBox::Warning);
+            MessageBox::show(read.error()->message(), MessageBox::Warning);
             Command2->setEnabled(false);
         }
     }
@@ -161,17 +161,16 @@ void Vysledky_Form::Command2_Click() {
     // has gone is written anew from the list as shown.
     bool changed = false;
     if (SystemsDatabase::SystemsDatabaseExists()) {
-        FileError readError;
-        std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&readError);
-        if (!records) {
+        FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+        if (records.error()) {
             // Overwriting a database that cannot be read would lose it.
-            MessageBox::show(readError.message(), MessageBox::Warning);
+            MessageBox::show(records.error()->message(), MessageBox::Warning);
             Command2->setEnabled(false);
             return;
         }
         if (*records != m_databaseRecords) {
             changed = true;
-            m_databaseRecords = std::move(*records);
+            m_databaseRecords = std::move(records).value();
             ListView1->rows()->clearRows();
             ListView1->rows()->addRows(ComparisonRows::PlaceUser(m_databaseRecords, m_userRow, m_userScore));
         }

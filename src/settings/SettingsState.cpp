@@ -1,5 +1,6 @@
 #include "SettingsState.h"
 
+#include "SettingsValues.h"
 #include "contract/NumberRules.h"
 #include "contract/TextFile.h"
 
@@ -57,7 +58,7 @@ SettingsState SettingsState::Standard() {
     SettingsState state;
     state.tests.fill(1);
     state.fullScreen = 1;
-    state.lists = {4, 0, 0};
+    state.lists = SettingsValues::kStandardPositions;
     state.rated = true;
     return state;
 }

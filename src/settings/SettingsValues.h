@@ -57,6 +57,32 @@ struct Screen {
     friend bool operator==(const Screen&, const Screen&) = default;
 };
 
+// The position of the first entry of the table that matches; -1 for none.
+template <typename Table, typename Match>
+constexpr qint16 PositionOf(const Table& table, Match match) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (match(table[i])) {
+            return qint16(i);
+        }
+    }
+    return -1;
+}
+
+// The positions of the standard screen's entries in the three lists.
+inline constexpr std::array<qint16, 3> kStandardPositions = {
+    PositionOf(kWindowSizes,
+               [](const WindowSize& size) {
+                   return size.width == EngineContract::kStandardWidth &&
+                          size.height == EngineContract::kStandardHeight;
+               }),
+    PositionOf(kColourBits,
+               [](const BitCount& count) { return count.bits == EngineContract::kStandardColourBits; }),
+    PositionOf(kDepthBits,
+               [](const BitCount& count) { return count.bits == EngineContract::kStandardDepthBits; }),
+};
+static_assert(kStandardPositions[0] >= 0 && kStandardPositions[1] >= 0 && kStandardPositions[2] >= 0,
+              "every list has an entry for the standard screen");
+
 // The numbers of the entries at these positions of the three lists. Empty
 // when a position lies outside its list (nothing chosen is -1).
 std::optional<Screen> FromListPositions(int windowSize, int colour, int depth);

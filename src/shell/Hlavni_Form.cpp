@@ -131,9 +131,8 @@ void Hlavni_Form::Form_Load() {
 void Hlavni_Form::Command1_Click() {
     // A run that never started must not send the user to wait for results.
     const QString program = QStringLiteral("trenzor.exe");
-    if (const QString reason = Shell::start(program, QStringLiteral("0")); !reason.isEmpty()) {
-        MessageBox::show(QStringLiteral("Testovací program „%1“ nelze spustit.\n\n%2").arg(program, reason),
-                         MessageBox::Warning);
+    if (const std::optional<FileError> error = Shell::start(program, QStringLiteral("0"))) {
+        MessageBox::show(error->message(), MessageBox::Warning);
         return;
     }
     RunRatedRunCheck();

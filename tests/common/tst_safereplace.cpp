@@ -65,11 +65,6 @@ QString temporaryOf(const QString& base, const QByteArray& host, qint64 pid) {
     return '.' + base + ".vykon3d-" + QString::fromLocal8Bit(host) + '-' + QString::number(pid) + ".tmp";
 }
 
-void writeRaw(const QString& name, const QByteArray& bytes, mode_t mode) {
-    QVERIFY(TestSupport::writeRaw(name, bytes));
-    QCOMPARE(::chmod(QFile::encodeName(name).constData(), mode), 0);
-}
-
 // Runs the replace in a child process that has given up root for the user
 // "nobody" (with one more group), as a user's own program runs. The reason
 // of a refusal, or empty on success.
@@ -169,7 +164,7 @@ private slots:
         QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
         QVERIFY(QDir().mkdir("work"));
         QCOMPARE(::chown("work", nobody->pw_uid, nobody->pw_gid), 0);
-        writeRaw("work/systemy.dtb", kOld, mode);
+        QVERIFY(TestSupport::writeRaw("work/systemy.dtb", kOld, mode));
         QCOMPARE(::chown("work/systemy.dtb", fileOfRoot ? 0 : nobody->pw_uid, group), 0);
         QCOMPARE(::chmod("work/systemy.dtb", mode), 0);
         QCOMPARE(::chmod("work", folderMode), 0);
@@ -210,7 +205,7 @@ private slots:
     void keepsModeOwnerAndGroup() {
         QFETCH(mode_t, mode);
         QFETCH(bool, otherOwner);
-        writeRaw("data.txt", kOld, mode);
+        QVERIFY(TestSupport::writeRaw("data.txt", kOld, mode));
         if (otherOwner) {
             if (::geteuid() != 0) {
                 QSKIP("Giving a file to another user needs root.");
@@ -263,7 +258,7 @@ private slots:
         QFETCH(bool, targetExists);
         QVERIFY(QDir().mkdir("data"));
         QVERIFY(QDir().mkdir("store"));
-        writeRaw("data/db.dtb", kOld, 0640);
+        QVERIFY(TestSupport::writeRaw("data/db.dtb", kOld, 0640));
         for (QPair<QString, QString>& link : links) {
             link.second.replace('@', m_dir->path());
             QCOMPARE(::symlink(QFile::encodeName(link.second).constData(),
@@ -312,7 +307,7 @@ private slots:
     // A save killed while writing leaves a temporary file that says whose it
     // is; the next successful save of the same file removes it, and only it.
     void killedSaveIsCleanedUpByTheNext() {
-        writeRaw("data.txt", kOld, 0644);
+        QVERIFY(TestSupport::writeRaw("data.txt", kOld, 0644));
         const pid_t killed = ::fork();
         if (killed == 0) {
             // The file-size limit kills the process in the middle of writing.
@@ -348,7 +343,7 @@ private slots:
             QStringLiteral("data.txt.tmp"),
         };
         for (const QString& name : kept) {
-            writeRaw(name, "x", 0600);
+            QVERIFY(TestSupport::writeRaw(name, "x", 0600));
         }
         const bool failed = TextFile::Replace("data.txt", kNew).has_value();
         ::kill(live, SIGKILL);

@@ -35,12 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QString name = Fuzz::privateFolder() + QStringLiteral("/radky.txt");
     Fuzz::writeInput(name, reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    FileError error;
-    const std::optional<QList<QByteArray>> lines = TextFile::ReadLines(name, &error);
+    const FileResult<QList<QByteArray>> lines = TextFile::ReadLines(name);
     const QList<QByteArray> expected = Fuzz::referenceLines(bytes);
     const qsizetype firstLong = Fuzz::firstLineLongerThan(expected, LineReader::kMaxLineLength);
-    FUZZ_CHECK(lines.has_value() == (firstLong == expected.size()));
-    if (lines) {
+    FUZZ_CHECK(lines.ok() == (firstLong == expected.size()));
+    if (lines.ok()) {
         FUZZ_CHECK(*lines == expected);
     }
 

@@ -54,13 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!reader.error());
     }
 
-    FileError error;
-    const std::optional<QList<QByteArray>> lines = TextFile::ReadLines(name, &error);
+    const FileResult<QList<QByteArray>> lines = TextFile::ReadLines(name);
     if (standIns != reference) {
-        FUZZ_CHECK(!lines.has_value());
+        FUZZ_CHECK(!lines.ok());
         return 0;
     }
-    FUZZ_CHECK(lines.has_value());
+    FUZZ_CHECK(lines.ok());
     FUZZ_CHECK(*lines == reference);
     for (const QByteArray& line : *lines) {
         sameNumberBothWays(line);

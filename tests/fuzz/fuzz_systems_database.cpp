@@ -10,17 +10,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fuzz::enterPrivateFolder();
     Fuzz::writeInput(SystemsDatabase::kFileName, data, size);
-    FileError error;
-    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase(&error);
+    const FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
     const QList<QByteArray> lines =
         Fuzz::referenceLines(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
     // Refused: a line too long anywhere, too many records, a file too large.
     const bool refused = Fuzz::firstLineLongerThan(lines, LineReader::kMaxLineLength) < lines.size() ||
                          lines.size() / 4 > SystemsDatabase::kMaxRecordCount ||
                          qint64(size) > SystemsDatabase::kMaxFileSize;
-    FUZZ_CHECK(records.has_value() == !refused);
+    FUZZ_CHECK(records.ok() == !refused);
     if (refused) {
-        FUZZ_CHECK(error.fileName == SystemsDatabase::kFileName && !error.reason.isEmpty());
+        FUZZ_CHECK(records.error()->fileName == SystemsDatabase::kFileName &&
+                   !records.error()->reason.isEmpty());
         return 0;
     }
     FUZZ_CHECK(records->size() == lines.size() / 4);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QFile written(SystemsDatabase::kFileName);
     FUZZ_CHECK(written.open(QIODevice::ReadOnly));
     FUZZ_CHECK(written.readAll() == TextFile::JoinLines(lines.first(records->size() * 4)));
-    const std::optional<QList<SystemRecord>> again = SystemsDatabase::ReadSystemsDatabase(&error);
-    FUZZ_CHECK(again == records);
+    const FileResult<QList<SystemRecord>> again = SystemsDatabase::ReadSystemsDatabase();
+    FUZZ_CHECK(again.ok() && *again == *records);
     return 0;
 }

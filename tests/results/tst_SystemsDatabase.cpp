@@ -65,8 +65,8 @@ void tst_SystemsDatabase::reads() {
     QFETCH(QStringList, scores);
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), bytes));
     QVERIFY(SystemsDatabase::SystemsDatabaseExists());
-    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
-    QVERIFY(records);
+    const FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+    QVERIFY(records.ok());
     QStringList readComputers;
     QStringList readScores;
     for (const SystemRecord& record : *records) {
@@ -92,8 +92,8 @@ void tst_SystemsDatabase::roundTripIsByteExact_data() {
 void tst_SystemsDatabase::roundTripIsByteExact() {
     QFETCH(QByteArray, bytes);
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), bytes));
-    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
-    QVERIFY(records);
+    const FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+    QVERIFY(records.ok());
     QFile::remove(QStringLiteral("systemy.dtb"));
     QCOMPARE(SystemsDatabase::WriteSystemsDatabase(*records), std::nullopt);
     QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb")), bytes);
@@ -124,17 +124,17 @@ void tst_SystemsDatabase::lineTooLongIsRefused() {
     const QByteArray atLimit(LineReader::kMaxLineLength, 'x');
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
                                   database({" 10"}) + "A\r\n 20\r\n" + atLimit + "\r\nB\r\n"));
-    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
-    QVERIFY(records);
+    const FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+    QVERIFY(records.ok());
     QCOMPARE(records->size(), 2);
     QCOMPARE(records->at(1).graphicsCardText, QString::fromLatin1(atLimit));
 
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
                                   database({" 10"}) + "A\r\n 20\r\n" + atLimit + "x\r\nB\r\n"));
-    FileError error;
-    QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
-    QCOMPARE(error.fileName, QStringLiteral("systemy.dtb"));
-    QCOMPARE(error.reason, QStringLiteral("Řádek 7 je delší než 65536 bajtů."));
+    const std::optional<FileError> error = SystemsDatabase::ReadSystemsDatabase().error();
+    QVERIFY(error);
+    QCOMPARE(error->fileName, QStringLiteral("systemy.dtb"));
+    QCOMPARE(error->reason, QStringLiteral("Řádek 7 je delší než 65536 bajtů."));
 }
 
 // As many records as the limit are read; one more and the database is
@@ -144,16 +144,16 @@ void tst_SystemsDatabase::recordCountLimit() {
     const QByteArray record("P\r\n 1\r\nG\r\nM\r\n");
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
                                   record.repeated(SystemsDatabase::kMaxRecordCount) + "P\r\n 1\r\n"));
-    const std::optional<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
-    QVERIFY(records);
+    const FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+    QVERIFY(records.ok());
     QCOMPARE(records->size(), SystemsDatabase::kMaxRecordCount);
 
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"),
                                   record.repeated(SystemsDatabase::kMaxRecordCount + 1)));
-    FileError error;
-    QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
-    QCOMPARE(error.fileName, QStringLiteral("systemy.dtb"));
-    QCOMPARE(error.reason, QStringLiteral("Databáze má více než 100000 záznamů, víc než seznam pojme."));
+    const std::optional<FileError> error = SystemsDatabase::ReadSystemsDatabase().error();
+    QVERIFY(error);
+    QCOMPARE(error->fileName, QStringLiteral("systemy.dtb"));
+    QCOMPARE(error->reason, QStringLiteral("Databáze má více než 100000 záznamů, víc než seznam pojme."));
 }
 
 // A file larger than the limit is refused before it is read. The files are
@@ -164,13 +164,14 @@ void tst_SystemsDatabase::fileSizeLimit() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     QVERIFY(file.resize(SystemsDatabase::kMaxFileSize));
     file.close();
-    FileError error;
-    QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
-    QCOMPARE(error.reason, QStringLiteral("Řádek 1 je delší než 65536 bajtů."));
+    std::optional<FileError> error = SystemsDatabase::ReadSystemsDatabase().error();
+    QVERIFY(error);
+    QCOMPARE(error->reason, QStringLiteral("Řádek 1 je delší než 65536 bajtů."));
     for (const qint64 size : {SystemsDatabase::kMaxFileSize + 1, 1024LL * 1024 * 1024}) {
         QVERIFY(file.resize(size));
-        QVERIFY(!SystemsDatabase::ReadSystemsDatabase(&error));
-        QCOMPARE(error.reason, QStringLiteral("Soubor je větší než 16 MB."));
+        error = SystemsDatabase::ReadSystemsDatabase().error();
+        QVERIFY(error);
+        QCOMPARE(error->reason, QStringLiteral("Soubor je větší než 16 MB."));
     }
 }
 

@@ -1,5 +1,6 @@
 // The settings state file's format and its reading rules, and the numbers the
 // confirmation takes from the list texts, without any window.
+#include "TestSupport.h"
 #include "contract/TextFile.h"
 #include "settings/SettingsState.h"
 #include "settings/SettingsValues.h"
@@ -170,11 +171,9 @@ private slots:
         const auto readWithLineOf = [&](qsizetype length) {
             QList<QByteArray> lines = other;
             lines[line] = lines[line].leftJustified(length, ' ');
-            QFile file(name);
-            if (!file.open(QIODevice::WriteOnly) || file.write(TextFile::JoinLines(lines)) < 0) {
+            if (!TestSupport::writeRaw(name, TextFile::JoinLines(lines))) {
                 qFatal("cannot write %s", qPrintable(name));
             }
-            file.close();
             LineReader reader(name);
             const SettingsState state = SettingsState::read(reader, kSizes);
             if (reader.error()) {

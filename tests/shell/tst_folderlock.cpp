@@ -1,6 +1,7 @@
 // One front end per working folder: a second one, started as a process of
 // its own beside a running one, tells the user and ends without writing; the
 // lock of a killed front end does not keep the next one out.
+#include "TestSupport.h"
 #include "common/MessageBox.h"
 #include "engine/EngineConfig.h"
 #include "shell/FolderLock.h"
@@ -20,8 +21,7 @@ QMap<QString, QByteArray> folderContents() {
     QMap<QString, QByteArray> contents;
     for (const QFileInfo& entry :
          QDir().entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        QFile file(entry.fileName());
-        contents.insert(entry.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
+        contents.insert(entry.fileName(), TestSupport::readAll(entry.fileName()));
     }
     return contents;
 }

@@ -8,6 +8,7 @@
 #include "ResultsLogWriter.h"
 #include "SystemInfo.h"
 #include "TestScenes.h"
+#include "TestSupport.h"
 #include "TextureImage.h"
 
 #include <QDir>
@@ -205,10 +206,7 @@ private slots:
         ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
         log.addBlock({1.0});
         QCOMPARE(log.save(path), QString());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), log.encode());
-        file.close();
+        QCOMPARE(TestSupport::readAll(path), log.encode());
         QCOMPARE(ResultsLogWriter::removeOld(path), QString());
         QVERIFY(!QFile::exists(path));
         QCOMPARE(ResultsLogWriter::removeOld(path), QString());
@@ -223,22 +221,15 @@ private slots:
     void savingReplacesTheEarlierLogWhole() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("vysledek.log"));
-        QFile earlier(path);
-        QVERIFY(earlier.open(QIODevice::WriteOnly));
         const QByteArray earlierBytes = QByteArray("123.456\r\n").repeated(500);
-        QCOMPARE(earlier.write(earlierBytes), earlierBytes.size());
-        earlier.close();
+        QVERIFY(TestSupport::writeRaw(path, earlierBytes));
 
         ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
         log.addBlock({12.5, 40.0});
         QCOMPARE(log.save(path), QString());
         const QByteArray expected = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n2\r\n12.500\r\n40.000\r\n0\r\n"
                                     "Konec v\xfdsledk\xf9: 1 test\xf9\r\n";
-        const auto bytesOf = [](const QString& name) {
-            QFile file(name);
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-        };
-        QCOMPARE(bytesOf(path), expected);
+        QCOMPARE(TestSupport::readAll(path), expected);
 
         ResultsLogWriter bigger({"h"});
         bigger.addBlock(QVector<double>(400, 99.0));
@@ -255,7 +246,7 @@ private slots:
             std::signal(SIGXFSZ, previousHandler);
         }
         QVERIFY2(error.contains(path), qPrintable(error));
-        QCOMPARE(bytesOf(path), expected);
+        QCOMPARE(TestSupport::readAll(path), expected);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("vysledek.log")});
     }
@@ -290,9 +281,7 @@ private slots:
             if (kind == QStringLiteral("over")) {
                 content += 'y';
             }
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QCOMPARE(file.write(content), content.size());
+            QVERIFY(TestSupport::writeRaw(path, content));
         } else if (kind == QStringLiteral("fifo")) {
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         } else if (kind == QStringLiteral("device")) {

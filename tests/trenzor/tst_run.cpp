@@ -2,6 +2,7 @@
 #include "EngineWindow.h"
 #include "SceneFile.h"
 #include "TestScenes.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,17 +47,6 @@ private:
                        .toLatin1();
         }
         return out;
-    }
-
-    static void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(name);
-        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-
-    static QByteArray readLog() {
-        QFile file(QStringLiteral("vysledek.log"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     // Checks the results log line by line; returns the frame counts of its
@@ -104,10 +94,13 @@ private:
     }
 
     // Runs the configuration in a window of this process; drive, if given,
-    // acts on the window while it runs. Returns the exit code, -1 on timeout.
+    // acts on the window while it runs. Returns the exit code, -1 on timeout,
+    // -2 when the configuration cannot be written or the window never shows.
     template <typename Drive>
     static int run(const QByteArray& config, Drive drive) {
-        writeFile(QStringLiteral("nastaveni.atr"), config);
+        if (!TestSupport::writeRaw(QStringLiteral("nastaveni.atr"), config)) {
+            return -2;
+        }
         const ConfigParser::Result parsed = ConfigParser::parseFile(QStringLiteral("nastaveni.atr"));
         EngineWindow window(parsed.config, parsed.error);
         QSignalSpy finished(&window, &EngineWindow::finished);
@@ -138,19 +131,25 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir::setCurrent(m_dir.path()));
         for (int i = 0; i < TestScenes::kCount; ++i) {
-            writeFile(QStringLiteral("test%1.bin").arg(i), SceneFile::encodeScene(TestScenes::scene(i)));
+            QVERIFY(TestSupport::writeRaw(QStringLiteral("test%1.bin").arg(i),
+                                          SceneFile::encodeScene(TestScenes::scene(i))));
             const CameraPath path = TestScenes::path(i);
-            writeFile(QStringLiteral("tiny%1.bin").arg(i),
-                      SceneFile::encodePath(CameraPath(path.keys(), kTinySeconds, kFrames, 1)));
+            QVERIFY(TestSupport::writeRaw(
+                QStringLiteral("tiny%1.bin").arg(i),
+                SceneFile::encodePath(CameraPath(path.keys(), kTinySeconds, kFrames, 1))));
         }
-        writeFile(QStringLiteral("warm.bin"),
-                  SceneFile::encodePath(CameraPath(TestScenes::path(3).keys(), 0.5, 32766, 5)));
-        writeFile(QStringLiteral("whole.bin"),
-                  SceneFile::encodePath(CameraPath(TestScenes::path(4).keys(), 3.0, 60, 10)));
-        writeFile(QStringLiteral("pause.bin"),
-                  SceneFile::encodePath(CameraPath(TestScenes::path(4).keys(), 2.0, 32766, 1)));
-        writeFile(QStringLiteral("long.bin"),
-                  SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), 60, 32766, 1)));
+        QVERIFY(TestSupport::writeRaw(
+            QStringLiteral("warm.bin"),
+            SceneFile::encodePath(CameraPath(TestScenes::path(3).keys(), 0.5, 32766, 5))));
+        QVERIFY(TestSupport::writeRaw(
+            QStringLiteral("whole.bin"),
+            SceneFile::encodePath(CameraPath(TestScenes::path(4).keys(), 3.0, 60, 10))));
+        QVERIFY(TestSupport::writeRaw(
+            QStringLiteral("pause.bin"),
+            SceneFile::encodePath(CameraPath(TestScenes::path(4).keys(), 2.0, 32766, 1))));
+        QVERIFY(TestSupport::writeRaw(
+            QStringLiteral("long.bin"),
+            SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), 60, 32766, 1))));
     }
 
     // The program removes an earlier log before it makes its window; the
@@ -163,7 +162,7 @@ private slots:
                             "*PARTICLESYSTEMCOUNT 5"},
                            7)),
                  0);
-        const QVector<int> counts = logBlocks(readLog());
+        const QVector<int> counts = logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log")));
         QVERIFY(tinyBlocks(counts, 7));
     }
 
@@ -184,7 +183,7 @@ private slots:
             QTest::keyClick(&window, Qt::Key_Escape);
         });
         QCOMPARE(code, 0);
-        const QByteArray log = readLog();
+        const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
         QVERIFY(tinyBlocks(logBlocks(log), 1));
         // The off-screen picture gets exactly the asked bits; the screen is
         // Xvfb's.
@@ -235,7 +234,7 @@ private slots:
             presented = window.presentedFrames();
         });
         QCOMPARE(code, 0);
-        const QByteArray log = readLog();
+        const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
         const QVector<int> counts = logBlocks(log);
         QCOMPARE(counts.size(), 1);
         QVERIFY(counts[0] > 0);
@@ -259,7 +258,7 @@ private slots:
         QByteArray config = block(false, {"*NOTIMER", "*DONTSHOWINTRO"}, 0);
         config.replace("*PLAYERVIEWPORT 0 0 0 320 240", "*PLAYERVIEWPORT 0 0 0 16 16");
         config += "*SCENELIST 0 \"whole.bin\"\r\n*SCENELIST 0 \"test4.bin\"\r\n";
-        writeFile(QStringLiteral("nastaveni.atr"), config);
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("nastaveni.atr"), config));
         QProcess engine;
         engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
         QVERIFY(engine.waitForFinished(60000));
@@ -282,7 +281,7 @@ private slots:
         QVERIFY2(m.captured(7).toDouble() >= 3.0, qPrintable(out));
         QVERIFY2(measured > 60 && stride > 1, qPrintable(out));
         QCOMPARE(logged, (measured + stride - 1) / stride);
-        QCOMPARE(logBlocks(readLog()), QVector<int>{logged});
+        QCOMPARE(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), QVector<int>{logged});
         QVERIFY(logged <= 60 && logged > 30);
     }
 
@@ -317,7 +316,7 @@ private slots:
         });
         QCOMPARE(code, 0);
         QVERIFY(wall.elapsed() > 5000);
-        const QByteArray log = readLog();
+        const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
         QCOMPARE(logBlocks(log).size(), 1);
         const QList<QByteArray> lines = log.split('\n');
         const int frames = lines[7].trimmed().toInt();
@@ -333,7 +332,7 @@ private slots:
                             "*PARTICLESYSTEMCOUNT 3", "*DECALCOUNT 2"},
                            3)),
                  0);
-        QVERIFY(tinyBlocks(logBlocks(readLog()), 3));
+        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 3));
     }
 
     void introWaitsForAKey() {
@@ -350,19 +349,20 @@ private slots:
         });
         QCOMPARE(code, 0);
         QCOMPARE(intros, 2);
-        QCOMPARE(logBlocks(readLog()).size(), 2);
+        QCOMPARE(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))).size(), 2);
     }
 
     // The limit holds the frames back to their share of a second: counted
     // from the start of each frame, so one interval between two shown frames
     // may be shorter by the swap's jitter, but not the frames' mean interval.
     void frameRateLimitHoldsTheFrames() {
-        writeFile(QStringLiteral("limited.bin"),
-                  SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), 2.6, 100, 3)));
+        QVERIFY(TestSupport::writeRaw(
+            QStringLiteral("limited.bin"),
+            SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), 2.6, 100, 3))));
         QByteArray config = block(false, {"*NOTIMER", "*DONTSHOWINTRO", "*FRAMERATELIMIT 5"}, 0);
         config += "*SCENELIST 0 \"limited.bin\"\r\n*SCENELIST 0 \"test1.bin\"\r\n";
         QCOMPARE(run(config), 0);
-        const QList<QByteArray> lines = readLog().split('\n');
+        const QList<QByteArray> lines = TestSupport::readAll(QStringLiteral("vysledek.log")).split('\n');
         double seconds = 0;
         int frames = 0;
         for (qsizetype i = 7; i < lines.size(); ++i) {
@@ -390,7 +390,7 @@ private slots:
                 QTest::keyClick(&window, Qt::Key_Escape);
             });
         QCOMPARE(code, 0);
-        const QVector<int> counts = logBlocks(readLog());
+        const QVector<int> counts = logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log")));
         QVERIFY(counts.size() >= 2 * rounds && counts.size() <= 2 * rounds + 1);
     }
 
@@ -403,7 +403,7 @@ private slots:
             QTest::keyClick(&window, Qt::Key_Escape);
         });
         QCOMPARE(code, 0);
-        QVERIFY(tinyBlocks(logBlocks(readLog()), 1));
+        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 1));
     }
 
     void freeFlightFollowsTheKeys() {
@@ -478,7 +478,7 @@ private slots:
             }
         });
         QCOMPARE(code, 0);
-        QVERIFY(tinyBlocks(logBlocks(readLog()), 2));
+        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 2));
     }
 
     void brokenConfigurationShowsWhy() {
@@ -491,20 +491,21 @@ private slots:
     }
 
     void theProgramItselfRunsAndRefuses() {
-        writeFile(QStringLiteral("nastaveni.atr"), block(false, {"*NOTIMER", "*DONTSHOWINTRO"}, 2));
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("nastaveni.atr"),
+                                      block(false, {"*NOTIMER", "*DONTSHOWINTRO"}, 2)));
         QProcess engine;
         engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
         QVERIFY(engine.waitForFinished(60000));
         QCOMPARE(engine.exitStatus(), QProcess::NormalExit);
         QCOMPARE(engine.exitCode(), 0);
-        QVERIFY(tinyBlocks(logBlocks(readLog()), 2));
+        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 2));
         QVERIFY(engine.readAllStandardOutput().contains("scéna 1"));
 
         // A missing configuration: the reason on standard error, a message
         // window that a key closes; the test cannot press it, so it ends the
         // process after reading the reason.
         QVERIFY(QFile::remove(QStringLiteral("nastaveni.atr")));
-        writeFile(QStringLiteral("vysledek.log"), "left from an earlier run\r\n");
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), "left from an earlier run\r\n"));
         engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
         QByteArray errors;
         QTRY_VERIFY_WITH_TIMEOUT(

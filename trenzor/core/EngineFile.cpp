@@ -2,11 +2,8 @@
 
 #include "contract/FileDescriptor.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -23,37 +20,22 @@ QString cannotOpen(const QString& path, const QString& why) {
 
 EngineFile::Result EngineFile::read(const QString& path, qint64 limit) {
     Result result;
-    // Opened without blocking: a FIFO without a writer would otherwise hold
-    // the engine until one appears. What was opened is then checked, not
-    // the name, which could change in between.
-    const FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        result.error = cannotOpen(path, reason(errno));
+    const RegularFile file = FileDescriptor::openRegular(path);
+    const FileDescriptor& fd = file.fd;
+    if (file.error != 0) {
+        result.error =
+            cannotOpen(path, file.special ? QStringLiteral("není to obyčejný soubor") : reason(file.error));
         return result;
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        result.error = cannotOpen(path, reason(errno));
-        return result;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        result.error = cannotOpen(path, reason(EISDIR));
-        return result;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        result.error = cannotOpen(path, QStringLiteral("není to obyčejný soubor"));
-        return result;
-    }
-    if (st.st_size > limit) {
+    if (file.size > limit) {
         result.error = QStringLiteral("Soubor %1 je příliš velký (%2 bajtů, nejvýše %3)")
                            .arg(path)
-                           .arg(qint64(st.st_size))
+                           .arg(file.size)
                            .arg(limit);
         return result;
     }
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     // The size is checked again while reading: the file may grow meanwhile.
-    result.bytes.resize(qsizetype(st.st_size) + 1);
+    result.bytes.resize(qsizetype(file.size) + 1);
     qsizetype used = 0;
     for (;;) {
         if (used == result.bytes.size()) {

@@ -18,29 +18,26 @@ bool BinaryReader::take(qsizetype size) {
     return true;
 }
 
-std::uint8_t BinaryReader::u8() {
-    if (!take(1)) {
+template <typename T>
+T BinaryReader::little() {
+    if (!take(sizeof(T))) {
         return 0;
     }
-    return std::uint8_t(m_bytes[m_offset++]);
+    const T value = qFromLittleEndian<T>(m_bytes.constData() + m_offset);
+    m_offset += qsizetype(sizeof(T));
+    return value;
+}
+
+std::uint8_t BinaryReader::u8() {
+    return little<std::uint8_t>();
 }
 
 std::uint16_t BinaryReader::u16() {
-    if (!take(2)) {
-        return 0;
-    }
-    const auto value = qFromLittleEndian<std::uint16_t>(m_bytes.constData() + m_offset);
-    m_offset += 2;
-    return value;
+    return little<std::uint16_t>();
 }
 
 std::uint32_t BinaryReader::u32() {
-    if (!take(4)) {
-        return 0;
-    }
-    const auto value = qFromLittleEndian<std::uint32_t>(m_bytes.constData() + m_offset);
-    m_offset += 4;
-    return value;
+    return little<std::uint32_t>();
 }
 
 float BinaryReader::f32() {

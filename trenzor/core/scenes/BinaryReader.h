@@ -32,6 +32,9 @@ public:
 
 private:
     bool take(qsizetype size);
+    // The next unsigned number of T's size, least significant byte first.
+    template <typename T>
+    T little();
 
     const QByteArray& m_bytes;
     qsizetype m_offset = 0;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// A file that could not be read, written or started, with the system's
+// reason. The message names both, so the user knows what to fix.
+//
+// The program's file operations report failure in one way: an
+// std::optional<FileError> that is empty on success. An operation that yields
+// nothing else returns it; one that yields data returns a FileResult, whose
+// error() is that optional, as are LineReader::error() and the results log's
+// ReadResult::error.
+struct FileError {
+    enum class Operation {
+        Read,
+        Write,
+        // Starting a program file: the front end starts only the test engine.
+        Start,
+    };
+    Operation operation = Operation::Write;
+    QString fileName;
+    QString reason;
+
+    // The failure with the system's reason for the error number.
+    static FileError fromSystem(Operation operation, const QString& fileName, int error);
+
+    QString message() const;
+};
