@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QSize>
+#include <cstdio>
+#include <exception>
 
 class QOpenGLContext;
 
 // What the engine needs from the window system: a current OpenGL context,
 // the surface to draw on, a way to show a finished frame and a way to end.
-// Implemented by EngineWindow; the engine never sees the window itself.
+// Implemented by EngineWindow and OffscreenCanvas; the engine never sees the
+// window itself.
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -18,4 +21,17 @@ public:
     virtual void present() = 0;
     // Ends the engine's run with this process exit code.
     virtual void finish(int exitCode) = 0;
+
+protected:
+    // Runs a step of the engine from an event handler. An exception must not
+    // leave the event loop: it ends the run with its message and status 1.
+    template <typename Step>
+    void guarded(Step step) {
+        try {
+            step();
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "trenzor: nečekaná chyba: %s\n", error.what());
+            finish(1);
+        }
+    }
 };

@@ -10,8 +10,6 @@
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
 #include <QScreen>
-#include <cstdio>
-#include <exception>
 
 EngineWindow::EngineWindow(const RunConfig& config, const QString& startupError,
                            std::optional<RunOptions> options)
@@ -113,16 +111,6 @@ void EngineWindow::finish(int exitCode) {
         hide();
         emit finished(m_exitCode);
     });
-}
-
-template <typename Step>
-void EngineWindow::guarded(Step step) {
-    try {
-        step();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "trenzor: nečekaná chyba: %s\n", error.what());
-        finish(1);
-    }
 }
 
 void EngineWindow::initializeGL() {

@@ -56,8 +56,6 @@ private:
     void tick();
     // Runs one engine step; whatever it throws ends the run with a message
     // instead of escaping into the event loop.
-    template <typename Step>
-    void guarded(Step step);
 
     RunConfig m_config;
     Engine m_engine;

@@ -4,7 +4,6 @@
 
 #include <QOpenGLFunctions>
 #include <cstdio>
-#include <exception>
 
 OffscreenCanvas::OffscreenCanvas(const RunConfig& config, const QString& startupError,
                                  const RunOptions& options)
@@ -70,16 +69,6 @@ void OffscreenCanvas::finish(int exitCode) {
     // Announced from the event loop: the engine is still inside the step
     // that ended the run.
     QTimer::singleShot(0, this, [this, exitCode] { emit finished(exitCode); });
-}
-
-template <typename Step>
-void OffscreenCanvas::guarded(Step step) {
-    try {
-        step();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "trenzor: nečekaná chyba: %s\n", error.what());
-        finish(1);
-    }
 }
 
 void OffscreenCanvas::tick() {

@@ -39,8 +39,6 @@ signals:
 
 private:
     void tick();
-    template <typename Step>
-    void guarded(Step step);
 
     RunConfig m_config;
     QOffscreenSurface m_surface;
