@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -90,6 +91,17 @@ void SetRange(QChart* chart, Qt::Orientation orientation, double from, double to
     QValueAxis* axis = Axis(chart, orientation);
     axis->setRange(from, to);
     axis->applyNiceNumbers();
+}
+
+// The round step (1, 2 or 5 times a power of ten) nearest above a raw step.
+double RoundStep(double raw) {
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= raw) {
+            return factor * power;
+        }
+    }
+    return 10 * power;
 }
 
 void Attach(QChart* chart, QAbstractSeries* series) {
@@ -238,8 +250,13 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     }
     // The ranges first, so that the series are laid out once.
     const double seconds = test.figures.seconds > 0 ? test.figures.seconds : 1;
-    // The time axis ends with the test, at whatever step that gives.
-    Axis(times, Qt::Horizontal)->setRange(0, seconds);
+    // The time axis ends with the test; its labels stand at round steps from
+    // 0 (0, 2, 4 s), whatever the test's length.
+    QValueAxis* timeAxis = Axis(times, Qt::Horizontal);
+    timeAxis->setRange(0, seconds);
+    timeAxis->setTickType(QValueAxis::TicksDynamic);
+    timeAxis->setTickAnchor(0);
+    timeAxis->setTickInterval(RoundStep(seconds / 6));
     SetRange(times, Qt::Vertical, 0, longestMs > 0 ? longestMs * 1.05 : 1);
     for (const QList<QPointF>& points : runs) {
         auto* series = new QLineSeries;
