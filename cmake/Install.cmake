@@ -64,7 +64,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beyond the libraries the programs link: the X11 platform plugin that shows
 # the windows, Mesa's drivers for OpenGL, and the opener of the help file.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libgl1-mesa-dri")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils, qt6-translations-l10n")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 # The package holds stripped programs; the symbols stay in the build tree.
 set(CPACK_STRIP_FILES ON)

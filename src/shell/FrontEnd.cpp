@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace FrontEnd {
 
@@ -24,6 +27,14 @@ bool Start(FolderLock& lock) {
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; "
         "padding: 0px 2px; }"));
+    // Qt's own dialogs and buttons (the save dialog, "Zrušit") speak Czech
+    // like the rest of the program, whatever the desktop's language. Without
+    // Qt's translations installed they stay in English, which is no error.
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Czech, QLocale::CzechRepublic), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    }
     // Before the main window, which may write the engine configuration.
     if (!lock.acquire()) {
         MessageBox::show(QStringLiteral("Program 3D výkon v této složce už běží."), MessageBox::Warning);
