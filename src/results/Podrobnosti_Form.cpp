@@ -182,11 +182,8 @@ bool Podrobnosti_Form::ReadLog() {
     using ResultsLog::Outcome;
     ResultsDetails::Details details = ResultsDetails::ReadDetails();
     if (details.outcome != Outcome::Ok) {
-        if (details.outcome == Outcome::ReadFailed) {
-            MessageBox::show(details.error->message(), MessageBox::Warning);
-        } else {
-            MessageBox::show(ResultsLog::OutcomeMessage(details.outcome));
-        }
+        const ResultsLog::Failure failure = ResultsLog::FailureOf(details.outcome, details.error);
+        MessageBox::show(failure.text, failure.warning ? MessageBox::Warning : MessageBox::Plain);
         // What the window showed belongs to a log that is gone.
         hide();
         return false;

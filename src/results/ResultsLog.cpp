@@ -169,6 +169,13 @@ QString OutcomeMessage(Outcome outcome) {
     return {};
 }
 
+Failure FailureOf(Outcome outcome, const std::optional<FileError>& error) {
+    if (outcome == Outcome::ReadFailed && error) {
+        return Failure{error->message(), true};
+    }
+    return Failure{OutcomeMessage(outcome), false};
+}
+
 QString ScoreCaption(const ResultsLogSummary& summary) {
     if (!IsScoreShown(summary)) {
         return QStringLiteral("Neproběhl dostatečný počet testů.");

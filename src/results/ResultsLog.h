@@ -88,6 +88,15 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
 // ZeroFrames, TooLarge); empty for Ok and ReadFailed, which carries its own.
 QString OutcomeMessage(Outcome outcome);
 
+// What a window tells the user about a log it cannot evaluate: for
+// ReadFailed the file and the system's reason, as a warning; for the other
+// outcomes their own message.
+struct Failure {
+    QString text;
+    bool warning = false;
+};
+Failure FailureOf(Outcome outcome, const std::optional<FileError>& error);
+
 // The text of the result label: the score and " bodů", or the notice that too
 // few tests ran.
 QString ScoreCaption(const ResultsLogSummary& summary);

@@ -89,13 +89,9 @@ void Vysledky_Form::Form_Activate() {
     }
     emit resultsLogFound();
     const ReadResult result = ReadResultsLog();
-    if (result.outcome == Outcome::ReadFailed) {
-        MessageBox::show(result.error->message(), MessageBox::Warning);
-        hide();
-        return;
-    }
     if (result.outcome != Outcome::Ok) {
-        MessageBox::show(OutcomeMessage(result.outcome));
+        const Failure failure = FailureOf(result.outcome, result.error);
+        MessageBox::show(failure.text, failure.warning ? MessageBox::Warning : MessageBox::Plain);
         hide();
         return;
     }
