@@ -1,4 +1,4 @@
-#include "shell/FolderLock.h"
+#include "contract/FolderLock.h"
 #include "shell/FrontEnd.h"
 
 #include <QApplication>

@@ -5,6 +5,7 @@
 #include "OffscreenCanvas.h"
 #include "ResultsLogWriter.h"
 #include "contract/EngineContract.h"
+#include "contract/FolderLock.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -56,20 +57,41 @@ void printText(const QString& text) {
     std::fflush(stdout);
 }
 
+// Takes the working folder for this run; what keeps it from running, or
+// empty. The front end's engine has the front end's lock handed down.
+QString folderProblem(FolderLock& lock) {
+    switch (lock.acquire(FolderLock::handedDescriptor())) {
+    case FolderLock::Outcome::Locked:
+    case FolderLock::Outcome::Unprotected:
+        break;
+    case FolderLock::Outcome::Held:
+        return QStringLiteral("v této složce už běží jiný test nebo program 3D výkon (zámek %1), tento test "
+                              "se nespustí.")
+            .arg(FolderLock::kFileName);
+    case FolderLock::Outcome::Refused: {
+        QString reason = lock.reason();
+        reason[0] = reason[0].toLower();
+        return QStringLiteral("zámek složky %1 nelze použít (%2), test se nespustí.")
+            .arg(FolderLock::kFileName, reason);
+    }
+    }
+    return {};
+}
+
 // An unattended run of the command line's options: no screens, no waits,
 // and any failure ends it at once with a non-zero status.
-int runOptions(QGuiApplication& app, const CommandLine::Result& command, const QString& removeError) {
+int runOptions(QGuiApplication& app, const CommandLine::Result& command, const QString& startError) {
     if (const QString problem = EngineWindow::openGlProblem(command.config); !problem.isEmpty()) {
         printError(problem);
         return 1;
     }
     if (command.options.offscreen) {
-        OffscreenCanvas canvas(command.config, removeError, command.options);
+        OffscreenCanvas canvas(command.config, startError, command.options);
         QObject::connect(&canvas, &OffscreenCanvas::finished, &app, &QCoreApplication::exit);
         canvas.start();
         return app.exec();
     }
-    EngineWindow window(command.config, removeError, command.options);
+    EngineWindow window(command.config, startError, command.options);
     QObject::connect(&window, &EngineWindow::finished, &app, &QCoreApplication::exit);
     window.start();
     return app.exec();
@@ -99,20 +121,26 @@ int run(int argc, char* argv[]) {
         break;
     }
 
+    // Held until the run ends. A second engine in this folder leaves the
+    // first one's log alone.
+    FolderLock lock;
+    QString startError = folderProblem(lock);
     // Before anything else can fail: whatever ends this run, the front end
     // must not find an earlier run's results and take them for this one's.
-    const QString removeError = ResultsLogWriter::removeOld(EngineContract::kResultsLogFileName);
+    if (startError.isEmpty()) {
+        startError = ResultsLogWriter::removeOld(EngineContract::kResultsLogFileName);
+    }
 
     QGuiApplication app(argc, argv);
     messageState().windowSystemReady = true;
     if (command.action == CommandLine::Action::Options) {
-        return runOptions(app, command, removeError);
+        return runOptions(app, command, startError);
     }
 
     ConfigParser::Result parsed = ConfigParser::parseFile(EngineContract::kConfigFileName);
     // The configuration is still read, to know whether anybody is watching.
-    if (!removeError.isEmpty()) {
-        parsed.error = removeError;
+    if (!startError.isEmpty()) {
+        parsed.error = startError;
     }
     RunConfig config = parsed.ok() ? parsed.config : RunConfig();
     // An unattended run stays unattended when its configuration is refused
@@ -135,7 +163,8 @@ int run(int argc, char* argv[]) {
 
 } // namespace
 
-// Reads the command line first. Then removes the previous results log, and
+// Reads the command line first. Then takes the folder's lock (a second engine
+// in the same folder ends with status 1), removes the previous results log, and
 // either reads "nastaveni.atr" from the current directory and runs its scene
 // list, or runs what the options ask. Every failure ends with a message on
 // standard error and with exit status 1 (2 for a command line that cannot be

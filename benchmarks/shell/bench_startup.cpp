@@ -8,7 +8,7 @@
 // Usage: bench_startup [runs]   (default 30; uses the platform of the
 // environment, e.g. QT_QPA_PLATFORM=offscreen, or a real X display)
 
-#include "shell/FolderLock.h"
+#include "contract/FolderLock.h"
 #include "shell/FrontEnd.h"
 #include "shell/Hlavni_Form.h"
 

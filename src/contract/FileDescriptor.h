@@ -30,6 +30,8 @@ public:
     }
     bool valid() const { return m_fd >= 0; }
     int get() const { return m_fd; }
+    // Gives the descriptor up to the caller, who closes it.
+    int release() { return std::exchange(m_fd, -1); }
     // Closes now; the error number of a failed close, or 0.
     int close() {
         const int result = ::close(m_fd);

@@ -176,6 +176,14 @@ Failure FailureOf(Outcome outcome, const std::optional<FileError>& error) {
     return Failure{OutcomeMessage(outcome), false};
 }
 
+QString FailedRunMessage(const QString& engineEnd) {
+    const QString how =
+        engineEnd.isEmpty() ? QString() : QStringLiteral(" (testovací program %1)").arg(engineEnd);
+    return QStringLiteral("Test se nepodařilo dokončit%1. Soubor %2 je z dřívějšího testu, a proto se jeho "
+                          "výsledky nezobrazují.")
+        .arg(how, kFileName);
+}
+
 QString ScoreCaption(const ResultsLogSummary& summary) {
     if (!IsScoreShown(summary)) {
         return QStringLiteral("Neproběhl dostatečný počet testů.");

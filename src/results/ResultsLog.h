@@ -97,6 +97,11 @@ struct Failure {
 };
 Failure FailureOf(Outcome outcome, const std::optional<FileError>& error);
 
+// What the results window says when the engine ended without replacing the
+// log, which is therefore an earlier run's. engineEnd: how the engine ended
+// ("skončil se stavem 1"), or empty when not known.
+QString FailedRunMessage(const QString& engineEnd);
+
 // The text of the result label: the score and " bodů", or the notice that too
 // few tests ran.
 QString ScoreCaption(const ResultsLogSummary& summary);

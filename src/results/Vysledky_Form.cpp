@@ -10,6 +10,7 @@
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 #include "contract/NumberRules.h"
+#include "shell/Hlavni_Form.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -82,6 +83,21 @@ void Vysledky_Form::Form_Activate() {
 
     Command2->setEnabled(true);
     Command3->setEnabled(false);
+    // A log the engine started last has not replaced is an earlier run's:
+    // shown now, it would pass for this run's result.
+    Hlavni_Form* main = Hlavni_Form::existing();
+    const EngineRun::Verdict run = main ? main->Run.verdict() : EngineRun::Verdict::NoRun;
+    if (run == EngineRun::Verdict::Running) {
+        MessageBox::show(OutcomeMessage(Outcome::NoLog));
+        hide();
+        return;
+    }
+    if (run == EngineRun::Verdict::Failed) {
+        emit resultsLogFound();
+        MessageBox::show(FailedRunMessage(main->Run.endText()), MessageBox::Warning);
+        hide();
+        return;
+    }
     if (!ResultsLogExists()) {
         MessageBox::show(OutcomeMessage(Outcome::NoLog));
         hide();

@@ -1,9 +1,9 @@
 #include "FrontEnd.h"
 
-#include "FolderLock.h"
 #include "Hlavni_Form.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/FolderLock.h"
 
 #include <QApplication>
 #include <QFont>
@@ -36,11 +36,22 @@ bool Start(FolderLock& lock) {
         QCoreApplication::installTranslator(translator);
     }
     // Before the main window, which may write the engine configuration.
-    if (!lock.acquire()) {
+    const FolderLock::Outcome locked = lock.acquire();
+    if (locked == FolderLock::Outcome::Held) {
         MessageBox::show(QStringLiteral("Program 3D výkon v této složce už běží."), MessageBox::Warning);
         return false;
     }
+    if (locked == FolderLock::Outcome::Refused) {
+        MessageBox::show(QStringLiteral("Zámek této složky, soubor „%1“, nelze použít.\n\n%2.\n\nProgram 3D "
+                                        "výkon se v této složce nespustí, aby v ní nemohl běžet dvakrát.")
+                             .arg(FolderLock::kFileName, lock.reason()),
+                         MessageBox::Warning);
+        return false;
+    }
     Hlavni_Form* main = Hlavni_Form::instance();
+    if (locked == FolderLock::Outcome::Locked) {
+        main->Lock = &lock;
+    }
     QObject::connect(main, &Hlavni_Form::programEnded, qApp, [] { QCoreApplication::exit(0); });
     FormDisplay::showModeless(main);
     return true;

@@ -131,7 +131,7 @@ void Hlavni_Form::Form_Load() {
 void Hlavni_Form::Command1_Click() {
     // A run that never started must not send the user to wait for results.
     const QString program = QStringLiteral("trenzor.exe");
-    if (const std::optional<FileError> error = Shell::start(program, QStringLiteral("0"))) {
+    if (const std::optional<FileError> error = Run.start(program, QStringLiteral("0"), Lock)) {
         MessageBox::show(error->message(), MessageBox::Warning);
         return;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "EngineRun.h"
 #include "common/SharedInstance.h"
 
 #include <QMainWindow>
 
+class FolderLock;
 class QAction;
 class QMenu;
 class QToolButton;
@@ -37,6 +39,14 @@ public:
     QMenu* Napoveda = nullptr;
     QAction* Pomoc = nullptr;
     QAction* OProgramu = nullptr;
+
+    // The working folder's lock, which the program's start holds for the
+    // whole run and which "Spustit" hands down to the engine; none when the
+    // folder could not be locked.
+    const FolderLock* Lock = nullptr;
+    // The engine that "Spustit" started last, which the results window asks
+    // whether the results log is its result.
+    EngineRun Run;
 
 signals:
     // Every window is gone; the program's event loop should end now.

@@ -118,7 +118,7 @@ private slots:
     }
 
     // The real launch: an executable is started in the current directory with
-    // the parameter string as its argument, and nobody waits for it.
+    // the parameter string as its argument, and "Spustit" returns at once.
     void theEngineIsStartedForReal() {
         Shell::stopRecording();
         QVERIFY(TestSupport::writeRaw("trenzor.exe", "#!/bin/sh\necho \"$PWD|$*\" > started.txt\n", 0755));

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "common/MessageBox.h"
 #include "contract/TextFile.h"
+#include "results/ResultsLog.h"
 #include "results/Vysledky_Form.h"
 #include "shell/Cekejte_form.h"
 
@@ -15,7 +16,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestFailures : public QObject {
     Q_OBJECT
@@ -220,6 +223,97 @@ private slots:
         }
         QVERIFY(!TextFile::NormalFileExists(QStringLiteral("vysledek.log")));
         QCOMPARE(resultsShown(), QStringLiteral("Nejsou k dispozici výsledky testů"));
+    }
+
+    // The front end's own run, as a user who may not write the working
+    // folder (mode 555) and who has a complete rated log from an earlier run
+    // there: the engine cannot remove the old log and ends with status 1;
+    // "Zobrazit výsledky" then says that the run failed, shows no score and
+    // leaves "Podrobnosti…" disabled, and the old log is still there. In a
+    // folder the user may write, the same run replaces the log, and the new
+    // one is shown. The front end (the probe, which presses the buttons and
+    // writes what it saw) runs as "nobody" when the test runs as root, whom
+    // the folder's mode would not stop, and starts the engine as its child.
+    void runInAFolderTheUserMayNotWrite_data() {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QByteArray>("seen");
+        QTest::newRow("mode 555")
+            << false
+            << ("48 " + ResultsLog::FailedRunMessage(QStringLiteral("skončil se stavem 1")).toUtf8() +
+                "\nscore -\ndetails 0\n");
+        QTest::newRow("writable") << true
+                                  << QByteArray("score Neproběhl dostatečný počet testů.\ndetails 1\n");
+    }
+    void runInAFolderTheUserMayNotWrite() {
+        QFETCH(bool, writable);
+        QFETCH(QByteArray, seen);
+        const bool root = ::geteuid() == 0;
+        if (root && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty()) {
+            QSKIP("Running the front end as another user than root needs setpriv.");
+        }
+        const passwd* nobody = ::getpwnam("nobody");
+        QVERIFY(nobody);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+        QDir(QStringLiteral("run")).removeRecursively();
+        QVERIFY(QDir().mkdir(QStringLiteral("run")));
+        for (const char* name : {"trenzor.exe", "browser1.bin", "test1.bin"}) {
+            QVERIFY(
+                QFile::copy(QString::fromLatin1(name), QStringLiteral("run/") + QString::fromLatin1(name)));
+            QCOMPARE(::chmod(QByteArray("run/").append(name).constData(), 0755), 0);
+        }
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("run/nastaveni.atr"), config("*DONTSHOWINTRO\r\n")));
+        QByteArray old;
+        for (int line = 0; line < 7; ++line) {
+            old += "popis\r\n";
+        }
+        for (int block = 0; block < 7; ++block) {
+            old += "3\r\n1\r\n2\r\n3\r\n4\r\n";
+        }
+        old += "Konec\r\n";
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("run/vysledek.log"), old, 0644));
+        if (root && writable) {
+            QCOMPARE(::chown("run", nobody->pw_uid, nobody->pw_gid), 0);
+        }
+        QCOMPARE(::chmod("run", writable ? 0755 : 0555), 0);
+        // The test's X server lets in whoever may read its key.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        const QString key = m_dir.filePath(QStringLiteral("Xauthority"));
+        QFile::remove(key);
+        QVERIFY(QFile::copy(environment.value(QStringLiteral("XAUTHORITY")), key));
+        QCOMPARE(::chmod(QFile::encodeName(key).constData(), 0644), 0);
+        environment.insert(QStringLiteral("XAUTHORITY"), key);
+        environment.insert(QStringLiteral("HOME"), m_dir.path());
+
+        QProcess probe;
+        probe.setProcessEnvironment(environment);
+        probe.setWorkingDirectory(m_dir.filePath(QStringLiteral("run")));
+        const QStringList probeRun{QStringLiteral(FRONTEND_PROBE), QStringLiteral("run")};
+        if (root) {
+            probe.start(QStringLiteral("setpriv"),
+                        QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"} + probeRun);
+        } else {
+            probe.start(probeRun.first(), probeRun.mid(1));
+        }
+        const bool finished = probe.waitForFinished(150000);
+        // What the probe wrote, without the lines of the engine.
+        QByteArray output;
+        for (const QByteArray& line : probe.readAllStandardOutput().split('\n')) {
+            if (!line.isEmpty() && !line.startsWith("trenzor: ")) {
+                output += line + '\n';
+            }
+        }
+        const QByteArray errors = probe.readAllStandardError();
+        ::chmod("run", 0755);
+        QVERIFY2(finished, errors.constData());
+        QCOMPARE(probe.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(output), QString::fromUtf8("running\n" + seen));
+        // The engine failed for the folder's mode, not for anything else.
+        QCOMPARE(errors.contains("Starý soubor vysledek.log nelze smazat"), !writable);
+        if (writable) {
+            QVERIFY(TestSupport::readAll(QStringLiteral("run/vysledek.log")) != old);
+        } else {
+            QCOMPARE(TestSupport::readAll(QStringLiteral("run/vysledek.log")), old);
+        }
     }
 
     // A frame-rate limit of one frame in almost three hours: the engine

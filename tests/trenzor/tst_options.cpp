@@ -433,6 +433,42 @@ private slots:
         QCOMPARE(readFile(QStringLiteral("vysledek.log")).startsWith("Trenzor"), logWritten);
         QVERIFY(readFile(QStringLiteral("vysledek.log")) != kOldLog);
     }
+
+    // Two engines in one folder: the second, started while the first runs,
+    // ends at once with its reason and status 1 and leaves the folder's log
+    // alone (a file put in the log's place after the first had removed the
+    // old one stays until the first replaces it); the first runs to its end
+    // and writes its own log. Then, the first gone, an engine runs again:
+    // the lock ended with its holder.
+    void aSecondEngineInTheFolderIsRefused() {
+        QProcess first;
+        first.start(QStringLiteral("./trenzor.exe"),
+                    {"--tests", "1", "--seconds", "6", "--size", "32x32", "--offscreen"});
+        QVERIFY(first.waitForStarted(10000));
+        QVERIFY(QTest::qWaitFor([] { return !QFile::exists(QStringLiteral("vysledek.log")); }, 30000));
+        const QByteArray marker = "not the first engine's log yet\r\n";
+        QFile placed(QStringLiteral("vysledek.log"));
+        QVERIFY(placed.open(QIODevice::WriteOnly) && placed.write(marker) == marker.size());
+        placed.close();
+
+        const Outcome second =
+            runEngine({"--tests", "1", "--seconds", "0.5", "--size", "32x32", "--offscreen"});
+        QVERIFY(second.finished);
+        QCOMPARE(second.code, 1);
+        QVERIFY2(second.errors.contains("v této složce už běží jiný test"), second.errors.constData());
+        QCOMPARE(readFile(QStringLiteral("vysledek.log")), marker);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        QVERIFY(first.waitForFinished(120000));
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
+        const QByteArray log = readFile(QStringLiteral("vysledek.log"));
+        QVERIFY(log.contains(Cp1250Codec::encode(QStringLiteral("Konec výsledků: 1 testů")).bytes));
+
+        const Outcome again =
+            runEngine({"--tests", "1", "--seconds", "0.5", "--size", "32x32", "--offscreen"});
+        QCOMPARE(again.code, 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOptions)
