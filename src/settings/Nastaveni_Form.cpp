@@ -267,14 +267,20 @@ void Nastaveni_Form::LoadDialogState() {
         sizes[i] = lists()[i]->count();
     }
     LineReader reader(kStateFileName);
-    const SettingsState state = SettingsState::read(reader, sizes);
-    if (reader.error()) {
-        // The file stays as it is; the dialog shows what a missing file gives.
-        MessageBox::show(reader.error()->message(), MessageBox::Warning);
+    const std::optional<SettingsState> state = SettingsState::read(reader, sizes);
+    if (reader.error() || !state) {
+        // One message for the whole file. The file stays as it is until the
+        // user confirms settings; the dialog shows what a missing file gives.
+        const FileError error = reader.error() ? *reader.error()
+                                               : FileError{FileError::Operation::Read, kStateFileName,
+                                                           reader.lineTooLongReason()};
+        MessageBox::show(error.message() + QStringLiteral("\n\nUložené nastavení proto nelze použít, dialog "
+                                                          "ukazuje základní nastavení."),
+                         MessageBox::Warning);
         SetStandardSettings();
         return;
     }
-    ApplyState(state);
+    ApplyState(*state);
 }
 
 bool Nastaveni_Form::ListsShowStandardEntries() const {

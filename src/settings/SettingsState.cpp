@@ -10,16 +10,15 @@ QByteArray valueLine(qint16 value) {
     return NumberRules::FormatScore(value).toLatin1() + ' ';
 }
 
-// A file's lines as far as they could be read: a line too long is none.
-using Lines = QList<std::optional<QByteArray>>;
+using Lines = QList<QByteArray>;
 
-// The line's number when it fits 16 bits; none for a missing or unreadable
-// line or a number out of range.
+// The line's number when it fits 16 bits; none for a missing line or a
+// number out of range.
 std::optional<qint16> lineValue(const Lines& lines, int index) {
-    if (index >= lines.size() || !lines.at(index)) {
+    if (index >= lines.size()) {
         return std::nullopt;
     }
-    return NumberRules::RoundToInt16(NumberRules::LeadingNumber(*lines.at(index)));
+    return NumberRules::RoundToInt16(NumberRules::LeadingNumber(lines.at(index)));
 }
 
 qint16 checkBoxValue(const Lines& lines, int index, qint16 standard) {
@@ -32,7 +31,10 @@ qint16 listPosition(const Lines& lines, int index, int size, qint16 standard) {
     return value && *value >= 0 && *value < size ? *value : standard;
 }
 
-SettingsState fromReadLines(const Lines& lines, const std::array<int, SettingsState::kListCount>& listSizes) {
+} // namespace
+
+SettingsState SettingsState::fromLines(const QList<QByteArray>& lines,
+                                       const std::array<int, kListCount>& listSizes) {
     const SettingsState standard = SettingsState::Standard();
     SettingsState state;
     int line = 0;
@@ -47,12 +49,9 @@ SettingsState fromReadLines(const Lines& lines, const std::array<int, SettingsSt
         state.lists[i] = listPosition(lines, line++, listSizes[i], standard.lists[i]);
     }
     // The mode line is compared as it stands, not rounded: only 1 means rated.
-    state.rated = line < lines.size() && lines.at(line) ? NumberRules::LeadingNumber(*lines.at(line)) == 1.0
-                                                        : standard.rated;
+    state.rated = line < lines.size() ? NumberRules::LeadingNumber(lines.at(line)) == 1.0 : standard.rated;
     return state;
 }
-
-} // namespace
 
 SettingsState SettingsState::Standard() {
     SettingsState state;
@@ -76,16 +75,15 @@ QByteArray SettingsState::toBytes() const {
     return TextFile::JoinLines(lines);
 }
 
-SettingsState SettingsState::fromLines(const QList<QByteArray>& lines,
-                                       const std::array<int, kListCount>& listSizes) {
-    return fromReadLines(Lines(lines.begin(), lines.end()), listSizes);
-}
-
-SettingsState SettingsState::read(LineReader& reader, const std::array<int, kListCount>& listSizes) {
+std::optional<SettingsState> SettingsState::read(LineReader& reader,
+                                                 const std::array<int, kListCount>& listSizes) {
     Lines lines;
     while (lines.size() < kLineCount && !reader.atEnd()) {
         const QByteArrayView line = reader.readLine();
-        lines.append(reader.lineTooLong() ? std::nullopt : std::optional<QByteArray>(line.toByteArray()));
+        if (reader.lineTooLong()) {
+            return std::nullopt;
+        }
+        lines.append(line.toByteArray());
     }
-    return fromReadLines(lines, listSizes);
+    return fromLines(lines, listSizes);
 }

@@ -20,9 +20,10 @@ class LineReader;
 // cannot hold is replaced by that control's standard setting: a missing line
 // (a file cut short), a number that does not fit 16 bits, a check box value
 // other than 0, 1 or 2, and a list position outside the list, the "nothing
-// selected" position -1 included, and a line too long to be read. A missing mode line means rated tests; a
+// selected" position -1 included. A missing mode line means rated tests; a
 // mode line present counts as rated only when its number is exactly 1. So
-// what is saved after a load is never worse than what was read.
+// what is saved after a load is never worse than what was read. A file with
+// a line too long to be read is no state file of the dialog's at all.
 struct SettingsState {
     static constexpr int kTestCount = EngineContract::kTestCount;
     static constexpr int kListCount = 3;
@@ -49,10 +50,12 @@ struct SettingsState {
     static SettingsState fromLines(const QList<QByteArray>& lines,
                                    const std::array<int, kListCount>& listSizes);
 
-    // Reads the first kLineCount lines from the reader. A line longer than
-    // any value (LineReader::kMaxLineLength) gives its control's standard
-    // setting, as a missing line does. The caller checks reader.error().
-    static SettingsState read(LineReader& reader, const std::array<int, kListCount>& listSizes);
+    // Reads the first kLineCount lines from the reader. Empty when one of
+    // them is longer than any value (LineReader::kMaxLineLength): then
+    // nothing of the file is taken, and reader.lineTooLongReason() says
+    // which line. The caller checks reader.error() too.
+    static std::optional<SettingsState> read(LineReader& reader,
+                                             const std::array<int, kListCount>& listSizes);
 
     friend bool operator==(const SettingsState&, const SettingsState&) = default;
 };

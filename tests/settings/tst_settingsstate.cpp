@@ -150,17 +150,17 @@ private slots:
         QCOMPARE(SettingsState::fromLines({}, kSizes), SettingsState::Standard());
     }
 
-    // A line too long to be a value gives its control's standard setting,
-    // exactly as that line missing would; the other lines read as they are.
-    // The long line carries a value the control could show, so only its
-    // length decides.
-    void lineTooLongGivesTheStandardSetting_data() {
+    // A line too long to be a value, wherever it stands among the fifteen,
+    // makes the file unusable: nothing of it is taken, and the reader says
+    // which line. At the limit the line still reads. The long line carries a
+    // value the control could show, so only its length decides.
+    void lineTooLongMakesTheFileUnusable_data() {
         QTest::addColumn<int>("line");
         for (int line = 0; line < SettingsState::kLineCount; ++line) {
             QTest::newRow(qPrintable(QStringLiteral("line %1").arg(line + 1))) << line;
         }
     }
-    void lineTooLongGivesTheStandardSetting() {
+    void lineTooLongMakesTheFileUnusable() {
         QFETCH(int, line);
         const QList<QByteArray> other{" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 1 ",
                                       " 1 ", " 0 ", " 1 ", " 9 ", " 2 ", " 1 ", " 0 "};
@@ -168,23 +168,26 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString name = dir.filePath(QStringLiteral("nastaveni.bnc"));
-        const auto readWithLineOf = [&](qsizetype length) {
+        const auto readWithLineOf = [&](qsizetype length, QString* reason) {
             QList<QByteArray> lines = other;
             lines[line] = lines[line].leftJustified(length, ' ');
             if (!TestSupport::writeRaw(name, TextFile::JoinLines(lines))) {
                 qFatal("cannot write %s", qPrintable(name));
             }
             LineReader reader(name);
-            const SettingsState state = SettingsState::read(reader, kSizes);
+            const std::optional<SettingsState> state = SettingsState::read(reader, kSizes);
             if (reader.error()) {
                 qFatal("cannot read %s", qPrintable(name));
             }
+            *reason = reader.lineTooLongReason();
             return state;
         };
-        QCOMPARE(readWithLineOf(LineReader::kMaxLineLength).toBytes(), TextFile::JoinLines(other));
-        QList<QByteArray> expected = other;
-        expected[line] = standardLines().at(line);
-        QCOMPARE(readWithLineOf(LineReader::kMaxLineLength + 1).toBytes(), TextFile::JoinLines(expected));
+        QString reason;
+        const std::optional<SettingsState> atLimit = readWithLineOf(LineReader::kMaxLineLength, &reason);
+        QVERIFY(atLimit);
+        QCOMPARE(atLimit->toBytes(), TextFile::JoinLines(other));
+        QVERIFY(!readWithLineOf(LineReader::kMaxLineLength + 1, &reason));
+        QCOMPARE(reason, QStringLiteral("Řádek %1 je delší než 65536 bajtů.").arg(line + 1));
     }
 
     void linesAfterTheFifteenthAreIgnored() {
