@@ -34,6 +34,12 @@ private slots:
         QTest::newRow("hexadecimal") << "&HFF" << 255.0;
         QTest::newRow("hexadecimal lower case") << "&h1a" << 26.0;
         QTest::newRow("octal") << "&O17" << 15.0;
+        // A digit equal to the radix or above is no digit of the number: it
+        // ends it.
+        QTest::newRow("octal ended by the digit 8") << "&O18" << 1.0;
+        QTest::newRow("octal with only the digit 8") << "&O8" << 0.0;
+        QTest::newRow("octal ended by the digit 9") << "&o79" << 7.0;
+        QTest::newRow("hexadecimal ended by G") << "&HFFG" << 255.0;
         QTest::newRow("ampersand alone") << "&X12" << 0.0;
         QTest::newRow("letters") << "abc" << 0.0;
         QTest::newRow("empty") << "" << 0.0;

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "contract/TextFile.h"
 
+#include <QProcess>
 #include <QtTest>
 #include <cerrno>
 #include <csignal>
@@ -222,13 +223,97 @@ private slots:
         QCOMPARE(entries("."), QStringList{"data.txt"});
     }
 
-    // A new file gets the usual mode of new files.
+    // A new file gets the usual mode of new files, 0666 less the mask: with
+    // the mask 002 of a shared group, the group may write it too.
+    void newFileFollowsTheMask_data() {
+        QTest::addColumn<mode_t>("mask");
+        QTest::addColumn<mode_t>("mode");
+        QTest::newRow("027") << mode_t(027) << mode_t(0640);
+        QTest::newRow("002") << mode_t(002) << mode_t(0664);
+        QTest::newRow("022") << mode_t(022) << mode_t(0644);
+        QTest::newRow("000") << mode_t(0) << mode_t(0666);
+    }
     void newFileFollowsTheMask() {
-        const mode_t previous = ::umask(027);
+        QFETCH(mode_t, mask);
+        QFETCH(mode_t, mode);
+        const mode_t previous = ::umask(mask);
         const bool failed = TextFile::Replace("new.txt", kNew).has_value();
         ::umask(previous);
         QVERIFY(!failed);
-        QCOMPARE(statusOf("new.txt").mode, mode_t(0640));
+        QCOMPARE(statusOf("new.txt").mode, mode);
+    }
+
+    // The new content is on the disk before it takes the old file's place:
+    // a crash right after the rename must not leave an empty file. The
+    // system calls of a real save, traced with strace: the temporary file
+    // is synced, and only then renamed over the file.
+    void syncedBeforeTheRename() {
+        if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty()) {
+            QSKIP("strace is needed to see the order of the system calls.");
+        }
+        QVERIFY(TestSupport::writeRaw("data.txt", kOld, 0644));
+        QProcess strace;
+        strace.start(QStringLiteral("strace"),
+                     {"-f", "-y", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2", "-o", "trace.txt",
+                      QStringLiteral(SAFEREPLACE_WRITER), "data.txt", QString::fromUtf8(kNew)});
+        QVERIFY(strace.waitForFinished(30000));
+        QCOMPARE(strace.exitCode(), 0);
+        QCOMPARE(readAll("data.txt"), kNew);
+        const QList<QByteArray> calls = readAll("trace.txt").split('\n');
+        const QByteArray temporary = temporaryOf("data.txt", hostName(), 0).section('-', 0, -2).toUtf8();
+        qsizetype synced = -1;
+        qsizetype renamed = -1;
+        for (qsizetype i = 0; i < calls.size(); ++i) {
+            const QByteArray& call = calls.at(i);
+            const bool onTemporary = call.contains(temporary);
+            if (synced < 0 && (call.contains("fsync(") || call.contains("fdatasync(")) && onTemporary &&
+                call.endsWith("= 0")) {
+                synced = i;
+            }
+            if (renamed < 0 && call.contains("rename") && onTemporary && call.contains("\"data.txt\"")) {
+                renamed = i;
+            }
+        }
+        QVERIFY2(renamed >= 0, readAll("trace.txt").constData());
+        QVERIFY2(synced >= 0 && synced < renamed, readAll("trace.txt").constData());
+    }
+
+    // A temporary file whose writer still runs as another user (the system
+    // refuses to signal it, EPERM) is another save in progress and stays;
+    // one whose writer is gone is removed. The save runs as "nobody"; the
+    // live writer is a process of root.
+    void liveWriterOfAnotherUserIsKept() {
+        if (::geteuid() != 0) {
+            QSKIP("A process of another user needs root to set up.");
+        }
+        const passwd* nobody = ::getpwnam("nobody");
+        QVERIFY(nobody);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QVERIFY(QDir().mkdir("work"));
+        QCOMPARE(::chown("work", nobody->pw_uid, nobody->pw_gid), 0);
+        QVERIFY(QDir::setCurrent("work"));
+        const pid_t gone = ::fork();
+        if (gone == 0) {
+            ::_exit(0);
+        }
+        QCOMPARE(::waitpid(gone, nullptr, 0), gone);
+        const pid_t live = ::fork();
+        if (live == 0) {
+            ::pause();
+            ::_exit(0);
+        }
+        const QString ofLive = temporaryOf("systemy.dtb", hostName(), live);
+        const QString ofGone = temporaryOf("systemy.dtb", hostName(), gone);
+        const bool written =
+            TestSupport::writeRaw(ofLive, "x", 0644) && TestSupport::writeRaw(ofGone, "x", 0644);
+        const std::optional<QString> reason = replaceAsNobody("systemy.dtb", kNew);
+        const QStringList left = entries(".");
+        ::kill(live, SIGKILL);
+        ::waitpid(live, nullptr, 0);
+        QVERIFY(written);
+        QCOMPARE(reason, std::optional<QString>(QString()));
+        QCOMPARE(readAll("systemy.dtb"), kNew);
+        QCOMPARE(left, (QStringList{ofLive, "systemy.dtb"}));
     }
 
     // Databases kept elsewhere and linked into the working folder. Each link

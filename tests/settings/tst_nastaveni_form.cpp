@@ -5,6 +5,7 @@
 
 #include "common/CaptionButton.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/TextFile.h"
 #include "settings/DirectoryList.h"
 #include "settings/FileList.h"
 #include "settings/ValueCheckBox.h"
@@ -180,6 +181,43 @@ private slots:
         // Loading writes nothing.
         QCOMPARE(TestSupport::readAll("nastaveni.bnc"),
                  stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0}));
+    }
+
+    // A state file with a line too long for any value (a huge one-line file,
+    // or a line past the reader's limit) is no state file of the dialog's:
+    // one message names the file and the line and says that the standard
+    // settings are shown, all of them are, and the file stays as it is until
+    // the user confirms other settings.
+    void unreadableStateFileIsReportedOnce_data() {
+        QTest::addColumn<int>("line");
+        QTest::newRow("first line") << 0;
+        QTest::newRow("fifth line") << 4;
+        QTest::newRow("mode line") << 14;
+    }
+    void unreadableStateFileIsReportedOnce() {
+        QFETCH(int, line);
+        QList<QByteArray> lines = stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0}).split('\n');
+        lines[line] = QByteArray(LineReader::kMaxLineLength, ' ') + " 1 \r";
+        const QByteArray file = lines.join('\n');
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", file));
+        bool standard = false;
+        inDialog([&](Nastaveni_Form* s) {
+            standard = testValues(s) == QList<qint16>{1, 1, 1, 1, 1, 1, 1} && s->Check1->Value() == 0 &&
+                       s->Check2->Value() == 0 && s->Check3->Value() == 1 && s->Check5->Value() == 0 &&
+                       s->Combo1->currentText() == QStringLiteral("640x480") &&
+                       s->Combo2->currentText() == QStringLiteral("16 bitů") &&
+                       s->Combo3->currentText() == QStringLiteral("16 bitů") && s->Option1->isChecked();
+            s->Command2->click();
+        });
+        QVERIFY(standard);
+        QCOMPARE(MessageBox::recorded().size(), 1);
+        QCOMPARE(
+            MessageBox::recorded().at(0).text,
+            QStringLiteral("Soubor „nastaveni.bnc“ nelze přečíst.\n\nŘádek %1 je delší než 65536 bajtů.\n\n"
+                           "Uložené nastavení proto nelze použít, dialog ukazuje základní nastavení.")
+                .arg(line + 1));
+        QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), file);
     }
 
     // Odd state files load into values the controls can show, and an "OK"
@@ -547,6 +585,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no test ticked, rated tests")
             << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 1} << kNoTest;
+        QTest::newRow("greyed tests only: none is chosen")
+            << QList<int>{2, 2, 2, 2, 2, 2, 2, 0, 0, 1, 0, 4, 0, 0, 1} << kNoTest;
         QTest::newRow("no test ticked, free flight: the test message, not the scene one")
             << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 0} << kNoTest;
         QTest::newRow("free flight without a scene")
