@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -163,6 +164,22 @@ private slots:
         QCOMPARE(seen.message, message);
         QCOMPARE(seen.score, score);
         QCOMPARE(seen.details, !score.isEmpty());
+    }
+
+    // The engine leads a session of its own, as a program started from the
+    // desktop does: the terminal the front end was started from (its Ctrl+C,
+    // its closing) does not end the test.
+    void engineRunsInASessionOfItsOwn() {
+        engineDoes("echo $$ $(cut -d' ' -f6 /proc/$$/stat) > session.txt");
+        Hlavni_Form* main = Hlavni_Form::instance();
+        main->Command1_Click();
+        QVERIFY(
+            QTest::qWaitFor([main] { return main->Run.verdict() != EngineRun::Verdict::Running; }, 20000));
+        const QList<QByteArray> ids =
+            TestSupport::readAll(QStringLiteral("session.txt")).simplified().split(' ');
+        QCOMPARE(ids.size(), 2);
+        QCOMPARE(ids.at(1), ids.at(0));
+        QVERIFY(ids.at(1).toLongLong() != ::getsid(0));
     }
 
     // The front end hands its lock down to the engine it starts, but not to

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -164,6 +165,28 @@ private slots:
         const FolderLock::Outcome taken = other.acquire();
         ::kill(static_cast<pid_t>(engine), SIGKILL);
         QCOMPARE(taken, FolderLock::Outcome::Locked);
+    }
+
+    // A descriptor handed down counts only when it is the holder's own lock:
+    // another descriptor of the same file, or of another file, does not let
+    // a second program in; the holder's does, and its lock then stays with
+    // the program it was handed to.
+    void handedLockCountsOnlyWhenItIsTheHolders() {
+        auto holder = std::make_unique<FolderLock>();
+        QCOMPARE(holder->acquire(), FolderLock::Outcome::Locked);
+        const int sameFile = ::open(QFile::encodeName(FolderLock::kFileName).constData(), O_RDONLY);
+        QVERIFY(sameFile >= 0);
+        FolderLock withSameFile;
+        QCOMPARE(withSameFile.acquire(sameFile), FolderLock::Outcome::Held);
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("other"), "x"));
+        FolderLock withOtherFile;
+        QCOMPARE(withOtherFile.acquire(::open("other", O_RDONLY)), FolderLock::Outcome::Held);
+
+        FolderLock handedDown;
+        QCOMPARE(handedDown.acquire(holder->handOver()), FolderLock::Outcome::Locked);
+        holder.reset();
+        FolderLock later;
+        QCOMPARE(later.acquire(), FolderLock::Outcome::Held);
     }
 
     // Two real front ends started one after the other in a folder whose
