@@ -93,6 +93,7 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
     int blockCount = 1;
     double valueSum = 0;
     QList<double> values;
+    BlockSampling sampling;
     for (;;) {
         // count + 1 value lines; a negative count has none.
         for (int i = 0; i <= *count; ++i) {
@@ -107,11 +108,16 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
             valueSum += value;
             if (onBlock) {
                 values.append(value);
+                // The block's last value line may say how it was thinned.
+                if (i == *count) {
+                    sampling = BlockSampling::FromClosingLine(Text(line), *count);
+                }
             }
         }
         if (onBlock) {
-            onBlock(*count, values);
+            onBlock(*count, values, sampling);
             values.clear();
+            sampling = {};
         }
         // Every block is followed by a line that either starts the next one
         // or closes the data; a log without it was cut off.
