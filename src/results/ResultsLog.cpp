@@ -93,8 +93,8 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
     int blockCount = 1;
     double valueSum = 0;
     QList<double> values;
-    BlockSampling sampling;
     for (;;) {
+        BlockSampling sampling;
         // count + 1 value lines; a negative count has none.
         for (int i = 0; i <= *count; ++i) {
             if (reader.atEnd()) {
@@ -117,7 +117,6 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
         if (onBlock) {
             onBlock(*count, values, sampling);
             values.clear();
-            sampling = {};
         }
         // Every block is followed by a line that either starts the next one
         // or closes the data; a log without it was cut off.
