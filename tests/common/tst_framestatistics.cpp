@@ -65,34 +65,6 @@ private slots:
         QTEST(figures.fastestRate, "fastest");
     }
 
-    // A thinned block: frames and time are those of all its frames, as its
-    // log states them; the sample gives the frame-time figures, and its
-    // running time is stretched over the whole test.
-    void thinnedBlock() {
-        const BlockFigures figures = Block({100, 10, 0}, BlockSampling{2, 5, 0.25});
-        QCOMPARE(figures.values, 3);
-        QCOMPARE(figures.leftOut, 1);
-        QCOMPARE(figures.stride, 2);
-        QCOMPARE(figures.frames, 5);
-        QCOMPARE(figures.seconds, 0.25);
-        QCOMPARE(figures.averageRate, 20.0);
-        QCOMPARE(figures.timeScale, 0.25 / 0.11);
-        QCOMPARE(figures.slowestRate, 10.0);
-        QCOMPARE(figures.fastestRate, 100.0);
-        QCOMPARE(figures.percentile99Ms, 100.0);
-
-        const BlockFigures whole = Block({100, 10}, BlockSampling{});
-        QCOMPARE(whole.stride, 1);
-        QCOMPARE(whole.frames, 2);
-        QCOMPARE(whole.seconds, 0.11);
-        QCOMPARE(whole.timeScale, 1.0);
-
-        // The run's frames over time counts every frame the tests showed.
-        const RunFigures run = Run({figures, Block(QList<double>(5, 20.0))});
-        QCOMPARE(run.framesPerSecond, 10 / 0.5);
-        QCOMPARE(run.geometricMeanRate, 20.0);
-    }
-
     // Frames over time weighs the long test; the geometric mean weighs each
     // test the same; a test without usable frames adds only its gaps.
     void run() {
