@@ -60,7 +60,7 @@ bool IsUsable(double rate);
 // 0 for no values.
 double Percentile(const QList<double>& ascending, double percent);
 
-BlockFigures Block(const QList<double>& rates, const BlockSampling& sampling = {});
+BlockFigures Block(const QList<double>& rates, const BlockSampling& sampling);
 RunFigures Run(const QList<BlockFigures>& blocks);
 
 } // namespace FrameStatistics
