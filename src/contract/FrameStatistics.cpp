@@ -22,7 +22,7 @@ double Percentile(const QList<double>& ascending, double percent) {
     return ascending[qsizetype(std::clamp(rank, 1.0, last)) - 1];
 }
 
-BlockFigures Block(const QList<double>& rates) {
+BlockFigures Block(const QList<double>& rates, const BlockSampling& sampling) {
     BlockFigures figures;
     figures.values = int(rates.size());
     QList<double> frameMs;
@@ -41,6 +41,13 @@ BlockFigures Block(const QList<double>& rates) {
     }
     std::sort(frameMs.begin(), frameMs.end());
     figures.frames = int(frameMs.size());
+    // A sample of frames too short to add up cannot be spread over the time.
+    if (sampling.thinned() && std::isfinite(sampling.seconds / figures.seconds)) {
+        figures.stride = sampling.stride;
+        figures.timeScale = sampling.seconds / figures.seconds;
+        figures.frames = sampling.frames;
+        figures.seconds = sampling.seconds;
+    }
     figures.averageRate = double(figures.frames) / figures.seconds;
     figures.percentile99Ms = Percentile(frameMs, 99);
     figures.low1PercentRate = 1000.0 / figures.percentile99Ms;

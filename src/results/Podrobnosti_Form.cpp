@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMap>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -153,9 +154,15 @@ Podrobnosti_Form::Podrobnosti_Form() {
                        "stejně, takže rychlé testy s mnoha snímky váží víc, a při kolísající době snímku "
                        "vychází výš než snímky / celková doba."));
     Label4 = FigureLabel(
-        this, QStringLiteral("Label4"), Twips::rect(120, 3510, 10560, 300),
+        this, QStringLiteral("Label4"), Twips::rect(120, 3480, 10560, 420),
         QStringLiteral("Hodnoty 0, záporné nebo nekonečné nejsou snímkovou frekvencí: do údajů se "
-                       "nepočítají a v grafu jsou mezerou. Výsledek v bodech je sčítá, jak jsou."));
+                       "nepočítají a v grafu jsou mezerou. Výsledek v bodech je sčítá, jak jsou. Test, "
+                       "který zobrazil víc snímků, než se vejde do záznamu, zapsal jen každý 2. (4., …) "
+                       "snímek: je uveden se svým vzorkem."));
+
+    // Room for a second line of marks when many tests were thinned.
+    Label4->setWordWrap(true);
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Chart1 = ChartView(this, QStringLiteral("Chart1"), Twips::rect(120, 3900, 6600, 4080),
                        QStringLiteral("Čas testu (s)"), QStringLiteral("Doba snímku (ms)"));
@@ -196,6 +203,8 @@ bool Podrobnosti_Form::ReadLog() {
 void Podrobnosti_Form::ShowDetails() {
     const QSignalBlocker blocker(Grid1);
     Grid1->setRowCount(int(m_details.tests.size()));
+    // The names of the thinned tests by their mark, so that many fit the line.
+    QMap<int, QStringList> thinned;
     for (int row = 0; row < Grid1->rowCount(); ++row) {
         const ResultsDetails::TestDetails& test = m_details.tests[row];
         const FrameStatistics::BlockFigures& f = test.figures;
@@ -218,13 +227,29 @@ void Podrobnosti_Form::ShowDetails() {
         for (int column = 0; column < Grid1->columnCount(); ++column) {
             Grid1->setItem(row, column, Cell(texts[column], column > 0));
         }
+        const QString mark = ResultsDetails::SampleMark(test);
+        if (!mark.isEmpty()) {
+            Grid1->item(row, 0)->setToolTip(
+                QStringLiteral("%1: záznam má jen každý %2. snímek testu. Snímky a doba jsou všech snímků, "
+                               "ostatní údaje a grafy jsou ze zapsaného vzorku.")
+                    .arg(mark)
+                    .arg(f.stride));
+            thinned[f.stride] << test.name;
+        }
     }
     const FrameStatistics::RunFigures& run = m_details.run;
     Label1->setText(QStringLiteral("Snímky / celková doba: %1 fps").arg(Fixed(run.framesPerSecond, 2)));
     Label2->setText(QStringLiteral("Geometrický průměr testů: %1 fps").arg(Fixed(run.geometricMeanRate, 2)));
     Label3->setText(
         QStringLiteral("Výsledek: %1").arg(ResultsLog::ScoreCaption(m_details.summary).trimmed()));
-    Label4->setText(QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): %1").arg(run.leftOut));
+    QString leftOutAndMarks =
+        QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): %1").arg(run.leftOut);
+    for (auto stride = thinned.cbegin(); stride != thinned.cend(); ++stride) {
+        leftOutAndMarks +=
+            QStringLiteral("; %1 – %2")
+                .arg(BlockSampling{stride.key(), 0, 0}.Mark(), stride.value().join(QStringLiteral(", ")));
+    }
+    Label4->setText(leftOutAndMarks);
     Grid1->setCurrentCell(0, 0);
     Grid1_CurrentRowChanged(0);
 }
@@ -237,8 +262,10 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
 
     QChart* times = Chart1->chart();
     times->removeAllSeries();
-    times->setTitle(QStringLiteral("Doba snímků: %1").arg(test.name));
-    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns(test.rates);
+    const QString mark = ResultsDetails::SampleMark(test);
+    times->setTitle(mark.isEmpty() ? QStringLiteral("Doba snímků: %1").arg(test.name)
+                                   : QStringLiteral("Doba snímků: %1 (%2)").arg(test.name, mark));
+    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns(test.rates, test.figures.timeScale);
     double longestMs = 0;
     for (const QList<QPointF>& points : runs) {
         for (const QPointF& point : points) {
@@ -270,7 +297,9 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
 
     QChart* histogramChart = Chart2->chart();
     histogramChart->removeAllSeries();
-    histogramChart->setTitle(QStringLiteral("Rozložení dob snímků"));
+    // The chart is narrow: the mark takes a line of its own.
+    histogramChart->setTitle(mark.isEmpty() ? QStringLiteral("Rozložení dob snímků")
+                                            : QStringLiteral("Rozložení dob snímků<br>(%1)").arg(mark));
     const ResultsDetails::Histogram histogram =
         ResultsDetails::FrameTimeHistogram(test.rates, kHistogramBins);
     if (histogram.counts.isEmpty()) {

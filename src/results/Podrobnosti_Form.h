@@ -36,7 +36,8 @@ public:
 
     QTableWidget* Grid1 = nullptr;
     // The run's figures: frames / total time, the geometric mean of the
-    // tests' rates, the score, and the count of values left out.
+    // tests' rates, the score, and the count of values left out with the
+    // marks of the thinned tests.
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;

@@ -44,13 +44,16 @@ QByteArray FramesCsv(const ResultsDetails::Details& details) {
                          .toUtf8();
     for (const ResultsDetails::TestDetails& test : details.tests) {
         const QByteArray prefix = QByteArray::number(test.index) + ',' + Field(test.name) + ',';
+        // A thinned block's values are its frames 1, 1 + stride, ...; their
+        // times spread over the test's whole time.
+        const FrameStatistics::BlockFigures& figures = test.figures;
         double seconds = 0;
-        for (qsizetype frame = 0; frame < test.rates.size(); ++frame) {
-            const double rate = test.rates[frame];
-            csv += prefix + QByteArray::number(frame + 1) + ',';
+        for (qsizetype value = 0; value < test.rates.size(); ++value) {
+            const double rate = test.rates[value];
+            csv += prefix + QByteArray::number(value * figures.stride + 1) + ',';
             if (FrameStatistics::IsUsable(rate)) {
                 seconds += 1.0 / rate;
-                csv += Ms(seconds * 1000.0) + ',' + Ms(1000.0 / rate) + ',';
+                csv += Ms(seconds * figures.timeScale * 1000.0) + ',' + Ms(1000.0 / rate) + ',';
             } else {
                 csv += ",,";
             }
@@ -62,8 +65,10 @@ QByteArray FramesCsv(const ResultsDetails::Details& details) {
 
 QByteArray TestsCsv(const ResultsDetails::Details& details) {
     QByteArray csv =
-        QStringLiteral("test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),99. percentil "
-                       "doby snímku (ms),nejpomalejší snímek (1/s),nejrychlejší snímek (1/s)\r\n")
+        QStringLiteral(
+            "test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),99. percentil "
+            "doby snímku (ms),nejpomalejší snímek (1/s),nejrychlejší snímek (1/s),vzorek (každý n. "
+            "snímek)\r\n")
             .toUtf8();
     for (const ResultsDetails::TestDetails& test : details.tests) {
         const FrameStatistics::BlockFigures& f = test.figures;
@@ -74,7 +79,7 @@ QByteArray TestsCsv(const ResultsDetails::Details& details) {
              {f.seconds, f.averageRate, f.low1PercentRate, f.percentile99Ms, f.slowestRate, f.fastestRate}) {
             csv += ',' + (f.frames > 0 ? Figure(figure) : QByteArray());
         }
-        csv += "\r\n";
+        csv += ',' + QByteArray::number(f.stride) + "\r\n";
     }
     return csv;
 }

@@ -10,7 +10,9 @@
 // row, "," between fields, "." as decimal point, CR LF line ends. Two files:
 // one row per frame, and beside it one row per test with the details
 // window's figures. A value that is no frame rate keeps its row with its
-// time and frame time empty. Pure functions but Write.
+// time and frame time empty. A thinned test has a row for each frame its log
+// holds, numbered as the test's frames, and its sampling step in the test's
+// row. Pure functions but Write.
 namespace ResultsCsv {
 
 // The name the file dialog proposes, in the working folder.

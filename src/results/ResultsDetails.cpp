@@ -6,12 +6,13 @@ namespace ResultsDetails {
 
 Details ReadDetails(const QString& fileName) {
     Details details;
-    const ResultsLog::ReadResult read =
-        ResultsLog::ReadResultsLog(fileName, [&details](int frameCount, const QList<double>& values) {
+    const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog(
+        fileName, [&details](int frameCount, const QList<double>& values, const BlockSampling& sampling) {
             TestDetails test;
             test.index = int(details.tests.size());
             // A negative count has no value lines, count 0 only the closing one.
             test.rates = values.first(std::max(frameCount, 0));
+            test.sampling = sampling;
             details.tests.append(std::move(test));
         });
     details.outcome = read.outcome;
@@ -25,7 +26,7 @@ Details ReadDetails(const QString& fileName) {
     figures.reserve(details.tests.size());
     for (TestDetails& test : details.tests) {
         test.name = TestName(test.index, int(details.tests.size()));
-        test.figures = FrameStatistics::Block(test.rates);
+        test.figures = FrameStatistics::Block(test.rates, test.sampling);
         figures.append(test.figures);
     }
     details.run = FrameStatistics::Run(figures);
@@ -39,7 +40,11 @@ QString TestName(int index, int blockCount) {
     return QStringLiteral("Test %1").arg(index + 1);
 }
 
-QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates) {
+QString SampleMark(const TestDetails& test) {
+    return test.figures.stride > 1 ? test.sampling.Mark() : QString();
+}
+
+QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates, double timeScale) {
     QList<QList<QPointF>> runs;
     QList<QPointF> run;
     double seconds = 0;
@@ -52,7 +57,7 @@ QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates) {
             continue;
         }
         seconds += 1.0 / rate;
-        run.append(QPointF(seconds, 1000.0 / rate));
+        run.append(QPointF(seconds * timeScale, 1000.0 / rate));
     }
     if (!run.isEmpty()) {
         runs.append(std::move(run));

@@ -23,8 +23,10 @@ struct TestDetails {
     int index = 0;
     QString name;
     // The block's frames as the log gives them: instantaneous rates, those
-    // that are 0, negative or not finite included (they are gaps).
+    // that are 0, negative or not finite included (they are gaps). In a
+    // thinned block, every figures.stride-th frame.
     QList<double> rates;
+    BlockSampling sampling;
     FrameStatistics::BlockFigures figures;
 };
 
@@ -47,8 +49,14 @@ QString TestName(int index, int blockCount);
 // The frame-time graph of a test: points (time since the test's start at the
 // frame's end in s, frame time in ms), one list per run of usable frames. A
 // value that is no frame rate ends a run: the line has a gap there, and the
-// test's time does not advance.
-QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates);
+// test's time does not advance. The running sum of frame times is
+// multiplied by timeScale, so that a thinned block's sample spreads over
+// the test's whole time (FrameStatistics::BlockFigures::timeScale).
+QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates, double timeScale);
+
+// A thinned test's mark, "vzorek: každý 2. snímek"; empty for a test whose
+// every frame is in the log.
+QString SampleMark(const TestDetails& test);
 
 // The points of a run thinned for a graph this many columns wide between
 // xFrom and xTo: of the points in each column only the first, the lowest,

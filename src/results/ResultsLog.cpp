@@ -94,6 +94,7 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
     double valueSum = 0;
     QList<double> values;
     for (;;) {
+        BlockSampling sampling;
         // count + 1 value lines; a negative count has none.
         for (int i = 0; i <= *count; ++i) {
             if (reader.atEnd()) {
@@ -107,10 +108,14 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
             valueSum += value;
             if (onBlock) {
                 values.append(value);
+                // The block's last value line may say how it was thinned.
+                if (i == *count) {
+                    sampling = BlockSampling::FromClosingLine(Text(line), *count);
+                }
             }
         }
         if (onBlock) {
-            onBlock(*count, values);
+            onBlock(*count, values, sampling);
             values.clear();
         }
         // Every block is followed by a line that either starts the next one

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/BlockSampling.h"
 #include "contract/EngineContract.h"
 #include "contract/TextFile.h"
 
@@ -74,12 +75,13 @@ ReadResult ReadResultsLog();
 // through it.
 ReadResult ReadResultsLog(const QString& fileName);
 
-// Receives each block once its value lines are read: the block's frame count
-// and the leading numbers of all its count + 1 value lines, exactly what the
-// score sums. The list is reused for the next block. A read whose outcome is
-// not Ok may have delivered blocks before it stopped; they are then no
-// evaluation's.
-using BlockReceiver = std::function<void(int frameCount, const QList<double>& values)>;
+// Receives each block once its value lines are read: the block's frame count,
+// the leading numbers of all its count + 1 value lines, exactly what the
+// score sums, and the thinning its last value line states. The list is
+// reused for the next block. A read whose outcome is not Ok may have
+// delivered blocks before it stopped; they are then no evaluation's.
+using BlockReceiver =
+    std::function<void(int frameCount, const QList<double>& values, const BlockSampling& sampling)>;
 
 // The same read, handing every block's values to onBlock as well.
 ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock);

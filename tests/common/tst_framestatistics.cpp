@@ -53,7 +53,7 @@ private slots:
     }
     void block() {
         QFETCH(QList<double>, rates);
-        const BlockFigures figures = Block(rates);
+        const BlockFigures figures = Block(rates, {});
         QCOMPARE(figures.values, int(rates.size()));
         QTEST(figures.frames, "frames");
         QTEST(figures.leftOut, "leftOut");
@@ -68,9 +68,9 @@ private slots:
     // Frames over time weighs the long test; the geometric mean weighs each
     // test the same; a test without usable frames adds only its gaps.
     void run() {
-        const BlockFigures slow = Block(QList<double>(10, 10.0));
-        const BlockFigures fast = Block(QList<double>(40, 40.0));
-        const BlockFigures empty = Block(QList<double>{0, 0, 0});
+        const BlockFigures slow = Block(QList<double>(10, 10.0), {});
+        const BlockFigures fast = Block(QList<double>(40, 40.0), {});
+        const BlockFigures empty = Block(QList<double>{0, 0, 0}, {});
         const RunFigures figures = Run({slow, fast, empty});
         QCOMPARE(figures.framesPerSecond, 25.0);
         QCOMPARE(figures.geometricMeanRate, 20.0);

@@ -3,12 +3,14 @@
 // frame count and value sum. A log that exists is never "missing", a read
 // error never comes without its reason, and a log judged Ok has a finite
 // score, at least one block, and header texts that are its lines 3 to 7
-// decoded. Lines too long and files too large are refused.
+// decoded. Lines too long and files too large are refused. A block's
+// closing line states a thinning only when it fits the block.
 #include "FuzzSupport.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/NumberRules.h"
 #include "results/ResultsLog.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -85,6 +87,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     FUZZ_CHECK(!result.error);
     FUZZ_CHECK(result.outcome == expected.outcome);
+    // The same read with the details' receiver judges alike, and a block's
+    // stated thinning always fits its values.
+    const ResultsLog::ReadResult detailed = ResultsLog::ReadResultsLog(
+        name, [](int frameCount, const QList<double>& values, const BlockSampling& sampling) {
+            FUZZ_CHECK(values.size() == qsizetype(std::max(frameCount + 1, 0)));
+            FUZZ_CHECK(sampling.stride >= 1);
+            if (sampling.thinned()) {
+                FUZZ_CHECK(sampling.frames > qint64(frameCount - 1) * sampling.stride);
+                FUZZ_CHECK(sampling.frames <= qint64(frameCount) * sampling.stride);
+                FUZZ_CHECK(std::isfinite(sampling.seconds) && sampling.seconds > 0);
+            }
+        });
+    FUZZ_CHECK(detailed.outcome == result.outcome);
     if (result.outcome != Outcome::Ok) {
         FUZZ_CHECK(result.summary.blockCount == 0);
         FUZZ_CHECK(!ResultsLog::OutcomeMessage(result.outcome).isEmpty());

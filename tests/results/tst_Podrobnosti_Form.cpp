@@ -31,6 +31,8 @@ private slots:
     void buttonFollowsTheEvaluation();
     void opensTheDetailsOfTheLog();
     void selectingATestRedraws();
+    void everyColumnAsComputedByHand();
+    void thinnedTestShowsAllItsFrames();
     void savesCsv();
     void failedCsvSave();
 
@@ -168,6 +170,68 @@ void tst_Podrobnosti_Form::selectingATestRedraws() {
     QVERIFY(outline.isNull());
     QVERIFY(piece.isNull());
     QCOMPARE(details->Grid1->item(1, 8)->text(), QStringLiteral("2"));
+}
+
+// Each cell of a row against figures worked out by hand: frames of 20, 50,
+// 10 and 40 ms and a value left out.
+void tst_Podrobnosti_Form::everyColumnAsComputedByHand() {
+    QVERIFY(writeLog("5\r\n50\r\n20\r\n0\r\n100\r\n25\r\n0\r\nkonec\r\n"));
+    showResults();
+    Podrobnosti_Form* details = openDetails();
+    QCOMPARE(details->Grid1->rowCount(), 1);
+    // Test, frames, 0.12 s, 4 / 0.12 s, 1000 / 50 ms, the 99th percentile of
+    // 4 frames is the longest (50 ms), slowest 1000 / 50 ms, fastest 1000 /
+    // 10 ms, left out.
+    const QStringList expected = {"Test 1", "4", "0.120", "33.33", "20.00", "50.00", "20.00", "100.00", "1"};
+    QStringList shown;
+    for (int column = 0; column < details->Grid1->columnCount(); ++column) {
+        shown << details->Grid1->item(0, column)->text();
+    }
+    QCOMPARE(shown, expected);
+    QCOMPARE(details->Grid1->horizontalHeaderItem(6)->text(), QStringLiteral("Nejpomalejší\n(fps)"));
+    QCOMPARE(details->Grid1->horizontalHeaderItem(7)->text(), QStringLiteral("Nejrychlejší\n(fps)"));
+}
+
+// A test that wrote every 2nd of its 8 frames: the table gives all 8 and
+// their 0.25 s, the graph spans them, and the test is marked; so are the
+// others thinned, by their step.
+void tst_Podrobnosti_Form::thinnedTestShowsAllItsFrames() {
+    const auto closing = [](const char* stride, const char* frames, const char* seconds) {
+        return cp1250(QStringLiteral("0 vzorek: každý %1. snímek; zobrazeno %2 snímků za %3 s\r\n")
+                          .arg(QLatin1String(stride), QLatin1String(frames), QLatin1String(seconds)));
+    };
+    QVERIFY(writeLog("4\r\n100\r\n50\r\n25\r\n20\r\n" + closing("2", "8", "0.25") + "1\r\n10\r\n0\r\n" +
+                     "2\r\n10\r\n10\r\n" + closing("4", "6", "0.5") + "2\r\n20\r\n20\r\n" +
+                     closing("2", "4", "0.2") + "konec\r\n"));
+    Vysledky_Form* results = showResults();
+    QCOMPARE(results->Label2->text(), QStringLiteral("Neproběhl dostatečný počet testů."));
+    Podrobnosti_Form* details = openDetails();
+    QCOMPARE(details->Label3->text(), QStringLiteral("Výsledek: Neproběhl dostatečný počet testů."));
+    // The score counts the values as always: 265 / 9.
+    QCOMPARE(details->details().summary.score, 265.0 / 9);
+    QCOMPARE(details->Grid1->item(0, 1)->text(), QStringLiteral("8"));
+    QCOMPARE(details->Grid1->item(0, 2)->text(), QStringLiteral("0.250"));
+    QCOMPARE(details->Grid1->item(0, 3)->text(), QStringLiteral("32.00"));
+    QCOMPARE(details->Grid1->item(1, 1)->text(), QStringLiteral("1"));
+    QVERIFY(details->Grid1->item(0, 0)->toolTip().startsWith(QStringLiteral("vzorek: každý 2. snímek")));
+    QVERIFY(details->Grid1->item(1, 0)->toolTip().isEmpty());
+    QCOMPARE(details->Grid1->item(2, 1)->text(), QStringLiteral("6"));
+    // 19 frames in 1.05 s.
+    QCOMPARE(details->Label1->text(), QStringLiteral("Snímky / celková doba: 18.10 fps"));
+    QCOMPARE(details->Label4->text(), QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): 0; "
+                                                     "vzorek: každý 2. snímek – Test 1, Test 4; "
+                                                     "vzorek: každý 4. snímek – Test 3"));
+    QCOMPARE(details->Chart1->chart()->title(),
+             QStringLiteral("Doba snímků: Test 1 (vzorek: každý 2. snímek)"));
+    QCOMPARE(details->Chart2->chart()->title(),
+             QStringLiteral("Rozložení dob snímků<br>(vzorek: každý 2. snímek)"));
+    const auto* line = static_cast<QLineSeries*>(details->Chart1->chart()->series().constFirst());
+    QCOMPARE(line->count(), 4);
+    QCOMPARE(line->at(3).x(), 0.25);
+
+    details->Grid1->setCurrentCell(1, 0);
+    QCOMPARE(details->Chart1->chart()->title(), QStringLiteral("Doba snímků: Test 2"));
+    QCOMPARE(details->Chart2->chart()->title(), QStringLiteral("Rozložení dob snímků"));
 }
 
 void tst_Podrobnosti_Form::savesCsv() {

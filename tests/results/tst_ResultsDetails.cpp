@@ -23,6 +23,7 @@ private slots:
     void testNames();
     void damagedLogHasNoTests();
     void frameTimeRunsBreakAtGaps();
+    void thinnedBlocksShowAllTheirFrames();
     void thinningKeepsEverySpike();
     void histogram_data();
     void histogram();
@@ -172,13 +173,70 @@ void tst_ResultsDetails::damagedLogHasNoTests() {
 // Time advances by each frame's time; a value that is no rate breaks the
 // line and takes no time.
 void tst_ResultsDetails::frameTimeRunsBreakAtGaps() {
-    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns({0, 100, 0, 50, 25, -1, 20, 0});
+    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns({0, 100, 0, 50, 25, -1, 20, 0}, 1);
     const QList<QList<QPointF>> expected = {
         {QPointF(0.01, 10)},
         {QPointF(0.03, 20), QPointF(0.07, 40)},
         {QPointF(0.12, 50)},
     };
     QCOMPARE(runs, expected);
+}
+
+// A thinned block (every 2nd of 8 frames in 0.25 s) is shown with all its
+// frames and its whole time, its sample spread over that time and numbered
+// as the test's frames; the score still sums its values and counts them.
+// A closing line whose figures do not fit its block thins nothing.
+void tst_ResultsDetails::thinnedBlocksShowAllTheirFrames() {
+    const QByteArray blocks =
+        "4\r\n100\r\n50\r\n25\r\n20\r\n" +
+        cp1250(QStringLiteral("0 vzorek: každý 2. snímek; zobrazeno 8 snímků za 0.25 s\r\n")) +
+        "1\r\n10\r\n0\r\n"
+        "2\r\n50\r\n50\r\n" +
+        cp1250(QStringLiteral("0 vzorek: každý 2. snímek; zobrazeno 9 snímků za 1 s\r\n")) + "konec\r\n";
+    QVERIFY(writeLog(blocks));
+    const Details details = ResultsDetails::ReadDetails();
+    QCOMPARE(details.outcome, ResultsLog::Outcome::Ok);
+    QCOMPARE(details.summary.totalFrames, 7);
+    QCOMPARE(details.summary.score, 305.0 / 7);
+    QCOMPARE(details.tests.size(), 3);
+
+    const ResultsDetails::TestDetails& thinned = details.tests[0];
+    QCOMPARE(thinned.figures.stride, 2);
+    QCOMPARE(thinned.figures.frames, 8);
+    QCOMPARE(thinned.figures.seconds, 0.25);
+    QCOMPARE(thinned.figures.averageRate, 32.0);
+    QCOMPARE(thinned.figures.slowestRate, 20.0);
+    QCOMPARE(thinned.figures.fastestRate, 100.0);
+    QCOMPARE(ResultsDetails::SampleMark(thinned), QStringLiteral("vzorek: každý 2. snímek"));
+    QCOMPARE(details.tests[1].figures.stride, 1);
+    QCOMPARE(ResultsDetails::SampleMark(details.tests[1]), QString());
+    QCOMPARE(details.tests[2].figures.stride, 1);
+    QCOMPARE(details.tests[2].figures.frames, 2);
+    QCOMPARE(details.run.framesPerSecond, 11 / (0.25 + 0.1 + 0.04));
+
+    // The graph ends with the test.
+    const QList<QList<QPointF>> runs =
+        ResultsDetails::FrameTimeRuns(thinned.rates, thinned.figures.timeScale);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].size(), 4);
+    QCOMPARE(runs[0].constLast().x(), 0.25);
+    QCOMPARE(runs[0].constLast().y(), 50.0);
+
+    // The frames 1, 3, 5 and 7 at 10, 30, 70 and 120 ms of the sample's
+    // 120 ms, stretched over 250 ms.
+    const QByteArray frames = ResultsCsv::FramesCsv(details);
+    QVERIFY2(frames.contains("0,Test 1,1,20.833,10.000,100\r\n"
+                             "0,Test 1,3,62.500,20.000,50\r\n"
+                             "0,Test 1,5,145.833,40.000,25\r\n"
+                             "0,Test 1,7,250.000,50.000,20\r\n"
+                             "1,Test 2,1,100.000,100.000,10\r\n"
+                             "2,Test 3,1,20.000,20.000,50\r\n"
+                             "2,Test 3,2,40.000,20.000,50\r\n"),
+             frames.constData());
+    const QByteArray tests = ResultsCsv::TestsCsv(details);
+    QVERIFY2(
+        tests.contains("\r\n0,Test 1,8,0,0.25,32,20,50,20,100,2\r\n1,Test 2,1,0,0.1,10,10,100,10,10,1\r\n"),
+        tests.constData());
 }
 
 // A column's lowest and highest points survive, with the run's ends; a
@@ -260,10 +318,10 @@ void tst_ResultsDetails::csvBytes() {
     QCOMPARE(ResultsCsv::TestsCsv(details),
              QStringLiteral("test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),"
                             "99. percentil doby snímku (ms),nejpomalejší snímek (1/s),"
-                            "nejrychlejší snímek (1/s)\r\n"
-                            "0,Test 1,1,1,0.02,50,50,20,50,50\r\n"
-                            "1,Test 2,3,0,0.23,13.0434782609,8,125,8,40\r\n"
-                            "2,Test 3,0,0,,,,,,\r\n")
+                            "nejrychlejší snímek (1/s),vzorek (každý n. snímek)\r\n"
+                            "0,Test 1,1,1,0.02,50,50,20,50,50,1\r\n"
+                            "1,Test 2,3,0,0.23,13.0434782609,8,125,8,40,1\r\n"
+                            "2,Test 3,0,0,,,,,,,1\r\n")
                  .toUtf8());
 }
 

@@ -112,6 +112,8 @@ private slots:
         row("infinite limit", "*FRAMERATELIMIT inf\r\n" + scenes, "není číslo");
         row("negative decals", "*DECALCOUNT -1\r\n" + scenes, "celé číslo");
         row("far before near", "*NEARCLIPPINGPLANE 10\r\n*FARCLIPPINGPLANE 5\r\n" + scenes, "ořezová");
+        // A depth range of nothing: the projection would divide by zero.
+        row("far at near", "*NEARCLIPPINGPLANE 10\r\n*FARCLIPPINGPLANE 10\r\n" + scenes, "ořezová");
         row("unquoted name", "*SCENELIST 0 b.bin\r\n*SCENELIST 0 \"t.bin\"\r\n", "v uvozovkách");
         row("empty name", "*SCENELIST 0 \"\"\r\n*SCENELIST 0 \"t.bin\"\r\n", "v uvozovkách");
         row("slot gap", scenes + "*SCENELIST 2 \"b.bin\"\r\n*SCENELIST 2 \"t.bin\"\r\n",

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QtEndian>
 #include <QtTest>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -138,7 +139,7 @@ private slots:
     }
 
     void init() {
-        for (const char* name : {"pipe.bin", "zero.bin", "nastaveni.atr"}) {
+        for (const char* name : {"pipe.bin", "zero.bin", "warm.bin", "nastaveni.atr"}) {
             QFile::remove(QString::fromLatin1(name));
         }
         QDir().rmdir(QStringLiteral("vysledek.log"));
@@ -180,6 +181,14 @@ private slots:
         QTest::newRow("browser file a link to /dev/zero")
             << QStringList{} << "zero zero.bin" << config("*DONTSHOWINTRO\r\n", "zero.bin", "test1.bin")
             << true << true << "zero.bin nelze otevřít: není to obyčejný soubor";
+        // The user's engine refuses what it cannot draw or would never end.
+        QTest::newRow("far clipping plane at the near one")
+            << QStringList{} << QString()
+            << config("*DONTSHOWINTRO\r\n*NEARCLIPPINGPLANE 2\r\n*FARCLIPPINGPLANE 2\r\n") << true << false
+            << "vzdálená ořezová rovina musí ležet za blízkou";
+        QTest::newRow("browser file with 1001 warm-up frames")
+            << QStringList{} << "warmup warm.bin" << config("*DONTSHOWINTRO\r\n", "warm.bin", "test1.bin")
+            << true << true << "warm.bin je vadný: počet zahřívacích snímků 1001 je příliš velký";
         QTest::newRow("old log a folder") << QStringList{} << "folder vysledek.log" << unattended << true
                                           << true << "Starý soubor vysledek.log nelze smazat";
         QTest::newRow("picture beyond the memory budget")
@@ -206,6 +215,13 @@ private slots:
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), name));
         } else if (kind == QStringLiteral("folder")) {
             QVERIFY(QDir().mkdir(name));
+        } else if (kind == QStringLiteral("warmup")) {
+            // The browser file's warm-up count, after its 12-byte header,
+            // its length in ms and its frame limit.
+            QByteArray browser = TestSupport::readAll(QStringLiteral("browser1.bin"));
+            QVERIFY(browser.size() > 24);
+            qToLittleEndian<quint32>(1001, browser.data() + 20);
+            QVERIFY(TestSupport::writeRaw(name, browser));
         }
         if (!configuration.isEmpty()) {
             QVERIFY(TestSupport::writeRaw("nastaveni.atr", configuration));

@@ -7,9 +7,15 @@
 #include "TestSupport.h"
 #include "contract/TextFile.h"
 #include "engine/EngineConfig.h"
+#include "results/ResultsCsv.h"
+#include "results/ResultsDetails.h"
 #include "results/ResultsLog.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QtEndian>
 #include <QtTest>
 #include <cmath>
 
@@ -55,6 +61,70 @@ private slots:
         QVERIFY(summary.processorText.contains(QStringLiteral(", ")));
         QVERIFY(!summary.graphicsCardText.isEmpty());
         QVERIFY(summary.memoryText.endsWith(QStringLiteral(" MB")));
+    }
+
+    // A test showing more frames than its block holds: the engine writes
+    // every K-th, and the front end's details and the engine's summary both
+    // give the frames the engine counted and their time, not the sample's.
+    // The browser file's limit is lowered to 100 values so that a modest run
+    // thins on any machine, as 32 766 do above about 3 300 frames a second.
+    void thinnedTestIsReportedWhole() {
+        QVERIFY(QDir().mkpath(QStringLiteral("thin")));
+        QByteArray browser = TestSupport::readAll(QStringLiteral("browser4.bin"));
+        QVERIFY(browser.size() > 24);
+        // The frame limit, after the 12-byte header and the length in ms.
+        qToLittleEndian<quint32>(100, browser.data() + 16);
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("thin/browser4.bin"), browser));
+        QVERIFY(QFile::copy(QStringLiteral("test4.bin"), QStringLiteral("thin/test4.bin")));
+        QVERIFY(QFile::copy(QStringLiteral("trenzor.exe"), QStringLiteral("thin/trenzor.exe")));
+
+        QProcess engine;
+        engine.setWorkingDirectory(QStringLiteral("thin"));
+        engine.start(QDir(QStringLiteral("thin")).absoluteFilePath(QStringLiteral("trenzor.exe")),
+                     {"--tests", "4", "--seconds", "2", "--size", "16x16", "--offscreen", "--summary", "-"});
+        QVERIFY(engine.waitForFinished(120000));
+        const QString told = QString::fromUtf8(engine.readAllStandardError());
+        QCOMPARE(engine.exitCode(), 0);
+        const QRegularExpressionMatch measured =
+            QRegularExpression(QStringLiteral(": (\\d+) snímků za ([0-9.]+) s,")).match(told);
+        const QRegularExpressionMatch written =
+            QRegularExpression(QStringLiteral("(\\d+) měřených; zapsán každý (\\d+)\\., celkem (\\d+),"))
+                .match(told);
+        QVERIFY2(measured.hasMatch() && written.hasMatch(), qPrintable(told));
+        const int frames = measured.captured(1).toInt();
+        const double seconds = measured.captured(2).toDouble();
+        const int stride = written.captured(2).toInt();
+        const int values = written.captured(3).toInt();
+        QCOMPARE(written.captured(1).toInt(), frames);
+        QVERIFY2(stride >= 2, qPrintable(QStringLiteral("the test did not thin: %1").arg(told)));
+
+        const ResultsDetails::Details details =
+            ResultsDetails::ReadDetails(QStringLiteral("thin/vysledek.log"));
+        QCOMPARE(details.outcome, ResultsLog::Outcome::Ok);
+        QCOMPARE(details.tests.size(), 1);
+        const ResultsDetails::TestDetails& test = details.tests[0];
+        // The score still counts the values the block holds.
+        QCOMPARE(details.summary.totalFrames, values);
+        QCOMPARE(test.rates.size(), values);
+        QCOMPARE(test.figures.frames, frames);
+        QCOMPARE(test.figures.stride, stride);
+        QVERIFY2(std::abs(test.figures.seconds - seconds) <= 0.0005,
+                 qPrintable(QStringLiteral("%1 s against %2 s").arg(test.figures.seconds).arg(seconds)));
+        QCOMPARE(ResultsDetails::SampleMark(test), QStringLiteral("vzorek: každý %1. snímek").arg(stride));
+        // The CSV's last row is the last frame written, numbered among all.
+        const QList<QByteArray> rows = ResultsCsv::FramesCsv(details).trimmed().split('\n');
+        QCOMPARE(rows.size(), values + 1);
+        const int lastNumber = rows.constLast().split(',').at(2).toInt();
+        QCOMPARE(lastNumber, (values - 1) * stride + 1);
+        QVERIFY(lastNumber <= frames && lastNumber > frames - stride);
+
+        const QJsonObject summary =
+            QJsonDocument::fromJson(engine.readAllStandardOutput())[QStringLiteral("tests")][0].toObject();
+        QCOMPARE(summary[QStringLiteral("values")].toInt(), values);
+        QCOMPARE(summary[QStringLiteral("frames")].toInt(), frames);
+        QCOMPARE(summary[QStringLiteral("sampleEvery")].toInt(), stride);
+        QCOMPARE(summary[QStringLiteral("seconds")].toDouble(), test.figures.seconds);
+        QCOMPARE(summary[QStringLiteral("averageRate")].toDouble(), test.figures.averageRate);
     }
 
     void freeFlightRemovesTheEarlierLogAndWritesNone() {

@@ -10,6 +10,7 @@
 #include "TestScenes.h"
 #include "TestSupport.h"
 #include "TextureImage.h"
+#include "contract/Cp1250Codec.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,6 +141,21 @@ private slots:
         QCOMPARE(recorder.rates(), (QVector<double>{1000.0, 200.0}));
         QCOMPARE(recorder.counts().stride, 4);
         checkCounts(recorder, 0);
+        // The log learns all 7 frames and their 28 ms, and reads them back.
+        const BlockSampling sampling = recorder.sampling();
+        QCOMPARE(sampling.stride, 4);
+        QCOMPARE(sampling.frames, 7);
+        QCOMPARE(sampling.seconds, 0.028);
+        ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
+        log.addBlock(recorder.rates(), sampling);
+        const QList<QByteArray> lines = log.encode().split('\n');
+        QCOMPARE(lines[7], QByteArray("2\r"));
+        const QString closing = Cp1250Codec::decode(lines[10].chopped(1));
+        QCOMPARE(closing, QStringLiteral("0 vzorek: každý 4. snímek; zobrazeno 7 snímků za 0.028000 s"));
+        const BlockSampling read = BlockSampling::FromClosingLine(closing, 2);
+        QCOMPARE(read.stride, 4);
+        QCOMPARE(read.frames, 7);
+        QCOMPARE(read.seconds, 0.028);
     }
 
     // A hidden window: the path stands still, no frame spans the pause, and
@@ -178,8 +194,8 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         ResultsLogWriter log({"Trenzor 1.0", "2026-01-01 10:00:00", "1024 MB", "Linux, jádro 6", "OpenGL 2.1",
                               "Procesor\r\nzalomený", "Karta ∞"});
-        log.addBlock({60.5, 1234.25});
-        log.addBlock({});
+        log.addBlock({60.5, 1234.25}, {});
+        log.addBlock({}, {});
         QByteArray bytes = log.encode();
         QVERIFY(bytes.endsWith("\r\n"));
         QVERIFY(!bytes.replace("\r\n", "").contains('\n'));
@@ -204,7 +220,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("vysledek.log"));
         ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
-        log.addBlock({1.0});
+        log.addBlock({1.0}, {});
         QCOMPARE(log.save(path), QString());
         QCOMPARE(TestSupport::readAll(path), log.encode());
         QCOMPARE(ResultsLogWriter::removeOld(path), QString());
@@ -225,14 +241,14 @@ private slots:
         QVERIFY(TestSupport::writeRaw(path, earlierBytes));
 
         ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
-        log.addBlock({12.5, 40.0});
+        log.addBlock({12.5, 40.0}, {});
         QCOMPARE(log.save(path), QString());
         const QByteArray expected = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n2\r\n12.500\r\n40.000\r\n0\r\n"
                                     "Konec v\xfdsledk\xf9: 1 test\xf9\r\n";
         QCOMPARE(TestSupport::readAll(path), expected);
 
         ResultsLogWriter bigger({"h"});
-        bigger.addBlock(QVector<double>(400, 99.0));
+        bigger.addBlock(QVector<double>(400, 99.0), {});
         QString error;
         {
             rlimit saved{};

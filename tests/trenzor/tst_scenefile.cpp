@@ -162,6 +162,16 @@ private slots:
         QVERIFY(!SceneFile::decodePath(SceneFile::encodePath(CameraPath(keys, 1, 32767, 0))).ok());
         QVERIFY(!SceneFile::decodePath(SceneFile::encodePath(CameraPath(keys, 1, 0, 0))).ok());
         QVERIFY(!SceneFile::decodePath(SceneFile::encodePath(CameraPath(keys, 0, 10, 0))).ok());
+        // Warm-up frames are drawn before the test's time starts: a file
+        // asking billions of them would hold the engine without end.
+        const SceneFile::PathResult mostWarmup =
+            SceneFile::decodePath(SceneFile::encodePath(CameraPath(keys, 1, 10, 1000)));
+        QVERIFY2(mostWarmup.ok(), qPrintable(mostWarmup.error));
+        QCOMPARE(mostWarmup.path.warmupFrames(), 1000);
+        for (const int warmup : {1001, -1}) {
+            QVERIFY(SceneFile::decodePath(SceneFile::encodePath(CameraPath(keys, 1, 10, warmup)))
+                        .error.contains(QStringLiteral("zahřívacích snímků")));
+        }
         const QVector<CameraPath::Key> backwards = {{0, {0, 0, 5}, {0, 0, 0}}, {0, {5, 0, 5}, {0, 0, 0}}};
         QVERIFY(SceneFile::decodePath(SceneFile::encodePath(CameraPath(backwards, 1, 10, 0)))
                     .error.contains(QStringLiteral("stoupat")));

@@ -340,9 +340,9 @@ void Engine::finishTest() {
                   .arg(counts.stride)
                   .arg(logged)
                   .arg(recorder.pathTime(), 0, 'f', 3));
-    m_log->addBlock(recorder.rates());
+    m_log->addBlock(recorder.rates(), recorder.sampling());
     if (m_summary) {
-        m_summary->addBlock(m_options->tests.value(m_slot), recorder.rates());
+        m_summary->addBlock(m_options->tests.value(m_slot), recorder.rates(), recorder.sampling());
     }
     m_recorder.reset();
     m_scene->teardown(*m_gl);

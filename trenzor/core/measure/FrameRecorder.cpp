@@ -76,3 +76,7 @@ void FrameRecorder::resume(qint64 nanoseconds) {
 FrameRecorder::Counts FrameRecorder::counts() const {
     return {m_shown, m_warmup - m_warmupLeft, m_origins, m_measured, m_stride};
 }
+
+BlockSampling FrameRecorder::sampling() const {
+    return BlockSampling{m_stride, m_measured, measuredSeconds()};
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/BlockSampling.h"
 #include "contract/EngineContract.h"
 
 #include <QVector>
@@ -52,6 +53,8 @@ public:
     double measuredSeconds() const { return double(m_measuredNanoseconds) / 1e9; }
     const QVector<double>& rates() const { return m_rates; }
     Counts counts() const;
+    // How the kept rates sample the measured frames, for the log.
+    BlockSampling sampling() const;
 
 private:
     int m_warmupLeft;

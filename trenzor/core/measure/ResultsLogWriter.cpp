@@ -35,8 +35,8 @@ ResultsLogWriter::ResultsLogWriter(QStringList header)
     m_header = m_header.mid(0, kHeaderLines);
 }
 
-void ResultsLogWriter::addBlock(const QVector<double>& rates) {
-    m_blocks.append(rates);
+void ResultsLogWriter::addBlock(const QVector<double>& rates, const BlockSampling& sampling) {
+    m_blocks.append(Block{rates, sampling});
 }
 
 QString ResultsLogWriter::formatRate(double rate) {
@@ -48,12 +48,12 @@ QByteArray ResultsLogWriter::encode() const {
     for (const QString& line : m_header) {
         out += encodeLine(line);
     }
-    for (const QVector<double>& block : m_blocks) {
-        out += QByteArray::number(block.size()) + "\r\n";
-        for (double rate : block) {
+    for (const Block& block : m_blocks) {
+        out += QByteArray::number(block.rates.size()) + "\r\n";
+        for (double rate : block.rates) {
             out += formatRate(rate).toLatin1() + "\r\n";
         }
-        out += "0\r\n";
+        out += encodeLine(block.sampling.ClosingLine());
     }
     out += encodeLine(QStringLiteral("Konec výsledků: %1 testů").arg(m_blocks.size()));
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/BlockSampling.h"
 #include "contract/EngineContract.h"
 
 #include <QByteArray>
@@ -10,15 +11,16 @@
 // The results log "vysledek.log": seven description lines, then per test a
 // frame count line N and N + 1 value lines (the N instantaneous frame rates
 // in frames per second, then 0, which closes the block without adding to
-// the sum), then a closing text line. Windows-1250, CR LF. Lives for one
-// rated run, collecting finished blocks until it is written.
+// the sum, and which in a thinned block goes on to say how it was thinned:
+// BlockSampling), then a closing text line. Windows-1250, CR LF. Lives for
+// one rated run, collecting finished blocks until it is written.
 class ResultsLogWriter {
 public:
     static constexpr int kHeaderLines = EngineContract::kLogHeaderLines;
 
     explicit ResultsLogWriter(QStringList header);
 
-    void addBlock(const QVector<double>& rates);
+    void addBlock(const QVector<double>& rates, const BlockSampling& sampling);
     int blockCount() const { return int(m_blocks.size()); }
     QByteArray encode() const;
 
@@ -33,5 +35,9 @@ public:
 
 private:
     QStringList m_header;
-    QVector<QVector<double>> m_blocks;
+    struct Block {
+        QVector<double> rates;
+        BlockSampling sampling;
+    };
+    QVector<Block> m_blocks;
 };

@@ -28,6 +28,7 @@ QJsonObject blockObject(int test, const FrameStatistics::BlockFigures& figures) 
         {"values", figures.values},
         {"leftOut", figures.leftOut},
         {"frames", figures.frames},
+        {"sampleEvery", figures.stride},
         {"seconds", figures.seconds},
         {"averageRate", figures.averageRate},
         {"percentile99Ms", figures.percentile99Ms},
@@ -42,8 +43,9 @@ QJsonObject blockObject(int test, const FrameStatistics::BlockFigures& figures) 
 RunSummary::RunSummary(QStringList header)
     : m_header(std::move(header)) {}
 
-void RunSummary::addBlock(int test, const QVector<double>& rates) {
-    // The figures are those of the log's numbers, rounded as it writes them.
+void RunSummary::addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling) {
+    // The figures are those of the log's numbers, rounded as it writes them,
+    // and of its thinning as the front end reads it back.
     QList<double> logged;
     logged.reserve(rates.size());
     for (const double rate : rates) {
@@ -51,6 +53,7 @@ void RunSummary::addBlock(int test, const QVector<double>& rates) {
     }
     m_tests.append(test);
     m_blocks.append(logged);
+    m_samplings.append(BlockSampling::FromClosingLine(sampling.ClosingLine(), int(rates.size())));
 }
 
 QByteArray RunSummary::encode(bool complete) const {
@@ -62,7 +65,7 @@ QByteArray RunSummary::encode(bool complete) const {
     QJsonArray tests;
     QList<FrameStatistics::BlockFigures> figures;
     for (qsizetype i = 0; i < m_blocks.size(); ++i) {
-        figures.append(FrameStatistics::Block(m_blocks[i]));
+        figures.append(FrameStatistics::Block(m_blocks[i], m_samplings[i]));
         tests.append(blockObject(m_tests[i], figures.last()));
     }
     root.insert(QLatin1String("tests"), tests);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contract/BlockSampling.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -16,8 +18,9 @@ class RunSummary {
 public:
     explicit RunSummary(QStringList header);
 
-    // A finished test: its index among the rated tests and its block's rates.
-    void addBlock(int test, const QVector<double>& rates);
+    // A finished test: its index among the rated tests, its block's rates
+    // and how they sample its frames.
+    void addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling);
     int blockCount() const { return int(m_tests.size()); }
     // complete: every test of the run ran to its end.
     QByteArray encode(bool complete) const;
@@ -29,4 +32,5 @@ private:
     QStringList m_header;
     QList<int> m_tests;
     QList<QList<double>> m_blocks;
+    QList<BlockSampling> m_samplings;
 };

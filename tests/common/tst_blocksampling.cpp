@@ -1,0 +1,93 @@
+#include "contract/BlockSampling.h"
+#include "contract/Cp1250Codec.h"
+#include "contract/NumberRules.h"
+
+#include <QtTest>
+
+// The closing line of a results block as both programs see it: the engine
+// writes how a block was thinned, the front end reads it back, and to every
+// reader that only sums the line it is still the closing 0.
+class TestBlockSampling : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writtenLineReadsBack() {
+        const BlockSampling written{4, 130001, 20.00411249};
+        const QString line = written.ClosingLine();
+        QCOMPARE(line, QStringLiteral("0 vzorek: každý 4. snímek; zobrazeno 130001 snímků za 20.004112 s"));
+        // 130001 frames leave 32501 values at every 4th.
+        const BlockSampling read = BlockSampling::FromClosingLine(line, 32501);
+        QCOMPARE(read.stride, 4);
+        QCOMPARE(read.frames, 130001);
+        QCOMPARE(read.seconds, 20.004112);
+        QVERIFY(read.thinned());
+        QCOMPARE(read.Mark(), QStringLiteral("vzorek: každý 4. snímek"));
+        QCOMPARE(BlockSampling{}.ClosingLine(), QStringLiteral("0"));
+        QVERIFY(!BlockSampling::FromClosingLine(QStringLiteral("0"), 5).thinned());
+    }
+
+    // The score sums the line's leading number: it must stay 0, whatever
+    // the figures, as the log's bytes in its code page read.
+    void closingLineStillSumsAsZero_data() {
+        QTest::addColumn<int>("stride");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("every 2nd") << 2 << 32767 << 10.0;
+        QTest::newRow("every 1024th") << 1024 << 33'000'000 << 3600.5;
+        QTest::newRow("a short test") << 8 << 9 << 0.001;
+    }
+    void closingLineStillSumsAsZero() {
+        QFETCH(int, stride);
+        QFETCH(int, frames);
+        QFETCH(double, seconds);
+        const QByteArray bytes =
+            Cp1250Codec::encode(BlockSampling{stride, frames, seconds}.ClosingLine()).bytes;
+        QVERIFY(!bytes.isEmpty());
+        QCOMPARE(NumberRules::LeadingNumber(bytes.begin(), bytes.end()), 0.0);
+    }
+
+    // Only a line of the engine's form whose figures fit the block thins it;
+    // anything else is a plain closing value and the block holds every frame.
+    void onlyAFittingLineThins_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("values");
+        QTest::addColumn<int>("stride");
+        const auto line = [](const char* stride, const char* frames, const char* seconds) {
+            return QStringLiteral("0 vzorek: každý %1. snímek; zobrazeno %2 snímků za %3 s")
+                .arg(QLatin1String(stride), QLatin1String(frames), QLatin1String(seconds));
+        };
+        // 100 values at every 2nd: 199 or 200 frames.
+        QTest::newRow("fewest frames") << line("2", "199", "1.5") << 100 << 2;
+        QTest::newRow("most frames") << line("2", "200", "1.5") << 100 << 2;
+        QTest::newRow("too few frames") << line("2", "198", "1.5") << 100 << 1;
+        QTest::newRow("too many frames") << line("2", "201", "1.5") << 100 << 1;
+        QTest::newRow("every frame") << line("1", "100", "1.5") << 100 << 1;
+        QTest::newRow("no time") << line("2", "200", "0") << 100 << 1;
+        QTest::newRow("whole seconds") << line("2", "200", "3") << 100 << 2;
+        QTest::newRow("blanks around")
+            << QStringLiteral(" ") + line("2", "200", "1.5") + QStringLiteral(" ") << 100 << 2;
+        QTest::newRow("frames beyond 32 bits") << line("100000000", "9999999999", "1.5") << 100 << 1;
+        QTest::newRow("no values") << line("2", "1", "1.5") << 0 << 1;
+        QTest::newRow("more text") << line("2", "200", "1.5") + QStringLiteral(" navíc") << 100 << 1;
+        QTest::newRow("comma decimal") << line("2", "200", "1,5") << 100 << 1;
+        QTest::newRow("another word")
+            << QStringLiteral("0 vzorek: každý 2. snímek; zobrazeno 200 snímků") << 100 << 1;
+        QTest::newRow("a value") << QStringLiteral("12.5") << 100 << 1;
+    }
+    void onlyAFittingLineThins() {
+        QFETCH(QString, line);
+        QFETCH(int, values);
+        QFETCH(int, stride);
+        const BlockSampling sampling = BlockSampling::FromClosingLine(line, values);
+        QCOMPARE(sampling.stride, stride);
+        if (stride == 1) {
+            QCOMPARE(sampling.frames, 0);
+            QCOMPARE(sampling.seconds, 0.0);
+        } else {
+            QVERIFY(sampling.seconds > 0);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestBlockSampling)
+#include "tst_blocksampling.moc"
