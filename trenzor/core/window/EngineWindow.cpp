@@ -1,5 +1,7 @@
 #include "EngineWindow.h"
 
+#include "WindowPixels.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -76,9 +78,21 @@ void EngineWindow::start() {
         setGeometry(screen()->geometry());
         showFullScreen();
     } else {
-        resize(m_config.viewportWidth, m_config.viewportHeight);
+        fitToPixels();
+        // A screen of another scale factor needs another size for the same
+        // pixels.
+        connect(this, &QWindow::screenChanged, this, [this] { fitToPixels(); });
         show();
     }
+}
+
+void EngineWindow::fitToPixels() {
+    const qreal ratio = devicePixelRatio();
+    if (ratio == m_sizedForRatio) {
+        return;
+    }
+    m_sizedForRatio = ratio;
+    resize(WindowPixels::logicalSize({m_config.viewportWidth, m_config.viewportHeight}, ratio));
 }
 
 QOpenGLContext* EngineWindow::glContext() const {
@@ -127,6 +141,11 @@ void EngineWindow::paintGL() {
 
 void EngineWindow::exposeEvent(QExposeEvent* event) {
     QOpenGLWindow::exposeEvent(event);
+    if (!m_config.fullScreen && isExposed()) {
+        // The ratio may be known only once the window is on a screen (an
+        // output's scale on Wayland).
+        fitToPixels();
+    }
     if (!m_initialized || m_finished || isExposed() == m_timer.isActive()) {
         return;
     }

@@ -28,7 +28,8 @@ public:
     // before any window is shown.
     static QString openGlProblem(const RunConfig& config);
 
-    // Shows the window as the configuration asks: sized or full screen.
+    // Shows the window as the configuration asks: sized or full screen. The
+    // size asked for is in pixels at any scale factor.
     void start();
     Engine& engine() { return m_engine; }
     // Frames shown so far, counted apart from the engine's own bookkeeping.
@@ -54,8 +55,9 @@ protected:
 
 private:
     void tick();
-    // Runs one engine step; whatever it throws ends the run with a message
-    // instead of escaping into the event loop.
+    // Sizes a window (not a full-screen one) for the configuration's pixels
+    // at the ratio of the screen it is on.
+    void fitToPixels();
 
     RunConfig m_config;
     Engine m_engine;
@@ -64,4 +66,6 @@ private:
     bool m_initialized = false;
     int m_presented = 0;
     int m_exitCode = 0;
+    // The device pixel ratio the window was last sized for.
+    qreal m_sizedForRatio = 0;
 };
