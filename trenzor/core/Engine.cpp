@@ -421,6 +421,22 @@ void Engine::abort() {
     }
 }
 
+void Engine::abandonUnseen(int seconds) {
+    if (m_phase == Phase::Done) {
+        return;
+    }
+    // Said on standard error only: a message screen in a window that cannot
+    // be seen would only keep the run waiting.
+    printLine(stderr, QStringLiteral("trenzor: okno testu nebylo %1 s vidět (skryté nebo zakryté), běh bez "
+                                     "obsluhy končí bez výsledků.")
+                          .arg(seconds));
+    m_log.reset();
+    m_summary.reset();
+    m_recorder.reset();
+    m_phase = Phase::Done;
+    m_canvas.finish(1);
+}
+
 void Engine::keyChanged(int qtKey, bool keypad, bool pressed, bool autoRepeat) {
     if (pressed && qtKey == Qt::Key_Escape) {
         abort();
