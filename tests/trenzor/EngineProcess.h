@@ -50,12 +50,16 @@ public:
     EngineProcess(const EngineProcess&) = delete;
     EngineProcess& operator=(const EngineProcess&) = delete;
 
+    // As of the latest poll() or end().
     bool running() const { return m_process.state() == QProcess::Running; }
     qint64 elapsedMs() const { return m_clock.elapsed(); }
 
     // Takes in what the engine wrote and looks for its mapped window; returns
     // it, or empty while none is mapped.
     QString poll() {
+        // QProcess learns of output and of the end only while it waits or
+        // the event loop runs; a short wait brings both up to date.
+        m_process.waitForFinished(1);
         m_out += m_process.readAllStandardOutput();
         m_errors += m_process.readAllStandardError();
         if (!running()) {

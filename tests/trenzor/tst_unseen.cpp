@@ -123,6 +123,7 @@ private slots:
         // starts a new stretch.
         while (options.engine->running() || !shownAgain) {
             options.engine->poll();
+            again.engine->poll();
             if (!shownAgain && again.unmapped.elapsed() >= kFirstStretchMs) {
                 EngineProcess::xdotool({"windowmap", "--sync", again.window});
                 QTest::qWait(1000);
@@ -142,6 +143,7 @@ private slots:
         QVERIFY(!QFile::exists(QDir(options.folder).filePath("summary.json")));
 
         // The run seen again ends a whole stretch after it was hidden again.
+        again.engine->poll();
         QVERIFY(again.engine->running());
         QCOMPARE(again.engine->end(120000), 1);
         const qint64 againUnseenMs = again.unmapped.elapsed();
