@@ -21,9 +21,10 @@ constexpr std::array<const char*, EngineContract::kLogHeaderLines> kHeaderFields
     "program", "date", "memory", "operatingSystem", "conditions", "processor", "graphicsCard",
 };
 
-QJsonObject blockObject(int test, const FrameStatistics::BlockFigures& figures) {
+QJsonObject blockObject(int test, int glErrors, const FrameStatistics::BlockFigures& figures) {
     return {
         {"index", test},
+        {"glErrors", glErrors},
         {"name", EngineContract::kTestNames[std::size_t(test)].toString()},
         {"values", figures.values},
         {"leftOut", figures.leftOut},
@@ -42,7 +43,7 @@ QJsonObject blockObject(int test, const FrameStatistics::BlockFigures& figures) 
 RunSummary::RunSummary(QStringList header)
     : m_header(std::move(header)) {}
 
-void RunSummary::addBlock(int test, const QVector<double>& rates) {
+void RunSummary::addBlock(int test, const QVector<double>& rates, int glErrors) {
     // The figures are those of the log's numbers, rounded as it writes them.
     QList<double> logged;
     logged.reserve(rates.size());
@@ -50,6 +51,7 @@ void RunSummary::addBlock(int test, const QVector<double>& rates) {
         logged.append(ResultsLogWriter::formatRate(rate).toDouble());
     }
     m_tests.append(test);
+    m_glErrors.append(glErrors);
     m_blocks.append(logged);
 }
 
@@ -61,10 +63,13 @@ QByteArray RunSummary::encode(bool complete) const {
     root.insert(QLatin1String("complete"), complete);
     QJsonArray tests;
     QList<FrameStatistics::BlockFigures> figures;
+    int glErrors = 0;
     for (qsizetype i = 0; i < m_blocks.size(); ++i) {
         figures.append(FrameStatistics::Block(m_blocks[i]));
-        tests.append(blockObject(m_tests[i], figures.last()));
+        tests.append(blockObject(m_tests[i], m_glErrors[i], figures.last()));
+        glErrors += m_glErrors[i];
     }
+    root.insert(QLatin1String("glErrors"), glErrors);
     root.insert(QLatin1String("tests"), tests);
     const FrameStatistics::RunFigures run = FrameStatistics::Run(figures);
     root.insert(QLatin1String("run"), QJsonObject{
