@@ -9,7 +9,8 @@
 // A Wayland compositor of a test's own: a headless Weston with its own
 // XDG_RUNTIME_DIR (a temporary folder) and its own socket name, so that
 // tests never meet a desktop's compositor or each other's. The output is
-// 1024x768 device pixels with the given scale factor and never blanks.
+// 1024x768 at scale 1 (2048x1536 device pixels at scale 2) and never
+// blanks.
 // Lives as long as the test needs it; stop() or the destructor ends the
 // compositor and removes its folder.
 class HeadlessWeston {
