@@ -12,6 +12,7 @@
 #include "TestScenes.h"
 #include "TestSupport.h"
 #include "TextureImage.h"
+#include "WindowPixels.h"
 #include "contract/EngineContract.h"
 
 #include <QDir>
@@ -407,6 +408,28 @@ private slots:
                                             .arg(eye.x())
                                             .arg(eye.y())
                                             .arg(eye.z())));
+                }
+            }
+        }
+    }
+
+    // Qt turns a window's size into device pixels by the ratio, rounding:
+    // the size found gives exactly the pixels asked at a whole ratio, and at
+    // any ratio is the smallest that gives no fewer.
+    void windowSizeGivesTheAskedPixels() {
+        QCOMPARE(WindowPixels::logicalSize({640, 480}, 1.0), QSize(640, 480));
+        QCOMPARE(WindowPixels::logicalSize({640, 480}, 2.0), QSize(320, 240));
+        QCOMPARE(WindowPixels::logicalSize({333, 201}, 2.0), QSize(167, 101));
+        QCOMPARE(WindowPixels::logicalSize({16, 16}, 0.0), QSize(16, 16));
+        for (const qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0}) {
+            for (const int pixels : {16, 17, 333, 480, 640, 1023, 1080, 16384}) {
+                const int units = WindowPixels::logicalSize({pixels, pixels}, ratio).width();
+                const QString what =
+                    QStringLiteral("%1 px at %2: %3 units").arg(pixels).arg(ratio).arg(units);
+                QVERIFY2(qRound(units * ratio) >= pixels, qPrintable(what));
+                QVERIFY2((units - 1) * ratio < pixels, qPrintable(what));
+                if (ratio == qFloor(ratio) && pixels % int(ratio) == 0) {
+                    QCOMPARE(qRound(units * ratio), pixels);
                 }
             }
         }

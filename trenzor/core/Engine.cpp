@@ -198,15 +198,16 @@ void Engine::readGrantedBits() {
 // bits, the vertical sync.
 QString Engine::grantedConditions() const {
     const QSize screen = m_canvas.surfacePixels();
-    const QString size = m_options && m_options->offscreen
-                             ? QStringLiteral("%1x%2 mimo obrazovku").arg(screen.width()).arg(screen.height())
-                         : m_config.fullScreen
-                             ? QStringLiteral("%1x%2 na obrazovce %3x%4")
-                                   .arg(renderSize().width())
-                                   .arg(renderSize().height())
-                                   .arg(screen.width())
-                                   .arg(screen.height())
-                             : QStringLiteral("okno %1x%2").arg(screen.width()).arg(screen.height());
+    const QString size =
+        m_options && m_options->offscreen
+            ? QStringLiteral("%1x%2 mimo obrazovku").arg(screen.width()).arg(screen.height())
+        : m_config.fullScreen
+            ? QStringLiteral("%1x%2 na obrazovce %3x%4")
+                  .arg(renderSize().width())
+                  .arg(renderSize().height())
+                  .arg(screen.width())
+                  .arg(screen.height())
+            : QStringLiteral("okno %1x%2").arg(renderSize().width()).arg(renderSize().height());
     return QStringLiteral("%1, barvy %2 b, Z %3 b, %4%5")
         .arg(size)
         .arg(m_colourBitsGranted)
@@ -237,9 +238,15 @@ std::FILE* Engine::progressStream() const {
     return m_options && m_options->summaryToStandardOutput() ? stderr : stdout;
 }
 
+// The pixels a scene is drawn into: the full-screen picture's, or the
+// window's as asked, never more than the window got. Where the scale factor
+// cannot give exactly the pixels asked (an odd size at a factor of 2, any
+// size at 1.5), the window is a pixel larger; that row or column is left out
+// of the picture.
 QSize Engine::renderSize() const {
-    return m_config.fullScreen ? QSize(m_config.resolutionWidth, m_config.resolutionHeight)
-                               : m_canvas.surfacePixels();
+    return m_config.fullScreen
+               ? QSize(m_config.resolutionWidth, m_config.resolutionHeight)
+               : QSize(m_config.viewportWidth, m_config.viewportHeight).boundedTo(m_canvas.surfacePixels());
 }
 
 // A file named by several slots is read and decoded once; the slots share
@@ -476,6 +483,22 @@ void Engine::abort() {
     case Phase::Done:
         break;
     }
+}
+
+void Engine::abandonUnseen(int seconds) {
+    if (m_phase == Phase::Done) {
+        return;
+    }
+    // Said on standard error only: a message screen in a window that cannot
+    // be seen would only keep the run waiting.
+    printLine(stderr, QStringLiteral("trenzor: okno testu nebylo %1 s vidět (skryté nebo zakryté), běh bez "
+                                     "obsluhy končí bez výsledků.")
+                          .arg(seconds));
+    m_log.reset();
+    m_summary.reset();
+    m_recorder.reset();
+    m_phase = Phase::Done;
+    m_canvas.finish(1);
 }
 
 void Engine::keyChanged(int qtKey, bool keypad, bool pressed, bool autoRepeat) {

@@ -53,6 +53,10 @@ public:
     void exposureChanged(bool exposed);
     // The window is being closed: the same as Esc.
     void abort();
+    // An unattended run whose window nobody has seen for this many seconds:
+    // it ends with status 1 and writes no results, since a run that may wait
+    // for ever is worse for a script than one that fails.
+    void abandonUnseen(int seconds);
 
     // True while frames should follow each other as fast as possible; a
     // waiting screen needs only an occasional frame.

@@ -1,5 +1,7 @@
 #include "EngineWindow.h"
 
+#include "WindowPixels.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -15,12 +17,18 @@ EngineWindow::EngineWindow(const RunConfig& config, const QString& startupError,
                            std::optional<RunOptions> options)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate)
     , m_config(config)
+    , m_unattended(config.dontShowIntro || options.has_value())
     , m_engine(config, startupError, *this, options) {
     setFormat(formatFor(config, options && options->glDebug));
     setTitle(QStringLiteral("Trenzor"));
     m_timer.setInterval(0);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &EngineWindow::tick);
+    m_unseenTimer.setSingleShot(true);
+    m_unseenTimer.setInterval(kUnattendedUnseenMs);
+    // The engine draws nothing when it gives up, so no context is needed.
+    connect(&m_unseenTimer, &QTimer::timeout, this,
+            [this] { guarded([this] { m_engine.abandonUnseen(kUnattendedUnseenMs / 1000); }); });
 }
 
 EngineWindow::~EngineWindow() {
@@ -73,15 +81,29 @@ QString EngineWindow::openGlProblem(const RunConfig& config) {
 }
 
 void EngineWindow::start() {
+    // Until its first expose the window has not been seen.
+    watchUnseen(true);
     if (m_config.fullScreen) {
         // The geometry as well as the state: without a window manager to
         // honour the full-screen state the window would keep its own size.
         setGeometry(screen()->geometry());
         showFullScreen();
     } else {
-        resize(m_config.viewportWidth, m_config.viewportHeight);
+        fitToPixels();
+        // A screen of another scale factor needs another size for the same
+        // pixels.
+        connect(this, &QWindow::screenChanged, this, [this] { fitToPixels(); });
         show();
     }
+}
+
+void EngineWindow::fitToPixels() {
+    const qreal ratio = devicePixelRatio();
+    if (ratio == m_sizedForRatio) {
+        return;
+    }
+    m_sizedForRatio = ratio;
+    resize(WindowPixels::logicalSize({m_config.viewportWidth, m_config.viewportHeight}, ratio));
 }
 
 QOpenGLContext* EngineWindow::glContext() const {
@@ -108,6 +130,7 @@ void EngineWindow::finish(int exitCode) {
     m_finished = true;
     m_exitCode = exitCode;
     m_timer.stop();
+    m_unseenTimer.stop();
     // Announced from the event loop: the engine is still inside the step
     // that ended the run.
     QTimer::singleShot(0, this, [this] {
@@ -149,6 +172,14 @@ bool EngineWindow::event(QEvent* event) {
 
 void EngineWindow::exposeEvent(QExposeEvent* event) {
     QOpenGLWindow::exposeEvent(event);
+    if (!m_config.fullScreen && isExposed()) {
+        // The ratio may be known only once the window is on a screen (an
+        // output's scale on Wayland).
+        fitToPixels();
+    }
+    if (!m_finished) {
+        watchUnseen(!isExposed());
+    }
     if (!m_initialized || m_finished || isExposed() == m_timer.isActive()) {
         return;
     }
@@ -160,6 +191,14 @@ void EngineWindow::exposeEvent(QExposeEvent* event) {
         m_timer.stop();
     }
     guarded([this] { m_engine.exposureChanged(isExposed()); });
+}
+
+void EngineWindow::watchUnseen(bool unseen) {
+    if (!unseen) {
+        m_unseenTimer.stop();
+    } else if (m_unattended && !m_unseenTimer.isActive()) {
+        m_unseenTimer.start();
+    }
 }
 
 void EngineWindow::tick() {

@@ -11,11 +11,17 @@
 // its frames from a timer instead of the paint cycle, so that nothing but the
 // swap itself (or the frame-rate limit, waited for in the event loop) paces a
 // measured frame. The timer stops while the window is hidden or unexposed,
-// and the engine is told so. Created by main (or a
-// test) and living until the run ends, which it announces with finished().
+// and the engine is told so; an unattended run that stays unseen for
+// kUnattendedUnseenMs at a stretch ends without results. Created by main (or
+// a test) and living until the run ends, which it announces with finished().
 class EngineWindow : public QOpenGLWindow, public Canvas {
     Q_OBJECT
 public:
+    // How long an unattended run (no intro screens, or the command line's
+    // options) waits for its window to be seen before it gives up; a run
+    // with somebody at the screen waits as long as it takes.
+    static constexpr int kUnattendedUnseenMs = 30000;
+
     EngineWindow(const RunConfig& config, const QString& startupError,
                  std::optional<RunOptions> options = std::nullopt);
     ~EngineWindow() override;
@@ -29,7 +35,8 @@ public:
     // before any window is shown.
     static QString openGlProblem(const RunConfig& config);
 
-    // Shows the window as the configuration asks: sized or full screen.
+    // Shows the window as the configuration asks: sized or full screen. The
+    // size asked for is in pixels at any scale factor.
     void start();
     Engine& engine() { return m_engine; }
     // Frames shown so far, counted apart from the engine's own bookkeeping.
@@ -56,14 +63,21 @@ protected:
 
 private:
     void tick();
-    // Runs one engine step; whatever it throws ends the run with a message
-    // instead of escaping into the event loop.
+    // Sizes a window (not a full-screen one) for the configuration's pixels
+    // at the ratio of the screen it is on.
+    void fitToPixels();
+    // Starts counting the unseen time of an unattended run, or stops it.
+    void watchUnseen(bool unseen);
 
     RunConfig m_config;
+    bool m_unattended;
     Engine m_engine;
     QTimer m_timer;
+    QTimer m_unseenTimer;
     bool m_finished = false;
     bool m_initialized = false;
     int m_presented = 0;
     int m_exitCode = 0;
+    // The device pixel ratio the window was last sized for.
+    qreal m_sizedForRatio = 0;
 };

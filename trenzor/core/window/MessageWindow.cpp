@@ -1,6 +1,7 @@
 #include "MessageWindow.h"
 
 #include "TextPanel.h"
+#include "WindowPixels.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -23,7 +24,9 @@ MessageWindow::MessageWindow(const QString& message, bool unattended)
 }
 
 void MessageWindow::start() {
-    resize(640, 480);
+    // 640x480 pixels at any scale factor, so that it fits where the engine's
+    // own window of the standard size fits.
+    resize(WindowPixels::logicalSize({640, 480}, devicePixelRatio()));
     show();
     if (m_unattended) {
         m_timeout.start();

@@ -1,0 +1,165 @@
+// An engine whose window nobody sees: an unattended run (the command line's
+// options, or "*DONTSHOWINTRO" in the configuration) gives up after its
+// window has been unseen for 30 s at a stretch, with a message, status 1 and
+// no results; a run with somebody at the screen keeps waiting. The windows
+// are unmapped and mapped again with xdotool on the X display the test
+// starts; the three runs go on side by side, idle while unseen.
+
+#include "EngineProcess.h"
+#include "EngineWindow.h"
+#include "SceneFile.h"
+#include "TestScenes.h"
+#include "TestSupport.h"
+
+#include <QtTest>
+
+class TestUnseen : public QObject {
+    Q_OBJECT
+
+    static constexpr qint64 kUnseenMs = EngineWindow::kUnattendedUnseenMs;
+    // How long the window of the run that is shown again stays unmapped
+    // first: long, yet less than the limit.
+    static constexpr qint64 kFirstStretchMs = kUnseenMs * 2 / 3;
+
+    QTemporaryDir m_dir;
+
+    static QByteArray configuration(bool unattended) {
+        QByteArray out = "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 160 120\r\n*PLAYERCONTROLLER 0 -1\r\n"
+                         "*NOVSYNC\r\n*NOTIMER\r\n*RESOLUTION 160 120 16\r\n";
+        out += unattended ? "*DONTSHOWINTRO\r\n" : "";
+        return out + "*SCENELIST 0 \"long.bin\"\r\n*SCENELIST 0 \"test1.bin\"\r\n";
+    }
+
+    // A run in a folder of its own, so that each has its own results log.
+    struct Run {
+        QString folder;
+        std::unique_ptr<EngineProcess> engine;
+        QString window;
+        QElapsedTimer unmapped;
+    };
+
+    Run start(const QString& name, const QStringList& arguments, const QByteArray& config) {
+        Run run;
+        run.folder = m_dir.filePath(name);
+        [&] {
+            QVERIFY(QDir().mkpath(run.folder));
+            for (const QString& file : {"trenzor.exe", "test1.bin", "browser1.bin", "long.bin"}) {
+                QVERIFY(QFile::link(m_dir.filePath(file), QDir(run.folder).filePath(file)));
+            }
+            if (!config.isEmpty()) {
+                QVERIFY(TestSupport::writeRaw(QDir(run.folder).filePath("nastaveni.atr"), config));
+            }
+        }();
+        QDir::setCurrent(run.folder);
+        run.engine = std::make_unique<EngineProcess>(arguments);
+        QDir::setCurrent(m_dir.path());
+        return run;
+    }
+
+    static bool unmap(Run& run) {
+        run.window = run.engine->poll();
+        if (run.window.isEmpty()) {
+            return false;
+        }
+        EngineProcess::xdotool({"windowunmap", "--sync", run.window});
+        run.unmapped.start();
+        return true;
+    }
+
+    static bool hasLog(const Run& run) { return QFile::exists(QDir(run.folder).filePath("vysledek.log")); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QProcess generator;
+        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path()});
+        QVERIFY(generator.waitForFinished(60000) && generator.exitCode() == 0);
+        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        // A path of two minutes: no run here ends by reaching its end.
+        QVERIFY(TestSupport::writeRaw(
+            QStringLiteral("long.bin"),
+            SceneFile::encodePath(CameraPath(TestScenes::path(1).keys(), 120, 32766, 1))));
+    }
+
+    void unattendedRunsGiveUpAndAnInteractiveOneWaits() {
+        Run options =
+            start("options",
+                  {"--tests", "1", "--seconds", "120", "--size", "160x120", "--summary", "summary.json"}, {});
+        Run again = start("again", {"0"}, configuration(true));
+        Run interactive = start("interactive", {"0"}, configuration(false));
+
+        // Each window unmapped once it shows; the interactive run's test
+        // started with a key first.
+        bool keyPressed = false;
+        bool shownAgain = false;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 60000 &&
+               !(options.unmapped.isValid() && again.unmapped.isValid() && interactive.unmapped.isValid())) {
+            if (!options.unmapped.isValid()) {
+                unmap(options);
+            }
+            if (!again.unmapped.isValid()) {
+                unmap(again);
+            }
+            if (!interactive.unmapped.isValid()) {
+                const QString window = interactive.engine->poll();
+                if (!window.isEmpty() && !keyPressed) {
+                    QTest::qWait(500);
+                    EngineProcess::xdotool({"windowfocus", "--sync", window});
+                    EngineProcess::xdotool({"key", "space"});
+                    keyPressed = true;
+                    QTest::qWait(1000);
+                } else if (keyPressed) {
+                    unmap(interactive);
+                }
+            }
+            QTest::qWait(100);
+        }
+        QVERIFY(options.unmapped.isValid() && again.unmapped.isValid() && interactive.unmapped.isValid());
+
+        // One run is seen again for a moment before its limit, and so
+        // starts a new stretch.
+        while (options.engine->running() || !shownAgain) {
+            options.engine->poll();
+            if (!shownAgain && again.unmapped.elapsed() >= kFirstStretchMs) {
+                EngineProcess::xdotool({"windowmap", "--sync", again.window});
+                QTest::qWait(1000);
+                EngineProcess::xdotool({"windowunmap", "--sync", again.window});
+                again.unmapped.start();
+                shownAgain = true;
+            }
+            QVERIFY(clock.elapsed() < 180000);
+            QTest::qWait(100);
+        }
+        const qint64 optionsUnseenMs = options.unmapped.elapsed();
+        QCOMPARE(options.engine->end(), 1);
+        QVERIFY2(options.engine->errors().contains("okno testu nebylo 30 s vid"),
+                 options.engine->errors().constData());
+        QVERIFY2(optionsUnseenMs >= kUnseenMs - 500, qPrintable(QString::number(optionsUnseenMs)));
+        QVERIFY(!hasLog(options));
+        QVERIFY(!QFile::exists(QDir(options.folder).filePath("summary.json")));
+
+        // The run seen again ends a whole stretch after it was hidden again.
+        QVERIFY(again.engine->running());
+        QCOMPARE(again.engine->end(120000), 1);
+        const qint64 againUnseenMs = again.unmapped.elapsed();
+        QVERIFY2(againUnseenMs >= kUnseenMs - 500, qPrintable(QString::number(againUnseenMs)));
+        QVERIFY2(again.engine->errors().contains("okno testu nebylo 30 s vid"),
+                 again.engine->errors().constData());
+        QVERIFY(!hasLog(again));
+
+        // The interactive run still waits, long after the others gave up.
+        QVERIFY2(interactive.unmapped.elapsed() > kUnseenMs + 5000,
+                 qPrintable(QString::number(interactive.unmapped.elapsed())));
+        interactive.engine->poll();
+        QVERIFY2(interactive.engine->running(), interactive.engine->errors().constData());
+        QVERIFY2(!interactive.engine->errors().contains("trenzor:"),
+                 interactive.engine->errors().constData());
+        QCOMPARE(interactive.engine->end(), -1);
+    }
+};
+
+QTEST_MAIN(TestUnseen)
+#include "tst_unseen.moc"
