@@ -1,9 +1,10 @@
 // The engine's real runs on the desktops and drivers people have: Mesa's zink
-// on lavapipe under X, and Qt's Wayland platform under a headless Weston the
-// test starts itself, in a window and in full screen, at scale factors 1 and
-// 2. Each run flies all seven tests briefly and must end with status 0, a
-// complete log and summary, no OpenGL errors, and a line 5 that states the
-// pixels asked for and the vertical sync the driver really left off.
+// on lavapipe under X and on Wayland, and Qt's Wayland platform under a
+// headless Weston the test starts itself, in a window and in full screen, at
+// scale factors 1 and 2. Each run flies all seven tests briefly and must end
+// with status 0, a complete log and summary, no OpenGL errors, and a line 5
+// that states the pixels asked for and the vertical sync the driver really
+// left off.
 
 #include "HeadlessWeston.h"
 #include "contract/EngineContract.h"
@@ -127,6 +128,10 @@ private slots:
         QTest::newRow("zink on lavapipe, X, window") << false << 1 << true << false << "okno 160x120";
         QTest::newRow("zink on lavapipe, X, full screen")
             << false << 1 << true << true << "160x120 na obrazovce 1024x768";
+        // At the end of its run zink shows a frame on the closed window's
+        // surface, which breaks the Wayland connection; the run's status
+        // stays 0.
+        QTest::newRow("zink on lavapipe, Wayland, window") << true << 1 << true << false << "okno 160x120";
         QTest::newRow("Wayland, scale 1, window") << true << 1 << false << false << "okno 160x120";
         QTest::newRow("Wayland, scale 1, full screen")
             << true << 1 << false << true << "160x120 na obrazovce 1024x768";
