@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
     build-essential cmake pkg-config dpkg-dev file
     qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
-    libgl1-mesa-dri fonts-dejavu-core
+    libgl1-mesa-dri libegl-dev mesa-vulkan-drivers fonts-dejavu-core
+    weston qt6-wayland
     xvfb xauth xdg-utils x11-utils xdotool strace
     fp-utils
     lintian appstream desktop-file-utils

@@ -6,15 +6,21 @@
 #include "MeshScene.h"
 #include "Noise.h"
 #include "ResultsLogWriter.h"
+#include "RunSummary.h"
+#include "SwapControl.h"
 #include "SystemInfo.h"
 #include "TestScenes.h"
 #include "TestSupport.h"
 #include "TextureImage.h"
 #include "WindowPixels.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
@@ -508,6 +514,35 @@ private slots:
         }
         QCOMPARE(SystemInfo::processorFrom(eight), QStringLiteral("X, 8 jader"));
         QCOMPARE(SystemInfo::processorFrom("processor : 0\n"), QStringLiteral("neznámý, 1 jádro"));
+    }
+
+    // Line 5 claims a state of the vertical sync only when the driver said
+    // it; what it cannot say is said so.
+    void vsyncAsTheDriverGrantedIt() {
+        QCOMPARE(SwapControl::describe(false, 0), QStringLiteral("synchr. vypnuta"));
+        QCOMPARE(SwapControl::describe(false, 1), QStringLiteral("ovladač nevypnul synchr."));
+        QCOMPARE(SwapControl::describe(false, 2), QStringLiteral("ovladač nevypnul synchr."));
+        QCOMPARE(SwapControl::describe(false, std::nullopt), QStringLiteral("synchr. neověřitelná"));
+        QCOMPARE(SwapControl::describe(true, 1), QStringLiteral("synchr. zapnuta"));
+        QCOMPARE(SwapControl::describe(true, 0), QStringLiteral("ovladač nezapnul synchr."));
+        QCOMPARE(SwapControl::describe(true, std::nullopt), QStringLiteral("synchr. neověřitelná"));
+    }
+
+    // The summary counts OpenGL errors per test and for the run, and a run
+    // with errors is marked incomplete by its caller.
+    void summaryCountsOpenGlErrors() {
+        RunSummary summary(QStringList(EngineContract::kLogHeaderLines, QStringLiteral("x")));
+        summary.addBlock(4, {10, 20}, {}, 0);
+        summary.addBlock(1, {5}, {}, 3);
+        const QJsonObject root = QJsonDocument::fromJson(summary.encode(false)).object();
+        QCOMPARE(root[QStringLiteral("glErrors")].toInt(-1), 3);
+        QCOMPARE(root[QStringLiteral("complete")].toBool(true), false);
+        const QJsonArray tests = root[QStringLiteral("tests")].toArray();
+        QCOMPARE(tests.size(), 2);
+        QCOMPARE(tests[0][QStringLiteral("index")].toInt(), 4);
+        QCOMPARE(tests[0][QStringLiteral("glErrors")].toInt(-1), 0);
+        QCOMPARE(tests[1][QStringLiteral("index")].toInt(), 1);
+        QCOMPARE(tests[1][QStringLiteral("glErrors")].toInt(-1), 3);
     }
 };
 

@@ -199,6 +199,8 @@ class TestOptions : public QObject {
             }
             QVERIFY(log.header[0].startsWith(QStringLiteral("Trenzor")));
             QCOMPARE(summary[QStringLiteral("complete")].toBool(), complete);
+            // OpenGL reported nothing wrong, in any test.
+            QCOMPARE(summary[QStringLiteral("glErrors")].toInt(-1), 0);
             const QJsonArray entries = summary[QStringLiteral("tests")].toArray();
             QCOMPARE(entries.size(), log.blocks.size());
             QCOMPARE(entries.size(), tests.size());
@@ -208,6 +210,7 @@ class TestOptions : public QObject {
             for (qsizetype i = 0; i < entries.size(); ++i) {
                 const QJsonObject test = entries[i].toObject();
                 QCOMPARE(test[QStringLiteral("index")].toInt(), tests[i]);
+                QCOMPARE(test[QStringLiteral("glErrors")].toInt(-1), 0);
                 QCOMPARE(test[QStringLiteral("name")].toString(),
                          EngineContract::kTestNames[std::size_t(tests[i])].toString());
                 checkBlock(test, log.blocks[i]);
@@ -286,7 +289,7 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         const QStringList help = {"Použití: trenzor.exe", "Parametry:",   "--tests <čísla>", "--seconds <S>",
                                   "--size <ŠxV>",         "--fullscreen", "--safe",          "--offscreen",
-                                  "--summary <soubor>",   "nastaveni.atr"};
+                                  "--summary <soubor>",   "--gl-debug",   "nastaveni.atr"};
         QTest::newRow("--help") << "--help" << help;
         QTest::newRow("-h") << "-h" << help;
         QTest::newRow("--version") << "--version" << QStringList{"Trenzor 1.0"};
@@ -363,7 +366,24 @@ private slots:
             {"--tests", "4,1", "--seconds", "0.2", "--size", "32x32", "--offscreen", "--summary", "-"});
         QCOMPARE(outcome.code, 0);
         QCOMPARE(outcome.errors.count("trenzor: scéna "), 4);
+        // The lines number the test, not its place in the run.
+        QCOMPARE(outcome.errors.count("trenzor: scéna 4 \"Procedurální textury\": "), 1);
+        QCOMPARE(outcome.errors.count("trenzor: scéna 1 \"Rotující hvězda\": "), 1);
+        QCOMPARE(outcome.errors.count("trenzor: scéna 4: zobrazeno"), 1);
+        QCOMPARE(outcome.errors.count("trenzor: scéna 1: zobrazeno"), 1);
         checkSummary(outcome.out, {4, 1}, true);
+    }
+
+    // --gl-debug asks for a debug context and prints what it reports; the
+    // engine's calls give it nothing to report as an error.
+    void debugOutputOnRequest() {
+        const Outcome outcome = runEngine({"--tests", "2", "--seconds", "0.2", "--size", "32x32",
+                                           "--gl-debug", "--summary", "souhrn.json"});
+        QVERIFY2(outcome.code == 0, outcome.errors.constData());
+        QVERIFY2(outcome.errors.contains("trenzor: ladicí hlášení OpenGL zapnuta."),
+                 outcome.errors.constData());
+        QVERIFY2(!outcome.errors.contains("(chyba,"), outcome.errors.constData());
+        checkSummary(readFile(QStringLiteral("souhrn.json")), {2}, true);
     }
 
     // Esc in the engine's window: a script learns it from the status, and
@@ -375,7 +395,7 @@ private slots:
         QTest::newRow("in the first test")
             << QStringList{"--tests", "1", "--seconds", "60"} << QByteArray() << QList<int>{};
         QTest::newRow("in the second test") << QStringList{"--tests", "4,1", "--seconds", "2"}
-                                            << QByteArray("trenzor: scéna 0:") << QList<int>{4};
+                                            << QByteArray("trenzor: scéna 4:") << QList<int>{4};
     }
 
     void escapeIsAFailure() {

@@ -2,10 +2,12 @@
 
 #include "Canvas.h"
 #include "EngineFile.h"
+#include "GlErrorCheck.h"
 #include "KeyMap.h"
 #include "MeshScene.h"
 #include "MessageWindow.h"
 #include "SceneFile.h"
+#include "SwapControl.h"
 #include "SystemInfo.h"
 #include "contract/EngineContract.h"
 
@@ -13,6 +15,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QOpenGLContext>
+#include <QOpenGLDebugLogger>
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
@@ -81,6 +84,9 @@ void Engine::initialize() {
         return;
     }
     m_glRenderer = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER)));
+    if (m_options && m_options->glDebug) {
+        startDebugOutput();
+    }
     readVsync();
     if (!m_startupError.isEmpty()) {
         fail(m_startupError);
@@ -109,29 +115,61 @@ void Engine::initialize() {
     startSlot(0);
 }
 
-// Asks the GLX driver what swap interval it really uses: a driver may ignore
-// the request to stop waiting for the vertical retrace, and one without swap
+// Asks the driver what swap interval it really uses: a driver may ignore the
+// request to stop waiting for the vertical retrace, and one without swap
 // control cannot say.
 void Engine::readVsync() {
     if (m_options && m_options->offscreen) {
         m_vsyncState = QStringLiteral("nezobrazuje se");
         return;
     }
-    using GetInterval = int (*)();
-    const auto getInterval =
-        reinterpret_cast<GetInterval>(m_canvas.glContext()->getProcAddress("glXGetSwapIntervalMESA"));
-    if (!getInterval) {
-        m_vsyncState = QStringLiteral("synchr. neověřitelná");
+    const bool asked = !m_config.noVsync;
+    m_vsyncState = SwapControl::describe(asked, SwapControl::grantedInterval(*m_canvas.glContext(), asked));
+}
+
+// The driver's own messages (KHR_debug), each printed as it is made, so that
+// it follows the call that caused it.
+void Engine::startDebugOutput() {
+    if (!m_canvas.glContext()->format().testOption(QSurfaceFormat::DebugContext)) {
+        printLine(stderr,
+                  QStringLiteral("trenzor: ovladač nedal ladicí kontext OpenGL; hlášení mohou chybět."));
+    }
+    m_debugLogger = std::make_unique<QOpenGLDebugLogger>();
+    if (!m_debugLogger->initialize()) {
+        m_debugLogger.reset();
+        printLine(stderr,
+                  QStringLiteral("trenzor: ovladač nemá rozšíření KHR_debug, ladicí hlášení nebudou."));
         return;
     }
-    const int granted = getInterval();
-    if (m_config.noVsync) {
-        m_vsyncState =
-            granted == 0 ? QStringLiteral("synchr. vypnuta") : QStringLiteral("ovladač nevypnul synchr.");
-    } else {
-        m_vsyncState =
-            granted != 0 ? QStringLiteral("synchr. zapnuta") : QStringLiteral("ovladač nezapnul synchr.");
+    QObject::connect(
+        m_debugLogger.get(), &QOpenGLDebugLogger::messageLogged, [](const QOpenGLDebugMessage& message) {
+            const QString severity =
+                message.severity() == QOpenGLDebugMessage::HighSeverity     ? QStringLiteral("vysoká")
+                : message.severity() == QOpenGLDebugMessage::MediumSeverity ? QStringLiteral("střední")
+                : message.severity() == QOpenGLDebugMessage::LowSeverity    ? QStringLiteral("nízká")
+                                                                            : QStringLiteral("oznámení");
+            printLine(stderr, QStringLiteral("trenzor: ladění OpenGL (%1, závažnost %2, id %3): %4")
+                                  .arg(message.type() == QOpenGLDebugMessage::ErrorType
+                                           ? QStringLiteral("chyba")
+                                           : QStringLiteral("typ 0x%1").arg(int(message.type()), 0, 16),
+                                       severity)
+                                  .arg(message.id())
+                                  .arg(message.message()));
+        });
+    m_debugLogger->startLogging(QOpenGLDebugLogger::SynchronousLogging);
+    printLine(stderr, QStringLiteral("trenzor: ladicí hlášení OpenGL zapnuta."));
+}
+
+void Engine::checkGlErrors(const QString& when) {
+    const QList<GLenum> errors = GlErrorCheck::take(*m_functions);
+    for (const GLenum error : errors) {
+        printLine(stderr, QStringLiteral("trenzor: chyba OpenGL %1 v testu %2 \"%3\" %4")
+                              .arg(GlErrorCheck::name(error))
+                              .arg(testNumber())
+                              .arg(sceneName(), when));
     }
+    m_testGlErrors += int(errors.size());
+    m_glErrors += int(errors.size());
 }
 
 // The bits of the buffer the scenes are drawn into: the off-screen picture in
@@ -277,6 +315,22 @@ void Engine::startSlot(int slot) {
     }
 }
 
+// The rated test a slot runs: the command line names them; a configuration
+// names them by their scene files. A scene of the user's own keeps its
+// position in the list.
+int Engine::testNumber() const {
+    if (m_options) {
+        return m_options->tests.value(m_slot, m_slot);
+    }
+    const QString file = m_config.scenes.value(m_slot).sceneFile;
+    for (int test = 0; test < EngineContract::kTestCount; ++test) {
+        if (file == EngineContract::SceneFileName(test)) {
+            return test;
+        }
+    }
+    return m_slot;
+}
+
 QString Engine::sceneName() const {
     return m_scene ? m_scene->data().name : QString();
 }
@@ -302,6 +356,7 @@ void Engine::beginTest() {
     m_counterUpdated = m_lastFrame;
     m_counterFrames = 0;
     m_testPresented = 0;
+    m_testGlErrors = 0;
     if (m_config.freeFlight) {
         const CameraPath::Pose start = m_path.sample(0);
         m_camera.emplace(start.eye, start.target, m_scene->data().extent * 0.4f, m_config.headLimit);
@@ -314,6 +369,7 @@ void Engine::beginTest() {
 }
 
 void Engine::finishTest() {
+    checkGlErrors(QStringLiteral("na konci testu"));
     const FrameRecorder& recorder = *m_recorder;
     const FrameRecorder::Counts counts = recorder.counts();
     const int frames = counts.measured;
@@ -328,7 +384,7 @@ void Engine::finishTest() {
     printLine(progressStream(),
               QStringLiteral("trenzor: scéna %1 \"%2\": %3 snímků za %4 s, %5 snímků/s, průměr okamžitých "
                              "%6 snímků/s, CPU procesu %7 ms/snímek, hlavního vlákna %8 ms/snímek")
-                  .arg(m_slot)
+                  .arg(testNumber())
                   .arg(m_scene->data().name)
                   .arg(frames)
                   .arg(seconds, 0, 'f', 3)
@@ -339,7 +395,7 @@ void Engine::finishTest() {
     printLine(progressStream(),
               QStringLiteral("trenzor: scéna %1: zobrazeno %2 snímků: %3 zahřívacích, %4 počátků "
                              "měření, %5 měřených; zapsán každý %6., celkem %7, průlet do %8 s")
-                  .arg(m_slot)
+                  .arg(testNumber())
                   .arg(m_testPresented)
                   .arg(counts.warmup)
                   .arg(counts.origins)
@@ -349,7 +405,7 @@ void Engine::finishTest() {
                   .arg(recorder.pathTime(), 0, 'f', 3));
     m_log->addBlock(recorder.rates(), recorder.sampling());
     if (m_summary) {
-        m_summary->addBlock(m_options->tests.value(m_slot), recorder.rates(), recorder.sampling());
+        m_summary->addBlock(testNumber(), recorder.rates(), recorder.sampling(), m_testGlErrors);
     }
     m_recorder.reset();
     m_scene->teardown(*m_gl);
@@ -371,6 +427,9 @@ void Engine::finishRun(bool aborted) {
         m_scene->teardown(*m_gl);
         m_scene.reset();
     }
+    // A run in which OpenGL reported errors may not have drawn what the
+    // tests ask for: its figures stay, but it is not a complete run.
+    const bool complete = !aborted && m_glErrors == 0;
     if (m_log) {
         if (m_log->blockCount() == 0) {
             printLine(stderr,
@@ -388,7 +447,7 @@ void Engine::finishRun(bool aborted) {
                               .arg(m_log->blockCount()));
             }
             if (m_summary) {
-                if (const QString error = m_summary->save(m_options->summaryPath, !aborted);
+                if (const QString error = m_summary->save(m_options->summaryPath, complete);
                     !error.isEmpty()) {
                     m_log.reset();
                     fail(error);
@@ -399,9 +458,14 @@ void Engine::finishRun(bool aborted) {
         m_log.reset();
         m_summary.reset();
     }
+    if (m_glErrors > 0) {
+        printLine(stderr,
+                  QStringLiteral("trenzor: OpenGL ohlásilo %1 chyb, běh není úplný.").arg(m_glErrors));
+    }
     m_phase = Phase::Done;
-    // A run of the command line succeeds only when every test ran to its end.
-    m_canvas.finish(aborted && m_options ? 1 : 0);
+    // A run of the command line succeeds only when every test ran to its end;
+    // any run with OpenGL errors fails.
+    m_canvas.finish((aborted && m_options) || m_glErrors > 0 ? 1 : 0);
 }
 
 void Engine::abort() {
@@ -577,6 +641,7 @@ void Engine::frame() {
         if (!wasMeasuring && recorder.measuring()) {
             m_processCpuStart = cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
             m_threadCpuStart = cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID);
+            checkGlErrors(QStringLiteral("po prvním měřeném snímku"));
         }
         break;
     }
@@ -616,6 +681,7 @@ void Engine::shutdown() {
         m_scene->teardown(*m_gl);
         m_scene.reset();
     }
+    m_debugLogger.reset();
     m_offscreen.destroy(*m_functions);
     m_panel.release(*m_gl);
     m_counter.release(*m_gl);

@@ -22,6 +22,7 @@ class Canvas;
 class MeshScene;
 class QOpenGLFunctions;
 class QOpenGLFunctions_2_1;
+class QOpenGLDebugLogger;
 
 // Runs the scene list of one configuration: for each slot its intro screen,
 // then either the measured test along the browser file's camera path or free
@@ -70,6 +71,9 @@ public:
     QVector3D cameraEye() const { return m_camera ? m_camera->eye() : QVector3D(); }
     // The name of the scene the current slot shows.
     QString sceneName() const;
+    // The number of the test the current slot runs, as the progress lines
+    // and the summary give it.
+    int testNumber() const;
     // The moment of the camera path the running test shows.
     double pathTime() const { return m_recorder ? m_recorder->pathTime() : 0.0; }
 
@@ -84,6 +88,10 @@ private:
     void drawPanel();
     void showIntro();
     void readVsync();
+    void startDebugOutput();
+    // Reports every OpenGL error recorded since the last check, saying when
+    // it was found; counts them for the test and the run.
+    void checkGlErrors(const QString& when);
     void readGrantedBits();
     QString grantedConditions() const;
     QStringList logHeader() const;
@@ -131,6 +139,11 @@ private:
     qint64 m_counterUpdated = 0;
     int m_counterFrames = 0;
     int m_testPresented = 0;
+    // OpenGL errors found in the running test and in the whole run; a run
+    // with any is not complete.
+    int m_testGlErrors = 0;
+    int m_glErrors = 0;
+    std::unique_ptr<QOpenGLDebugLogger> m_debugLogger;
     qint64 m_processCpuStart = 0;
     qint64 m_threadCpuStart = 0;
     qint64 m_flightStart = 0;

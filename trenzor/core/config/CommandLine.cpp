@@ -121,8 +121,8 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         "S parametry níže běží bez souboru nastavení a bez obsluhy, s nastavením hodnoceného běhu "
         "(640x480, 16 bitů, bez vertikální synchronizace, všech sedm testů). Výsledky zapíše do "
         "vysledek.log.\n"
-        "Návratový kód: 0, když všechny testy doběhly do konce; 1 při chybě nebo přerušení (Esc, zavřené "
-        "okno); 2 při chybných parametrech."));
+        "Návratový kód: 0, když všechny testy doběhly do konce bez chyb OpenGL; 1 při chybě, chybě OpenGL "
+        "nebo přerušení (Esc, zavřené okno); 2 při chybných parametrech."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Vypíše tuto nápovědu."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -161,8 +161,12 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("Po běhu zapíše souhrn (podmínky běhu a čísla každého testu) ve formátu JSON do "
                        "souboru; - znamená standardní výstup."),
         QStringLiteral("soubor"));
+    const QCommandLineOption glDebug(
+        QStringLiteral("gl-debug"),
+        QStringLiteral("Vyžádá si ladicí kontext OpenGL a vypíše jeho hlášení (KHR_debug) na standardní "
+                       "chybový výstup."));
     for (const QCommandLineOption& option :
-         {help, version, tests, seconds, size, fullScreen, safe, offscreen, summary}) {
+         {help, version, tests, seconds, size, fullScreen, safe, offscreen, summary, glDebug}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -237,6 +241,7 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
     config.fullScreen = parser.isSet(fullScreen);
     config.safe = parser.isSet(safe);
     options.offscreen = parser.isSet(offscreen);
+    options.glDebug = parser.isSet(glDebug);
     if (config.fullScreen && options.offscreen) {
         return refused(QStringLiteral("--fullscreen a --offscreen nelze spojit: obraz mimo obrazovku se "
                                       "nezobrazuje"));

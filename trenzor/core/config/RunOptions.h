@@ -5,7 +5,8 @@
 
 // What a run started with command-line options asks beyond its RunConfig:
 // which rated tests its slots are, how long each camera path lasts, whether
-// the picture is presented at all, and where the run's summary goes. Built
+// the picture is presented at all, whether OpenGL's debug messages are
+// printed, and where the run's summary goes. Built
 // once by CommandLine and read-only afterwards.
 struct RunOptions {
     // The rated tests in the order of the slots.
@@ -15,6 +16,8 @@ struct RunOptions {
     double seconds = 0;
     // Drawn into an off-screen buffer and never presented: no window.
     bool offscreen = false;
+    // A debug context whose messages go to standard error.
+    bool glDebug = false;
     // The JSON summary's file, "-" for standard output, empty for none.
     QString summaryPath;
 

@@ -21,9 +21,10 @@ constexpr std::array<const char*, EngineContract::kLogHeaderLines> kHeaderFields
     "program", "date", "memory", "operatingSystem", "conditions", "processor", "graphicsCard",
 };
 
-QJsonObject blockObject(int test, const FrameStatistics::BlockFigures& figures) {
+QJsonObject blockObject(int test, int glErrors, const FrameStatistics::BlockFigures& figures) {
     return {
         {"index", test},
+        {"glErrors", glErrors},
         {"name", EngineContract::kTestNames[std::size_t(test)].toString()},
         {"values", figures.values},
         {"leftOut", figures.leftOut},
@@ -43,7 +44,8 @@ QJsonObject blockObject(int test, const FrameStatistics::BlockFigures& figures) 
 RunSummary::RunSummary(QStringList header)
     : m_header(std::move(header)) {}
 
-void RunSummary::addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling) {
+void RunSummary::addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling,
+                          int glErrors) {
     // The figures are those of the log's numbers, rounded as it writes them,
     // and of its thinning as the front end reads it back.
     QList<double> logged;
@@ -52,6 +54,7 @@ void RunSummary::addBlock(int test, const QVector<double>& rates, const BlockSam
         logged.append(ResultsLogWriter::formatRate(rate).toDouble());
     }
     m_tests.append(test);
+    m_glErrors.append(glErrors);
     m_blocks.append(logged);
     m_samplings.append(BlockSampling::FromClosingLine(sampling.ClosingLine(), int(rates.size())));
 }
@@ -64,10 +67,13 @@ QByteArray RunSummary::encode(bool complete) const {
     root.insert(QLatin1String("complete"), complete);
     QJsonArray tests;
     QList<FrameStatistics::BlockFigures> figures;
+    int glErrors = 0;
     for (qsizetype i = 0; i < m_blocks.size(); ++i) {
         figures.append(FrameStatistics::Block(m_blocks[i], m_samplings[i]));
-        tests.append(blockObject(m_tests[i], figures.last()));
+        tests.append(blockObject(m_tests[i], m_glErrors[i], figures.last()));
+        glErrors += m_glErrors[i];
     }
+    root.insert(QLatin1String("glErrors"), glErrors);
     root.insert(QLatin1String("tests"), tests);
     const FrameStatistics::RunFigures run = FrameStatistics::Run(figures);
     root.insert(QLatin1String("run"), QJsonObject{

@@ -19,10 +19,10 @@ public:
     explicit RunSummary(QStringList header);
 
     // A finished test: its index among the rated tests, its block's rates
-    // and how they sample its frames.
-    void addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling);
+    // how they sample its frames, and the OpenGL errors found while it ran.
+    void addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling, int glErrors);
     int blockCount() const { return int(m_tests.size()); }
-    // complete: every test of the run ran to its end.
+    // complete: every test of the run ran to its end without OpenGL errors.
     QByteArray encode(bool complete) const;
     // Writes the summary with the safe replace, or to standard output for
     // "-"; returns an error text naming the file, or empty.
@@ -31,6 +31,7 @@ public:
 private:
     QStringList m_header;
     QList<int> m_tests;
+    QList<int> m_glErrors;
     QList<QList<double>> m_blocks;
     QList<BlockSampling> m_samplings;
 };

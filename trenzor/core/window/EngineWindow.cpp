@@ -18,8 +18,8 @@ EngineWindow::EngineWindow(const RunConfig& config, const QString& startupError,
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate)
     , m_config(config)
     , m_unattended(config.dontShowIntro || options.has_value())
-    , m_engine(config, startupError, *this, std::move(options)) {
-    setFormat(formatFor(config));
+    , m_engine(config, startupError, *this, options) {
+    setFormat(formatFor(config, options && options->glDebug));
     setTitle(QStringLiteral("Trenzor"));
     m_timer.setInterval(0);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -41,8 +41,11 @@ EngineWindow::~EngineWindow() {
     }
 }
 
-QSurfaceFormat EngineWindow::formatFor(const RunConfig& config) {
+QSurfaceFormat EngineWindow::formatFor(const RunConfig& config, bool debugContext) {
     QSurfaceFormat format;
+    if (debugContext) {
+        format.setOption(QSurfaceFormat::DebugContext);
+    }
     format.setRenderableType(QSurfaceFormat::OpenGL);
     format.setVersion(2, 1);
     format.setProfile(QSurfaceFormat::CompatibilityProfile);
@@ -145,7 +148,26 @@ void EngineWindow::initializeGL() {
 }
 
 void EngineWindow::paintGL() {
-    // Frames are drawn by tick(); an expose only needs the next one soon.
+    // Only the first expose paints here, before the engine's first frame: a
+    // cleared picture of the surface's present size rather than undefined
+    // content.
+    QOpenGLFunctions* gl = context()->functions();
+    gl->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+    gl->glClearColor(0, 0, 0, 1);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+}
+
+bool EngineWindow::event(QEvent* event) {
+    // Every frame after the first is drawn and shown by tick(). Qt's own
+    // repaint of an expose would show a frame without drawing it; after the
+    // surface was resized (on Wayland, when the compositor makes the window
+    // full screen) Mesa's software renderer then copies the picture of the
+    // old size into the buffers of the new one, past their end.
+    if (m_initialized && (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest)) {
+        event->accept();
+        return true;
+    }
+    return QOpenGLWindow::event(event);
 }
 
 void EngineWindow::exposeEvent(QExposeEvent* event) {

@@ -26,8 +26,9 @@ public:
                  std::optional<RunOptions> options = std::nullopt);
     ~EngineWindow() override;
 
-    // The surface format the configuration asks for.
-    static QSurfaceFormat formatFor(const RunConfig& config);
+    // The surface format the configuration asks for; with debugContext, of
+    // a context that reports what the driver finds wrong (--gl-debug).
+    static QSurfaceFormat formatFor(const RunConfig& config, bool debugContext = false);
 
     // Why this configuration cannot get the OpenGL the engine needs (a context
     // of version 2.1 or later), or empty; found with a context of its own
@@ -53,6 +54,7 @@ signals:
 protected:
     void initializeGL() override;
     void paintGL() override;
+    bool event(QEvent* event) override;
     void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;

@@ -8,6 +8,7 @@
 OffscreenCanvas::OffscreenCanvas(const RunConfig& config, const QString& startupError,
                                  const RunOptions& options)
     : m_config(config)
+    , m_glDebug(options.glDebug)
     , m_engine(config, startupError, *this, options) {
     m_timer.setInterval(0);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -23,7 +24,7 @@ OffscreenCanvas::~OffscreenCanvas() {
 }
 
 void OffscreenCanvas::start() {
-    m_context.setFormat(EngineWindow::formatFor(m_config));
+    m_context.setFormat(EngineWindow::formatFor(m_config, m_glDebug));
     m_surface.setFormat(m_context.format());
     m_surface.create();
     if (!m_context.create() || !m_surface.isValid() || !m_context.makeCurrent(&m_surface)) {

@@ -41,6 +41,7 @@ private:
     void tick();
 
     RunConfig m_config;
+    bool m_glDebug;
     QOffscreenSurface m_surface;
     // Mutable: the engine asks the canvas for its context through a const
     // accessor, as the window's own is.
