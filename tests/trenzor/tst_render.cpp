@@ -1,7 +1,7 @@
 #include "MeshScene.h"
 #include "OffscreenTarget.h"
-#include "RunConfig.h"
 #include "TestScenes.h"
+#include "contract/RunConfig.h"
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
