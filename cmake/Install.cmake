@@ -14,6 +14,24 @@ install(TARGETS vykon3d RUNTIME DESTINATION "${VYKON_LIBEXEC_DIR}")
 if(TARGET trenzor)
     install(TARGETS trenzor RUNTIME DESTINATION "${VYKON_LIBEXEC_DIR}")
 endif()
+# A stripped installation, the package's among them, also drops the .comment
+# sections, in which every compiler and crt object left its version: no
+# program reads them, and Debian's packages go without them.
+set(VYKON_PROGRAMS "$<TARGET_FILE_NAME:vykon3d>")
+if(TARGET trenzor)
+    list(APPEND VYKON_PROGRAMS "$<TARGET_FILE_NAME:trenzor>")
+endif()
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program ${VYKON_PROGRAMS})
+            set(path \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VYKON_LIBEXEC_DIR}/\${program}\")
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment \"\${path}\"
+                            RESULT_VARIABLE status)
+            if(NOT status EQUAL 0)
+                message(FATAL_ERROR \"${CMAKE_OBJCOPY} could not remove .comment from \${path}\")
+            endif()
+        endforeach()
+    endif()")
 install(DIRECTORY "${VYKON_WORKDIR}/" DESTINATION "${VYKON_SHARE_DIR}"
     FILES_MATCHING PATTERN "*.bin" PATTERN "pomoc.chm" PATTERN "systemy.dtb")
 
@@ -66,6 +84,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libgl1-mesa-dri")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils, qt6-translations-l10n")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
-# The package holds stripped programs; the symbols stay in the build tree.
+# The package holds stripped programs without .comment sections; the
+# symbols stay in the build tree.
 set(CPACK_STRIP_FILES ON)
 include(CPack)

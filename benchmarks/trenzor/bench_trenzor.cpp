@@ -1,7 +1,7 @@
 #include "EngineWindow.h"
-#include "RunConfig.h"
 #include "SceneFile.h"
 #include "TestScenes.h"
+#include "contract/RunConfig.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -45,6 +45,21 @@ constexpr int kStandardHeight = 480;
 constexpr int kStandardColourBits = 16;
 constexpr int kStandardDepthBits = 16;
 
+// The smallest and largest window or picture side, in pixels, that the
+// configuration and the engine's command line accept.
+constexpr int kMinSize = 16;
+constexpr int kMaxSize = 16384;
+
+// How long a rated test flies along its camera path, in seconds; the browser
+// files' paths are laid out for it.
+constexpr double kRatedSeconds = 10.0;
+
+// The pace and load of a rated run: drawing as fast as the computer can,
+// with no decals and five particle systems.
+constexpr double kFrameRateLimit = 10000;
+constexpr int kDecalCount = 0;
+constexpr int kParticleSystemCount = 5;
+
 // The view and the controls: every configuration the front end writes sets
 // these values, and the engine uses them where a directive is missing, so
 // that every run shows the same flight through the same clipping planes.

@@ -8,9 +8,9 @@
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
+#include "contract/EngineConfig.h"
 #include "contract/EngineContract.h"
 #include "contract/TextFile.h"
-#include "engine/EngineConfig.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

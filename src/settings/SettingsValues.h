@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/EngineConfig.h"
+#include "contract/EngineConfig.h"
 
 #include <array>
 #include <optional>

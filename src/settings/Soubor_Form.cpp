@@ -6,7 +6,7 @@
 #include "common/ActivationTracker.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
-#include "engine/EngineConfig.h"
+#include "contract/EngineConfig.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

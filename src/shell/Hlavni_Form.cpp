@@ -8,8 +8,8 @@
 #include "common/MessageBox.h"
 #include "common/Shell.h"
 #include "common/Twips.h"
+#include "contract/EngineConfig.h"
 #include "contract/TextFile.h"
-#include "engine/EngineConfig.h"
 #include "results/Vysledky2_Form.h"
 #include "settings/Nastaveni_Form.h"
 

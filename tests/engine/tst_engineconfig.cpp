@@ -1,6 +1,7 @@
 #include "TestSupport.h"
+#include "contract/EngineConfig.h"
+#include "contract/EngineConfigParser.h"
 #include "contract/TextFile.h"
-#include "engine/EngineConfig.h"
 
 #include <QtTest>
 
@@ -27,7 +28,36 @@ const QByteArray kFixed = lines({
     "*FRAMERATELIMIT 10000",
 });
 
+// A configuration far from the standard one in every value the file holds.
+RunConfig unusualRun() {
+    RunConfig c;
+    c.viewportWidth = EngineContract::kMinSize;
+    c.viewportHeight = EngineContract::kMaxSize;
+    c.freeFlight = true;
+    c.keyCodes = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 254};
+    c.headLimit = 1.5;
+    c.nearPlane = 0.25;
+    c.farPlane = 12345;
+    c.fieldOfView = 90;
+    c.mouseSensitivity = -2.5;
+    c.frameRateLimit = 60;
+    c.resolutionWidth = 1024;
+    c.resolutionHeight = 768;
+    c.colourBits = 32;
+    c.depthBits = 24;
+    c.dontShowIntro = c.fullScreen = c.redBlueStereo = c.endlessLoop = c.safe = true;
+    c.stereoOffset = -3;
+    c.decalCount = 1000;
+    c.particleSystemCount = 7;
+    c.scenes = {{QStringLiteral("cesta.bin"), QString::fromUtf8("scéna 1.bin")},
+                {QStringLiteral("b.bin"), QStringLiteral("t.bin")},
+                {QStringLiteral("dráha 3.bin"), QStringLiteral("x y.bin")}};
+    return c;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(RunConfig)
 
 class TestEngineConfig : public QObject {
     Q_OBJECT
@@ -153,6 +183,59 @@ private slots:
         QVERIFY(EngineConfig::FreeFlightFile({}, safe, safe).has_value());
         QVERIFY(!EngineConfig::FreeFlightFile({}, name, safe).has_value());
         QVERIFY(!EngineConfig::FreeFlightFile({}, safe, name).has_value());
+    }
+
+    // What the writer writes, the engine's parser reads back unchanged.
+    void roundTrip_data() {
+        QTest::addColumn<RunConfig>("config");
+        RunConfig rated = EngineConfig::RatedRun();
+        for (int test = 0; test < EngineContract::kTestCount; ++test) {
+            rated.scenes.append({EngineContract::BrowserFileName(test), EngineContract::SceneFileName(test)});
+        }
+        QTest::newRow("rated run, seven tests") << rated;
+        QTest::newRow("every value unusual") << unusualRun();
+        RunConfig bare;
+        bare.scenes = {{QStringLiteral("b.bin"), QStringLiteral("t.bin")}};
+        QTest::newRow("no switch, no frame-rate limit") << bare;
+    }
+
+    void roundTrip() {
+        QFETCH(RunConfig, config);
+        const std::optional<QByteArray> written = EngineConfig::Write(config);
+        QVERIFY(written);
+        const EngineConfigParser::Result read = EngineConfigParser::parse(*written);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QVERIFY(read.config == config);
+        // The same file with lone CR or lone LF line ends reads the same.
+        QByteArray lf = *written;
+        lf.replace("\r\n", "\n");
+        QByteArray cr = *written;
+        cr.replace("\r\n", "\r");
+        QVERIFY(EngineConfigParser::parse(lf).config == config);
+        const EngineConfigParser::Result fromCr = EngineConfigParser::parse(cr);
+        QVERIFY2(fromCr.ok(), qPrintable(fromCr.error));
+        QVERIFY(fromCr.config == config);
+    }
+
+    // The front end's own files are configurations the engine reads as the
+    // rated run: the start-up file exactly, the dialog's standard settings
+    // with their depth bits.
+    void frontEndFilesReadAsTheRatedRun() {
+        RunConfig expected = EngineConfig::RatedRun();
+        expected.scenes = {{QStringLiteral("browser0.bin"), QStringLiteral("test0.bin")}};
+        QVERIFY(EngineConfigParser::parse(EngineConfig::StartUpFile()).config == expected);
+        QVERIFY(EngineConfigParser::parse(EngineConfig::RatedFile({}, {0})).config == expected);
+        QCOMPARE(*EngineConfig::Write(expected), EngineConfig::RatedFile({}, {0}));
+    }
+
+    void writeRefusesUnsafeSceneNames() {
+        RunConfig config = EngineConfig::RatedRun();
+        config.scenes = {{QStringLiteral("a.bin"), QStringLiteral("b.bin")}};
+        QVERIFY(EngineConfig::Write(config));
+        config.scenes.append({QStringLiteral("c.bin"), QStringLiteral("d\"\n*SAFE\n.bin")});
+        QVERIFY(!EngineConfig::Write(config));
+        config.scenes.last() = {QString::fromUtf8("сцена.bin"), QStringLiteral("d.bin")};
+        QVERIFY(!EngineConfig::Write(config));
     }
 
     // Each file goes out in one replacement, as the program writes it.

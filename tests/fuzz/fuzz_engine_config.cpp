@@ -8,8 +8,8 @@
 #include "ConfigParser.h"
 #include "FuzzSupport.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/EngineConfig.h"
 #include "contract/EngineContract.h"
-#include "engine/EngineConfig.h"
 #include "settings/SettingsValues.h"
 
 #include <QList>
@@ -128,7 +128,7 @@ void checkFrontEndAgreement(const uint8_t* data, size_t size) {
     if (!choice) {
         return;
     }
-    const ConfigParser::Result result = ConfigParser::parse(choice->bytes);
+    const EngineConfigParser::Result result = EngineConfigParser::parse(choice->bytes);
     if (!result.ok()) {
         // The parser's reason, before the failed check ends the run.
         std::fprintf(stderr, "%s\n", qUtf8Printable(result.error));
@@ -152,8 +152,8 @@ void checkFrontEndAgreement(const uint8_t* data, size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const ConfigParser::Result result =
-        ConfigParser::parse(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const EngineConfigParser::Result result =
+        EngineConfigParser::parse(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     const QString name = Fuzz::privateFolder() + QStringLiteral("/nastaveni.atr");
     Fuzz::writeInput(name, data, size);
     FUZZ_CHECK(ConfigParser::parseFile(name).error == result.error);

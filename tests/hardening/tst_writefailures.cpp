@@ -10,7 +10,7 @@
 #include "common/MessageBox.h"
 #include "common/Shell.h"
 #include "contract/Cp1250Codec.h"
-#include "engine/EngineConfig.h"
+#include "contract/EngineConfig.h"
 #include "results/ComparisonList.h"
 #include "results/Vysledky_Form.h"
 #include "settings/Nastaveni_Form.h"

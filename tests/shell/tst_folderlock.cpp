@@ -7,8 +7,8 @@
 // runs as root, who may write anything.
 #include "TestSupport.h"
 #include "common/MessageBox.h"
+#include "contract/EngineConfig.h"
 #include "contract/FolderLock.h"
-#include "engine/EngineConfig.h"
 #include "shell/FrontEnd.h"
 #include "shell/Hlavni_Form.h"
 

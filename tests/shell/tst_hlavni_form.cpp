@@ -2,7 +2,7 @@
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Shell.h"
-#include "engine/EngineConfig.h"
+#include "contract/EngineConfig.h"
 #include "settings/Nastaveni_Form.h"
 #include "shell/Cekejte_form.h"
 #include "shell/Hlavni_Form.h"

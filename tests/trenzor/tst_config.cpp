@@ -1,5 +1,5 @@
 #include "ConfigParser.h"
-#include "engine/EngineConfig.h"
+#include "contract/EngineConfig.h"
 
 #include <QTest>
 
@@ -12,7 +12,7 @@ private slots:
     // What "Spustit" writes before the settings dialog was ever confirmed.
     void defaultFileGivesItsValues() {
         const QByteArray file = EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0);
-        const ConfigParser::Result result = ConfigParser::parse(file);
+        const EngineConfigParser::Result result = EngineConfigParser::parse(file);
         QVERIFY2(result.ok(), qPrintable(result.error));
         const RunConfig& c = result.config;
         QCOMPARE(c.viewportWidth, 640);
@@ -51,8 +51,8 @@ private slots:
         const std::optional<QByteArray> scene =
             EngineConfig::FreeFlightSceneLine(QStringLiteral("scéna 1.bin"));
         QVERIFY(browser && scene);
-        const ConfigParser::Result result =
-            ConfigParser::parse(EngineConfig::SettingsBlock(settings) + *browser + *scene);
+        const EngineConfigParser::Result result =
+            EngineConfigParser::parse(EngineConfig::SettingsBlock(settings) + *browser + *scene);
         QVERIFY2(result.ok(), qPrintable(result.error));
         const RunConfig& c = result.config;
         QVERIFY(c.freeFlight && c.dontShowIntro && c.fullScreen && c.redBlueStereo && c.endlessLoop &&
@@ -71,7 +71,7 @@ private slots:
         for (qint16 i = 0; i < 7; ++i) {
             file += EngineConfig::RatedSceneLines(i, i);
         }
-        const ConfigParser::Result result = ConfigParser::parse(file);
+        const EngineConfigParser::Result result = EngineConfigParser::parse(file);
         QVERIFY2(result.ok(), qPrintable(result.error));
         QCOMPARE(result.config.scenes.size(), 7);
         QCOMPARE(result.config.scenes[6].browserFile, QStringLiteral("browser6.bin"));
@@ -127,18 +127,50 @@ private slots:
     void refusesBrokenFiles() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, fragment);
-        const ConfigParser::Result result = ConfigParser::parse(bytes);
+        const EngineConfigParser::Result result = EngineConfigParser::parse(bytes);
         QVERIFY(!result.ok());
         QVERIFY2(result.error.contains(fragment), qPrintable(result.error));
         QVERIFY(result.error.startsWith(QStringLiteral("nastaveni.atr")));
     }
 
     void acceptsBareLineFeedsAndMissingLastLineEnd() {
-        const ConfigParser::Result result =
-            ConfigParser::parse("*SAFE\n*SCENELIST 0 \"b.bin\"\n*SCENELIST 0 \"t.bin\"");
+        const EngineConfigParser::Result result =
+            EngineConfigParser::parse("*SAFE\n*SCENELIST 0 \"b.bin\"\n*SCENELIST 0 \"t.bin\"");
         QVERIFY2(result.ok(), qPrintable(result.error));
         QVERIFY(result.config.safe);
         QCOMPARE(result.config.scenes.size(), 1);
+    }
+
+    // Every text file of the program may end its lines with a lone CR; the
+    // line numbers of messages count those lines too.
+    void loneCarriageReturnsEndLines_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        const QByteArray scenes = "*SCENELIST 0 \"b.bin\"\r*SCENELIST 0 \"t.bin\"\r";
+        QTest::newRow("lone CR throughout") << "*SAFE\r*PLAYERCOUNT 1\r" + scenes << QString();
+        QTest::newRow("CR, LF and CR LF mixed") << "*SAFE\r*PLAYERCOUNT 1\n*NOVSYNC\r\n" + scenes + "\n"
+                                                << QString();
+        QTest::newRow("LF then CR: a blank line")
+            << "*SAFE\n\r" + scenes << QStringLiteral("nastaveni.atr, řádek 2: řádek nezačíná hvězdičkou");
+        QTest::newRow("error on the second CR line")
+            << "*SAFE\r*TURBO 1\r" + scenes
+            << QStringLiteral("nastaveni.atr, řádek 2: neznámý příkaz *TURBO");
+        QTest::newRow("blank line between two CRs")
+            << "*SAFE\r\r" + scenes << QStringLiteral("nastaveni.atr, řádek 2: řádek nezačíná hvězdičkou");
+    }
+
+    void loneCarriageReturnsEndLines() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        const EngineConfigParser::Result result = EngineConfigParser::parse(bytes);
+        if (error.isEmpty()) {
+            QVERIFY2(result.ok(), qPrintable(result.error));
+            QVERIFY(result.config.safe);
+            QCOMPARE(result.config.scenes.size(), 1);
+            QCOMPARE(result.config.scenes[0].sceneFile, QStringLiteral("t.bin"));
+        } else {
+            QVERIFY2(result.error.startsWith(error), qPrintable(result.error));
+        }
     }
 
     void missingFileIsNamed() {

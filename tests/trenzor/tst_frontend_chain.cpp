@@ -5,8 +5,8 @@
 // files are the generated ones, the browser files quick ones of a few frames.
 
 #include "TestSupport.h"
+#include "contract/EngineConfig.h"
 #include "contract/TextFile.h"
-#include "engine/EngineConfig.h"
 #include "results/ResultsCsv.h"
 #include "results/ResultsDetails.h"
 #include "results/ResultsLog.h"

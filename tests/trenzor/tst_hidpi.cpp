@@ -14,8 +14,8 @@
 #include "SceneFile.h"
 #include "TestScenes.h"
 #include "TestSupport.h"
+#include "contract/EngineConfig.h"
 #include "contract/TextFile.h"
-#include "engine/EngineConfig.h"
 #include "results/ResultsLog.h"
 
 #include <QJsonDocument>

@@ -2,8 +2,8 @@
 #include "HeadlessWeston.h"
 #include "MeshScene.h"
 #include "OffscreenTarget.h"
-#include "RunConfig.h"
 #include "TestScenes.h"
+#include "contract/RunConfig.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "contract/BlockSampling.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/EngineConfig.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,22 +32,24 @@ private:
 
     QTemporaryDir m_dir;
 
+    // A small window without vertical synchronisation, at the rated pace,
+    // with tiny browser files in the slots; the extra directives follow the
+    // scene list, where a later line overrides an earlier one.
     static QByteArray block(bool freeFlight, const QStringList& extra, int slotCount) {
-        QByteArray out = "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 320 240\r\n";
-        out += freeFlight ? "*PLAYERCONTROLLER 0 1\r\n" : "*PLAYERCONTROLLER 0 -1\r\n";
-        out += "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 17\r\n"
-               "*PLAYERHEADLIMIT 0 -0.2\r\n*NEARCLIPPINGPLANE 0.5\r\n*FARCLIPPINGPLANE 3000\r\n*FIELDOFVIEW "
-               "45\r\n"
-               "*MOUSESENSITIVITY 0.01\r\n*NOVSYNC\r\n*FRAMERATELIMIT 10000\r\n*RESOLUTION 320 240 16\r\n";
+        RunConfig config;
+        config.viewportWidth = config.resolutionWidth = 320;
+        config.viewportHeight = config.resolutionHeight = 240;
+        config.freeFlight = freeFlight;
+        config.noVsync = true;
+        config.frameRateLimit = EngineContract::kFrameRateLimit;
+        for (int slot = 0; slot < slotCount; ++slot) {
+            const int test = slot % EngineContract::kTestCount;
+            config.scenes.append(
+                {QStringLiteral("tiny%1.bin").arg(test), EngineContract::SceneFileName(test)});
+        }
+        QByteArray out = *EngineConfig::Write(config);
         for (const QString& line : extra) {
             out += line.toLatin1() + "\r\n";
-        }
-        for (int slot = 0; slot < slotCount; ++slot) {
-            const int test = slot % TestScenes::kCount;
-            out += QStringLiteral("*SCENELIST %1 \"tiny%2.bin\"\r\n*SCENELIST %1 \"test%2.bin\"\r\n")
-                       .arg(slot)
-                       .arg(test)
-                       .toLatin1();
         }
         return out;
     }

@@ -5,11 +5,11 @@
 #include "FrameRecorder.h"
 #include "OffscreenTarget.h"
 #include "ResultsLogWriter.h"
-#include "RunConfig.h"
 #include "RunOptions.h"
 #include "RunSummary.h"
 #include "SceneData.h"
 #include "TextPanel.h"
+#include "contract/RunConfig.h"
 
 #include <QElapsedTimer>
 #include <QString>

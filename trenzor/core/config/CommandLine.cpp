@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "contract/EngineConfig.h"
 #include "contract/EngineContract.h"
 
 #include <QCommandLineParser>
@@ -75,12 +76,12 @@ QString readSize(const QString& value, int& width, int& height) {
         QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
     width = match.captured(1).toInt();
     height = match.captured(2).toInt();
-    const auto inRange = [](int n) { return n >= CommandLine::kMinSize && n <= CommandLine::kMaxSize; };
+    const auto inRange = [](int n) { return n >= EngineContract::kMinSize && n <= EngineContract::kMaxSize; };
     if (!match.hasMatch() || !inRange(width) || !inRange(height)) {
         return QStringLiteral(
                    "--size čeká šířku a výšku v bodech jako 640x480, každou od %1 do %2, ne \"%3\"")
-            .arg(CommandLine::kMinSize)
-            .arg(CommandLine::kMaxSize)
+            .arg(EngineContract::kMinSize)
+            .arg(EngineContract::kMaxSize)
             .arg(value);
     }
     return {};
@@ -89,12 +90,7 @@ QString readSize(const QString& value, int& width, int& height) {
 // The settings of a rated run as the front end writes them for its standard
 // settings, with no screens between the tests: nobody is there to press a key.
 RunConfig ratedRun() {
-    RunConfig config;
-    config.noTimer = true;
-    config.noVsync = true;
-    config.frameRateLimit = 10000;
-    config.decalCount = 0;
-    config.particleSystemCount = 5;
+    RunConfig config = EngineConfig::RatedRun();
     config.dontShowIntro = true;
     return config;
 }
@@ -140,7 +136,7 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
                        "hodnocený běh.")
             .arg(kMinSeconds)
             .arg(kMaxSeconds)
-            .arg(kRatedSeconds),
+            .arg(EngineContract::kRatedSeconds),
         QStringLiteral("S"));
     const QCommandLineOption size(
         QStringLiteral("size"),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RunConfig.h"
 #include "RunOptions.h"
+#include "contract/RunConfig.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,12 +16,8 @@ public:
     enum class Action { ConfigFile, Options, Help, Version, Refuse };
     // The exit status of a command line that cannot be used.
     static constexpr int kRefusedExit = 2;
-    // The path length of a rated run, which the browser files give.
-    static constexpr double kRatedSeconds = 10;
     static constexpr double kMinSeconds = 0.1;
     static constexpr double kMaxSeconds = 3600;
-    static constexpr int kMinSize = 16;
-    static constexpr int kMaxSize = 16384;
 
     struct Result {
         Action action = Action::ConfigFile;

@@ -1,22 +1,16 @@
 #pragma once
 
-#include "RunConfig.h"
+#include "contract/EngineConfigParser.h"
 
-#include <QByteArray>
 #include <QString>
 
-// Turns the bytes of an engine configuration file into an RunConfig.
-// Stateless: every call parses one whole file. A file that breaks any rule
-// yields no configuration and one Czech message naming the line at fault.
+// The engine's reading of its configuration file: the file read as the
+// engine reads every input file, then parsed by the contract's
+// EngineConfigParser. Stateless.
 class ConfigParser {
 public:
-    struct Result {
-        RunConfig config;
-        QString error;
-        bool ok() const { return error.isEmpty(); }
-    };
+    using Result = EngineConfigParser::Result;
 
-    static Result parse(const QByteArray& bytes);
     // Reads and parses the file; a file that cannot be read (also one that is
     // not a regular file, or is larger than EngineFile::kConfigLimit) is an
     // error naming the file and the reason.

@@ -38,7 +38,7 @@ public:
 
 private:
     QVector<Key> m_keys;
-    double m_seconds = 10;
+    double m_seconds = EngineContract::kRatedSeconds;
     int m_frameLimit = EngineContract::kMaxFrameCount;
     int m_warmupFrames = 10;
 };

@@ -471,7 +471,8 @@ SceneData TestScenes::scene(int index) {
 }
 
 CameraPath TestScenes::path(int index) {
-    return CameraPath(kRecipes[testOf(index)].path(), 10.0, EngineContract::kMaxFrameCount, 10);
+    return CameraPath(kRecipes[testOf(index)].path(), EngineContract::kRatedSeconds,
+                      EngineContract::kMaxFrameCount, 10);
 }
 
 SceneData TestScenes::emptyScene() {

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "contract/EngineContract.h"
-#include "contract/TextFile.h"
+#include "contract/RunConfig.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <optional>
 
-// The test engine's configuration file "nastaveni.atr": a block of
-// directives, then the scene list, pair by pair. Every line ends with CR LF.
+// The writer of the test engine's configuration file "nastaveni.atr": a
+// block of directives, then the scene list, pair by pair. Every line ends
+// with CR LF. EngineConfigParser reads back exactly what Write() writes.
 // The front end writes a whole file in one replacement (TextFile::Replace),
 // so a failed write leaves the previous one in place: the start-up file when
 // none exists, and the settings dialog's file at each confirmation.
@@ -30,6 +31,16 @@ struct Settings {
     bool safeMode = false;
     bool freeFlight = false;
 };
+
+// The standard settings of a rated run, as the engine reads them from the
+// start-up file's block: the standard screen, no timer, no vertical
+// synchronisation, the rated pace and load. No scenes.
+RunConfig RatedRun();
+
+// The whole file for a configuration: the block, then each scene pair in its
+// slot. The stereo offset is written only with the stereo view. Empty when a
+// scene name cannot be written safely (IsSafeSceneName).
+std::optional<QByteArray> Write(const RunConfig& config);
 
 QByteArray DefaultBlock();
 QByteArray SettingsBlock(const Settings& settings);

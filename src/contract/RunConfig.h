@@ -7,12 +7,14 @@
 #include <array>
 
 // Everything the engine configuration file asks of one engine run, with the
-// values the engine uses when a directive is absent. Built once by
-// ConfigParser and read-only afterwards.
+// values the engine uses when a directive is absent. What EngineConfig
+// writes and EngineConfigParser reads back; the engine builds it once per
+// run and only reads it afterwards.
 struct RunConfig {
     struct ScenePair {
         QString browserFile;
         QString sceneFile;
+        bool operator==(const ScenePair&) const = default;
     };
 
     int viewportWidth = EngineContract::kStandardWidth;
@@ -40,4 +42,6 @@ struct RunConfig {
     int decalCount = 0;
     int particleSystemCount = 0;
     QVector<ScenePair> scenes;
+
+    bool operator==(const RunConfig&) const = default;
 };
