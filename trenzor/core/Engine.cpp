@@ -5,7 +5,7 @@
 #include "GlErrorCheck.h"
 #include "KeyMap.h"
 #include "MeshScene.h"
-#include "MessageWindow.h"
+#include "MessageText.h"
 #include "SceneFile.h"
 #include "SwapControl.h"
 #include "SystemInfo.h"
@@ -297,7 +297,7 @@ void Engine::fail(const QString& message) {
     }
     m_phase = Phase::Message;
     m_messageShown = m_clock.nsecsElapsed();
-    m_panel.setText(MessageWindow::kTitle, message, MessageWindow::hint(m_config.dontShowIntro),
+    m_panel.setText(MessageText::kTitle, message, MessageText::hint(m_config.dontShowIntro),
                     m_canvas.surfacePixels());
 }
 
@@ -620,7 +620,7 @@ void Engine::frame() {
     case Phase::Message:
         // An unattended run has nobody to press a key.
         if (m_config.dontShowIntro &&
-            start - m_messageShown >= qint64(MessageWindow::kUnattendedMs) * 1'000'000) {
+            start - m_messageShown >= qint64(MessageText::kUnattendedMs) * 1'000'000) {
             m_phase = Phase::Done;
             m_canvas.finish(1);
             return;

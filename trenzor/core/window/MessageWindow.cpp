@@ -1,5 +1,6 @@
 #include "MessageWindow.h"
 
+#include "MessageText.h"
 #include "TextPanel.h"
 #include "WindowPixels.h"
 
@@ -7,19 +8,12 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-const QString MessageWindow::kTitle = QStringLiteral("Test nelze spustit");
-
-QString MessageWindow::hint(bool unattended) {
-    return unattended ? QStringLiteral("Program se za několik sekund ukončí.")
-                      : QStringLiteral("Stiskněte libovolnou klávesu pro ukončení.");
-}
-
 MessageWindow::MessageWindow(const QString& message, bool unattended)
     : m_message(message)
     , m_unattended(unattended) {
     setTitle(QStringLiteral("Trenzor"));
     m_timeout.setSingleShot(true);
-    m_timeout.setInterval(kUnattendedMs);
+    m_timeout.setInterval(MessageText::kUnattendedMs);
     connect(&m_timeout, &QTimer::timeout, this, &MessageWindow::finish);
 }
 
@@ -36,7 +30,7 @@ void MessageWindow::start() {
 void MessageWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(QRect(QPoint(0, 0), size()), QColor(10, 14, 30));
-    TextPanel::paintPage(painter, size(), kTitle, m_message, hint(m_unattended));
+    TextPanel::paintPage(painter, size(), MessageText::kTitle, m_message, MessageText::hint(m_unattended));
 }
 
 void MessageWindow::keyPressEvent(QKeyEvent* event) {

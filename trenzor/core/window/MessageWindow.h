@@ -12,12 +12,6 @@
 class MessageWindow : public QRasterWindow {
     Q_OBJECT
 public:
-    // How long an unattended run shows its error before the engine exits.
-    static constexpr int kUnattendedMs = 3000;
-    static const QString kTitle;
-    // The line under a message: what ends it.
-    static QString hint(bool unattended);
-
     MessageWindow(const QString& message, bool unattended);
 
     void start();
