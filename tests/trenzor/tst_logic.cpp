@@ -1,8 +1,10 @@
 #include "CameraPath.h"
+#include "ConsoleReport.h"
 #include "EngineFile.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
 #include "KeyMap.h"
+#include "LogHeader.h"
 #include "MeshScene.h"
 #include "Noise.h"
 #include "ResultsLogWriter.h"
@@ -94,6 +96,17 @@ private slots:
         QCOMPARE(recorder.counts().origins, 1);
         QCOMPARE(recorder.counts().measured, 2);
         checkCounts(recorder, 2);
+        // The console's lines about this test, with 3 ms of processor time
+        // over its 2 measured frames.
+        QCOMPARE(CpuTime::perFrameMs(5, 0), 0.0);
+        const CpuTime::PerFrame cpu{CpuTime::perFrameMs(3 * kMs, 2), CpuTime::perFrameMs(kMs, 2)};
+        QCOMPARE(ConsoleReport::testLines(3, QStringLiteral("Les"), recorder, 5, cpu),
+                 (QStringList{
+                     QStringLiteral("trenzor: scéna 3 \"Les\": 2 snímků za 0.060 s, 33.33 snímků/s, "
+                                    "průměr okamžitých 37.50 snímků/s, CPU procesu 1.500 ms/snímek, "
+                                    "hlavního vlákna 0.500 ms/snímek"),
+                     QStringLiteral("trenzor: scéna 3: zobrazeno 5 snímků: 2 zahřívacích, 1 počátků "
+                                    "měření, 2 měřených; zapsán každý 1., celkem 2, průlet do 0.020 s")}));
     }
 
     // Slow or fast, a test shows its path to the end, and its block keeps
@@ -195,6 +208,28 @@ private slots:
         QVERIFY(recorder.measuredSeconds() < 1.05);
         QVERIFY(double(t) / 1e9 > 4.0);
         checkCounts(recorder, 1);
+    }
+
+    // Line 5 of the log: what the run got, in each of the three ways of
+    // drawing.
+    void headerStatesTheGrantedConditions() {
+        LogHeader::Granted granted;
+        granted.screen = QSize(1920, 1080);
+        granted.render = QSize(640, 480);
+        granted.colourBits = 32;
+        granted.depthBits = 24;
+        granted.vsync = QStringLiteral("bez synchronizace");
+        QCOMPARE(LogHeader::conditions(granted),
+                 QStringLiteral("okno 640x480, barvy 32 b, Z 24 b, bez synchronizace"));
+        granted.fullScreen = true;
+        granted.safe = true;
+        QCOMPARE(LogHeader::conditions(granted),
+                 QStringLiteral(
+                     "640x480 na obrazovce 1920x1080, barvy 32 b, Z 24 b, bez synchronizace, bezpečný mód"));
+        granted.offscreen = true;
+        QCOMPARE(
+            LogHeader::conditions(granted),
+            QStringLiteral("1920x1080 mimo obrazovku, barvy 32 b, Z 24 b, bez synchronizace, bezpečný mód"));
     }
 
     void logHasHeaderBlocksAndClosingLine() {

@@ -1,6 +1,9 @@
+#include "SceneDecoder.h"
 #include "SceneFile.h"
 #include "TestScenes.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 #include <cmath>
@@ -129,6 +132,37 @@ private slots:
         newer[4] = 2;
         QVERIFY(SceneFile::decodeScene(newer).error.contains(QStringLiteral("verze")));
         QVERIFY(!SceneFile::decodeScene(scene + "x").ok());
+    }
+
+    // The slots of a run: a file two slots name is read once and shared, a
+    // path is flown in the time asked, and a file that cannot be read or
+    // decoded is named.
+    void slotsAreDecodedBeforeTheRun() {
+        QTemporaryDir dir;
+        const QString browser = dir.filePath(QStringLiteral("browser0.bin"));
+        const QString scene = dir.filePath(QStringLiteral("test4.bin"));
+        const QString broken = dir.filePath(QStringLiteral("vadny.bin"));
+        for (const auto& [name, bytes] :
+             {std::pair{browser, SceneFile::encodePath(TestScenes::path(0))},
+              std::pair{scene, SceneFile::encodeScene(smallScene())}, std::pair{broken, QByteArray("x")}}) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(bytes), bytes.size());
+        }
+        const SceneDecoder::Result result = SceneDecoder::decode({{browser, scene}, {browser, scene}}, 5.0);
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        QCOMPARE(result.decoded.size(), 2);
+        QCOMPARE(result.decoded[1].scene.name, smallScene().name);
+        QCOMPARE(result.decoded[1].path.seconds(), 5.0);
+        QVERIFY((result.decoded[1].path.sample(1.65).eye - TestScenes::path(0).sample(3.3).eye).length() <
+                1e-4f);
+        QCOMPARE(SceneDecoder::decode({{browser, scene}}, 0).decoded[0].path.seconds(), 10.0);
+
+        const SceneDecoder::Result failed = SceneDecoder::decode({{browser, scene}, {browser, broken}}, 0);
+        QVERIFY(failed.decoded.isEmpty());
+        QVERIFY2(failed.error.startsWith(QStringLiteral("Soubor scény %1 je vadný: ").arg(broken)),
+                 qPrintable(failed.error));
+        QVERIFY(SceneDecoder::decode({{broken + "x", scene}}, 0).error.contains(broken + "x"));
     }
 
     void badReferencesAreRefused() {

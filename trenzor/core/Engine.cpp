@@ -1,19 +1,16 @@
 #include "Engine.h"
 
 #include "Canvas.h"
-#include "EngineFile.h"
+#include "ConsoleReport.h"
 #include "GlErrorCheck.h"
 #include "KeyMap.h"
+#include "LogHeader.h"
 #include "MeshScene.h"
 #include "MessageText.h"
-#include "SceneFile.h"
+#include "SceneDecoder.h"
 #include "SwapControl.h"
-#include "SystemInfo.h"
 #include "contract/EngineContract.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QHash>
 #include <QOpenGLContext>
 #include <QOpenGLDebugLogger>
 #include <QOpenGLFunctions>
@@ -21,43 +18,10 @@
 #include <QOpenGLVersionFunctionsFactory>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
 constexpr qint64 kCounterPeriod = 500'000'000;
-
-qint64 cpuNanoseconds(clockid_t clock) {
-    timespec now{};
-    clock_gettime(clock, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
-void printLine(std::FILE* stream, const QString& text) {
-    std::fprintf(stream, "%s\n", qUtf8Printable(text));
-    std::fflush(stream);
-}
-
-// Reads a scene or browser file whole and decodes it into decoded, unless
-// it is there already. Returns why the file cannot be read or decoded, naming
-// it (introduced by what), or empty.
-template <typename Value, typename Result>
-QString decodeOnce(QHash<QString, Value>& decoded, const QString& path, const QString& what,
-                   Result (*decode)(const QByteArray&), Value Result::*value) {
-    if (decoded.contains(path)) {
-        return {};
-    }
-    const EngineFile::Result file = EngineFile::read(path, EngineFile::kSceneLimit);
-    if (!file.ok()) {
-        return file.error;
-    }
-    Result result = decode(file.bytes);
-    if (!result.ok()) {
-        return QStringLiteral("%1 %2 je vadný: %3").arg(what, path, result.error);
-    }
-    decoded.insert(path, std::move(result.*value));
-    return {};
-}
 
 } // namespace
 
@@ -78,7 +42,8 @@ void Engine::initialize() {
     }
     if (!m_gl || !m_gl->initializeOpenGLFunctions()) {
         m_gl = nullptr;
-        printLine(stderr, QStringLiteral("trenzor: OpenGL 2.1 není k dispozici, testy nelze spustit."));
+        ConsoleReport::print(stderr,
+                             QStringLiteral("trenzor: OpenGL 2.1 není k dispozici, testy nelze spustit."));
         m_phase = Phase::Done;
         m_canvas.finish(1);
         return;
@@ -92,10 +57,12 @@ void Engine::initialize() {
         fail(m_startupError);
         return;
     }
-    if (const QString error = decodeScenes(); !error.isEmpty()) {
-        fail(error);
+    SceneDecoder::Result scenes = SceneDecoder::decode(m_config.scenes, m_options ? m_options->seconds : 0);
+    if (!scenes.error.isEmpty()) {
+        fail(scenes.error);
         return;
     }
+    m_decoded = std::move(scenes.decoded);
     if (m_config.fullScreen) {
         const QString error =
             m_offscreen.create(*m_functions, renderSize(), m_config.colourBits, m_config.depthBits);
@@ -106,7 +73,7 @@ void Engine::initialize() {
     }
     readGrantedBits();
     if (!m_config.freeFlight) {
-        const QStringList header = logHeader();
+        const QStringList header = LogHeader::compose(granted(), m_glRenderer);
         m_log.emplace(header);
         if (m_options && !m_options->summaryPath.isEmpty()) {
             m_summary.emplace(header);
@@ -131,14 +98,14 @@ void Engine::readVsync() {
 // it follows the call that caused it.
 void Engine::startDebugOutput() {
     if (!m_canvas.glContext()->format().testOption(QSurfaceFormat::DebugContext)) {
-        printLine(stderr,
-                  QStringLiteral("trenzor: ovladač nedal ladicí kontext OpenGL; hlášení mohou chybět."));
+        ConsoleReport::print(
+            stderr, QStringLiteral("trenzor: ovladač nedal ladicí kontext OpenGL; hlášení mohou chybět."));
     }
     m_debugLogger = std::make_unique<QOpenGLDebugLogger>();
     if (!m_debugLogger->initialize()) {
         m_debugLogger.reset();
-        printLine(stderr,
-                  QStringLiteral("trenzor: ovladač nemá rozšíření KHR_debug, ladicí hlášení nebudou."));
+        ConsoleReport::print(
+            stderr, QStringLiteral("trenzor: ovladač nemá rozšíření KHR_debug, ladicí hlášení nebudou."));
         return;
     }
     QObject::connect(
@@ -148,25 +115,26 @@ void Engine::startDebugOutput() {
                 : message.severity() == QOpenGLDebugMessage::MediumSeverity ? QStringLiteral("střední")
                 : message.severity() == QOpenGLDebugMessage::LowSeverity    ? QStringLiteral("nízká")
                                                                             : QStringLiteral("oznámení");
-            printLine(stderr, QStringLiteral("trenzor: ladění OpenGL (%1, závažnost %2, id %3): %4")
-                                  .arg(message.type() == QOpenGLDebugMessage::ErrorType
-                                           ? QStringLiteral("chyba")
-                                           : QStringLiteral("typ 0x%1").arg(int(message.type()), 0, 16),
-                                       severity)
-                                  .arg(message.id())
-                                  .arg(message.message()));
+            ConsoleReport::print(stderr,
+                                 QStringLiteral("trenzor: ladění OpenGL (%1, závažnost %2, id %3): %4")
+                                     .arg(message.type() == QOpenGLDebugMessage::ErrorType
+                                              ? QStringLiteral("chyba")
+                                              : QStringLiteral("typ 0x%1").arg(int(message.type()), 0, 16),
+                                          severity)
+                                     .arg(message.id())
+                                     .arg(message.message()));
         });
     m_debugLogger->startLogging(QOpenGLDebugLogger::SynchronousLogging);
-    printLine(stderr, QStringLiteral("trenzor: ladicí hlášení OpenGL zapnuta."));
+    ConsoleReport::print(stderr, QStringLiteral("trenzor: ladicí hlášení OpenGL zapnuta."));
 }
 
 void Engine::checkGlErrors(const QString& when) {
     const QList<GLenum> errors = GlErrorCheck::take(*m_functions);
     for (const GLenum error : errors) {
-        printLine(stderr, QStringLiteral("trenzor: chyba OpenGL %1 v testu %2 \"%3\" %4")
-                              .arg(GlErrorCheck::name(error))
-                              .arg(testNumber())
-                              .arg(sceneName(), when));
+        ConsoleReport::print(stderr, QStringLiteral("trenzor: chyba OpenGL %1 v testu %2 \"%3\" %4")
+                                         .arg(GlErrorCheck::name(error))
+                                         .arg(testNumber())
+                                         .arg(sceneName(), when));
     }
     m_testGlErrors += int(errors.size());
     m_glErrors += int(errors.size());
@@ -193,43 +161,17 @@ void Engine::readGrantedBits() {
     m_functions->glBindFramebuffer(GL_FRAMEBUFFER, m_canvas.defaultFramebuffer());
 }
 
-// What the run got, short enough for one row of the results window's list:
-// the size on screen (and the picture scaled into it), the drawn buffer's
-// bits, the vertical sync.
-QString Engine::grantedConditions() const {
-    const QSize screen = m_canvas.surfacePixels();
-    const QString size =
-        m_options && m_options->offscreen
-            ? QStringLiteral("%1x%2 mimo obrazovku").arg(screen.width()).arg(screen.height())
-        : m_config.fullScreen
-            ? QStringLiteral("%1x%2 na obrazovce %3x%4")
-                  .arg(renderSize().width())
-                  .arg(renderSize().height())
-                  .arg(screen.width())
-                  .arg(screen.height())
-            : QStringLiteral("okno %1x%2").arg(renderSize().width()).arg(renderSize().height());
-    return QStringLiteral("%1, barvy %2 b, Z %3 b, %4%5")
-        .arg(size)
-        .arg(m_colourBitsGranted)
-        .arg(m_depthBitsGranted)
-        .arg(m_vsyncState, m_config.safe ? QStringLiteral(", bezpečný mód") : QString());
-}
-
-QStringList Engine::logHeader() const {
-    using EngineContract::LogLine;
-    SystemInfo info;
-    QStringList header(EngineContract::kLogHeaderLines);
-    header[int(LogLine::Program)] = QStringLiteral("Trenzor %1").arg(QCoreApplication::applicationVersion());
-    header[int(LogLine::Date)] = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    header[int(LogLine::Memory)] = info.memory();
-    header[int(LogLine::OperatingSystem)] = info.operatingSystem();
-    header[int(LogLine::Conditions)] = grantedConditions();
-    header[int(LogLine::Processor)] = info.processor();
-    header[int(LogLine::GraphicsCard)] = m_glRenderer;
-    for (const QString& warning : info.warnings()) {
-        printLine(stderr, QStringLiteral("trenzor: %1").arg(warning));
-    }
-    return header;
+LogHeader::Granted Engine::granted() const {
+    LogHeader::Granted granted;
+    granted.screen = m_canvas.surfacePixels();
+    granted.render = renderSize();
+    granted.offscreen = m_options && m_options->offscreen;
+    granted.fullScreen = m_config.fullScreen;
+    granted.colourBits = m_colourBitsGranted;
+    granted.depthBits = m_depthBitsGranted;
+    granted.vsync = m_vsyncState;
+    granted.safe = m_config.safe;
+    return granted;
 }
 
 // Where the lines about each finished test go: standard error when the
@@ -249,40 +191,8 @@ QSize Engine::renderSize() const {
                : QSize(m_config.viewportWidth, m_config.viewportHeight).boundedTo(m_canvas.surfacePixels());
 }
 
-// A file named by several slots is read and decoded once; the slots share
-// its data.
-QString Engine::decodeScenes() {
-    QHash<QString, CameraPath> paths;
-    QHash<QString, SceneData> scenes;
-    for (const RunConfig::ScenePair& pair : m_config.scenes) {
-        if (QString error = decodeOnce(paths, pair.browserFile, QStringLiteral("Soubor průletu"),
-                                       &SceneFile::decodePath, &SceneFile::PathResult::path);
-            !error.isEmpty()) {
-            return error;
-        }
-        if (QString error = decodeOnce(scenes, pair.sceneFile, QStringLiteral("Soubor scény"),
-                                       &SceneFile::decodeScene, &SceneFile::SceneResult::scene);
-            !error.isEmpty()) {
-            return error;
-        }
-        CameraPath path = paths.value(pair.browserFile);
-        if (m_options && m_options->seconds > 0 && path.seconds() > 0) {
-            // The whole flight in the time asked: the same pictures, sooner
-            // or later.
-            QVector<CameraPath::Key> keys = path.keys();
-            const double scale = m_options->seconds / path.seconds();
-            for (CameraPath::Key& key : keys) {
-                key.time = float(key.time * scale);
-            }
-            path = CameraPath(keys, m_options->seconds, path.frameLimit(), path.warmupFrames());
-        }
-        m_decoded.append({path, scenes.value(pair.sceneFile)});
-    }
-    return {};
-}
-
 void Engine::fail(const QString& message) {
-    printLine(stderr, QStringLiteral("trenzor: %1").arg(message));
+    ConsoleReport::print(stderr, QStringLiteral("trenzor: %1").arg(message));
     if (m_scene && m_gl) {
         m_scene->teardown(*m_gl);
     }
@@ -303,7 +213,7 @@ void Engine::fail(const QString& message) {
 
 void Engine::startSlot(int slot) {
     m_slot = slot;
-    const DecodedSlot& decoded = m_decoded[slot];
+    const SceneDecoder::Slot& decoded = m_decoded[slot];
     m_path = decoded.path;
     m_scene = std::make_unique<MeshScene>(decoded.scene, m_config.safe, m_config.particleSystemCount,
                                           m_config.decalCount);
@@ -371,38 +281,11 @@ void Engine::beginTest() {
 void Engine::finishTest() {
     checkGlErrors(QStringLiteral("na konci testu"));
     const FrameRecorder& recorder = *m_recorder;
-    const FrameRecorder::Counts counts = recorder.counts();
-    const int frames = counts.measured;
-    const int logged = int(recorder.rates().size());
-    const double seconds = recorder.measuredSeconds();
-    double sum = 0;
-    for (double rate : recorder.rates()) {
-        sum += rate;
+    const CpuTime::PerFrame cpu = m_cpuTime.perFrame(recorder.counts().measured);
+    for (const QString& line :
+         ConsoleReport::testLines(testNumber(), m_scene->data().name, recorder, m_testPresented, cpu)) {
+        ConsoleReport::print(progressStream(), line);
     }
-    const double processCpu = double(cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID) - m_processCpuStart) / 1e6;
-    const double threadCpu = double(cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID) - m_threadCpuStart) / 1e6;
-    printLine(progressStream(),
-              QStringLiteral("trenzor: scéna %1 \"%2\": %3 snímků za %4 s, %5 snímků/s, průměr okamžitých "
-                             "%6 snímků/s, CPU procesu %7 ms/snímek, hlavního vlákna %8 ms/snímek")
-                  .arg(testNumber())
-                  .arg(m_scene->data().name)
-                  .arg(frames)
-                  .arg(seconds, 0, 'f', 3)
-                  .arg(seconds > 0 ? frames / seconds : 0.0, 0, 'f', 2)
-                  .arg(logged > 0 ? sum / logged : 0.0, 0, 'f', 2)
-                  .arg(frames > 0 ? processCpu / frames : 0.0, 0, 'f', 3)
-                  .arg(frames > 0 ? threadCpu / frames : 0.0, 0, 'f', 3));
-    printLine(progressStream(),
-              QStringLiteral("trenzor: scéna %1: zobrazeno %2 snímků: %3 zahřívacích, %4 počátků "
-                             "měření, %5 měřených; zapsán každý %6., celkem %7, průlet do %8 s")
-                  .arg(testNumber())
-                  .arg(m_testPresented)
-                  .arg(counts.warmup)
-                  .arg(counts.origins)
-                  .arg(counts.measured)
-                  .arg(counts.stride)
-                  .arg(logged)
-                  .arg(recorder.pathTime(), 0, 'f', 3));
     m_log->addBlock(recorder.rates(), recorder.sampling());
     if (m_summary) {
         m_summary->addBlock(testNumber(), recorder.rates(), recorder.sampling(), m_testGlErrors);
@@ -432,8 +315,9 @@ void Engine::finishRun(bool aborted) {
     const bool complete = !aborted && m_glErrors == 0;
     if (m_log) {
         if (m_log->blockCount() == 0) {
-            printLine(stderr,
-                      QStringLiteral("trenzor: přerušeno před koncem prvního testu, výsledky se nezapíší."));
+            ConsoleReport::print(
+                stderr,
+                QStringLiteral("trenzor: přerušeno před koncem prvního testu, výsledky se nezapíší."));
         } else if (const QString error = m_log->save(EngineContract::kResultsLogFileName); !error.isEmpty()) {
             m_log.reset();
             fail(error);
@@ -442,9 +326,9 @@ void Engine::finishRun(bool aborted) {
             if (aborted) {
                 // For a script, an abort is a failure and said so on standard
                 // error.
-                printLine(m_options ? stderr : stdout,
-                          QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.")
-                              .arg(m_log->blockCount()));
+                ConsoleReport::print(m_options ? stderr : stdout,
+                                     QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.")
+                                         .arg(m_log->blockCount()));
             }
             if (m_summary) {
                 if (const QString error = m_summary->save(m_options->summaryPath, complete);
@@ -459,8 +343,8 @@ void Engine::finishRun(bool aborted) {
         m_summary.reset();
     }
     if (m_glErrors > 0) {
-        printLine(stderr,
-                  QStringLiteral("trenzor: OpenGL ohlásilo %1 chyb, běh není úplný.").arg(m_glErrors));
+        ConsoleReport::print(
+            stderr, QStringLiteral("trenzor: OpenGL ohlásilo %1 chyb, běh není úplný.").arg(m_glErrors));
     }
     m_phase = Phase::Done;
     // A run of the command line succeeds only when every test ran to its end;
@@ -491,9 +375,10 @@ void Engine::abandonUnseen(int seconds) {
     }
     // Said on standard error only: a message screen in a window that cannot
     // be seen would only keep the run waiting.
-    printLine(stderr, QStringLiteral("trenzor: okno testu nebylo %1 s vidět (skryté nebo zakryté), běh bez "
-                                     "obsluhy končí bez výsledků.")
-                          .arg(seconds));
+    ConsoleReport::print(
+        stderr, QStringLiteral("trenzor: okno testu nebylo %1 s vidět (skryté nebo zakryté), běh bez "
+                               "obsluhy končí bez výsledků.")
+                    .arg(seconds));
     m_log.reset();
     m_summary.reset();
     m_recorder.reset();
@@ -639,8 +524,7 @@ void Engine::frame() {
         const bool wasMeasuring = recorder.measuring();
         recorder.frameShown(m_clock.nsecsElapsed());
         if (!wasMeasuring && recorder.measuring()) {
-            m_processCpuStart = cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
-            m_threadCpuStart = cpuNanoseconds(CLOCK_THREAD_CPUTIME_ID);
+            m_cpuTime.start();
             checkGlErrors(QStringLiteral("po prvním měřeném snímku"));
         }
         break;

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "CameraPath.h"
+#include "CpuTime.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
+#include "LogHeader.h"
 #include "OffscreenTarget.h"
 #include "ResultsLogWriter.h"
 #include "RunOptions.h"
 #include "RunSummary.h"
-#include "SceneData.h"
+#include "SceneDecoder.h"
 #include "TextPanel.h"
 #include "contract/RunConfig.h"
 
@@ -79,7 +81,6 @@ public:
 
 private:
     void fail(const QString& message);
-    QString decodeScenes();
     void startSlot(int slot);
     void beginTest();
     void finishTest();
@@ -93,18 +94,11 @@ private:
     // it was found; counts them for the test and the run.
     void checkGlErrors(const QString& when);
     void readGrantedBits();
-    QString grantedConditions() const;
-    QStringList logHeader() const;
+    LogHeader::Granted granted() const;
     QSize renderSize() const;
     std::FILE* progressStream() const;
 
     static constexpr int kPanelPeriodMs = 30;
-
-    // A slot's camera path and scene as decoded before the first test.
-    struct DecodedSlot {
-        CameraPath path;
-        SceneData scene;
-    };
 
     RunConfig m_config;
     // Set for a run of the command line's options.
@@ -113,7 +107,7 @@ private:
     Canvas& m_canvas;
     // Every slot's files are read and checked once, before anything is
     // drawn; the run, repeated or not, draws from here.
-    QVector<DecodedSlot> m_decoded;
+    QVector<SceneDecoder::Slot> m_decoded;
     QOpenGLFunctions_2_1* m_gl = nullptr;
     QOpenGLFunctions* m_functions = nullptr;
     Phase m_phase = Phase::Starting;
@@ -144,8 +138,7 @@ private:
     int m_testGlErrors = 0;
     int m_glErrors = 0;
     std::unique_ptr<QOpenGLDebugLogger> m_debugLogger;
-    qint64 m_processCpuStart = 0;
-    qint64 m_threadCpuStart = 0;
+    CpuTime m_cpuTime;
     qint64 m_flightStart = 0;
     QPointF m_lastMouse{-1, -1};
 };
