@@ -9,6 +9,7 @@
 #include "Noise.h"
 #include "ResultsLogWriter.h"
 #include "RunSummary.h"
+#include "StereoView.h"
 #include "SwapControl.h"
 #include "SystemInfo.h"
 #include "TestScenes.h"
@@ -403,6 +404,18 @@ private slots:
         camera.mouseMoved(157, 0, 0.01); // about a quarter turn to the right
         const QVector3D after = camera.target() - camera.eye();
         QVERIFY(after.x() > 0.1f && std::abs(before.x()) < 1e-5f);
+    }
+
+    // The anaglyph's eyes: parallel, the offset apart across the view, the
+    // left one first.
+    void stereoEyesStandEitherSideOfTheCamera() {
+        const CameraPath::Pose camera{QVector3D(1, 2, 3), QVector3D(1, 2, -7)};
+        const std::array<CameraPath::Pose, 2> eyes = StereoView::eyes(camera, 0.5);
+        QCOMPARE(eyes[0].eye, QVector3D(0.75f, 2, 3));
+        QCOMPARE(eyes[1].eye, QVector3D(1.25f, 2, 3));
+        for (const CameraPath::Pose& eye : eyes) {
+            QCOMPARE(eye.target - eye.eye, camera.target - camera.eye);
+        }
     }
 
     void pathPassesThroughItsKeys() {

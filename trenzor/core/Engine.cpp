@@ -3,16 +3,16 @@
 #include "Canvas.h"
 #include "ConsoleReport.h"
 #include "GlErrorCheck.h"
+#include "GlProbe.h"
 #include "KeyMap.h"
 #include "LogHeader.h"
 #include "MeshScene.h"
 #include "MessageText.h"
 #include "SceneDecoder.h"
-#include "SwapControl.h"
+#include "StereoView.h"
 #include "contract/EngineContract.h"
 
 #include <QOpenGLContext>
-#include <QOpenGLDebugLogger>
 #include <QOpenGLFunctions>
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
@@ -50,9 +50,9 @@ void Engine::initialize() {
     }
     m_glRenderer = QString::fromLatin1(reinterpret_cast<const char*>(m_gl->glGetString(GL_RENDERER)));
     if (m_options && m_options->glDebug) {
-        startDebugOutput();
+        m_probe.startDebugOutput(*context);
     }
-    readVsync();
+    m_vsyncState = GlProbe::vsyncState(*context, m_options && m_options->offscreen, !m_config.noVsync);
     if (!m_startupError.isEmpty()) {
         fail(m_startupError);
         return;
@@ -82,52 +82,6 @@ void Engine::initialize() {
     startSlot(0);
 }
 
-// Asks the driver what swap interval it really uses: a driver may ignore the
-// request to stop waiting for the vertical retrace, and one without swap
-// control cannot say.
-void Engine::readVsync() {
-    if (m_options && m_options->offscreen) {
-        m_vsyncState = QStringLiteral("nezobrazuje se");
-        return;
-    }
-    const bool asked = !m_config.noVsync;
-    m_vsyncState = SwapControl::describe(asked, SwapControl::grantedInterval(*m_canvas.glContext(), asked));
-}
-
-// The driver's own messages (KHR_debug), each printed as it is made, so that
-// it follows the call that caused it.
-void Engine::startDebugOutput() {
-    if (!m_canvas.glContext()->format().testOption(QSurfaceFormat::DebugContext)) {
-        ConsoleReport::print(
-            stderr, QStringLiteral("trenzor: ovladač nedal ladicí kontext OpenGL; hlášení mohou chybět."));
-    }
-    m_debugLogger = std::make_unique<QOpenGLDebugLogger>();
-    if (!m_debugLogger->initialize()) {
-        m_debugLogger.reset();
-        ConsoleReport::print(
-            stderr, QStringLiteral("trenzor: ovladač nemá rozšíření KHR_debug, ladicí hlášení nebudou."));
-        return;
-    }
-    QObject::connect(
-        m_debugLogger.get(), &QOpenGLDebugLogger::messageLogged, [](const QOpenGLDebugMessage& message) {
-            const QString severity =
-                message.severity() == QOpenGLDebugMessage::HighSeverity     ? QStringLiteral("vysoká")
-                : message.severity() == QOpenGLDebugMessage::MediumSeverity ? QStringLiteral("střední")
-                : message.severity() == QOpenGLDebugMessage::LowSeverity    ? QStringLiteral("nízká")
-                                                                            : QStringLiteral("oznámení");
-            ConsoleReport::print(stderr,
-                                 QStringLiteral("trenzor: ladění OpenGL (%1, závažnost %2, id %3): %4")
-                                     .arg(message.type() == QOpenGLDebugMessage::ErrorType
-                                              ? QStringLiteral("chyba")
-                                              : QStringLiteral("typ 0x%1").arg(int(message.type()), 0, 16),
-                                          severity)
-                                     .arg(message.id())
-                                     .arg(message.message()));
-        });
-    m_debugLogger->startLogging(QOpenGLDebugLogger::SynchronousLogging);
-    ConsoleReport::print(stderr, QStringLiteral("trenzor: ladicí hlášení OpenGL zapnuta."));
-}
-
 void Engine::checkGlErrors(const QString& when) {
     const QList<GLenum> errors = GlErrorCheck::take(*m_functions);
     for (const GLenum error : errors) {
@@ -149,15 +103,7 @@ void Engine::readGrantedBits() {
     } else {
         m_functions->glBindFramebuffer(GL_FRAMEBUFFER, m_canvas.defaultFramebuffer());
     }
-    m_colourBitsGranted = 0;
-    for (const GLenum channel : {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS}) {
-        GLint bits = 0;
-        m_gl->glGetIntegerv(channel, &bits);
-        m_colourBitsGranted += bits;
-    }
-    GLint depth = 0;
-    m_gl->glGetIntegerv(GL_DEPTH_BITS, &depth);
-    m_depthBitsGranted = depth;
+    m_bitsGranted = GlProbe::boundBufferBits(*m_gl);
     m_functions->glBindFramebuffer(GL_FRAMEBUFFER, m_canvas.defaultFramebuffer());
 }
 
@@ -167,8 +113,8 @@ LogHeader::Granted Engine::granted() const {
     granted.render = renderSize();
     granted.offscreen = m_options && m_options->offscreen;
     granted.fullScreen = m_config.fullScreen;
-    granted.colourBits = m_colourBitsGranted;
-    granted.depthBits = m_depthBitsGranted;
+    granted.colourBits = m_bitsGranted.colour;
+    granted.depthBits = m_bitsGranted.depth;
     granted.vsync = m_vsyncState;
     granted.safe = m_config.safe;
     return granted;
@@ -447,16 +393,14 @@ void Engine::drawScene(const CameraPath::Pose& pose, double time) {
     view.time = time;
     const QVector3D up(0, 1, 0);
     if (m_config.redBlueStereo) {
-        // Parallel eyes half the offset either side of the camera; each eye
-        // writes only its own colour channel of the anaglyph.
-        const QVector3D right = QVector3D::crossProduct(pose.target - pose.eye, up).normalized();
+        // Each eye writes only its own colour channel of the anaglyph.
+        const std::array<CameraPath::Pose, 2> eyes = StereoView::eyes(pose, m_config.stereoOffset);
         for (int eye = 0; eye < 2; ++eye) {
-            const QVector3D shift = right * float(m_config.stereoOffset * (eye == 0 ? -0.5 : 0.5));
             m_gl->glColorMask(eye == 0, GL_FALSE, eye == 1, GL_TRUE);
             m_gl->glClear(GL_DEPTH_BUFFER_BIT);
-            view.eye = pose.eye + shift;
+            view.eye = eyes[std::size_t(eye)].eye;
             view.view.setToIdentity();
-            view.view.lookAt(view.eye, pose.target + shift, up);
+            view.view.lookAt(view.eye, eyes[std::size_t(eye)].target, up);
             m_scene->draw(*m_gl, view);
         }
         m_gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -565,7 +509,7 @@ void Engine::shutdown() {
         m_scene->teardown(*m_gl);
         m_scene.reset();
     }
-    m_debugLogger.reset();
+    m_probe.stopDebugOutput();
     m_offscreen.destroy(*m_functions);
     m_panel.release(*m_gl);
     m_counter.release(*m_gl);

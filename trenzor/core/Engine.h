@@ -4,6 +4,7 @@
 #include "CpuTime.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
+#include "GlProbe.h"
 #include "LogHeader.h"
 #include "OffscreenTarget.h"
 #include "ResultsLogWriter.h"
@@ -24,7 +25,6 @@ class Canvas;
 class MeshScene;
 class QOpenGLFunctions;
 class QOpenGLFunctions_2_1;
-class QOpenGLDebugLogger;
 
 // Runs the scene list of one configuration: for each slot its intro screen,
 // then either the measured test along the browser file's camera path or free
@@ -88,8 +88,6 @@ private:
     void drawScene(const CameraPath::Pose& pose, double time);
     void drawPanel();
     void showIntro();
-    void readVsync();
-    void startDebugOutput();
     // Reports every OpenGL error recorded since the last check, saying when
     // it was found; counts them for the test and the run.
     void checkGlErrors(const QString& when);
@@ -115,8 +113,7 @@ private:
     int m_rounds = 0;
     QString m_glRenderer;
     QString m_vsyncState;
-    int m_colourBitsGranted = 0;
-    int m_depthBitsGranted = 0;
+    GlProbe::Bits m_bitsGranted;
     QElapsedTimer m_clock;
     std::unique_ptr<MeshScene> m_scene;
     CameraPath m_path;
@@ -137,7 +134,7 @@ private:
     // with any is not complete.
     int m_testGlErrors = 0;
     int m_glErrors = 0;
-    std::unique_ptr<QOpenGLDebugLogger> m_debugLogger;
+    GlProbe m_probe;
     CpuTime m_cpuTime;
     qint64 m_flightStart = 0;
     QPointF m_lastMouse{-1, -1};
