@@ -14,4 +14,26 @@ export ASAN_OPTIONS="abort_on_error=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 cd "$build"
-ctest --output-on-failure -j"$(nproc)" "$@"
+if ctest --output-on-failure -j"$(nproc)" "$@"; then
+    exit 0
+fi
+# Now and then LeakSanitizer's own tracer crashes while it stops the program's
+# threads at exit ("Tracer caught signal 11", then "LeakSanitizer has
+# encountered a fatal error"): a failure of the tool, not a finding. A test
+# that failed that way and no other runs once more; any other failure stands.
+again=()
+while IFS=: read -r _ name; do
+    output=$(awk -v name="$name" '
+        $0 ~ "Testing: " name "$" { inside = 1 }
+        inside { print }
+        inside && $0 ~ "^\"" name "\" end time" { inside = 0 }' Testing/Temporary/LastTest.log)
+    if grep -q 'LeakSanitizer has encountered a fatal error' <<< "$output" &&
+        ! grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer: detected)|runtime error:|^FAIL!' <<< "$output"; then
+        again+=("$name")
+    else
+        exit 1
+    fi
+done < Testing/Temporary/LastTestsFailed.log
+echo "sanitize.sh: LeakSanitizer itself failed in ${again[*]}; running once more"
+pattern=$(IFS='|'; echo "${again[*]}")
+ctest --output-on-failure -R "^($pattern)\$"
