@@ -47,8 +47,18 @@ int main(int argc, char* argv[]) {
     for (const ValidationRun::Picture& picture : pictures) {
         const QString path =
             folder.filePath(ValidationRun::pictureName(picture.test, picture.safe, picture.moment));
-        // Compressed as far as PNG goes: the references live in the repository.
-        if (!picture.image.save(path, "PNG", 0)) {
+        // The references live in the repository: each channel is kept to
+        // its upper four bits, at the middle of the step it stands for,
+        // which halves what PNG makes of them and costs at most 8 of the
+        // comparison's tolerance of 40.
+        QImage image = picture.image;
+        for (int y = 0; y < image.height(); ++y) {
+            uchar* line = image.scanLine(y);
+            for (int x = 0; x < image.width() * 3; ++x) {
+                line[x] = uchar((line[x] & 0xf0) | 0x08);
+            }
+        }
+        if (!image.save(path, "PNG", 0)) {
             std::fprintf(stderr, "%s nelze zapsat\n", qUtf8Printable(path));
             return 1;
         }
