@@ -106,7 +106,10 @@ void endRun(int exitCode) {
 // An unattended run of the command line's options: no screens, no waits,
 // and any failure ends it at once with a non-zero status.
 int runOptions(QGuiApplication& app, const CommandLine::Result& command, const QString& startError) {
-    if (const QString problem = EngineWindow::openGlProblem(command.config); !problem.isEmpty()) {
+    // A context without a display server says its own problems.
+    const bool headless = HeadlessContext::wanted(command.options.offscreen, command.options.gpu);
+    if (const QString problem = headless ? QString() : EngineWindow::openGlProblem(command.config);
+        !problem.isEmpty()) {
         printError(problem);
         return 1;
     }
