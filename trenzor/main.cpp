@@ -1,14 +1,21 @@
 #include "CommandLine.h"
 #include "ConfigParser.h"
+#include "EglDevices.h"
 #include "EngineWindow.h"
+#include "GpuChoice.h"
+#include "HeadlessContext.h"
 #include "MessageWindow.h"
 #include "OffscreenCanvas.h"
 #include "ResultsLogWriter.h"
+#include "ValidationRun.h"
 #include "contract/EngineContract.h"
 #include "contract/FolderLock.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -99,7 +106,10 @@ void endRun(int exitCode) {
 // An unattended run of the command line's options: no screens, no waits,
 // and any failure ends it at once with a non-zero status.
 int runOptions(QGuiApplication& app, const CommandLine::Result& command, const QString& startError) {
-    if (const QString problem = EngineWindow::openGlProblem(command.config); !problem.isEmpty()) {
+    // A context without a display server says its own problems.
+    const bool headless = HeadlessContext::wanted(command.options.offscreen, command.options.gpu);
+    if (const QString problem = headless ? QString() : EngineWindow::openGlProblem(command.config);
+        !problem.isEmpty()) {
         printError(problem);
         return 1;
     }
@@ -113,6 +123,65 @@ int runOptions(QGuiApplication& app, const CommandLine::Result& command, const Q
     QObject::connect(&window, &EngineWindow::finished, &app, endRun);
     window.start();
     return app.exec();
+}
+
+// The devices EGL offers, then what the window system offers, if there is
+// one to reach.
+int listGpus(int argc, char* argv[]) {
+    for (const GpuDevice& device : EglDevices::list()) {
+        printText(GpuChoice::line(device));
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        printText(
+            QStringLiteral("okno: žádný grafický server (DISPLAY ani WAYLAND_DISPLAY nejsou nastaveny)"));
+        return 0;
+    }
+    QGuiApplication app(argc, argv);
+    messageState().windowSystemReady = true;
+    QOffscreenSurface surface;
+    surface.create();
+    QOpenGLContext context;
+    if (!context.create() || !context.makeCurrent(&surface)) {
+        printText(QStringLiteral("okno (%1): kontext OpenGL nelze vytvořit").arg(app.platformName()));
+        return 0;
+    }
+    printText(QStringLiteral("okno (%1): %2")
+                  .arg(app.platformName(), QString::fromLatin1(reinterpret_cast<const char*>(
+                                               context.functions()->glGetString(GL_RENDERER)))));
+    return 0;
+}
+
+// A device chosen by index for this run: refused when there is none, or a
+// window cannot be drawn on it; for a window, Mesa is told which.
+QString chooseGpu(const RunOptions& options) {
+    if (options.gpu < 0) {
+        return {};
+    }
+    const QList<GpuDevice> devices = EglDevices::list();
+    if (QString error = GpuChoice::check(devices, options.gpu); !error.isEmpty()) {
+        return error;
+    }
+    if (options.offscreen) {
+        return {};
+    }
+    const GpuChoice::Window window = GpuChoice::forWindow(devices[options.gpu]);
+    if (window.error.isEmpty()) {
+        qputenv(window.name.constData(), window.value);
+    }
+    return window.error;
+}
+
+// Picture validation, drawn through EGL without any display server.
+int validate(int argc, char* argv[], const CommandLine::Result& command) {
+    QGuiApplication app(argc, argv);
+    messageState().windowSystemReady = true;
+    HeadlessContext context;
+    if (const QString error = context.create(command.options.gpu, command.options.glDebug);
+        !error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+    return ValidationRun(command.config, command.options).run(*context.context(), context.deviceLabel());
 }
 
 int run(int argc, char* argv[]) {
@@ -134,9 +203,23 @@ int run(int argc, char* argv[]) {
         printError(QStringLiteral("%1 (nápovědu vypíše %2 --help)")
                        .arg(command.text, QFileInfo(arguments.value(0)).fileName()));
         return CommandLine::kRefusedExit;
+    case CommandLine::Action::ListGpus:
+        return listGpus(argc, argv);
     case CommandLine::Action::ConfigFile:
     case CommandLine::Action::Options:
         break;
+    }
+    if (const QString error = chooseGpu(command.options); !error.isEmpty()) {
+        printError(error);
+        return CommandLine::kRefusedExit;
+    }
+    if (command.options.validate) {
+        HeadlessContext::prepare();
+        return validate(argc, argv, command);
+    }
+    if (command.action == CommandLine::Action::Options &&
+        HeadlessContext::wanted(command.options.offscreen, command.options.gpu)) {
+        HeadlessContext::prepare();
     }
 
     // Held until the run ends. A second engine in this folder leaves the

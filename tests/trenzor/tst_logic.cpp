@@ -19,6 +19,8 @@
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
 
+#include "GpuChoice.h"
+#include "PictureComparison.h"
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -29,6 +31,7 @@
 #include <QTest>
 #include <cerrno>
 #include <cmath>
+
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
@@ -591,6 +594,62 @@ private slots:
         QCOMPARE(tests[0][QStringLiteral("glErrors")].toInt(-1), 0);
         QCOMPARE(tests[1][QStringLiteral("index")].toInt(), 1);
         QCOMPARE(tests[1][QStringLiteral("glErrors")].toInt(-1), 3);
+    }
+
+    // A device is chosen for a window through what Mesa reads, or refused.
+    void gpuForWindow_data() {
+        QTest::addColumn<bool>("software");
+        QTest::addColumn<QString>("pciSlot");
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addRow("software") << true << QString() << QByteArray("LIBGL_ALWAYS_SOFTWARE=1");
+        QTest::addRow("pci") << false << QString("0000:01:00.0") << QByteArray("DRI_PRIME=pci-0000_01_00_0");
+        QTest::addRow("neither") << false << QString() << QByteArray();
+    }
+
+    void gpuForWindow() {
+        QFETCH(bool, software);
+        QFETCH(QString, pciSlot);
+        QFETCH(QByteArray, setting);
+        GpuDevice device;
+        device.index = 1;
+        device.software = software;
+        device.pciSlot = pciSlot;
+        const GpuChoice::Window window = GpuChoice::forWindow(device);
+        QCOMPARE(window.name.isEmpty() ? QByteArray() : window.name + '=' + window.value, setting);
+        QCOMPARE(window.error.contains("--gpu 1"), setting.isEmpty());
+        QVERIFY(GpuChoice::check({device}, 0).isEmpty());
+        QVERIFY(GpuChoice::check({device}, 1).contains("0 až 0"));
+    }
+
+    // A channel beyond the tolerance makes a pixel differ; the limit is on
+    // the count of such pixels.
+    void pictureComparison_data() {
+        QTest::addColumn<int>("offBy");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<int>("differing");
+        QTest::addRow("within tolerance") << PictureComparison::kTolerance << 1000 << 0;
+        QTest::addRow("at the limit")
+            << PictureComparison::kTolerance + 1 << PictureComparison::kAllowedPixels
+            << PictureComparison::kAllowedPixels;
+        QTest::addRow("over the limit")
+            << 255 << PictureComparison::kAllowedPixels + 1 << PictureComparison::kAllowedPixels + 1;
+    }
+
+    void pictureComparison() {
+        QFETCH(int, offBy);
+        QFETCH(int, pixels);
+        QFETCH(int, differing);
+        QImage reference(100, 100, QImage::Format_RGB888);
+        reference.fill(QColor(0, 100, 0));
+        QImage drawn = reference;
+        for (int i = 0; i < pixels; ++i) {
+            drawn.setPixelColor(i % 100, i / 100, QColor(0, 100, offBy));
+        }
+        const PictureComparison::Result result = PictureComparison::compare(drawn, reference);
+        QCOMPARE(result.differing, differing);
+        QCOMPARE(result.passed(), differing <= PictureComparison::kAllowedPixels);
+        QCOMPARE(result.mask.pixelColor(0, 0).value(), differing > 0 ? 255 : 0);
+        QCOMPARE(PictureComparison::compare(drawn, reference.scaled(50, 50)).passed(), false);
     }
 };
 

@@ -117,6 +117,7 @@ LogHeader::Granted Engine::granted() const {
     granted.depthBits = m_bitsGranted.depth;
     granted.vsync = m_vsyncState;
     granted.safe = m_config.safe;
+    granted.device = m_canvas.deviceLabel();
     return granted;
 }
 

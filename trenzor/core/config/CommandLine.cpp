@@ -161,8 +161,22 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("gl-debug"),
         QStringLiteral("Vyžádá si ladicí kontext OpenGL a vypíše jeho hlášení (KHR_debug) na standardní "
                        "chybový výstup."));
-    for (const QCommandLineOption& option :
-         {help, version, tests, seconds, size, fullScreen, safe, offscreen, summary, glDebug}) {
+    const QCommandLineOption listGpus(
+        QStringLiteral("list-gpus"),
+        QStringLiteral("Vypíše grafická zařízení, na která lze kreslit (zařízení EGL s uzlem DRM a "
+                       "rendererem, a co nabízí grafické prostředí), každé na řádku s číslem."));
+    const QCommandLineOption gpu(
+        QStringLiteral("gpu"),
+        QStringLiteral("Kreslí na zařízení N z --list-gpus: s --offscreen přímo, v okně přes DRI_PRIME nebo "
+                       "softwarový ovladač Mesa."),
+        QStringLiteral("N"));
+    const QCommandLineOption validate(
+        QStringLiteral("validate"),
+        QStringLiteral("Ověří obraz: vykreslí každý test ve třech chvílích dráhy mimo obrazovku (640x480, 24 "
+                       "bitů, se shadery i v bezpečném módu) a porovná ho s přiloženými vzory. Rozdílné "
+                       "obrázky uloží do složky validace; návratový kód 0 jen když všechny souhlasí."));
+    for (const QCommandLineOption& option : {help, version, tests, seconds, size, fullScreen, safe, offscreen,
+                                             summary, glDebug, listGpus, gpu, validate}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -186,6 +200,10 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         result.action = Action::Version;
         result.text = QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
                                                   QCoreApplication::applicationVersion());
+        return result;
+    }
+    if (parser.isSet(listGpus)) {
+        result.action = Action::ListGpus;
         return result;
     }
     const QStringList positional = parser.positionalArguments();
@@ -238,6 +256,24 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
     config.safe = parser.isSet(safe);
     options.offscreen = parser.isSet(offscreen);
     options.glDebug = parser.isSet(glDebug);
+    if (parser.isSet(gpu)) {
+        bool ok = false;
+        options.gpu = parser.value(gpu).toInt(&ok);
+        if (!ok || options.gpu < 0 || parser.value(gpu) != QString::number(options.gpu)) {
+            return refused(
+                QStringLiteral("--gpu čeká číslo zařízení z --list-gpus, ne \"%1\"").arg(parser.value(gpu)));
+        }
+    }
+    options.validate = parser.isSet(validate);
+    if (options.validate) {
+        if (config.fullScreen || parser.isSet(size) || parser.isSet(seconds) || config.safe) {
+            return refused(QStringLiteral("--validate kreslí své pevné obrázky a nelze ho spojit s "
+                                          "--fullscreen, --size, --seconds ani --safe"));
+        }
+        // The pictures the references hold: off screen, 640x480, 24 bits.
+        options.offscreen = true;
+        config.colourBits = 24;
+    }
     if (config.fullScreen && options.offscreen) {
         return refused(QStringLiteral("--fullscreen a --offscreen nelze spojit: obraz mimo obrazovku se "
                                       "nezobrazuje"));

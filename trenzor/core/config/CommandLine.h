@@ -13,7 +13,7 @@
 // version and a refused command line need neither. Stateless.
 class CommandLine {
 public:
-    enum class Action { ConfigFile, Options, Help, Version, Refuse };
+    enum class Action { ConfigFile, Options, Help, Version, ListGpus, Refuse };
     // The exit status of a command line that cannot be used.
     static constexpr int kRefusedExit = 2;
     static constexpr double kMinSeconds = 0.1;

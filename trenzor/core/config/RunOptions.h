@@ -18,6 +18,11 @@ struct RunOptions {
     bool offscreen = false;
     // A debug context whose messages go to standard error.
     bool glDebug = false;
+    // The EGL device drawn on (--gpu), -1 for the usual one.
+    int gpu = -1;
+    // Each test's pictures compared with the shipped references instead of
+    // a measured run.
+    bool validate = false;
     // The JSON summary's file, "-" for standard output, empty for none.
     QString summaryPath;
 

@@ -11,7 +11,11 @@ QString LogHeader::conditions(const Granted& granted) {
     const QSize screen = granted.screen;
     const QSize render = granted.render;
     const QString size =
-        granted.offscreen    ? QStringLiteral("%1x%2 mimo obrazovku").arg(screen.width()).arg(screen.height())
+        granted.offscreen
+            ? QStringLiteral("%1x%2 mimo obrazovku%3")
+                  .arg(screen.width())
+                  .arg(screen.height())
+                  .arg(granted.device.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(granted.device))
         : granted.fullScreen ? QStringLiteral("%1x%2 na obrazovce %3x%4")
                                    .arg(render.width())
                                    .arg(render.height())

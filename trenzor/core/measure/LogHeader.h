@@ -19,6 +19,8 @@ public:
         int depthBits = 0;
         QString vsync;
         bool safe = false;
+        // The EGL device an off-screen run chose itself, empty otherwise.
+        QString device;
     };
 
     // What the run got, short enough for one row of the results window's

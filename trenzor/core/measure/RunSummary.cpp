@@ -81,6 +81,9 @@ QByteArray RunSummary::encode(bool complete) const {
                                           {"geometricMeanRate", run.geometricMeanRate},
                                           {"leftOut", run.leftOut},
                                       });
+    if (!m_validation.isEmpty()) {
+        root.insert(QLatin1String("validation"), m_validation);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

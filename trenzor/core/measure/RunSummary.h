@@ -3,6 +3,7 @@
 #include "contract/BlockSampling.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,8 @@ public:
     // how they sample its frames, and the OpenGL errors found while it ran.
     void addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling, int glErrors);
     int blockCount() const { return int(m_tests.size()); }
+    // The outcome of picture validation, written as the field "validation".
+    void setValidation(const QJsonObject& validation) { m_validation = validation; }
     // complete: every test of the run ran to its end without OpenGL errors.
     QByteArray encode(bool complete) const;
     // Writes the summary with the safe replace, or to standard output for
@@ -34,4 +37,5 @@ private:
     QList<int> m_glErrors;
     QList<QList<double>> m_blocks;
     QList<BlockSampling> m_samplings;
+    QJsonObject m_validation;
 };

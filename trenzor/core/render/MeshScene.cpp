@@ -78,7 +78,10 @@ MeshScene::MeshScene(SceneData data, bool safe, int particleSystems, int decals)
 
 void MeshScene::setup(QOpenGLFunctions_2_1& gl) {
     for (const SceneData::Texture& recipe : m_data.textures) {
-        const QImage image = TextureImage::render(recipe);
+        QImage image = TextureImage::render(recipe);
+        if (m_fault == Fault::Texture) {
+            image.fill(Qt::white);
+        }
         unsigned id = 0;
         gl.glGenTextures(1, &id);
         gl.glBindTexture(GL_TEXTURE_2D, id);
@@ -299,6 +302,11 @@ void MeshScene::draw(QOpenGLFunctions_2_1& gl, const View& view) {
         gl.glCullFace(GL_BACK);
         gl.glEnable(GL_CULL_FACE);
         gl.glDepthMask(GL_TRUE);
+        if (m_fault == Fault::BackFaces) {
+            gl.glDisable(GL_CULL_FACE);
+        } else if (m_fault == Fault::Depth) {
+            gl.glDisable(GL_DEPTH_TEST);
+        }
         drawInstances(gl, view, false);
         // Blended layers are seen from both sides.
         gl.glDisable(GL_CULL_FACE);

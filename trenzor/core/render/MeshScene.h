@@ -28,6 +28,10 @@ public:
         double time = 0;
     };
 
+    // Faults a broken driver might make, drawn on purpose so that picture
+    // validation can be seen to catch them; a run never asks for one.
+    enum class Fault { None, Depth, Texture, BackFaces };
+
     MeshScene(SceneData data, bool safe, int particleSystems, int decals);
     MeshScene(const MeshScene&) = delete;
     MeshScene& operator=(const MeshScene&) = delete;
@@ -37,6 +41,7 @@ public:
     void teardown(QOpenGLFunctions_2_1& gl);
 
     const SceneData& data() const { return m_data; }
+    void setFault(Fault fault) { m_fault = fault; }
 
     // Where an instance is at a moment of its scene's clock.
     static QMatrix4x4 modelMatrix(const SceneData::Instance& instance, double time);
@@ -77,6 +82,7 @@ private:
     bool m_safe;
     int m_particleSystems;
     int m_decals;
+    Fault m_fault = Fault::None;
     QVector<unsigned> m_textures;
     QVector<Buffers> m_buffers;
     std::unique_ptr<QOpenGLShaderProgram> m_program;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 #include <cstdio>
 #include <exception>
 
@@ -16,6 +17,9 @@ public:
 
     virtual QOpenGLContext* glContext() const = 0;
     virtual unsigned defaultFramebuffer() const = 0;
+    // The EGL device drawn on where the canvas chose one itself, as line 5
+    // names it; empty otherwise.
+    virtual QString deviceLabel() const { return {}; }
     // The drawable's size in device pixels.
     virtual QSize surfacePixels() const = 0;
     virtual void present() = 0;

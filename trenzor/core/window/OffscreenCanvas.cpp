@@ -9,6 +9,7 @@ OffscreenCanvas::OffscreenCanvas(const RunConfig& config, const QString& startup
                                  const RunOptions& options)
     : m_config(config)
     , m_glDebug(options.glDebug)
+    , m_gpu(options.gpu)
     , m_engine(config, startupError, *this, options) {
     m_timer.setInterval(0);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -16,24 +17,34 @@ OffscreenCanvas::OffscreenCanvas(const RunConfig& config, const QString& startup
 }
 
 OffscreenCanvas::~OffscreenCanvas() {
-    if (m_context.isValid() && m_context.makeCurrent(&m_surface)) {
+    QOpenGLContext* context = glContext();
+    if (context && context->isValid() && makeCurrent()) {
         m_engine.shutdown();
-        m_target.destroy(*m_context.functions());
-        m_context.doneCurrent();
+        m_target.destroy(*context->functions());
+        context->doneCurrent();
     }
 }
 
 void OffscreenCanvas::start() {
-    m_context.setFormat(EngineWindow::formatFor(m_config, m_glDebug));
-    m_surface.setFormat(m_context.format());
-    m_surface.create();
-    if (!m_context.create() || !m_surface.isValid() || !m_context.makeCurrent(&m_surface)) {
-        std::fprintf(stderr, "trenzor: OpenGL není k dispozici: kontext OpenGL nelze vytvořit.\n");
-        finish(1);
-        return;
+    if (HeadlessContext::wanted(true, m_gpu)) {
+        m_headless = std::make_unique<HeadlessContext>();
+        if (const QString error = m_headless->create(m_gpu, m_glDebug); !error.isEmpty()) {
+            std::fprintf(stderr, "trenzor: %s\n", qUtf8Printable(error));
+            finish(1);
+            return;
+        }
+    } else {
+        m_context.setFormat(EngineWindow::formatFor(m_config, m_glDebug));
+        m_surface.setFormat(m_context.format());
+        m_surface.create();
+        if (!m_context.create() || !m_surface.isValid() || !m_context.makeCurrent(&m_surface)) {
+            std::fprintf(stderr, "trenzor: OpenGL není k dispozici: kontext OpenGL nelze vytvořit.\n");
+            finish(1);
+            return;
+        }
     }
     const QString error =
-        m_target.create(*m_context.functions(), surfacePixels(), m_config.colourBits, m_config.depthBits);
+        m_target.create(*glContext()->functions(), surfacePixels(), m_config.colourBits, m_config.depthBits);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "trenzor: %s\n", qUtf8Printable(error));
         finish(1);
@@ -46,7 +57,15 @@ void OffscreenCanvas::start() {
 }
 
 QOpenGLContext* OffscreenCanvas::glContext() const {
-    return &m_context;
+    return m_headless ? m_headless->context() : &m_context;
+}
+
+QString OffscreenCanvas::deviceLabel() const {
+    return m_headless ? m_headless->deviceLabel() : QString();
+}
+
+bool OffscreenCanvas::makeCurrent() {
+    return m_headless ? m_headless->makeCurrent() : m_context.makeCurrent(&m_surface);
 }
 
 unsigned OffscreenCanvas::defaultFramebuffer() const {
@@ -58,7 +77,7 @@ QSize OffscreenCanvas::surfacePixels() const {
 }
 
 void OffscreenCanvas::present() {
-    m_context.functions()->glFinish();
+    glContext()->functions()->glFinish();
 }
 
 void OffscreenCanvas::finish(int exitCode) {
@@ -76,7 +95,7 @@ void OffscreenCanvas::tick() {
     if (m_finished) {
         return;
     }
-    m_context.makeCurrent(&m_surface);
+    makeCurrent();
     guarded([this] { m_engine.frame(); });
     if (!m_finished) {
         m_timer.setInterval(m_engine.msecsToNextFrame());

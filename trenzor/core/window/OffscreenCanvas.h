@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 #include "Engine.h"
+#include "HeadlessContext.h"
 #include "OffscreenTarget.h"
 
 #include <QObject>
@@ -15,8 +16,9 @@
 // apart from it. No window is mapped. A frame counts as shown once the
 // driver has finished drawing it (glFinish), so a frame's time is its
 // rendering, not only the handing over of its commands. Frames follow each
-// other from a timer, as in the window. Created by main and living until
-// finished() is handled.
+// other from a timer, as in the window. With no display to reach, or on a
+// chosen device, the context is EGL's without any display server
+// (HeadlessContext). Created by main and living until finished() is handled.
 class OffscreenCanvas : public QObject, public Canvas {
     Q_OBJECT
 public:
@@ -30,6 +32,7 @@ public:
 
     QOpenGLContext* glContext() const override;
     unsigned defaultFramebuffer() const override;
+    QString deviceLabel() const override;
     QSize surfacePixels() const override;
     void present() override;
     void finish(int exitCode) override;
@@ -39,9 +42,13 @@ signals:
 
 private:
     void tick();
+    bool makeCurrent();
 
     RunConfig m_config;
     bool m_glDebug;
+    int m_gpu;
+    // Set when the context is EGL's own; Qt's off-screen surface otherwise.
+    std::unique_ptr<HeadlessContext> m_headless;
     QOffscreenSurface m_surface;
     // Mutable: the engine asks the canvas for its context through a const
     // accessor, as the window's own is.

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "MeshScene.h"
+#include "RunOptions.h"
+#include "SceneDecoder.h"
+#include "contract/RunConfig.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+class QOpenGLContext;
+
+// Picture validation: each test's scene drawn at three fixed moments of its
+// path, on both paths (shaded and safe), into a 640x480 picture of 24-bit
+// colour with the rated run's other settings, and each picture compared
+// with the reference drawn by llvmpipe and compiled into the program
+// (resources/validace). Prints per test whether it passed, with the count of
+// differing pixels; saves a failed picture and its difference mask in the
+// folder "validace"; writes the summary's "validation" field. Also draws
+// the references themselves for trenzor_refgen. Used once, with a current
+// context.
+class ValidationRun {
+public:
+    struct Picture {
+        int test = 0;
+        bool safe = false;
+        int moment = 0;
+        QImage image;
+    };
+
+    static constexpr int kMoments = 3;
+    static constexpr char kFolder[] = "validace";
+
+    ValidationRun(RunConfig config, RunOptions options);
+
+    // Draws every picture of the configured tests; an error text names what
+    // kept them from being drawn.
+    QString draw(QOpenGLContext& context, MeshScene::Fault fault, QList<Picture>& pictures) const;
+    // Compares, reports and saves as described; returns the exit status.
+    int run(QOpenGLContext& context, const QString& deviceLabel) const;
+
+    // "3-safe-1.png"
+    static QString pictureName(int test, bool safe, int moment);
+    // The fault TRENZOR_VALIDATE_FAULT asks for.
+    static MeshScene::Fault faultFromEnvironment();
+
+private:
+    RunConfig m_config;
+    RunOptions m_options;
+};
