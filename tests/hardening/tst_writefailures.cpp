@@ -5,7 +5,9 @@
 // nothing in the working folder may change: the previous "systemy.dtb",
 // "nastaveni.bnc" and "nastaveni.atr" stay byte for byte, and no half-written
 // or temporary file is left behind.
+#include "FrontEndFolder.h"
 #include "TestSupport.h"
+#include "WaitDialog.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Shell.h"
@@ -28,7 +30,6 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <cerrno>
@@ -104,8 +105,7 @@ QList<qint16> testValues(const Nastaveni_Form* settings) {
 class TestWriteFailures : public QObject {
     Q_OBJECT
 
-    QString m_previous;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<FrontEndFolder> m_folder;
     bool m_mounted = false;
     Obstacle m_obstacle = Obstacle::Folder;
     std::optional<TestSupport::FileSizeLimit> m_limit;
@@ -132,14 +132,14 @@ class TestWriteFailures : public QObject {
         if (m_obstacle != Obstacle::FullDisk) {
             return std::nullopt;
         }
-        const QByteArray path = QFile::encodeName(m_dir->path());
+        const QByteArray path = QFile::encodeName(m_folder->path());
         if (::mount("tmpfs", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0) {
             return QStringLiteral("a small file system cannot be mounted here (%1); mounting needs root")
                 .arg(QString::fromLocal8Bit(std::strerror(errno)));
         }
         m_mounted = true;
         // Enter the mounted file system rather than the folder beneath it.
-        if (!QDir::setCurrent(m_dir->path())) {
+        if (!QDir::setCurrent(m_folder->path())) {
             return QStringLiteral("the mounted file system cannot be entered");
         }
         return std::nullopt;
@@ -246,27 +246,16 @@ class TestWriteFailures : public QObject {
     }
 
 private slots:
-    void init() {
-        m_previous = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        MessageBox::startRecording();
-        Shell::startRecording();
-    }
+    void init() { QVERIFY(m_folder.emplace().isValid()); }
 
     void cleanup() {
         m_limit.reset();
-        TestSupport::destroyAllWindows();
-        MessageBox::stopRecording();
-        Shell::stopRecording();
-        QDir::setCurrent(m_previous);
         if (m_mounted) {
             m_mounted = false;
-            QVERIFY2(::umount2(QFile::encodeName(m_dir->path()).constData(), MNT_DETACH) == 0,
+            QVERIFY2(::umount2(QFile::encodeName(m_folder->path()).constData(), MNT_DETACH) == 0,
                      std::strerror(errno));
         }
-        m_dir.reset();
+        m_folder.reset();
     }
 
     // Start-up without "nastaveni.atr" writes the default configuration. A
@@ -425,10 +414,7 @@ private slots:
             QSKIP(qPrintable(*reason));
         }
         writePrevious(QStringLiteral("vysledek.log"), ratedLog());
-        Cekejte_form* wait = Cekejte_form::instance();
-        FormDisplay::showModeless(wait);
-        QTest::mouseClick(wait->Command1, Qt::LeftButton);
-        Vysledky_Form* results = Vysledky_Form::existing();
+        Vysledky_Form* results = WaitDialog::showResults();
         QVERIFY(results && results->isVisible());
         QCOMPARE(results->Label2->text(), QStringLiteral(" 30 bodů"));
         QVERIFY(MessageBox::recorded().isEmpty());

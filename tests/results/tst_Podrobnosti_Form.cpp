@@ -1,11 +1,11 @@
+#include "FrontEndFolder.h"
 #include "ResultsFixture.h"
+#include "WaitDialog.h"
 #include "common/FileDialog.h"
-#include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "results/Podrobnosti_Form.h"
 #include "results/ResultsCsv.h"
 #include "results/Vysledky_Form.h"
-#include "shell/Cekejte_form.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -15,7 +15,6 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace ResultsFixture;
@@ -37,39 +36,18 @@ private slots:
     void failedCsvSave();
 
 private:
-    // Shows the results window from the wait dialog, as the user reaches it.
-    Vysledky_Form* showResults();
     // Presses "Podrobnosti…".
     Podrobnosti_Form* openDetails();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::optional<FrontEndFolder> m_folder;
 };
 
 void tst_Podrobnosti_Form::init() {
-    m_previous = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    MessageBox::startRecording();
+    QVERIFY(m_folder.emplace().isValid());
 }
 
 void tst_Podrobnosti_Form::cleanup() {
-    FileDialog::setAnswer({});
-    TestSupport::destroyAllWindows();
-    MessageBox::stopRecording();
-    QDir::setCurrent(m_previous);
-    m_dir.reset();
-}
-
-Vysledky_Form* tst_Podrobnosti_Form::showResults() {
-    if (Vysledky_Form* shown = Vysledky_Form::existing()) {
-        shown->hide();
-    }
-    Cekejte_form* wait = Cekejte_form::instance();
-    FormDisplay::showModeless(wait);
-    QTest::mouseClick(wait->Command1, Qt::LeftButton);
-    return Vysledky_Form::existing();
+    m_folder.reset();
 }
 
 Podrobnosti_Form* tst_Podrobnosti_Form::openDetails() {
@@ -93,7 +71,7 @@ void tst_Podrobnosti_Form::buttonFollowsTheEvaluation() {
     QFETCH(QByteArray, log);
     QFETCH(bool, enabled);
     QVERIFY(writeLog(blocksScoring(20, 7)));
-    Vysledky_Form* window = showResults();
+    Vysledky_Form* window = WaitDialog::showResults();
     QVERIFY(window->Command3->isEnabled());
     QCOMPARE(window->Command3->geometry(), QRect(352, 368, 97, 33));
     QCOMPARE(window->Command3->text(), QStringLiteral("Podrobnosti…"));
@@ -102,14 +80,15 @@ void tst_Podrobnosti_Form::buttonFollowsTheEvaluation() {
     if (!log.isEmpty()) {
         QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), log));
     }
-    window = showResults();
+    window->hide();
+    window = WaitDialog::showResults();
     QCOMPARE(window->Command3->isEnabled(), enabled);
     QCOMPARE(MessageBox::recorded().isEmpty(), enabled);
 }
 
 void tst_Podrobnosti_Form::opensTheDetailsOfTheLog() {
     QVERIFY(writeLog(QByteArray("3\r\n1\r\n2\r\n4\r\n0\r\n").repeated(7) + "konec\r\n"));
-    Vysledky_Form* results = showResults();
+    Vysledky_Form* results = WaitDialog::showResults();
     Podrobnosti_Form* details = openDetails();
     QVERIFY(details && details->isVisible());
     QCOMPARE(details->windowTitle(), QStringLiteral("Podrobnosti výsledků"));
@@ -150,7 +129,7 @@ void tst_Podrobnosti_Form::opensTheDetailsOfTheLog() {
 void tst_Podrobnosti_Form::selectingATestRedraws() {
     QVERIFY(writeLog("2\r\n10\r\n20\r\n0\r\n"
                      "5\r\n10\r\n0\r\n20\r\n-3\r\n40\r\n0\r\nkonec\r\n"));
-    showResults();
+    WaitDialog::showResults();
     Podrobnosti_Form* details = openDetails();
     QCOMPARE(details->Chart1->chart()->series().size(), 1);
     details->Grid1->setCurrentCell(1, 0);
@@ -176,7 +155,7 @@ void tst_Podrobnosti_Form::selectingATestRedraws() {
 // 10 and 40 ms and a value left out.
 void tst_Podrobnosti_Form::everyColumnAsComputedByHand() {
     QVERIFY(writeLog("5\r\n50\r\n20\r\n0\r\n100\r\n25\r\n0\r\nkonec\r\n"));
-    showResults();
+    WaitDialog::showResults();
     Podrobnosti_Form* details = openDetails();
     QCOMPARE(details->Grid1->rowCount(), 1);
     // Test, frames, 0.12 s, 4 / 0.12 s, 1000 / 50 ms, the 99th percentile of
@@ -203,7 +182,7 @@ void tst_Podrobnosti_Form::thinnedTestShowsAllItsFrames() {
     QVERIFY(writeLog("4\r\n100\r\n50\r\n25\r\n20\r\n" + closing("2", "8", "0.25") + "1\r\n10\r\n0\r\n" +
                      "2\r\n10\r\n10\r\n" + closing("4", "6", "0.5") + "2\r\n20\r\n20\r\n" +
                      closing("2", "4", "0.2") + "konec\r\n"));
-    Vysledky_Form* results = showResults();
+    Vysledky_Form* results = WaitDialog::showResults();
     QCOMPARE(results->Label2->text(), QStringLiteral("Neproběhl dostatečný počet testů."));
     Podrobnosti_Form* details = openDetails();
     QCOMPARE(details->Label3->text(), QStringLiteral("Výsledek: Neproběhl dostatečný počet testů."));
@@ -236,7 +215,7 @@ void tst_Podrobnosti_Form::thinnedTestShowsAllItsFrames() {
 
 void tst_Podrobnosti_Form::savesCsv() {
     QVERIFY(writeLog(blocksScoring(30, 7)));
-    showResults();
+    WaitDialog::showResults();
     Podrobnosti_Form* details = openDetails();
     QString proposed;
     FileDialog::setAnswer([&proposed](const QString& name) {
@@ -258,7 +237,7 @@ void tst_Podrobnosti_Form::savesCsv() {
 
 void tst_Podrobnosti_Form::failedCsvSave() {
     QVERIFY(writeLog(blocksScoring(30, 7)));
-    showResults();
+    WaitDialog::showResults();
     Podrobnosti_Form* details = openDetails();
     QVERIFY(QDir().mkdir(QStringLiteral("vysledek.csv")));
     FileDialog::setAnswer([](const QString& name) { return name; });

@@ -1,11 +1,11 @@
 #include "ResultsFixture.h"
+#include "WorkingFolder.h"
 #include "contract/NumberRules.h"
 #include "contract/TextFile.h"
 #include "results/ResultsLog.h"
 
 #include <QDir>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 #include <cstring>
@@ -40,20 +40,15 @@ private slots:
     void valueLinesReadAsTheGeneralRuleReadsThem();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::optional<WorkingFolder> m_folder;
 };
 
 void tst_ResultsLog::init() {
-    m_previous = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(m_folder.emplace().isValid());
 }
 
 void tst_ResultsLog::cleanup() {
-    QDir::setCurrent(m_previous);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void tst_ResultsLog::readsBlocks_data() {

@@ -1,8 +1,8 @@
 #include "ResultsFixture.h"
+#include "WorkingFolder.h"
 #include "results/SystemsDatabase.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace ResultsFixture;
@@ -25,20 +25,15 @@ private slots:
     void fileSizeLimit();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::optional<WorkingFolder> m_folder;
 };
 
 void tst_SystemsDatabase::init() {
-    m_previous = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(m_folder.emplace().isValid());
 }
 
 void tst_SystemsDatabase::cleanup() {
-    QDir::setCurrent(m_previous);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void tst_SystemsDatabase::reads_data() {

@@ -1,3 +1,4 @@
+#include "FrontEndFolder.h"
 #include "ResultsFixture.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
@@ -5,9 +6,7 @@
 #include "results/Vysledky2_Form.h"
 #include "shell/Hlavni_Form.h"
 
-#include <QDir>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <unistd.h>
@@ -32,24 +31,15 @@ private:
     // Presses "Prohlédnout výsledky testování" in the main window.
     Vysledky2_Form* showFromMainWindow();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::optional<FrontEndFolder> m_folder;
 };
 
 void tst_Vysledky2_Form::init() {
-    m_previous = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    MessageBox::startRecording();
+    QVERIFY(m_folder.emplace().isValid());
 }
 
 void tst_Vysledky2_Form::cleanup() {
-    delete Vysledky2_Form::existing();
-    delete Hlavni_Form::existing();
-    MessageBox::stopRecording();
-    QDir::setCurrent(m_previous);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 Vysledky2_Form* tst_Vysledky2_Form::showFromMainWindow() {

@@ -1,4 +1,6 @@
+#include "FrontEndFolder.h"
 #include "ResultsFixture.h"
+#include "WaitDialog.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "results/ComparisonList.h"
@@ -12,7 +14,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,38 +49,18 @@ private slots:
     void saveAfterTheDatabaseBecameUnreadable();
 
 private:
-    // Presses "Zobrazit výsledky" in a shown wait dialog, as the user reaches
-    // the results.
-    Vysledky_Form* showFromWaitDialog();
     // The score texts of the comparison list, the user's marked "user".
     QStringList scoreColumn() const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::optional<FrontEndFolder> m_folder;
 };
 
 void tst_Vysledky_Form::init() {
-    m_previous = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    MessageBox::startRecording();
+    QVERIFY(m_folder.emplace().isValid());
 }
 
 void tst_Vysledky_Form::cleanup() {
-    delete Vysledky_Form::existing();
-    delete Cekejte_form::existing();
-    delete Hlavni_Form::existing();
-    MessageBox::stopRecording();
-    QDir::setCurrent(m_previous);
-    m_dir.reset();
-}
-
-Vysledky_Form* tst_Vysledky_Form::showFromWaitDialog() {
-    Cekejte_form* wait = Cekejte_form::instance();
-    FormDisplay::showModeless(wait);
-    QTest::mouseClick(wait->Command1, Qt::LeftButton);
-    return Vysledky_Form::existing();
+    m_folder.reset();
 }
 
 QStringList tst_Vysledky_Form::scoreColumn() const {
@@ -112,13 +93,13 @@ void tst_Vysledky_Form::placesUserByScore() {
     QFETCH(QStringList, scores);
     QVERIFY(writeLog(blocksScoring(score, 7)));
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), ResultsFixture::database(database)));
-    showFromWaitDialog();
+    WaitDialog::showResults();
     QCOMPARE(scoreColumn(), scores);
 }
 
 void tst_Vysledky_Form::showsTheRun() {
     QVERIFY(writeLog(QByteArray("3\r\n1\r\n2\r\n3\r\n4\r\n").repeated(7) + "konec\r\n"));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QVERIFY(window && window->isVisible());
     QVERIFY(MessageBox::recorded().isEmpty());
     QVERIFY(!Cekejte_form::existing()->isVisible());
@@ -146,7 +127,7 @@ void tst_Vysledky_Form::showsTheRun() {
 void tst_Vysledky_Form::sixBlocks() {
     QVERIFY(writeLog(blocksScoring(30, 6)));
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10", " 40"})));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QVERIFY(window->isVisible());
     QCOMPARE(window->Label2->text(), QStringLiteral("Neproběhl dostatečný počet testů."));
     QVERIFY(!window->Command2->isEnabled());
@@ -160,7 +141,7 @@ void tst_Vysledky_Form::eightBlocksSaveRewritesDatabaseUnchanged() {
     QVERIFY(writeLog(blocksScoring(30, 8)));
     const QByteArray before = database({" 10", " 20", " 40"});
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), before));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
     QCOMPARE(scoreColumn(), (QStringList{" 10", " 20", " 40"}));
     QVERIFY(window->Command2->isEnabled());
@@ -194,7 +175,7 @@ void tst_Vysledky_Form::onlySevenBlocksJoin() {
     if (withDatabase) {
         QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), before));
     }
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QStringList expected = withDatabase ? QStringList{" 10", " 20", " 40"} : QStringList{};
     if (blocks == 7) {
         expected.append(QStringLiteral("user 90"));
@@ -215,7 +196,7 @@ void tst_Vysledky_Form::onlySevenBlocksJoin() {
 
 void tst_Vysledky_Form::savesWithoutDatabase() {
     QVERIFY(writeLog(blocksScoring(30, 7)));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QTest::mouseClick(window->Command2, Qt::LeftButton);
     QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb")),
              cp1250(kProcessor + "\r\n 30\r\n" + kGraphics + "\r\n" + kMemory + "\r\n"));
@@ -228,7 +209,7 @@ void tst_Vysledky_Form::savesCzechTextsInWindows1250() {
     const QByteArray lower = database({" 10", " 20"});
     const QByteArray higher = database({" 40"});
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), lower + higher));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QCOMPARE(window->ListView1->rows()->rows().at(0).memoryText, QStringLiteral("Paměť 10"));
     QTest::mouseClick(window->Command2, Qt::LeftButton);
     QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb")),
@@ -240,7 +221,7 @@ void tst_Vysledky_Form::failedSaveKeepsButton() {
     // A directory of the database's name makes the write fail; it counts as
     // no database when read.
     QVERIFY(QDir().mkdir(QStringLiteral("systemy.dtb")));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QCOMPARE(scoreColumn(), QStringList{"user 30"});
     QTest::mouseClick(window->Command2, Qt::LeftButton);
     QCOMPARE(MessageBox::recorded().size(), 1);
@@ -256,7 +237,7 @@ void tst_Vysledky_Form::unreadableFiles() {
     // that would lose it.
     QVERIFY(writeLog(blocksScoring(30, 7)));
     QCOMPARE(::symlink("/proc/self/mem", "systemy.dtb"), 0);
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QVERIFY(window->isVisible());
     QCOMPARE(MessageBox::recorded().size(), 1);
     QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
@@ -269,7 +250,7 @@ void tst_Vysledky_Form::unreadableFiles() {
     QVERIFY(QFile::remove(QStringLiteral("vysledek.log")));
     QCOMPARE(::symlink("/proc/self/mem", "vysledek.log"), 0);
     FormDisplay::showModeless(Hlavni_Form::instance());
-    showFromWaitDialog();
+    WaitDialog::showResults();
     QCOMPARE(MessageBox::recorded().size(), 1);
     QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
     QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("vysledek.log")));
@@ -293,7 +274,7 @@ void tst_Vysledky_Form::databaseTooLargeIsLikeUnreadable() {
     QFETCH(QString, reason);
     QVERIFY(writeLog(blocksScoring(30, 7)));
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), bytes));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QVERIFY(window->isVisible());
     QCOMPARE(MessageBox::recorded().size(), 1);
     QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Warning));
@@ -337,7 +318,7 @@ void tst_Vysledky_Form::messagesHideTheWindow() {
         QVERIFY(writeLog(log.toLatin1()));
     }
     FormDisplay::showModeless(Hlavni_Form::instance());
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QCOMPARE(MessageBox::recorded().size(), 1);
     QCOMPARE(MessageBox::recorded().at(0).text, message);
     QCOMPARE(MessageBox::recorded().at(0).style, int(MessageBox::Plain));
@@ -353,7 +334,7 @@ void tst_Vysledky_Form::everyActivationRebuilds() {
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10", " 40"})));
     Hlavni_Form* main = Hlavni_Form::instance();
     FormDisplay::showModeless(main);
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QCOMPARE(scoreColumn(), (QStringList{" 10", "user 30", " 40"}));
 
     // Back from the main window: the same rows again, four columns again.
@@ -376,7 +357,7 @@ void tst_Vysledky_Form::everyActivationRebuilds() {
 
 void tst_Vysledky_Form::okHidesAndTitleBarDestroys() {
     QVERIFY(writeLog(blocksScoring(30, 7)));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QTest::mouseClick(window->Command1, Qt::LeftButton);
     QVERIFY(!window->isVisible());
     QCOMPARE(Vysledky_Form::existing(), window);
@@ -384,7 +365,7 @@ void tst_Vysledky_Form::okHidesAndTitleBarDestroys() {
 
     // Shown again, it evaluates anew; closed by its title-bar button, it goes.
     QVERIFY(writeLog(blocksScoring(40, 7)));
-    QCOMPARE(showFromWaitDialog(), window);
+    QCOMPARE(WaitDialog::showResults(), window);
     QCOMPARE(window->Label2->text(), QStringLiteral(" 40 bodů"));
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -431,7 +412,7 @@ void tst_Vysledky_Form::saveKeepsWhatOthersWroteMeanwhile() {
     if (change != Change::Created) {
         QVERIFY(TestSupport::writeRaw(name, database(before)));
     }
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QVERIFY(MessageBox::recorded().isEmpty());
     switch (change) {
     case Change::None:
@@ -483,7 +464,7 @@ void tst_Vysledky_Form::saveKeepsWhatOthersWroteMeanwhile() {
 void tst_Vysledky_Form::saveAfterTheDatabaseBecameUnreadable() {
     QVERIFY(writeLog(blocksScoring(30, 7)));
     QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10"})));
-    Vysledky_Form* window = showFromWaitDialog();
+    Vysledky_Form* window = WaitDialog::showResults();
     QVERIFY(QFile::remove(QStringLiteral("systemy.dtb")));
     QCOMPARE(::symlink("/proc/self/mem", "systemy.dtb"), 0);
     QTest::mouseClick(window->Command2, Qt::LeftButton);

@@ -1,10 +1,8 @@
 #pragma once
 
+// Shared pieces of the settings tests, which each run in a FrontEndFolder.
+#include "FrontEndFolder.h"
 #include "TestSupport.h"
-
-// Shared fixture pieces of the settings tests: every test runs in a fresh
-// temporary working directory with messages and shell launches recorded, and
-// leaves no shared window behind.
 #include "common/MessageBox.h"
 #include "common/Shell.h"
 #include "settings/Nastaveni_Form.h"
@@ -13,33 +11,9 @@
 #include "shell/Hlavni_Form.h"
 #include "shell/OProgramu_Form.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <memory>
-
-class WorkingDirectory {
-public:
-    WorkingDirectory()
-        : m_previous(QDir::currentPath()) {
-        QDir::setCurrent(m_dir.path());
-        MessageBox::startRecording();
-        Shell::startRecording();
-    }
-    ~WorkingDirectory() {
-        TestSupport::destroyAllWindows();
-        MessageBox::stopRecording();
-        Shell::stopRecording();
-        QDir::setCurrent(m_previous);
-    }
-    QString path() const { return m_dir.path(); }
-
-private:
-    QString m_previous;
-    QTemporaryDir m_dir;
-};
 
 // Runs the action inside the next modal display once the window system has
 // made the window active, as a user acting on it would; whatever the action

@@ -58,7 +58,7 @@ QByteArray stateFile(const QList<int>& values) {
 class TestNastaveniForm : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WorkingDirectory> m_dir;
+    std::optional<FrontEndFolder> m_folder;
 
     Hlavni_Form* main() { return Hlavni_Form::instance(); }
     Nastaveni_Form* dialog() { return Nastaveni_Form::instance(); }
@@ -101,10 +101,10 @@ class TestNastaveniForm : public QObject {
 
 private slots:
     void init() {
-        m_dir = std::make_unique<WorkingDirectory>();
+        QVERIFY(m_folder.emplace().isValid());
         main();
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() { m_folder.reset(); }
 
     void createdHiddenWithNothingChosen() {
         Nastaveni_Form* settings = dialog();

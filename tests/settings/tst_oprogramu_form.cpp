@@ -11,11 +11,11 @@
 class TestOProgramuForm : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WorkingDirectory> m_dir;
+    std::optional<FrontEndFolder> m_folder;
 
 private slots:
-    void init() { m_dir = std::make_unique<WorkingDirectory>(); }
-    void cleanup() { m_dir.reset(); }
+    void init() { QVERIFY(m_folder.emplace().isValid()); }
+    void cleanup() { m_folder.reset(); }
 
     void menuShowsItModelessAndOukejHidesIt() {
         Hlavni_Form::instance()->OProgramu->trigger();

@@ -15,7 +15,7 @@
 class TestSouborForm : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WorkingDirectory> m_dir;
+    std::optional<FrontEndFolder> m_folder;
 
     static QStringList listed(const QListWidget* list) {
         QStringList names;
@@ -38,8 +38,8 @@ class TestSouborForm : public QObject {
     }
 
 private slots:
-    void init() { m_dir = std::make_unique<WorkingDirectory>(); }
-    void cleanup() { m_dir.reset(); }
+    void init() { QVERIFY(m_folder.emplace().isValid()); }
+    void cleanup() { m_folder.reset(); }
 
     void startsInTheCurrentDirectoryListingOnlyBinFiles() {
         QVERIFY(TestSupport::writeRaw("b.bin", ""));
@@ -212,7 +212,7 @@ private slots:
     void unreadableDriveIsNotEntered() {
         Soubor_Form* picker = Soubor_Form::instance();
         const QString start = picker->Dir1->path();
-        const QString gone = QDir(m_dir->path()).filePath("no-medium");
+        const QString gone = m_folder->filePath("no-medium");
         picker->setDrives({QStringLiteral("/"), gone});
         const int before = picker->Drive1->currentIndex();
         picker->Drive1->setCurrentIndex(1);

@@ -3,6 +3,7 @@
 // the program has started the way main() starts it. Runs on a real X display
 // only (xvfb-run, platform xcb).
 #include "TestSupport.h"
+#include "WorkingFolder.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Shell.h"
@@ -50,7 +51,7 @@ QString netWmName(const QWidget* window) {
 class TestCaptions : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<WorkingFolder> m_folder;
     FolderLock m_lock;
 
 private slots:
@@ -58,8 +59,7 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("xcb")) {
             QSKIP("needs an X display: run under xvfb-run with QT_QPA_PLATFORM=xcb");
         }
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(m_folder.emplace().isValid());
         // A results log and a database, so that both results windows stay open.
         QVERIFY(
             TestSupport::writeRaw(QStringLiteral("vysledek.log"),
@@ -71,8 +71,7 @@ private slots:
     void cleanupTestCase() {
         TestSupport::destroyAllWindows();
         Shell::stopRecording();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
+        m_folder.reset();
     }
 
     void windows_data() {

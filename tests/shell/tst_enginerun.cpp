@@ -5,6 +5,8 @@
 // one left by an engine ended with Esc), no log at all. The old log is a
 // complete rated one, so showing it would show its score.
 #include "TestSupport.h"
+#include "WaitDialog.h"
+#include "WorkingFolder.h"
 #include "common/MessageBox.h"
 #include "contract/FolderLock.h"
 #include "results/ResultsLog.h"
@@ -37,7 +39,7 @@ const QByteArray kOldLog = ratedLog();
 class TestEngineRun : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<WorkingFolder> m_folder;
 
     // The stand-in engine: a shell script run with the engine's argument.
     static void engineDoes(const QByteArray& script) {
@@ -62,10 +64,8 @@ class TestEngineRun : public QObject {
             !QTest::qWaitFor([main] { return main->Run.verdict() != EngineRun::Verdict::Running; }, 20000)) {
             return Seen{QStringLiteral("<the engine did not end>")};
         }
-        Cekejte_form* wait = Cekejte_form::instance();
-        wait->show();
         MessageBox::clearRecorded();
-        wait->Command1_Click();
+        WaitDialog::showResults();
         Seen seen;
         if (!MessageBox::recorded().isEmpty()) {
             seen.message = MessageBox::recorded().first().text;
@@ -82,17 +82,14 @@ class TestEngineRun : public QObject {
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(m_folder.emplace().isValid());
         QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), kOldLog));
         MessageBox::startRecording();
     }
     void cleanup() {
         TestSupport::destroyAllWindows();
         MessageBox::stopRecording();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
+        m_folder.reset();
     }
 
     // An engine that ends without replacing the log: the run failed, and the

@@ -6,6 +6,7 @@
 // both run. The cases of another user run as the user "nobody" when the test
 // runs as root, who may write anything.
 #include "TestSupport.h"
+#include "WorkingFolder.h"
 #include "common/MessageBox.h"
 #include "contract/EngineConfig.h"
 #include "contract/FolderLock.h"
@@ -43,7 +44,7 @@ QMap<QString, QByteArray> folderContents() {
 class TestFolderLock : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<WorkingFolder> m_folder;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 
     // Starts a program in the working folder (or the folder given); it runs
@@ -51,7 +52,7 @@ class TestFolderLock : public QObject {
     // by setpriv.
     QProcess* start(const QString& program, bool asUser = false, const QString& folder = {}) {
         auto process = std::make_unique<QProcess>();
-        process->setWorkingDirectory(folder.isEmpty() ? m_dir->path() : folder);
+        process->setWorkingDirectory(folder.isEmpty() ? m_folder->path() : folder);
         process->setProcessChannelMode(QProcess::SeparateChannels);
         if (asUser && ::geteuid() == 0) {
             process->start(QStringLiteral("setpriv"),
@@ -89,9 +90,7 @@ class TestFolderLock : public QObject {
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(m_folder.emplace().isValid());
         MessageBox::startRecording();
     }
     void cleanup() {
@@ -102,8 +101,7 @@ private slots:
         m_processes.clear();
         delete Hlavni_Form::existing();
         MessageBox::stopRecording();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
+        m_folder.reset();
     }
 
     // The program itself first, then a second front end in the same folder:
@@ -226,9 +224,9 @@ private slots:
         }
         // The folder "work" belongs to root, or to the user running the
         // test, and is given to the user only through its mode.
-        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_folder->path()).constData(), 0755), 0);
         QVERIFY(QDir().mkdir(QStringLiteral("work")));
-        const QString work = m_dir->filePath(QStringLiteral("work"));
+        const QString work = m_folder->filePath(QStringLiteral("work"));
         QVERIFY(QDir::setCurrent(work));
         // Written before: a folder the user cannot write would otherwise
         // give the message that it cannot be written.
@@ -237,7 +235,7 @@ private slots:
         if (lockFile == QStringLiteral("folder")) {
             QVERIFY(QDir().mkdir(FolderLock::kFileName));
         } else if (lockFile == QStringLiteral("link")) {
-            QVERIFY(TestSupport::writeRaw(m_dir->filePath(QStringLiteral("elsewhere")), "x", 0666));
+            QVERIFY(TestSupport::writeRaw(m_folder->filePath(QStringLiteral("elsewhere")), "x", 0666));
             QCOMPARE(::symlink("../elsewhere", lock.constData()), 0);
         } else if (lockFile == QStringLiteral("fifo")) {
             QCOMPARE(::mkfifo(lock.constData(), 0666), 0);
@@ -269,7 +267,7 @@ private slots:
             QCOMPARE(two->exitCode(), 1);
         }
         if (lockFile == QStringLiteral("link")) {
-            QCOMPARE(TestSupport::readAll(m_dir->filePath(QStringLiteral("elsewhere"))), QByteArray("x"));
+            QCOMPARE(TestSupport::readAll(m_folder->filePath(QStringLiteral("elsewhere"))), QByteArray("x"));
         }
     }
 };

@@ -1,3 +1,4 @@
+#include "FrontEndFolder.h"
 #include "TestSupport.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
@@ -25,22 +26,11 @@ using TestSupport::readAll;
 class TestHlavniForm : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<FrontEndFolder> m_folder;
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        MessageBox::startRecording();
-        Shell::startRecording();
-    }
-    void cleanup() {
-        destroyAllWindows();
-        MessageBox::stopRecording();
-        Shell::stopRecording();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void init() { QVERIFY(m_folder.emplace().isValid()); }
+    void cleanup() { m_folder.reset(); }
 
     void startUpInAnEmptyFolderWritesTheDefaultFile() {
         Hlavni_Form::instance();

@@ -20,6 +20,13 @@ public:
         return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
     }
 
+    // Presses the key in the window, given the focus first as a user's click
+    // would.
+    static void pressKey(const QString& window, const QString& key) {
+        xdotool({"windowfocus", "--sync", window});
+        xdotool({"key", key});
+    }
+
     // A window's size in the X server's pixels, which no scale factor of
     // Qt's changes.
     static QSize windowPixels(const QString& window) {

@@ -4,12 +4,14 @@
 // that there are no results instead of showing the old score as new. Keys
 // reach the engine's window through xdotool, as a user's would.
 
+#include "EngineFolder.h"
+#include "EngineProcess.h"
 #include "TestSupport.h"
+#include "WaitDialog.h"
 #include "common/MessageBox.h"
 #include "contract/TextFile.h"
 #include "results/ResultsLog.h"
 #include "results/Vysledky_Form.h"
-#include "shell/Cekejte_form.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -24,7 +26,7 @@
 class TestFailures : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    EngineFolder m_folder;
 
     struct Outcome {
         bool finished = false;
@@ -41,21 +43,10 @@ class TestFailures : public QObject {
                extra + "*SCENELIST 0 \"" + browser + "\"\r\n*SCENELIST 0 \"" + scene + "\"\r\n";
     }
 
-    static QString xdotool(const QStringList& arguments) {
-        QProcess tool;
-        tool.start(QStringLiteral("xdotool"), arguments);
-        tool.waitForFinished(10000);
-        return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
-    }
-
     // The engine's visible window, or empty.
     static QString engineWindow() {
-        return xdotool({"search", "--onlyvisible", "--name", "^Trenzor$"}).section(u'\n', 0, 0);
-    }
-
-    static void pressKey(const QString& window, const QString& key) {
-        xdotool({"windowfocus", "--sync", window});
-        xdotool({"key", key});
+        return EngineProcess::xdotool({"search", "--onlyvisible", "--name", "^Trenzor$"})
+            .section(u'\n', 0, 0);
     }
 
     // Runs the engine in the working folder; set, each "NAME=value" or
@@ -93,7 +84,7 @@ class TestFailures : public QObject {
                 outcome.windowShown = true;
                 if (pressKeyInWindow) {
                     QTest::qWait(300);
-                    pressKey(window, QStringLiteral("space"));
+                    EngineProcess::pressKey(window, QStringLiteral("space"));
                 }
                 break;
             }
@@ -116,11 +107,9 @@ class TestFailures : public QObject {
     // window's message, or the score.
     static QString resultsShown() {
         MessageBox::startRecording();
-        Cekejte_form* wait = Cekejte_form::instance();
-        wait->show();
-        QTest::mouseClick(wait->Command1, Qt::LeftButton);
-        QString shown = MessageBox::recorded().isEmpty() ? Vysledky_Form::existing()->Label2->text()
-                                                         : MessageBox::recorded().first().text;
+        const Vysledky_Form* results = WaitDialog::showResults();
+        QString shown =
+            MessageBox::recorded().isEmpty() ? results->Label2->text() : MessageBox::recorded().first().text;
         MessageBox::stopRecording();
         TestSupport::destroyAllWindows();
         return shown;
@@ -128,12 +117,8 @@ class TestFailures : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        QProcess generator;
-        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path(), "--frames", "3"});
-        QVERIFY(generator.waitForFinished(180000) && generator.exitCode() == 0);
-        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        const QString error = m_folder.fill({"--frames", "3"});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
                  "xdotool is needed to press keys in the engine's window");
     }
@@ -269,7 +254,7 @@ private slots:
         }
         const passwd* nobody = ::getpwnam("nobody");
         QVERIFY(nobody);
-        QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_folder.path()).constData(), 0755), 0);
         QDir(QStringLiteral("run")).removeRecursively();
         QVERIFY(QDir().mkdir(QStringLiteral("run")));
         for (const char* name : {"trenzor.exe", "browser1.bin", "test1.bin"}) {
@@ -293,18 +278,18 @@ private slots:
         QCOMPARE(::chmod("run", writable ? 0755 : 0555), 0);
         // The test's X server lets in whoever may read its key.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        const QString key = m_dir.filePath(QStringLiteral("Xauthority"));
+        const QString key = m_folder.filePath(QStringLiteral("Xauthority"));
         QFile::remove(key);
         QVERIFY(QFile::copy(environment.value(QStringLiteral("XAUTHORITY")), key));
         QCOMPARE(::chmod(QFile::encodeName(key).constData(), 0644), 0);
         environment.insert(QStringLiteral("XAUTHORITY"), key);
-        environment.insert(QStringLiteral("HOME"), m_dir.path());
+        environment.insert(QStringLiteral("HOME"), m_folder.path());
 
         QProcess probe;
         probe.setProcessEnvironment(environment);
-        probe.setWorkingDirectory(m_dir.filePath(QStringLiteral("run")));
+        probe.setWorkingDirectory(m_folder.filePath(QStringLiteral("run")));
         // A copy of the probe, which "nobody" may run wherever the build tree lies.
-        const QString probeCopy = m_dir.filePath(QStringLiteral("frontend_probe"));
+        const QString probeCopy = m_folder.filePath(QStringLiteral("frontend_probe"));
         QFile::remove(probeCopy);
         QVERIFY(QFile::copy(QStringLiteral(FRONTEND_PROBE), probeCopy));
         QCOMPARE(::chmod(QFile::encodeName(probeCopy).constData(), 0755), 0);
@@ -350,10 +335,10 @@ private slots:
         // The first frame is drawn; the second is hours away.
         QTest::qWait(1500);
         QCOMPARE(engine.state(), QProcess::Running);
-        xdotool({"windowfocus", "--sync", window});
+        EngineProcess::xdotool({"windowfocus", "--sync", window});
         QElapsedTimer clock;
         clock.start();
-        xdotool({"key", "Escape"});
+        EngineProcess::xdotool({"key", "Escape"});
         const bool finished = engine.waitForFinished(5000);
         const qint64 ms = clock.elapsed();
         if (!finished) {

@@ -4,6 +4,7 @@
 // end's own reader evaluates the results log the engine wrote. The scene
 // files are the generated ones, the browser files quick ones of a few frames.
 
+#include "EngineFolder.h"
 #include "TestSupport.h"
 #include "contract/EngineConfig.h"
 #include "contract/TextFile.h"
@@ -22,7 +23,7 @@
 class TestFrontendChain : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    EngineFolder m_folder;
 
     static bool run(const QString& program, const QStringList& arguments) {
         QProcess process;
@@ -34,11 +35,8 @@ class TestFrontendChain : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        QVERIFY(run(QStringLiteral(TRENZOR_SCENEGEN),
-                    {m_dir.path(), QStringLiteral("--frames"), QStringLiteral("5")}));
-        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        const QString error = m_folder.fill({"--frames", "5"});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
     void ratedRunIsReadOkWithSevenBlocks() {

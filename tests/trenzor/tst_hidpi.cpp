@@ -7,6 +7,7 @@
 // (drawn off screen here) shows.
 
 #include "ConfigParser.h"
+#include "EngineFolder.h"
 #include "EngineProcess.h"
 #include "EngineWindow.h"
 #include "MeshScene.h"
@@ -39,7 +40,7 @@ class TestHidpi : public QObject {
     // same moment.
     static constexpr int kTolerance = 300;
 
-    QTemporaryDir m_dir;
+    EngineFolder m_folder;
     QOffscreenSurface m_surface;
     QOpenGLContext m_context;
     QOpenGLFunctions* m_functions = nullptr;
@@ -129,13 +130,9 @@ class TestHidpi : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
         QCOMPARE(QGuiApplication::primaryScreen()->devicePixelRatio(), 2.0);
-        QProcess generator;
-        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path(), "--frames", "5"});
-        QVERIFY(generator.waitForFinished(60000) && generator.exitCode() == 0);
-        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        const QString error = m_folder.fill({"--frames", "5"});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         // Browser files whose first 1000 frames all show the path's start,
         // so that a picture taken from the screen shows a known moment.
         for (int test = 0; test < TestScenes::kCount; ++test) {

@@ -6,6 +6,7 @@
 // that states the pixels asked for and the vertical sync the driver really
 // left off.
 
+#include "EngineFolder.h"
 #include "HeadlessWeston.h"
 #include "contract/EngineContract.h"
 
@@ -17,13 +18,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestMatrix : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    EngineFolder m_folder;
     HeadlessWeston m_weston;
     int m_westonScale = 0;
 
@@ -106,12 +106,8 @@ class TestMatrix : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        QProcess generator;
-        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path(), "--frames", "32766"});
-        QVERIFY(generator.waitForFinished(180000) && generator.exitCode() == 0);
-        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        const QString error = m_folder.fill({"--frames", "32766"});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
     void init() {

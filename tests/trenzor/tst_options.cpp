@@ -4,6 +4,8 @@
 // complete, an aborted and a failed run, and command lines that are refused
 // without a display and without touching the old results log.
 
+#include "EngineFolder.h"
+#include "EngineProcess.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
 
@@ -14,7 +16,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
@@ -26,7 +27,7 @@ class TestOptions : public QObject {
     // The browser files' own path length, as the generator writes quick ones.
     static constexpr double kBrowserSeconds = 0.3;
 
-    QTemporaryDir m_dir;
+    EngineFolder m_folder;
 
     struct Outcome {
         bool finished = false;
@@ -39,15 +40,9 @@ class TestOptions : public QObject {
         qint64 msAfterError = -1;
     };
 
-    static QString xdotool(const QStringList& arguments) {
-        QProcess tool;
-        tool.start(QStringLiteral("xdotool"), arguments);
-        tool.waitForFinished(10000);
-        return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
-    }
-
     static QString visibleWindowOf(qint64 pid) {
-        return xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)}).section(u'\n', 0, 0);
+        return EngineProcess::xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)})
+            .section(u'\n', 0, 0);
     }
 
     // Runs the engine with these arguments; without a display when asked.
@@ -98,8 +93,7 @@ class TestOptions : public QObject {
                 outcome.windowSeen = outcome.windowSeen || !window.isEmpty();
                 if (!window.isEmpty() && !key.isEmpty() && !keyPressed && outcome.out.contains(keyAfter)) {
                     QTest::qWait(500);
-                    xdotool({"windowfocus", "--sync", window});
-                    xdotool({"key", key});
+                    EngineProcess::pressKey(window, key);
                     keyPressed = true;
                 }
             }
@@ -229,14 +223,10 @@ class TestOptions : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
         // Short paths with room for every frame: a block's frame times add
         // up to its path.
-        QProcess generator;
-        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path(), "--frames", "32766"});
-        QVERIFY(generator.waitForFinished(180000) && generator.exitCode() == 0);
-        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        const QString error = m_folder.fill({"--frames", "32766"});
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
                  "xdotool is needed to look for the engine's windows");
     }

@@ -3,6 +3,7 @@
 #include "SceneFile.h"
 #include "TestScenes.h"
 #include "TestSupport.h"
+#include "WorkingFolder.h"
 #include "contract/BlockSampling.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineConfig.h"
@@ -15,7 +16,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <ctime>
@@ -30,7 +30,7 @@ private:
     static constexpr int kFrames = 3;
     static constexpr double kTinySeconds = 0.3;
 
-    QTemporaryDir m_dir;
+    WorkingFolder m_folder;
 
     // A small window without vertical synchronisation, at the rated pace,
     // with tiny browser files in the slots; the extra directives follow the
@@ -136,8 +136,7 @@ private:
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(m_folder.isValid());
         for (int i = 0; i < TestScenes::kCount; ++i) {
             QVERIFY(TestSupport::writeRaw(QStringLiteral("test%1.bin").arg(i),
                                           SceneFile::encodeScene(TestScenes::scene(i))));

@@ -5,6 +5,7 @@
 // are unmapped and mapped again with xdotool on the X display the test
 // starts; the three runs go on side by side, idle while unseen.
 
+#include "EngineFolder.h"
 #include "EngineProcess.h"
 #include "EngineWindow.h"
 #include "SceneFile.h"
@@ -21,7 +22,7 @@ class TestUnseen : public QObject {
     // first: long, yet less than the limit.
     static constexpr qint64 kFirstStretchMs = kUnseenMs * 2 / 3;
 
-    QTemporaryDir m_dir;
+    EngineFolder m_folder;
 
     static QByteArray configuration(bool unattended) {
         QByteArray out = "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 160 120\r\n*PLAYERCONTROLLER 0 -1\r\n"
@@ -40,11 +41,11 @@ class TestUnseen : public QObject {
 
     Run start(const QString& name, const QStringList& arguments, const QByteArray& config) {
         Run run;
-        run.folder = m_dir.filePath(name);
+        run.folder = m_folder.filePath(name);
         [&] {
             QVERIFY(QDir().mkpath(run.folder));
             for (const QString& file : {"trenzor.exe", "test1.bin", "browser1.bin", "long.bin"}) {
-                QVERIFY(QFile::link(m_dir.filePath(file), QDir(run.folder).filePath(file)));
+                QVERIFY(QFile::link(m_folder.filePath(file), QDir(run.folder).filePath(file)));
             }
             if (!config.isEmpty()) {
                 QVERIFY(TestSupport::writeRaw(QDir(run.folder).filePath("nastaveni.atr"), config));
@@ -52,7 +53,7 @@ class TestUnseen : public QObject {
         }();
         QDir::setCurrent(run.folder);
         run.engine = std::make_unique<EngineProcess>(arguments);
-        QDir::setCurrent(m_dir.path());
+        QDir::setCurrent(m_folder.path());
         return run;
     }
 
@@ -70,12 +71,8 @@ class TestUnseen : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        QProcess generator;
-        generator.start(QStringLiteral(TRENZOR_SCENEGEN), {m_dir.path()});
-        QVERIFY(generator.waitForFinished(60000) && generator.exitCode() == 0);
-        QVERIFY(QFile::copy(QStringLiteral(TRENZOR_EXE), QStringLiteral("trenzor.exe")));
+        const QString error = m_folder.fill();
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         // A path of two minutes: no run here ends by reaching its end.
         QVERIFY(TestSupport::writeRaw(
             QStringLiteral("long.bin"),
@@ -107,8 +104,7 @@ private slots:
                 const QString window = interactive.engine->poll();
                 if (!window.isEmpty() && !keyPressed) {
                     QTest::qWait(500);
-                    EngineProcess::xdotool({"windowfocus", "--sync", window});
-                    EngineProcess::xdotool({"key", "space"});
+                    EngineProcess::pressKey(window, QStringLiteral("space"));
                     keyPressed = true;
                     QTest::qWait(1000);
                 } else if (keyPressed) {

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WorkingFolder.h"
 #include "contract/EngineConfig.h"
 #include "contract/EngineConfigParser.h"
 #include "contract/TextFile.h"
@@ -62,17 +63,11 @@ Q_DECLARE_METATYPE(RunConfig)
 class TestEngineConfig : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<WorkingFolder> m_folder;
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
-    void cleanup() {
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void init() { QVERIFY(m_folder.emplace().isValid()); }
+    void cleanup() { m_folder.reset(); }
 
     void startUpFileWithItsScenePair() {
         const QByteArray expected =

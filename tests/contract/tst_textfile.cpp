@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WorkingFolder.h"
 #include "contract/TextFile.h"
 
 #include <QtTest>
@@ -29,18 +30,11 @@ constexpr qsizetype kLimit = LineReader::kMaxLineLength;
 class TestTextFile : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<WorkingFolder> m_folder;
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
-    void cleanup() {
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void init() { QVERIFY(m_folder.emplace().isValid()); }
+    void cleanup() { m_folder.reset(); }
 
     void onlyNormalFilesExist() {
         QVERIFY(writeRaw("plain.txt", "x"));

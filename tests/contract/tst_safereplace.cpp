@@ -3,6 +3,7 @@
 // links into other folders, and the temporary files of saves that were
 // killed. Every check looks at the disk: bytes, mode, owner, group, links.
 #include "TestSupport.h"
+#include "WorkingFolder.h"
 #include "contract/TextFile.h"
 
 #include <QProcess>
@@ -113,19 +114,14 @@ std::optional<QString> replaceAsNobody(const QString& name, const QByteArray& by
 class TestSafeReplace : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<WorkingFolder> m_folder;
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
+    void init() { QVERIFY(m_folder.emplace().isValid()); }
     void cleanup() {
-        QDir::setCurrent(QDir::tempPath());
         // A folder made read-only for a test must be writable to be removed.
-        ::chmod(QFile::encodeName(m_dir->path() + "/work").constData(), 0755);
-        m_dir.reset();
+        ::chmod(QFile::encodeName(m_folder->filePath("work")).constData(), 0755);
+        m_folder.reset();
     }
 
     // What an unprivileged user may and may not replace. The folder "work"
@@ -162,7 +158,7 @@ private slots:
         }
         const passwd* nobody = ::getpwnam("nobody");
         QVERIFY(nobody);
-        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_folder->path()).constData(), 0755), 0);
         QVERIFY(QDir().mkdir("work"));
         QCOMPARE(::chown("work", nobody->pw_uid, nobody->pw_gid), 0);
         QVERIFY(TestSupport::writeRaw("work/systemy.dtb", kOld, mode));
@@ -294,7 +290,7 @@ private slots:
         }
         const passwd* nobody = ::getpwnam("nobody");
         QVERIFY(nobody);
-        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_folder->path()).constData(), 0755), 0);
         QVERIFY(QDir().mkdir("work"));
         QCOMPARE(::chown("work", nobody->pw_uid, nobody->pw_gid), 0);
         QVERIFY(QDir::setCurrent("work"));
@@ -351,7 +347,7 @@ private slots:
         QVERIFY(QDir().mkdir("store"));
         QVERIFY(TestSupport::writeRaw("data/db.dtb", kOld, 0640));
         for (QPair<QString, QString>& link : links) {
-            link.second.replace('@', m_dir->path());
+            link.second.replace('@', m_folder->path());
             QCOMPARE(::symlink(QFile::encodeName(link.second).constData(),
                                QFile::encodeName(link.first).constData()),
                      0);
