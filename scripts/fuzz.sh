@@ -5,7 +5,8 @@
 # Any crash, hang, leak, sanitizer report or broken property fails the
 # script; the input that caused it stays in build-fuzz/run/<target>/.
 #
-#   scripts/fuzz.sh [target...]     FUZZ_SECONDS=60 per target by default
+#   scripts/fuzz.sh [target...]     FUZZ_SECONDS=60 per target by default (less for
+#                                   the few targets named below)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
@@ -40,8 +41,14 @@ fi
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+# The run summary's codec is a thin layer over Qt's JSON parser, whose own
+# paths are not ours to search: a short run covers what the codec adds.
+declare -A short_targets=([fuzz_run_summary]=15)
+
 failed=()
 for target in "${targets[@]}"; do
+    limit=${short_targets[$target]:-$seconds}
+    ((limit <= seconds)) || limit=$seconds
     run="$build/run/$target"
     rm -rf "$run"
     mkdir -p "$run/corpus" "$run/findings"
@@ -51,7 +58,7 @@ for target in "${targets[@]}"; do
         fi
     done
     status=0
-    "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$build/tests/fuzz/$target" -max_total_time="$limit" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$run/findings/" "$run/corpus" > "$run/log" 2>&1 || status=$?
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$run/log" | tail -1)
     if ((status != 0)) || [ -n "$(ls -A "$run/findings")" ]; then
@@ -59,7 +66,7 @@ for target in "${targets[@]}"; do
         echo "FAILED $target (exit $status), log: $run/log" >&2
         tail -n 40 "$run/log" >&2
     else
-        echo "$target: ${executions:-?} executions in $seconds s, corpus $(ls "$run/corpus" | wc -l) files"
+        echo "$target: ${executions:-?} executions in $limit s, corpus $(ls "$run/corpus" | wc -l) files"
     fi
 done
 

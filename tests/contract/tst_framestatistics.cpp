@@ -1,4 +1,5 @@
 #include "contract/FrameStatistics.h"
+#include "contract/RepeatStatistics.h"
 
 #include <QtTest>
 #include <cmath>
@@ -76,6 +77,43 @@ private slots:
         QCOMPARE(figures.geometricMeanRate, 20.0);
         QCOMPARE(figures.leftOut, 3);
         QCOMPARE(Run({empty}).geometricMeanRate, 0.0);
+    }
+
+    // The spread of a repeated run's figures against values worked out by
+    // hand: sample deviation (n - 1), t(0.975) of n - 1 degrees of freedom.
+    void repeatSpread_data() {
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<double>("mean");
+        QTest::addColumn<double>("deviation");
+        QTest::addColumn<double>("reach");
+        QTest::addColumn<double>("cvPercent");
+        QTest::newRow("two runs") << QList<double>{1, 3} << 2.0 << std::sqrt(2.0) << 12.706205 << 70.710678;
+        QTest::newRow("three runs") << QList<double>{10, 12, 14} << 12.0 << 2.0
+                                    << 4.302653 * 2 / std::sqrt(3.0) << 100.0 / 6;
+        QTest::newRow("twenty runs, no spread") << QList<double>(20, 50.0) << 50.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("a single run") << QList<double>{7} << 7.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("zero mean") << QList<double>{-1, 1} << 0.0 << std::sqrt(2.0) << 12.706205 << 0.0;
+    }
+    void repeatSpread() {
+        QFETCH(QList<double>, values);
+        QFETCH(double, mean);
+        QFETCH(double, deviation);
+        QFETCH(double, reach);
+        QFETCH(double, cvPercent);
+        const RepeatStatistics::Spread spread = RepeatStatistics::Of(values);
+        QCOMPARE(spread.count, int(values.size()));
+        QCOMPARE(spread.mean, mean);
+        QVERIFY(qAbs(spread.standardDeviation - deviation) < 1e-9);
+        QVERIFY(qAbs(spread.confidenceLow - (mean - reach)) < 1e-5);
+        QVERIFY(qAbs(spread.confidenceHigh - (mean + reach)) < 1e-5);
+        QVERIFY(qAbs(spread.coefficientOfVariationPercent - cvPercent) < 1e-5);
+    }
+
+    // Beyond the table the expansion joins it smoothly.
+    void studentQuantileBeyondTheTable() {
+        QVERIFY(qAbs(RepeatStatistics::StudentT95(31) - 2.039513) < 2e-4);
+        QVERIFY(qAbs(RepeatStatistics::StudentT95(1000) - 1.962339) < 1e-5);
+        QCOMPARE(RepeatStatistics::StudentT95(0), 0.0);
     }
 };
 

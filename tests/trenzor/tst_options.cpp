@@ -1,13 +1,16 @@
 // The engine's command line as a script uses it: each option in a real run
 // of the engine program on the X display the test starts, the summary's
-// figures against the results log of the same run, the exit status of a
-// complete, an aborted and a failed run, and command lines that are refused
-// without a display and without touching the old results log.
+// figures against the results log of the same run (and as the front end's
+// reader of summaries takes them in), repeated runs with their spread, the
+// exit status of a complete, an aborted and a failed run, and command lines
+// that are refused without a display and without touching the old results
+// log.
 
 #include "EngineFolder.h"
 #include "EngineProcess.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
+#include "contract/RunSummaryCodec.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,6 +22,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 class TestOptions : public QObject {
     Q_OBJECT
@@ -184,6 +188,10 @@ class TestOptions : public QObject {
             const QJsonDocument document = QJsonDocument::fromJson(json, &error);
             QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + json));
             summary = document.object();
+            // The front end's reader takes in every field the engine wrote.
+            const RunSummaryCodec::Decoded decoded = RunSummaryCodec::decode(json);
+            QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+            QCOMPARE(QJsonDocument::fromJson(RunSummaryCodec::encode(decoded.summary)).object(), summary);
             const Log log = readLog();
             const QStringList fields = {"program",    "date",      "memory",      "operatingSystem",
                                         "conditions", "processor", "graphicsCard"};
@@ -217,8 +225,79 @@ class TestOptions : public QObject {
             QVERIFY(
                 near(run[QStringLiteral("geometricMeanRate")].toDouble(), std::exp(logSum / tests.size())));
             QCOMPARE(run[QStringLiteral("leftOut")].toInt(), 0);
+            // The score as the front end computes it from the log.
+            double valueSum = 0;
+            double valueCount = 0;
+            for (const QList<double>& block : log.blocks) {
+                valueSum += std::accumulate(block.begin(), block.end(), 0.0);
+                valueCount += double(block.size());
+            }
+            QVERIFY(near(run[QStringLiteral("score")].toDouble(), valueSum / valueCount));
         }();
         return summary;
+    }
+
+    // A spread in the summary against the one worked out here from the runs'
+    // values: the mean, the sample standard deviation, the 95 % interval of
+    // the mean with Student's t, the coefficient of variation.
+    static void checkSpread(const QJsonObject& spread, const QList<double>& values) {
+        const int n = int(values.size());
+        const double mean = std::accumulate(values.begin(), values.end(), 0.0) / n;
+        double squares = 0;
+        for (const double value : values) {
+            squares += (value - mean) * (value - mean);
+        }
+        const double deviation = std::sqrt(squares / (n - 1));
+        // t(0.975) for the degrees of freedom of the rows' runs.
+        const QMap<int, double> t = {{1, 12.706205}, {9, 2.262157}};
+        QVERIFY(t.contains(n - 1));
+        const double reach = t[n - 1] * deviation / std::sqrt(n);
+        QCOMPARE(spread[QStringLiteral("count")].toInt(), n);
+        QVERIFY(near(spread[QStringLiteral("mean")].toDouble(), mean));
+        QVERIFY(near(spread[QStringLiteral("standardDeviation")].toDouble(), deviation));
+        QVERIFY(near(spread[QStringLiteral("confidence95Low")].toDouble(), mean - reach));
+        QVERIFY(near(spread[QStringLiteral("confidence95High")].toDouble(), mean + reach));
+        QVERIFY(
+            near(spread[QStringLiteral("coefficientOfVariationPercent")].toDouble(), 100 * deviation / mean));
+        // Runs measured apart never give the very same figures.
+        QVERIFY(deviation > 0);
+    }
+
+    // A repeated run: each run through the tests in the summary, the last of
+    // them the log's; the spread of each test's average rate and of the
+    // score over them; and the table that ends standard output.
+    static void checkRepeated(const QJsonObject& summary, int runs, const QByteArray& out) {
+        const QJsonArray passes = summary[QStringLiteral("runs")].toArray();
+        QCOMPARE(passes.size(), runs);
+        const QJsonArray tests = summary[QStringLiteral("tests")].toArray();
+        QCOMPARE(passes.last()[QStringLiteral("tests")].toArray(), tests);
+        QCOMPARE(passes.last()[QStringLiteral("run")].toObject(), summary[QStringLiteral("run")].toObject());
+        const QJsonObject spread = summary[QStringLiteral("spread")].toObject();
+        QList<double> scores;
+        for (const QJsonValue pass : passes) {
+            QCOMPARE(pass[QStringLiteral("tests")].toArray().size(), tests.size());
+            scores.append(pass[QStringLiteral("run")][QStringLiteral("score")].toDouble());
+        }
+        checkSpread(spread[QStringLiteral("score")].toObject(), scores);
+        const QJsonArray spreads = spread[QStringLiteral("tests")].toArray();
+        QCOMPARE(spreads.size(), tests.size());
+        const QList<QByteArray> lines = out.trimmed().split('\n');
+        QVERIFY(lines.size() > tests.size() + 2);
+        QVERIFY2(lines.last().startsWith(QByteArrayLiteral("skóre ")), out.constData());
+        for (qsizetype i = 0; i < tests.size(); ++i) {
+            QList<double> rates;
+            for (const QJsonValue pass : passes) {
+                rates.append(pass[QStringLiteral("tests")][i][QStringLiteral("averageRate")].toDouble());
+            }
+            const QJsonObject test = spreads[i].toObject();
+            QCOMPARE(test[QStringLiteral("index")], tests[i][QStringLiteral("index")]);
+            checkSpread(test, rates);
+            const QString row = QStringLiteral("%1 %2")
+                                    .arg(test[QStringLiteral("index")].toInt())
+                                    .arg(test[QStringLiteral("name")].toString());
+            QVERIFY2(QString::fromUtf8(lines[lines.size() - 1 - tests.size() + i]).startsWith(row),
+                     out.constData());
+        }
     }
 
 private slots:
@@ -259,6 +338,14 @@ private slots:
         QTest::newRow("full screen off screen")
             << QStringList{"--fullscreen", "--offscreen"} << "nelze spojit";
         QTest::newRow("summary without a name") << QStringList{"--summary="} << "--summary čeká";
+        QTest::newRow("a single run repeated") << QStringList{"--repeat", "1"} << "--repeat čeká";
+        QTest::newRow("too many runs") << QStringList{"--repeat", "21"} << "--repeat čeká";
+        QTest::newRow("runs not whole") << QStringList{"--repeat", "2.5"} << "--repeat čeká";
+        QTest::newRow("no variation") << QStringList{"--repeat-until", "0"} << "--repeat-until čeká";
+        QTest::newRow("variation beyond 100 %")
+            << QStringList{"--repeat-until", "101"} << "--repeat-until čeká";
+        QTest::newRow("both repeats") << QStringList{"--repeat", "3", "--repeat-until", "5"}
+                                      << "--repeat a --repeat-until nelze spojit";
     }
 
     void refusedWithoutDisplay() {
@@ -279,7 +366,8 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         const QStringList help = {"Použití: trenzor.exe", "Parametry:",   "--tests <čísla>", "--seconds <S>",
                                   "--size <ŠxV>",         "--fullscreen", "--safe",          "--offscreen",
-                                  "--summary <soubor>",   "--gl-debug",   "nastaveni.atr"};
+                                  "--summary <soubor>",   "--gl-debug",   "nastaveni.atr",   "--repeat <N>",
+                                  "--repeat-until <VK>"};
         QTest::newRow("--help") << "--help" << help;
         QTest::newRow("-h") << "-h" << help;
         QTest::newRow("--version") << "--version" << QStringList{"Trenzor 1.0"};
@@ -303,25 +391,34 @@ private slots:
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("conditions");
         QTest::addColumn<bool>("window");
+        QTest::addColumn<int>("runs");
         const QList<int> all = {0, 1, 2, 3, 4, 5, 6};
         QTest::newRow("all tests, the browser files' paths")
             << QStringList{"--size", "64x48"} << all << kBrowserSeconds
-            << "^okno 64x48, barvy \\d+ b, Z \\d+ b, " << true;
+            << "^okno 64x48, barvy \\d+ b, Z \\d+ b, " << true << 1;
         QTest::newRow("tests in the order given")
             << QStringList{"--tests", "5,2", "--seconds", "0.2", "--size", "48x32"} << QList<int>{5, 2} << 0.2
-            << "^okno 48x32, " << true;
+            << "^okno 48x32, " << true << 1;
         QTest::newRow("a longer path") << QStringList{"--tests", "3", "--seconds", "1.5", "--size", "64x48"}
-                                       << QList<int>{3} << 1.5 << "^okno 64x48, " << true;
+                                       << QList<int>{3} << 1.5 << "^okno 64x48, " << true << 1;
         QTest::newRow("safe") << QStringList{"--tests", "2", "--seconds", "0.2", "--size", "64x48", "--safe"}
-                              << QList<int>{2} << 0.2 << ", bezpečný mód$" << true;
+                              << QList<int>{2} << 0.2 << ", bezpečný mód$" << true << 1;
         QTest::newRow("full screen") << QStringList{"--tests", "6",     "--seconds",   "0.5",
                                                     "--size",  "64x48", "--fullscreen"}
                                      << QList<int>{6} << 0.5
-                                     << "^64x48 na obrazovce 1024x768, barvy 15 b, Z 16 b, " << true;
+                                     << "^64x48 na obrazovce 1024x768, barvy 15 b, Z 16 b, " << true << 1;
         QTest::newRow("off screen") << QStringList{"--tests", "0",     "--seconds",  "1.5",
                                                    "--size",  "64x48", "--offscreen"}
                                     << QList<int>{0} << 1.5
-                                    << "^64x48 mimo obrazovku, barvy 15 b, Z 16 b, nezobrazuje se$" << false;
+                                    << "^64x48 mimo obrazovku, barvy 15 b, Z 16 b, nezobrazuje se$" << false
+                                    << 1;
+        QTest::newRow("repeated twice")
+            << QStringList{"--tests", "1,4", "--seconds", "0.3", "--size", "64x48", "--repeat", "2"}
+            << QList<int>{1, 4} << 0.3 << "^okno 64x48, " << true << 2;
+        QTest::newRow("repeated until steady, at most ten runs")
+            << QStringList{"--tests", "3",           "--seconds",      "0.2", "--size",
+                           "32x32",   "--offscreen", "--repeat-until", "0.01"}
+            << QList<int>{3} << 0.2 << "^32x32 mimo obrazovku" << false << 10;
     }
 
     void eachOption() {
@@ -330,14 +427,22 @@ private slots:
         QFETCH(double, seconds);
         QFETCH(QString, conditions);
         QFETCH(bool, window);
+        QFETCH(int, runs);
         const Outcome outcome = runEngine(arguments + QStringList{"--summary", "souhrn.json"});
         QVERIFY2(outcome.finished && outcome.code == 0, outcome.errors.constData());
         QCOMPARE(outcome.windowSeen, window);
         // What each test did is told on standard output.
-        QCOMPARE(outcome.out.count("trenzor: scéna "), 2 * tests.size());
+        QCOMPARE(outcome.out.count("trenzor: scéna "), 2 * tests.size() * runs);
+        // Ten runs did not bring the spread below the 0.01 % asked for.
+        QCOMPARE(outcome.errors.contains("ani po 10 bězích neklesl"), runs == 10);
         const QJsonObject summary = checkSummary(readFile(QStringLiteral("souhrn.json")), tests, true);
         const QString line5 = summary[QStringLiteral("conditions")].toString();
         QVERIFY2(QRegularExpression(conditions).match(line5).hasMatch(), qPrintable(line5));
+        if (runs > 1) {
+            checkRepeated(summary, runs, outcome.out);
+        } else {
+            QVERIFY(!summary.contains(QStringLiteral("runs")) && !summary.contains(QStringLiteral("spread")));
+        }
         // Each test flew its whole path: its frame times add up to the path
         // and at most the last two frames beyond it, which began before the
         // path's end and after it.
@@ -386,6 +491,11 @@ private slots:
             << QStringList{"--tests", "1", "--seconds", "60"} << QByteArray() << QList<int>{};
         QTest::newRow("in the second test") << QStringList{"--tests", "4,1", "--seconds", "2"}
                                             << QByteArray("trenzor: scéna 4:") << QList<int>{4};
+        // The log and the summary's tests are those of the run that went
+        // through every test, not of the one broken off.
+        QTest::newRow("in the second of three runs")
+            << QStringList{"--tests", "4", "--seconds", "2", "--repeat", "3"}
+            << QByteArray("trenzor: dokončen běh 1") << QList<int>{4};
     }
 
     void escapeIsAFailure() {

@@ -8,6 +8,7 @@
 #include "LogHeader.h"
 #include "MeshScene.h"
 #include "MessageText.h"
+#include "RepeatTable.h"
 #include "SceneDecoder.h"
 #include "StereoView.h"
 #include "contract/EngineContract.h"
@@ -73,10 +74,11 @@ void Engine::initialize() {
     }
     readGrantedBits();
     if (!m_config.freeFlight) {
-        const QStringList header = LogHeader::compose(granted(), m_glRenderer);
-        m_log.emplace(header);
-        if (m_options && !m_options->summaryPath.isEmpty()) {
-            m_summary.emplace(header);
+        m_header = LogHeader::compose(granted(), m_glRenderer);
+        m_log.emplace(m_header);
+        // A repeated run's spread is printed even without a summary file.
+        if (m_options && (!m_options->summaryPath.isEmpty() || m_options->repeated())) {
+            m_summary.emplace(m_header, m_options->repeated());
         }
     }
     startSlot(0);
@@ -145,6 +147,7 @@ void Engine::fail(const QString& message) {
     }
     m_scene.reset();
     m_log.reset();
+    m_completeLog.reset();
     m_summary.reset();
     if (m_options) {
         // Nobody is there to read a message screen.
@@ -245,11 +248,47 @@ void Engine::finishTest() {
         return;
     }
     ++m_rounds;
+    if (m_summary) {
+        m_summary->closeRun();
+    }
     if (m_config.endlessLoop) {
         startSlot(0);
+    } else if (anotherRun()) {
+        QString line = QStringLiteral("trenzor: dokončen běh %1").arg(m_rounds);
+        if (m_rounds >= RunOptions::kMinRuns) {
+            line += QStringLiteral(", variační koeficient skóre %1 %")
+                        .arg(m_summary->scoreSpread().coefficientOfVariationPercent, 0, 'f', 2);
+        }
+        ConsoleReport::print(progressStream(), line);
+        m_completeLog = std::move(m_log);
+        m_log.emplace(m_header);
+        startSlot(0);
     } else {
+        if (m_options && m_options->repeatUntilPercent > 0 &&
+            m_summary->scoreSpread().coefficientOfVariationPercent >= m_options->repeatUntilPercent) {
+            // The run is complete; a script finds the spread it reached in the
+            // summary and decides.
+            ConsoleReport::print(stderr,
+                                 QStringLiteral("trenzor: ani po %1 bězích neklesl variační koeficient "
+                                                "skóre (%2 %) pod %3 %.")
+                                     .arg(m_rounds)
+                                     .arg(m_summary->scoreSpread().coefficientOfVariationPercent, 0, 'f', 2)
+                                     .arg(m_options->repeatUntilPercent));
+        }
         finishRun(false);
     }
+}
+
+bool Engine::anotherRun() const {
+    if (!m_options || !m_options->repeated()) {
+        return false;
+    }
+    if (m_options->repeat > 0) {
+        return m_rounds < m_options->repeat;
+    }
+    return m_rounds < RunOptions::kMinRuns ||
+           (m_rounds < RunOptions::kMaxRunsUntil &&
+            m_summary->scoreSpread().coefficientOfVariationPercent >= m_options->repeatUntilPercent);
 }
 
 void Engine::finishRun(bool aborted) {
@@ -260,6 +299,12 @@ void Engine::finishRun(bool aborted) {
     // A run in which OpenGL reported errors may not have drawn what the
     // tests ask for: its figures stay, but it is not a complete run.
     const bool complete = !aborted && m_glErrors == 0;
+    // An aborted repeated run writes its last run through every test, not
+    // the tests of the run it broke off.
+    if (aborted && m_completeLog) {
+        m_log = std::move(m_completeLog);
+    }
+    m_completeLog.reset();
     if (m_log) {
         if (m_log->blockCount() == 0) {
             ConsoleReport::print(
@@ -277,12 +322,17 @@ void Engine::finishRun(bool aborted) {
                                      QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.")
                                          .arg(m_log->blockCount()));
             }
-            if (m_summary) {
+            if (m_summary && !m_options->summaryPath.isEmpty()) {
                 if (const QString error = m_summary->save(m_options->summaryPath, complete);
                     !error.isEmpty()) {
                     m_log.reset();
                     fail(error);
                     return;
+                }
+            }
+            if (m_summary) {
+                for (const QString& line : RepeatTable::lines(m_summary->summary(complete))) {
+                    ConsoleReport::print(progressStream(), line);
                 }
             }
         }
@@ -327,6 +377,7 @@ void Engine::abandonUnseen(int seconds) {
                                "obsluhy končí bez výsledků.")
                     .arg(seconds));
     m_log.reset();
+    m_completeLog.reset();
     m_summary.reset();
     m_recorder.reset();
     m_phase = Phase::Done;

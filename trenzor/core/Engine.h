@@ -34,7 +34,7 @@ class QOpenGLFunctions_2_1;
 // shutdown() before the context goes. Errors end in a message screen (and
 // on standard error) and no log. A run of the command line's options is
 // unattended: a failure or an abort ends it at once with a non-zero status,
-// and it may be drawn off screen and summed up in JSON.
+// and it may be drawn off screen, repeated and summed up in JSON.
 class Engine {
 public:
     enum class Phase { Starting, Message, Intro, Test, Flight, Done };
@@ -84,6 +84,8 @@ private:
     void startSlot(int slot);
     void beginTest();
     void finishTest();
+    // After a run through every test: whether a repeated run goes on.
+    bool anotherRun() const;
     void finishRun(bool aborted);
     void drawScene(const CameraPath::Pose& pose, double time);
     void drawPanel();
@@ -119,7 +121,11 @@ private:
     CameraPath m_path;
     std::optional<FrameRecorder> m_recorder;
     std::optional<FlightCamera> m_camera;
+    QStringList m_header;
     std::optional<ResultsLogWriter> m_log;
+    // A repeated run's last run through every test, while the next one
+    // fills m_log: written in its place when the run is aborted.
+    std::optional<ResultsLogWriter> m_completeLog;
     std::optional<RunSummary> m_summary;
     OffscreenTarget m_offscreen;
     TextPanel m_panel;

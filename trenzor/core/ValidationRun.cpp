@@ -2,6 +2,7 @@
 
 #include "ConsoleReport.h"
 #include "GlErrorCheck.h"
+#include "GlProbe.h"
 #include "LogHeader.h"
 #include "OffscreenTarget.h"
 #include "PictureComparison.h"
@@ -157,9 +158,10 @@ int ValidationRun::run(QOpenGLContext& context, const QString& deviceLabel) cons
         granted.colourBits = 24;
         granted.depthBits = m_config.depthBits;
         granted.device = deviceLabel;
+        granted.vsync = GlProbe::vsyncState(context, true, false);
         const QString renderer =
             QString::fromLatin1(reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER)));
-        RunSummary summary(LogHeader::compose(granted, renderer));
+        RunSummary summary(LogHeader::compose(granted, renderer), false);
         summary.setValidation(QJsonObject{{"passed", allPassed},
                                           {"tolerance", PictureComparison::kTolerance},
                                           {"allowedPixels", PictureComparison::kAllowedPixels},

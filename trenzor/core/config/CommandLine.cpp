@@ -71,6 +71,31 @@ QString readSeconds(const QString& value, double& seconds) {
     return {};
 }
 
+QString readRepeat(const QString& value, int& runs) {
+    bool ok = false;
+    runs = value.toInt(&ok);
+    if (!ok || value != QString::number(runs) || runs < RunOptions::kMinRuns || runs > RunOptions::kMaxRuns) {
+        return QStringLiteral("--repeat čeká počet běhů od %1 do %2, ne \"%3\"")
+            .arg(RunOptions::kMinRuns)
+            .arg(RunOptions::kMaxRuns)
+            .arg(value);
+    }
+    return {};
+}
+
+QString readRepeatUntil(const QString& value, double& percent) {
+    bool ok = false;
+    percent = value.toDouble(&ok);
+    if (!ok || !std::isfinite(percent) || percent < RunOptions::kMinUntilPercent ||
+        percent > RunOptions::kMaxUntilPercent) {
+        return QStringLiteral("--repeat-until čeká variační koeficient v procentech od %1 do %2, ne \"%3\"")
+            .arg(RunOptions::kMinUntilPercent)
+            .arg(RunOptions::kMaxUntilPercent)
+            .arg(value);
+    }
+    return {};
+}
+
 QString readSize(const QString& value, int& width, int& height) {
     const QRegularExpressionMatch match =
         QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
@@ -157,6 +182,24 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("Po běhu zapíše souhrn (podmínky běhu a čísla každého testu) ve formátu JSON do "
                        "souboru; - znamená standardní výstup."),
         QStringLiteral("soubor"));
+    const QCommandLineOption repeat(
+        QStringLiteral("repeat"),
+        QStringLiteral("Proběhne zvolenými testy N krát za sebou (%1 až %2); souhrn uchová každý běh a "
+                       "rozptyl (průměr, směrodatnou odchylku, 95% interval spolehlivosti a variační "
+                       "koeficient) každého testu i skóre, na konci se vypíše jejich tabulka. vysledek.log "
+                       "je záznam posledního úplného běhu.")
+            .arg(RunOptions::kMinRuns)
+            .arg(RunOptions::kMaxRuns),
+        QStringLiteral("N"));
+    const QCommandLineOption repeatUntil(
+        QStringLiteral("repeat-until"),
+        QStringLiteral("Opakuje testy, dokud variační koeficient skóre běhů neklesne pod VK procent (%1 až "
+                       "%2), nejméně %3 a nejvýše %4 běhů; jinak jako --repeat, se kterým nejde spojit.")
+            .arg(RunOptions::kMinUntilPercent)
+            .arg(RunOptions::kMaxUntilPercent)
+            .arg(RunOptions::kMinRuns)
+            .arg(RunOptions::kMaxRunsUntil),
+        QStringLiteral("VK"));
     const QCommandLineOption glDebug(
         QStringLiteral("gl-debug"),
         QStringLiteral("Vyžádá si ladicí kontext OpenGL a vypíše jeho hlášení (KHR_debug) na standardní "
@@ -175,8 +218,9 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("Ověří obraz: vykreslí každý test ve třech chvílích dráhy mimo obrazovku (640x480, 24 "
                        "bitů, se shadery i v bezpečném módu) a porovná ho s přiloženými vzory. Rozdílné "
                        "obrázky uloží do složky validace; návratový kód 0 jen když všechny souhlasí."));
-    for (const QCommandLineOption& option : {help, version, tests, seconds, size, fullScreen, safe, offscreen,
-                                             summary, glDebug, listGpus, gpu, validate}) {
+    for (const QCommandLineOption& option :
+         {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, summary,
+          glDebug, listGpus, gpu, validate}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -277,6 +321,21 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
     if (config.fullScreen && options.offscreen) {
         return refused(QStringLiteral("--fullscreen a --offscreen nelze spojit: obraz mimo obrazovku se "
                                       "nezobrazuje"));
+    }
+    if (parser.isSet(repeat) && parser.isSet(repeatUntil)) {
+        return refused(
+            QStringLiteral("--repeat a --repeat-until nelze spojit: počet běhů dává jen jeden z nich"));
+    }
+    if (parser.isSet(repeat)) {
+        if (QString error = readRepeat(parser.value(repeat), options.repeat); !error.isEmpty()) {
+            return refused(error);
+        }
+    }
+    if (parser.isSet(repeatUntil)) {
+        if (QString error = readRepeatUntil(parser.value(repeatUntil), options.repeatUntilPercent);
+            !error.isEmpty()) {
+            return refused(error);
+        }
     }
     if (parser.isSet(summary)) {
         options.summaryPath = parser.value(summary);

@@ -6,7 +6,7 @@
 // What a run started with command-line options asks beyond its RunConfig:
 // which rated tests its slots are, how long each camera path lasts, whether
 // the picture is presented at all, whether OpenGL's debug messages are
-// printed, and where the run's summary goes. Built
+// printed, how often the tests run, and where the run's summary goes. Built
 // once by CommandLine and read-only afterwards.
 struct RunOptions {
     // The rated tests in the order of the slots.
@@ -23,9 +23,20 @@ struct RunOptions {
     // Each test's pictures compared with the shipped references instead of
     // a measured run.
     bool validate = false;
+    // Runs through the tests: exactly repeat of them when it is not 0;
+    // with repeatUntilPercent, until the coefficient of variation of the
+    // runs' scores is below it, from kMinRuns to kMaxRunsUntil runs.
+    int repeat = 0;
+    double repeatUntilPercent = 0;
     // The JSON summary's file, "-" for standard output, empty for none.
     QString summaryPath;
 
     static constexpr char kStandardOutput[] = "-";
+    static constexpr int kMinRuns = 2;
+    static constexpr int kMaxRuns = 20;
+    static constexpr int kMaxRunsUntil = 10;
+    static constexpr double kMinUntilPercent = 0.01;
+    static constexpr double kMaxUntilPercent = 100;
+    bool repeated() const { return repeat > 0 || repeatUntilPercent > 0; }
     bool summaryToStandardOutput() const { return summaryPath == QLatin1String(kStandardOutput); }
 };

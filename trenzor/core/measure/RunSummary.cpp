@@ -6,43 +6,13 @@
 #include "contract/FrameStatistics.h"
 #include "contract/TextFile.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-// The field names of the log's header lines, in the lines' order.
-constexpr std::array<const char*, EngineContract::kLogHeaderLines> kHeaderFields = {
-    "program", "date", "memory", "operatingSystem", "conditions", "processor", "graphicsCard",
-};
-
-QJsonObject blockObject(int test, int glErrors, const FrameStatistics::BlockFigures& figures) {
-    return {
-        {"index", test},
-        {"glErrors", glErrors},
-        {"name", EngineContract::kTestNames[std::size_t(test)].toString()},
-        {"values", figures.values},
-        {"leftOut", figures.leftOut},
-        {"frames", figures.frames},
-        {"sampleEvery", figures.stride},
-        {"seconds", figures.seconds},
-        {"averageRate", figures.averageRate},
-        {"percentile99Ms", figures.percentile99Ms},
-        {"low1PercentRate", figures.low1PercentRate},
-        {"slowestRate", figures.slowestRate},
-        {"fastestRate", figures.fastestRate},
-    };
-}
-
-} // namespace
-
-RunSummary::RunSummary(QStringList header)
-    : m_header(std::move(header)) {}
+RunSummary::RunSummary(QStringList header, bool repeated)
+    : m_header(std::move(header))
+    , m_repeated(repeated) {}
 
 void RunSummary::addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling,
                           int glErrors) {
@@ -52,43 +22,88 @@ void RunSummary::addBlock(int test, const QVector<double>& rates, const BlockSam
     logged.reserve(rates.size());
     for (const double rate : rates) {
         logged.append(ResultsLogWriter::formatRate(rate).toDouble());
+        m_valueSum += logged.last();
     }
-    m_tests.append(test);
-    m_glErrors.append(glErrors);
-    m_blocks.append(logged);
-    m_samplings.append(BlockSampling::FromClosingLine(sampling.ClosingLine(), int(rates.size())));
+    m_valueCount += logged.size();
+    const FrameStatistics::BlockFigures figures = FrameStatistics::Block(
+        logged, BlockSampling::FromClosingLine(sampling.ClosingLine(), int(rates.size())));
+    m_figures.append(figures);
+    m_glErrors += glErrors;
+    RunSummaryCodec::Test entry;
+    entry.index = test;
+    entry.name = EngineContract::kTestNames[std::size_t(test)].toString();
+    entry.glErrors = glErrors;
+    entry.values = figures.values;
+    entry.leftOut = figures.leftOut;
+    entry.frames = figures.frames;
+    entry.sampleEvery = figures.stride;
+    entry.seconds = figures.seconds;
+    entry.averageRate = figures.averageRate;
+    entry.percentile99Ms = figures.percentile99Ms;
+    entry.low1PercentRate = figures.low1PercentRate;
+    entry.slowestRate = figures.slowestRate;
+    entry.fastestRate = figures.fastestRate;
+    m_tests.append(entry);
 }
 
-QByteArray RunSummary::encode(bool complete) const {
-    QJsonObject root;
-    for (std::size_t line = 0; line < kHeaderFields.size(); ++line) {
-        root.insert(QLatin1String(kHeaderFields[line]), m_header.value(qsizetype(line)));
+RunSummaryCodec::Pass RunSummary::current() const {
+    RunSummaryCodec::Pass pass;
+    pass.tests = m_tests;
+    const FrameStatistics::RunFigures run = FrameStatistics::Run(m_figures);
+    pass.run.framesPerSecond = run.framesPerSecond;
+    pass.run.geometricMeanRate = run.geometricMeanRate;
+    pass.run.leftOut = run.leftOut;
+    // The front end's score: the sum of all the log's values over their
+    // count.
+    pass.run.score = m_valueCount > 0 ? m_valueSum / double(m_valueCount) : 0.0;
+    return pass;
+}
+
+void RunSummary::closeRun() {
+    m_closed.append(current());
+    m_tests.clear();
+    m_figures.clear();
+    m_valueSum = 0;
+    m_valueCount = 0;
+}
+
+RepeatStatistics::Spread RunSummary::scoreSpread() const {
+    QList<double> scores;
+    for (const RunSummaryCodec::Pass& pass : m_closed) {
+        scores.append(pass.run.score);
     }
-    root.insert(QLatin1String("complete"), complete);
-    QJsonArray tests;
-    QList<FrameStatistics::BlockFigures> figures;
-    int glErrors = 0;
-    for (qsizetype i = 0; i < m_blocks.size(); ++i) {
-        figures.append(FrameStatistics::Block(m_blocks[i], m_samplings[i]));
-        tests.append(blockObject(m_tests[i], m_glErrors[i], figures.last()));
-        glErrors += m_glErrors[i];
+    return RepeatStatistics::Of(scores);
+}
+
+RunSummaryCodec::Summary RunSummary::summary(bool complete) const {
+    RunSummaryCodec::Summary summary;
+    summary.header = m_header;
+    summary.complete = complete;
+    summary.glErrors = m_glErrors;
+    summary.validation = m_validation;
+    summary.last = m_closed.isEmpty() ? current() : m_closed.last();
+    if (!m_repeated) {
+        return summary;
     }
-    root.insert(QLatin1String("glErrors"), glErrors);
-    root.insert(QLatin1String("tests"), tests);
-    const FrameStatistics::RunFigures run = FrameStatistics::Run(figures);
-    root.insert(QLatin1String("run"), QJsonObject{
-                                          {"framesPerSecond", run.framesPerSecond},
-                                          {"geometricMeanRate", run.geometricMeanRate},
-                                          {"leftOut", run.leftOut},
-                                      });
-    if (!m_validation.isEmpty()) {
-        root.insert(QLatin1String("validation"), m_validation);
+    summary.runs = m_closed;
+    if (m_closed.size() < 2) {
+        return summary;
     }
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    summary.scoreSpread = scoreSpread();
+    // Every closed run went through the same tests in the same order.
+    for (qsizetype i = 0; i < m_closed.first().tests.size(); ++i) {
+        QList<double> rates;
+        for (const RunSummaryCodec::Pass& pass : m_closed) {
+            rates.append(pass.tests.value(i).averageRate);
+        }
+        const RunSummaryCodec::Test& test = m_closed.first().tests[i];
+        summary.testSpread.append({test.index, test.name, RepeatStatistics::Of(rates)});
+    }
+    return summary;
 }
 
 QString RunSummary::save(const QString& path, bool complete) const {
-    const QByteArray bytes = encode(complete);
+    const QByteArray bytes = RunSummaryCodec::encode(summary(complete));
     if (path == QLatin1String(RunOptions::kStandardOutput)) {
         if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) !=
                 std::size_t(bytes.size()) ||

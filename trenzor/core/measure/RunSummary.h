@@ -1,6 +1,8 @@
 #pragma once
 
 #include "contract/BlockSampling.h"
+#include "contract/FrameStatistics.h"
+#include "contract/RunSummaryCodec.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -9,33 +11,48 @@
 #include <QStringList>
 #include <QVector>
 
-// The summary of a run for scripts, in JSON: the conditions of the results
-// log's header lines as named fields, and for each finished test the figures
+// The summary of a run for scripts, in JSON (RunSummaryCodec): the conditions
+// of the results log's header lines, and for each finished test the figures
 // of its measured frames, computed from the rates as the log holds them
 // (FrameStatistics), so that it says what the front end's details window
-// says of the same log; then the run's figures. Collects the finished tests
-// of one run alongside the log writer and is written after it.
+// says of the same log; then the run's figures. A repeated run keeps each of
+// its runs and the spread over them. Collects the finished tests of one run
+// (or of each run of a repeated one) alongside the log writer and is written
+// after it.
 class RunSummary {
 public:
-    explicit RunSummary(QStringList header);
+    RunSummary(QStringList header, bool repeated);
 
-    // A finished test: its index among the rated tests, its block's rates
-    // how they sample its frames, and the OpenGL errors found while it ran.
+    // A finished test of the current run: its index among the rated tests,
+    // its block's rates how they sample its frames, and the OpenGL errors
+    // found while it ran.
     void addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling, int glErrors);
-    int blockCount() const { return int(m_tests.size()); }
+    // The current run went through every test; the next one starts empty.
+    void closeRun();
     // The outcome of picture validation, written as the field "validation".
     void setValidation(const QJsonObject& validation) { m_validation = validation; }
-    // complete: every test of the run ran to its end without OpenGL errors.
-    QByteArray encode(bool complete) const;
+    int closedRuns() const { return int(m_closed.size()); }
+    // The spread of the closed runs' scores.
+    RepeatStatistics::Spread scoreSpread() const;
+    // complete: every test of every run ran to its end without OpenGL
+    // errors. The top level holds the last closed run, or the current one
+    // when none has closed.
+    RunSummaryCodec::Summary summary(bool complete) const;
     // Writes the summary with the safe replace, or to standard output for
     // "-"; returns an error text naming the file, or empty.
     QString save(const QString& path, bool complete) const;
 
 private:
+    RunSummaryCodec::Pass current() const;
+
     QStringList m_header;
-    QList<int> m_tests;
-    QList<int> m_glErrors;
-    QList<QList<double>> m_blocks;
-    QList<BlockSampling> m_samplings;
+    bool m_repeated;
+    int m_glErrors = 0;
+    QList<RunSummaryCodec::Pass> m_closed;
+    // The current run: its tests, and what its run figures need.
+    QList<RunSummaryCodec::Test> m_tests;
+    QList<FrameStatistics::BlockFigures> m_figures;
     QJsonObject m_validation;
+    double m_valueSum = 0;
+    qint64 m_valueCount = 0;
 };

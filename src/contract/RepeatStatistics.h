@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+
+// The spread of one figure over the runs of a repeated run: their mean, the
+// sample standard deviation, the 95 % confidence interval of the mean
+// (Student's t with count - 1 degrees of freedom, the runs taken as
+// independent samples of one distribution) and the coefficient of
+// variation. Shared by the engine, which writes it into the run's summary,
+// and the front end, which reads it back. Pure functions, no state.
+namespace RepeatStatistics {
+
+struct Spread {
+    int count = 0;
+    double mean = 0;
+    // 0 for fewer than two values, and the interval is then the mean alone.
+    double standardDeviation = 0;
+    double confidenceLow = 0;
+    double confidenceHigh = 0;
+    // standardDeviation / mean in percent; 0 when the mean is not positive.
+    double coefficientOfVariationPercent = 0;
+
+    bool operator==(const Spread&) const = default;
+};
+
+// The two-sided 95 % quantile of Student's t distribution: the factor of
+// the standard error that the interval reaches either side of the mean.
+double StudentT95(int degreesOfFreedom);
+
+Spread Of(const QList<double>& values);
+
+} // namespace RepeatStatistics

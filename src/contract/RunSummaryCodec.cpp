@@ -1,0 +1,263 @@
+#include "RunSummaryCodec.h"
+
+#include "EngineContract.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <array>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+// The field names of the log's header lines, in the lines' order.
+constexpr std::array<const char*, RunSummaryCodec::kHeaderFieldCount> kHeaderFields = {
+    "program", "date", "memory", "operatingSystem", "conditions", "processor", "graphicsCard",
+};
+
+QJsonObject testObject(const RunSummaryCodec::Test& test) {
+    return {
+        {"index", test.index},
+        {"glErrors", test.glErrors},
+        {"name", test.name},
+        {"values", test.values},
+        {"leftOut", test.leftOut},
+        {"frames", test.frames},
+        {"sampleEvery", test.sampleEvery},
+        {"seconds", test.seconds},
+        {"averageRate", test.averageRate},
+        {"percentile99Ms", test.percentile99Ms},
+        {"low1PercentRate", test.low1PercentRate},
+        {"slowestRate", test.slowestRate},
+        {"fastestRate", test.fastestRate},
+    };
+}
+
+QJsonArray testArray(const QList<RunSummaryCodec::Test>& tests) {
+    QJsonArray array;
+    for (const RunSummaryCodec::Test& test : tests) {
+        array.append(testObject(test));
+    }
+    return array;
+}
+
+QJsonObject runObject(const RunSummaryCodec::RunFigures& run) {
+    return {
+        {"framesPerSecond", run.framesPerSecond},
+        {"geometricMeanRate", run.geometricMeanRate},
+        {"score", run.score},
+        {"leftOut", run.leftOut},
+    };
+}
+
+QJsonObject spreadObject(const RepeatStatistics::Spread& spread) {
+    return {
+        {"count", spread.count},
+        {"mean", spread.mean},
+        {"standardDeviation", spread.standardDeviation},
+        {"confidence95Low", spread.confidenceLow},
+        {"confidence95High", spread.confidenceHigh},
+        {"coefficientOfVariationPercent", spread.coefficientOfVariationPercent},
+    };
+}
+
+// Reads fields of the JSON objects, remembering the first field that is
+// missing or of the wrong kind; later reads then give defaults. Lives for
+// one decode.
+class FieldReader {
+public:
+    const QString& error() const { return m_error; }
+
+    QJsonObject object(const QJsonObject& in, const char* name) {
+        const QJsonValue value = in.value(QLatin1String(name));
+        if (!value.isObject()) {
+            wrong(name, "objekt");
+        }
+        return value.toObject();
+    }
+    QJsonArray array(const QJsonObject& in, const char* name) {
+        const QJsonValue value = in.value(QLatin1String(name));
+        if (!value.isArray()) {
+            wrong(name, "pole");
+        }
+        return value.toArray();
+    }
+    QString text(const QJsonObject& in, const char* name) {
+        const QJsonValue value = in.value(QLatin1String(name));
+        if (!value.isString()) {
+            wrong(name, "text");
+        }
+        return value.toString();
+    }
+    bool flag(const QJsonObject& in, const char* name) {
+        const QJsonValue value = in.value(QLatin1String(name));
+        if (!value.isBool()) {
+            wrong(name, "true nebo false");
+        }
+        return value.toBool();
+    }
+    // Any finite number.
+    double number(const QJsonObject& in, const char* name) {
+        const QJsonValue value = in.value(QLatin1String(name));
+        if (!value.isDouble() || !std::isfinite(value.toDouble())) {
+            wrong(name, "číslo");
+            return 0;
+        }
+        return value.toDouble();
+    }
+    // A whole number from low to high.
+    int whole(const QJsonObject& in, const char* name, int low = 0, int high = INT_MAX) {
+        const QJsonValue value = in.value(QLatin1String(name));
+        const double number = value.toDouble(-1.5);
+        if (!value.isDouble() || number != std::floor(number) || number < low || number > high) {
+            wrong(name, "celé číslo");
+            return low;
+        }
+        return int(number);
+    }
+    // An element of an array that must be an object.
+    QJsonObject element(const QJsonValue& value, const char* arrayName) {
+        if (!value.isObject()) {
+            wrong(arrayName, "pole objektů");
+        }
+        return value.toObject();
+    }
+
+private:
+    void wrong(const char* name, const char* kind) {
+        if (m_error.isEmpty()) {
+            m_error = QStringLiteral("pole \"%1\" chybí nebo není %2")
+                          .arg(QLatin1String(name), QString::fromUtf8(kind));
+        }
+    }
+
+    QString m_error;
+};
+
+RunSummaryCodec::Test readTest(FieldReader& reader, const QJsonObject& in) {
+    RunSummaryCodec::Test test;
+    test.index = reader.whole(in, "index", 0, EngineContract::kTestCount - 1);
+    test.name = reader.text(in, "name");
+    test.glErrors = reader.whole(in, "glErrors");
+    test.values = reader.whole(in, "values");
+    test.leftOut = reader.whole(in, "leftOut");
+    test.frames = reader.whole(in, "frames");
+    test.sampleEvery = reader.whole(in, "sampleEvery", 1);
+    test.seconds = reader.number(in, "seconds");
+    test.averageRate = reader.number(in, "averageRate");
+    test.percentile99Ms = reader.number(in, "percentile99Ms");
+    test.low1PercentRate = reader.number(in, "low1PercentRate");
+    test.slowestRate = reader.number(in, "slowestRate");
+    test.fastestRate = reader.number(in, "fastestRate");
+    return test;
+}
+
+RunSummaryCodec::Pass readPass(FieldReader& reader, const QJsonObject& in) {
+    RunSummaryCodec::Pass pass;
+    for (const QJsonValue value : reader.array(in, "tests")) {
+        pass.tests.append(readTest(reader, reader.element(value, "tests")));
+    }
+    const QJsonObject run = reader.object(in, "run");
+    pass.run.framesPerSecond = reader.number(run, "framesPerSecond");
+    pass.run.geometricMeanRate = reader.number(run, "geometricMeanRate");
+    pass.run.score = reader.number(run, "score");
+    pass.run.leftOut = reader.whole(run, "leftOut");
+    return pass;
+}
+
+RepeatStatistics::Spread readSpread(FieldReader& reader, const QJsonObject& in) {
+    RepeatStatistics::Spread spread;
+    spread.count = reader.whole(in, "count");
+    spread.mean = reader.number(in, "mean");
+    spread.standardDeviation = reader.number(in, "standardDeviation");
+    spread.confidenceLow = reader.number(in, "confidence95Low");
+    spread.confidenceHigh = reader.number(in, "confidence95High");
+    spread.coefficientOfVariationPercent = reader.number(in, "coefficientOfVariationPercent");
+    return spread;
+}
+
+} // namespace
+
+QByteArray RunSummaryCodec::encode(const Summary& summary) {
+    QJsonObject root;
+    for (std::size_t line = 0; line < kHeaderFields.size(); ++line) {
+        root.insert(QLatin1String(kHeaderFields[line]), summary.header.value(qsizetype(line)));
+    }
+    root.insert(QLatin1String("complete"), summary.complete);
+    root.insert(QLatin1String("glErrors"), summary.glErrors);
+    root.insert(QLatin1String("tests"), testArray(summary.last.tests));
+    root.insert(QLatin1String("run"), runObject(summary.last.run));
+    if (!summary.runs.isEmpty()) {
+        QJsonArray runs;
+        for (const Pass& pass : summary.runs) {
+            runs.append(QJsonObject{{"tests", testArray(pass.tests)}, {"run", runObject(pass.run)}});
+        }
+        root.insert(QLatin1String("runs"), runs);
+    }
+    if (summary.scoreSpread) {
+        QJsonArray tests;
+        for (const TestSpread& test : summary.testSpread) {
+            QJsonObject object = spreadObject(test.averageRate);
+            object.insert(QLatin1String("index"), test.index);
+            object.insert(QLatin1String("name"), test.name);
+            tests.append(object);
+        }
+        root.insert(QLatin1String("spread"),
+                    QJsonObject{{"tests", tests}, {"score", spreadObject(*summary.scoreSpread)}});
+    }
+    if (!summary.validation.isEmpty()) {
+        root.insert(QLatin1String("validation"), summary.validation);
+    }
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+RunSummaryCodec::Decoded RunSummaryCodec::decode(const QByteArray& bytes) {
+    Decoded decoded;
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        decoded.error = QStringLiteral("není platný JSON (znak %1: %2)")
+                            .arg(parseError.offset)
+                            .arg(parseError.errorString());
+        return decoded;
+    }
+    if (!document.isObject()) {
+        decoded.error = QStringLiteral("není objekt JSON");
+        return decoded;
+    }
+    const QJsonObject root = document.object();
+    FieldReader reader;
+    Summary& summary = decoded.summary;
+    for (const char* field : kHeaderFields) {
+        summary.header.append(reader.text(root, field));
+    }
+    summary.complete = reader.flag(root, "complete");
+    summary.glErrors = reader.whole(root, "glErrors");
+    summary.last = readPass(reader, root);
+    if (root.contains(QLatin1String("runs"))) {
+        for (const QJsonValue value : reader.array(root, "runs")) {
+            summary.runs.append(readPass(reader, reader.element(value, "runs")));
+        }
+    }
+    if (root.contains(QLatin1String("spread"))) {
+        const QJsonObject spread = reader.object(root, "spread");
+        for (const QJsonValue value : reader.array(spread, "tests")) {
+            const QJsonObject object = reader.element(value, "tests");
+            TestSpread test;
+            test.index = reader.whole(object, "index", 0, EngineContract::kTestCount - 1);
+            test.name = reader.text(object, "name");
+            test.averageRate = readSpread(reader, object);
+            summary.testSpread.append(test);
+        }
+        summary.scoreSpread = readSpread(reader, reader.object(spread, "score"));
+    }
+    if (root.contains(QLatin1String("validation"))) {
+        summary.validation = reader.object(root, "validation");
+    }
+    if (!reader.error().isEmpty()) {
+        decoded.error = QStringLiteral("není souhrn běhu: %1").arg(reader.error());
+        decoded.summary = {};
+    }
+    return decoded;
+}
