@@ -6,9 +6,9 @@
 // "nastaveni.bnc" and "nastaveni.atr" stay byte for byte, and no half-written
 // or temporary file is left behind.
 #include "TestSupport.h"
+#include "common/DesktopLauncher.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
-#include "common/Shell.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineConfig.h"
 #include "results/ComparisonList.h"
@@ -252,14 +252,14 @@ private slots:
         QVERIFY(m_dir->isValid());
         QVERIFY(QDir::setCurrent(m_dir->path()));
         MessageBox::startRecording();
-        Shell::startRecording();
+        DesktopLauncher::startRecording();
     }
 
     void cleanup() {
         m_limit.reset();
         TestSupport::destroyAllWindows();
         MessageBox::stopRecording();
-        Shell::stopRecording();
+        DesktopLauncher::stopRecording();
         QDir::setCurrent(m_previous);
         if (m_mounted) {
             m_mounted = false;
@@ -290,7 +290,7 @@ private slots:
         FormDisplay::showModeless(form);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QTest::mouseClick(form->Command1, Qt::LeftButton);
-        QCOMPARE(Shell::recorded().size(), 1);
+        QCOMPARE(DesktopLauncher::recorded().size(), 1);
 
         // The next start, with the cause gone, writes the whole default file.
         lift(kAtr);
@@ -300,8 +300,7 @@ private slots:
         MessageBox::clearRecorded();
         Hlavni_Form::instance();
         QVERIFY(MessageBox::recorded().isEmpty());
-        QCOMPARE(TestSupport::readAll(kAtr),
-                 EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0));
+        QCOMPARE(TestSupport::readAll(kAtr), EngineConfig::StartUpFile());
     }
 
     // "OK" in the settings dialog: the engine configuration cannot be

@@ -1,4 +1,5 @@
 #include "ResultsFixture.h"
+#include "contract/LineReader.h"
 #include "contract/NumberRules.h"
 #include "contract/TextFile.h"
 #include "results/ResultsLog.h"

@@ -1,4 +1,5 @@
 #include "ResultsFixture.h"
+#include "contract/LineReader.h"
 #include "results/SystemsDatabase.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "ResultsFixture.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/LineReader.h"
 #include "results/ComparisonList.h"
 #include "results/ResultsLog.h"
 #include "results/SystemsDatabase.h"

@@ -5,8 +5,8 @@
 // Shared fixture pieces of the settings tests: every test runs in a fresh
 // temporary working directory with messages and shell launches recorded, and
 // leaves no shared window behind.
+#include "common/DesktopLauncher.h"
 #include "common/MessageBox.h"
-#include "common/Shell.h"
 #include "settings/Nastaveni_Form.h"
 #include "settings/Soubor_Form.h"
 #include "shell/Cekejte_form.h"
@@ -26,12 +26,12 @@ public:
         : m_previous(QDir::currentPath()) {
         QDir::setCurrent(m_dir.path());
         MessageBox::startRecording();
-        Shell::startRecording();
+        DesktopLauncher::startRecording();
     }
     ~WorkingDirectory() {
         TestSupport::destroyAllWindows();
         MessageBox::stopRecording();
-        Shell::stopRecording();
+        DesktopLauncher::stopRecording();
         QDir::setCurrent(m_previous);
     }
     QString path() const { return m_dir.path(); }

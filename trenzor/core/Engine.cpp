@@ -243,7 +243,6 @@ void Engine::finishTest() {
         startSlot(m_slot + 1);
         return;
     }
-    ++m_rounds;
     if (m_config.endlessLoop) {
         startSlot(0);
     } else {
