@@ -271,7 +271,7 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir temp;
     const QDir dir(temp.path());
-    for (int i = 0; i < TestScenes::kCount; ++i) {
+    for (int i = 0; i < EngineContract::kTestCount; ++i) {
         const CameraPath path = TestScenes::path(i);
         if (!writeFile(dir.filePath(QStringLiteral("test%1.bin").arg(i)),
                        SceneFile::encodeScene(TestScenes::scene(i))) ||
@@ -324,7 +324,7 @@ int main(int argc, char* argv[]) {
     std::printf("Tests, 640x480 window, 16-bit colour and depth, %.0f s each:\n", seconds);
     std::printf("  %-22s %-6s %8s %10s %12s %14s %14s\n", "test", "path", "frames", "fps", "mean inst.",
                 "process CPU", "main thread");
-    for (int i = 0; i < TestScenes::kCount; ++i) {
+    for (int i = 0; i < EngineContract::kTestCount; ++i) {
         for (bool safe : {false, true}) {
             const auto f = runEngine(program, dir, safe, 5, QStringLiteral("browser%1.bin").arg(i),
                                      QStringLiteral("test%1.bin").arg(i));

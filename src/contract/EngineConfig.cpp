@@ -136,30 +136,13 @@ std::optional<QByteArray> Write(const RunConfig& config) {
     return block(config, DepthBits::Written) + *scenes;
 }
 
-QByteArray DefaultBlock() {
-    return block(RatedRun(), DepthBits::Omitted);
-}
-
-QByteArray SettingsBlock(const Settings& s) {
-    return block(fromSettings(s), DepthBits::Written);
-}
-
-QByteArray RatedSceneLines(qint16 slot, qint16 testIndex) {
-    const RunConfig::ScenePair pair = ratedScene(testIndex);
-    return *sceneLine(slot, pair.browserFile) + *sceneLine(slot, pair.sceneFile);
-}
-
 bool IsSafeSceneName(const QString& fileName) {
     return !fileName.contains(QLatin1Char('"')) && !fileName.contains(QLatin1Char('\r')) &&
            !fileName.contains(QLatin1Char('\n')) && Cp1250Codec::canEncode(fileName);
 }
 
-std::optional<QByteArray> FreeFlightSceneLine(const QString& fileName) {
-    return sceneLine(0, fileName);
-}
-
 QByteArray StartUpFile() {
-    return DefaultBlock() + *sceneLines({ratedScene(0)});
+    return block(RatedRun(), DepthBits::Omitted) + *sceneLines({ratedScene(0)});
 }
 
 QByteArray RatedFile(const Settings& settings, const QList<qint16>& testIndexes) {

@@ -16,8 +16,6 @@
 // none exists, and the settings dialog's file at each confirmation.
 namespace EngineConfig {
 
-inline const QString kFileName = EngineContract::kConfigFileName;
-
 // The confirmed settings, as the settings dialog hands them over.
 struct Settings {
     qint16 width = EngineContract::kStandardWidth;
@@ -42,14 +40,8 @@ RunConfig RatedRun();
 // scene name cannot be written safely (IsSafeSceneName).
 std::optional<QByteArray> Write(const RunConfig& config);
 
-QByteArray DefaultBlock();
-QByteArray SettingsBlock(const Settings& settings);
-QByteArray RatedSceneLines(qint16 slot, qint16 testIndex);
-
-// The scene list line of a free-flight file, in Windows-1250. Empty when the
-// name cannot be written safely: it holds a double quote, a CR or LF, or a
-// character that Windows-1250 cannot hold.
-std::optional<QByteArray> FreeFlightSceneLine(const QString& fileName);
+// True when the name can stand in a scene list line: it holds no double
+// quote, no CR or LF, and only characters Windows-1250 can hold.
 bool IsSafeSceneName(const QString& fileName);
 
 // The file the main window writes when there is none: the default block and
@@ -60,7 +52,7 @@ QByteArray StartUpFile();
 QByteArray RatedFile(const Settings& settings, const QList<qint16>& testIndexes);
 // The settings dialog's file for a free flight: the settings block, then the
 // browser file's and the scene file's lines. Empty when a name cannot be
-// written safely (FreeFlightSceneLine).
+// written safely (IsSafeSceneName).
 std::optional<QByteArray> FreeFlightFile(const Settings& settings, const QString& browserFile,
                                          const QString& sceneFile);
 

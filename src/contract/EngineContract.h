@@ -4,12 +4,16 @@
 #include <QStringView>
 #include <array>
 
-// What binds the front end and the test engine: the files they hand each
-// other in the working folder, the seven rated tests, the size of a results
+// What binds the front end and the test engine: the engine's program file,
+// the files they hand each other in the working folder, the seven rated tests, the size of a results
 // block, the order of the results log's header lines and the names of the
 // configuration's directives. Both programs read these facts from here, so a
 // change reaches both at once. Constants only.
 namespace EngineContract {
+
+// The test engine's program, beside the front end in the working folder.
+// The build names the program it links after this line.
+inline const QString kEngineFileName = QStringLiteral("trenzor.exe");
 
 // The engine configuration: written by the front end, read by the engine.
 inline const QString kConfigFileName = QStringLiteral("nastaveni.atr");
@@ -17,7 +21,8 @@ inline const QString kConfigFileName = QStringLiteral("nastaveni.atr");
 inline const QString kResultsLogFileName = QStringLiteral("vysledek.log");
 
 // The rated tests, in the order of the settings dialog's boxes, the scene
-// slots and the results log's blocks.
+// slots and the results log's blocks. The build generates a scene file and
+// a browser file for each after this line.
 constexpr int kTestCount = 7;
 constexpr std::array<QStringView, kTestCount> kTestNames = {
     u"Průlet krajinou",      u"Rotující hvězda", u"Pole asteroidů", u"Jeden asteroid",

@@ -1,6 +1,7 @@
 #include "ResultsLog.h"
 
 #include "contract/Cp1250Codec.h"
+#include "contract/LineReader.h"
 #include "contract/NumberRules.h"
 
 #include <array>

@@ -9,8 +9,8 @@
 #include <functional>
 #include <optional>
 
-// The test engine's results log "vysledek.log" as the front end reads it: five
-// texts describing the tested computer, then test blocks of a frame count
+// The test engine's results log "vysledek.log" as the front end reads it: the
+// seven header lines of EngineContract::LogLine, then test blocks of a frame count
 // line followed by count + 1 value lines. The score is the sum of all values
 // divided by the sum of all frame counts. The log is streamed from its first
 // line on every read, so memory does not grow with it, and closed before the

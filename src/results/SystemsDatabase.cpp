@@ -1,6 +1,8 @@
 #include "SystemsDatabase.h"
 
 #include "contract/Cp1250Codec.h"
+#include "contract/LineReader.h"
+#include "contract/TextFile.h"
 
 namespace {
 

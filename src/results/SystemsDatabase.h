@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contract/TextFile.h"
+#include "contract/FileResult.h"
 
 #include <QList>
 #include <QString>
@@ -9,8 +9,10 @@
 #include <utility>
 
 // The texts of a record in the order the file keeps them, which is also the
-// order of the comparison lists' columns: a column is added here, in the
-// record, and in ComparisonModel's titles.
+// order of the comparison lists' columns: a column is added here and in
+// kRecordTexts, in the record, in ComparisonModel's titles and in the
+// results window's row of the user (Vysledky_Form). The last three are
+// switches that do not build without the new column's case.
 enum class RecordText { Computer, Score, GraphicsCard, Memory };
 inline constexpr std::array<RecordText, 4> kRecordTexts = {RecordText::Computer, RecordText::Score,
                                                            RecordText::GraphicsCard, RecordText::Memory};

@@ -30,6 +30,30 @@ QLabel* resultLabel(QWidget* parent, const QString& name, const QString& text, c
     return label;
 }
 
+// The user's text in a comparison column. A switch without a default: a
+// column added to RecordText without its text here does not build.
+QString userText(const ResultsLog::ResultsLogSummary& summary, RecordText column) {
+    switch (column) {
+    case RecordText::Computer:
+        return summary.processorText;
+    case RecordText::Score:
+        return NumberRules::FormatScore(summary.score);
+    case RecordText::GraphicsCard:
+        return summary.graphicsCardText;
+    case RecordText::Memory:
+        break;
+    }
+    return summary.memoryText;
+}
+
+SystemRecord userRecord(const ResultsLog::ResultsLogSummary& summary) {
+    SystemRecord record;
+    for (const RecordText column : kRecordTexts) {
+        record.text(column) = userText(summary, column);
+    }
+    return record;
+}
+
 } // namespace
 
 Vysledky_Form::Vysledky_Form()
@@ -125,8 +149,7 @@ void Vysledky_Form::Form_Activate() {
     m_userScore = summary.score;
     m_userRow.reset();
     if (JoinsComparison(summary)) {
-        m_userRow = SystemRecord{summary.processorText, NumberRules::FormatScore(summary.score),
-                                 summary.graphicsCardText, summary.memoryText};
+        m_userRow = userRecord(summary);
     }
     m_databaseRecords.clear();
     if (SystemsDatabase::SystemsDatabaseExists()) {

@@ -10,6 +10,7 @@
 #include "common/Twips.h"
 #include "contract/EngineConfig.h"
 #include "contract/EngineContract.h"
+#include "contract/LineReader.h"
 #include "contract/TextFile.h"
 
 #include <QCloseEvent>
@@ -82,7 +83,7 @@ Nastaveni_Form::Nastaveni_Form() {
 
     const Frame tests = frame(this, QStringLiteral("Frame1"), QStringLiteral("Testy"), 120, 120, 3135, 2895);
     Frame1 = tests.box;
-    for (int index = 0; index < SettingsState::kTestCount; ++index) {
+    for (int index = 0; index < EngineContract::kTestCount; ++index) {
         // The last two boxes belong to the dialog and only lie over the frame.
         const bool inFrame = index < 5;
         auto* box = named(new ValueCheckBox(EngineContract::kTestNames.at(index).toString(),
@@ -214,7 +215,7 @@ void Nastaveni_Form::SetStandardSettings() {
 
 SettingsState Nastaveni_Form::CurrentState() const {
     SettingsState state;
-    for (int i = 0; i < SettingsState::kTestCount; ++i) {
+    for (int i = 0; i < EngineContract::kTestCount; ++i) {
         state.tests[i] = Check4[i]->Value();
     }
     state.noIntro = Check1->Value();
@@ -229,7 +230,7 @@ SettingsState Nastaveni_Form::CurrentState() const {
 }
 
 void Nastaveni_Form::ApplyState(const SettingsState& state) {
-    for (int i = 0; i < SettingsState::kTestCount; ++i) {
+    for (int i = 0; i < EngineContract::kTestCount; ++i) {
         Check4[i]->setValue(state.tests[i]);
     }
     Check1->setValue(state.noIntro);
@@ -377,7 +378,7 @@ std::optional<QByteArray> Nastaveni_Form::ConfigurationBytes() {
 
     if (!settings.freeFlight) {
         QList<qint16> tests;
-        for (int index = 0; index < SettingsState::kTestCount; ++index) {
+        for (int index = 0; index < EngineContract::kTestCount; ++index) {
             if (Check4[index]->Value() == 1) {
                 tests.append(static_cast<qint16>(index));
             }
@@ -424,7 +425,8 @@ void Nastaveni_Form::Command1_Click() {
     if (!configuration) {
         return;
     }
-    if (const std::optional<FileError> error = TextFile::Replace(EngineConfig::kFileName, *configuration)) {
+    if (const std::optional<FileError> error =
+            TextFile::Replace(EngineContract::kConfigFileName, *configuration)) {
         MessageBox::show(error->message(), MessageBox::Warning);
         return;
     }

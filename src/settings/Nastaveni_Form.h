@@ -60,7 +60,7 @@ public:
     bool IsRatedRun(GreyedStereo greyedStereo) const;
 
     QGroupBox* Frame1 = nullptr;
-    std::array<ValueCheckBox*, SettingsState::kTestCount> Check4{};
+    std::array<ValueCheckBox*, EngineContract::kTestCount> Check4{};
     QGroupBox* Frame2 = nullptr;
     QLabel* Label1 = nullptr;
     QComboBox* Combo1 = nullptr;

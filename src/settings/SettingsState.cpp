@@ -1,6 +1,7 @@
 #include "SettingsState.h"
 
 #include "SettingsValues.h"
+#include "contract/LineReader.h"
 #include "contract/NumberRules.h"
 #include "contract/TextFile.h"
 
@@ -31,14 +32,12 @@ qint16 listPosition(const Lines& lines, int index, int size, qint16 standard) {
     return value && *value >= 0 && *value < size ? *value : standard;
 }
 
-} // namespace
-
-SettingsState SettingsState::fromLines(const QList<QByteArray>& lines,
-                                       const std::array<int, kListCount>& listSizes) {
+// The state the lines give; at most the first kLineCount are looked at.
+SettingsState fromLines(const Lines& lines, const std::array<int, SettingsState::kListCount>& listSizes) {
     const SettingsState standard = SettingsState::Standard();
     SettingsState state;
     int line = 0;
-    for (int i = 0; i < SettingsState::kTestCount; ++i) {
+    for (int i = 0; i < EngineContract::kTestCount; ++i) {
         state.tests[i] = checkBoxValue(lines, line++, standard.tests[i]);
     }
     state.noIntro = checkBoxValue(lines, line++, standard.noIntro);
@@ -52,6 +51,8 @@ SettingsState SettingsState::fromLines(const QList<QByteArray>& lines,
     state.rated = line < lines.size() ? NumberRules::LeadingNumber(lines.at(line)) == 1.0 : standard.rated;
     return state;
 }
+
+} // namespace
 
 SettingsState SettingsState::Standard() {
     SettingsState state;

@@ -3,7 +3,6 @@
 #include "contract/EngineContract.h"
 
 #include <QByteArray>
-#include <QList>
 #include <array>
 #include <optional>
 
@@ -25,17 +24,16 @@ class LineReader;
 // what is saved after a load is never worse than what was read. A file with
 // a line too long to be read is no state file of the dialog's at all.
 struct SettingsState {
-    static constexpr int kTestCount = EngineContract::kTestCount;
     static constexpr int kListCount = 3;
-    static constexpr int kLineCount = kTestCount + 4 + kListCount + 1;
+    static constexpr int kLineCount = EngineContract::kTestCount + 4 + kListCount + 1;
 
-    std::array<qint16, kTestCount> tests{}; // Check4, by test index
-    qint16 noIntro = 0;                     // Check1
-    qint16 endless = 0;                     // Check2
-    qint16 fullScreen = 0;                  // Check3
-    qint16 stereo = 0;                      // Check5
-    std::array<qint16, kListCount> lists{}; // selected positions of Combo1, Combo2, Combo3
-    bool rated = true;                      // Option1 selected
+    std::array<qint16, EngineContract::kTestCount> tests{}; // Check4, by test index
+    qint16 noIntro = 0;                                     // Check1
+    qint16 endless = 0;                                     // Check2
+    qint16 fullScreen = 0;                                  // Check3
+    qint16 stereo = 0;                                      // Check5
+    std::array<qint16, kListCount> lists{};                 // selected positions of Combo1, Combo2, Combo3
+    bool rated = true;                                      // Option1 selected
 
     // All tests ticked, "640x480", "16 bitů", "16 bitů", full screen on, rated
     // tests: what a missing file or line gives, what "Obnovit základní
@@ -45,12 +43,8 @@ struct SettingsState {
     // The file's bytes, the values as they are.
     QByteArray toBytes() const;
 
-    // Reads the file's lines (at most the first kLineCount are looked at).
-    // listSizes: the number of entries of each list, to judge positions.
-    static SettingsState fromLines(const QList<QByteArray>& lines,
-                                   const std::array<int, kListCount>& listSizes);
-
-    // Reads the first kLineCount lines from the reader. Empty when one of
+    // Reads the first kLineCount lines from the reader; listSizes: the number
+    // of entries of each list, to judge positions. Empty when one of
     // them is longer than any value (LineReader::kMaxLineLength): then
     // nothing of the file is taken, and reader.lineTooLongReason() says
     // which line. The caller checks reader.error() too.

@@ -1,7 +1,5 @@
 #include "SettingsValues.h"
 
-#include "contract/NumberRules.h"
-
 namespace SettingsValues {
 
 namespace {

@@ -1,6 +1,6 @@
 #include "EngineRun.h"
 
-#include "common/Shell.h"
+#include "common/DesktopLauncher.h"
 #include "contract/EngineContract.h"
 #include "contract/FolderLock.h"
 
@@ -46,7 +46,7 @@ std::optional<FileError> EngineRun::start(const QString& program, const QString&
     // The engine gets its own copy of the lock, which this front end closes
     // once the engine has it.
     const int handed = lock && !earlierRuns ? lock->handOver() : -1;
-    FileResult<pid_t> child = Shell::start(program, argument, handed);
+    FileResult<pid_t> child = DesktopLauncher::start(program, argument, handed);
     if (handed >= 0) {
         ::close(handed);
     }

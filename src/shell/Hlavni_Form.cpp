@@ -4,11 +4,12 @@
 #include "OProgramu_Form.h"
 #include "common/ActivationTracker.h"
 #include "common/CaptionButton.h"
+#include "common/DesktopLauncher.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
-#include "common/Shell.h"
 #include "common/Twips.h"
 #include "contract/EngineConfig.h"
+#include "contract/EngineContract.h"
 #include "contract/TextFile.h"
 #include "results/Vysledky2_Form.h"
 #include "settings/Nastaveni_Form.h"
@@ -116,22 +117,22 @@ Hlavni_Form::Hlavni_Form() {
 void Hlavni_Form::Form_Load() {
     // An existing file is the user's (or the last confirmation's): whatever
     // it holds, even nothing, it stays as it is.
-    if (TextFile::NormalFileExists(EngineConfig::kFileName)) {
+    if (TextFile::NormalFileExists(EngineContract::kConfigFileName)) {
         return;
     }
     // The directives and the first scene pair go out in one replacement: a
     // file cut between them would name no scene, and since it exists, no
     // later start would write it again.
     if (const std::optional<FileError> error =
-            TextFile::Replace(EngineConfig::kFileName, EngineConfig::StartUpFile())) {
+            TextFile::Replace(EngineContract::kConfigFileName, EngineConfig::StartUpFile())) {
         MessageBox::show(error->message(), MessageBox::Warning);
     }
 }
 
 void Hlavni_Form::Command1_Click() {
     // A run that never started must not send the user to wait for results.
-    const QString program = QStringLiteral("trenzor.exe");
-    if (const std::optional<FileError> error = Run.start(program, QStringLiteral("0"), Lock)) {
+    if (const std::optional<FileError> error =
+            Run.start(EngineContract::kEngineFileName, QStringLiteral("0"), Lock)) {
         MessageBox::show(error->message(), MessageBox::Warning);
         return;
     }
@@ -165,7 +166,7 @@ void Hlavni_Form::OProgramu_Click() {
 }
 
 void Hlavni_Form::Pomoc_Click() {
-    Shell::open(QStringLiteral("pomoc.chm"), QStringLiteral("0"));
+    DesktopLauncher::open(QStringLiteral("pomoc.chm"), QStringLiteral("0"));
 }
 
 void Hlavni_Form::Konec_Click() {

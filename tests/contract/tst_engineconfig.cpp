@@ -84,7 +84,7 @@ private slots:
         const QByteArray expected =
             lines({"*PLAYERCOUNT 1", "*PLAYERVIEWPORT 0 0 0 640 480", "*PLAYERCONTROLLER 0 -1"}) + kFixed +
             lines({"*RESOLUTION 640 480 16", "*DEPTHBITS 16", "*DECALCOUNT 0", "*PARTICLESYSTEMCOUNT 5"});
-        QCOMPARE(EngineConfig::SettingsBlock(EngineConfig::Settings{}), expected);
+        QCOMPARE(EngineConfig::RatedFile(EngineConfig::Settings{}, {}), expected);
         QCOMPARE(expected.size(), 373);
     }
 
@@ -100,7 +100,7 @@ private slots:
             lines({"*RESOLUTION 1600 1200 32", "*DEPTHBITS 24", "*DONTSHOWINTRO", "*FULLSCREEN",
                    "*RED_BLUE_STEREO", "*STEREO_OFFSET 1.5", "*ENDLESSLOOP", "*SAFE", "*DECALCOUNT 0",
                    "*PARTICLESYSTEMCOUNT 5"});
-        QCOMPARE(EngineConfig::SettingsBlock(s), expected);
+        QCOMPARE(EngineConfig::RatedFile(s, {}), expected);
         QCOMPARE(expected.count("\r\n"), 22);
     }
 
@@ -122,7 +122,7 @@ private slots:
         s.height = 200;
         bool* flags[] = {&s.noIntro, &s.fullScreen, &s.stereo, &s.endless, &s.safeMode};
         *flags[which] = true;
-        const QByteArray block = EngineConfig::SettingsBlock(s);
+        const QByteArray block = EngineConfig::RatedFile(s, {});
         QVERIFY(
             block.contains("*RESOLUTION 320 200 16\r\n*DEPTHBITS 16\r\n" + optional + "*DECALCOUNT 0\r\n"));
         QVERIFY(block.contains("*PLAYERCONTROLLER 0 -1\r\n"));
@@ -132,22 +132,22 @@ private slots:
         EngineConfig::Settings s;
         s.width = -5;
         s.height = 0;
-        QVERIFY(EngineConfig::SettingsBlock(s).contains("*PLAYERVIEWPORT 0 0 0 -5 0\r\n"));
-        QVERIFY(EngineConfig::SettingsBlock(s).contains("*RESOLUTION -5 0 16\r\n"));
+        QVERIFY(EngineConfig::RatedFile(s, {}).contains("*PLAYERVIEWPORT 0 0 0 -5 0\r\n"));
+        QVERIFY(EngineConfig::RatedFile(s, {}).contains("*RESOLUTION -5 0 16\r\n"));
     }
 
     void ratedScenesWithGapsInTheIndexes() {
         const EngineConfig::Settings settings;
         QCOMPARE(EngineConfig::RatedFile(settings, {1, 3, 6}),
-                 EngineConfig::SettingsBlock(settings) +
+                 EngineConfig::RatedFile(settings, {}) +
                      lines({"*SCENELIST 0 \"browser1.bin\"", "*SCENELIST 0 \"test1.bin\"",
                             "*SCENELIST 1 \"browser3.bin\"", "*SCENELIST 1 \"test3.bin\"",
                             "*SCENELIST 2 \"browser6.bin\"", "*SCENELIST 2 \"test6.bin\""}));
     }
 
     void ratedScenePairOfAnySlot() {
-        QCOMPARE(EngineConfig::RatedSceneLines(4, 2),
-                 lines({"*SCENELIST 4 \"browser2.bin\"", "*SCENELIST 4 \"test2.bin\""}));
+        QVERIFY(EngineConfig::RatedFile({}, {0, 1, 3, 5, 2})
+                    .endsWith(lines({"*SCENELIST 4 \"browser2.bin\"", "*SCENELIST 4 \"test2.bin\""})));
     }
 
     void freeFlightNamesInWindows1250() {
@@ -157,7 +157,7 @@ private slots:
             settings, QString::fromUtf8("můj průlet.bin"), QStringLiteral("scene 2.bin"));
         QVERIFY(file);
         QCOMPARE(*file,
-                 EngineConfig::SettingsBlock(settings) +
+                 EngineConfig::RatedFile(settings, {}) +
                      QByteArray("*SCENELIST 0 \"m\xf9j pr\xf9let.bin\"\r\n*SCENELIST 0 \"scene 2.bin\"\r\n"));
     }
 
@@ -173,7 +173,6 @@ private slots:
     void unsafeFreeFlightNamesAreRefused() {
         QFETCH(QString, name);
         QVERIFY(!EngineConfig::IsSafeSceneName(name));
-        QVERIFY(!EngineConfig::FreeFlightSceneLine(name).has_value());
         const QString safe = QStringLiteral("ok.bin");
         QVERIFY(EngineConfig::FreeFlightFile({}, safe, safe).has_value());
         QVERIFY(!EngineConfig::FreeFlightFile({}, name, safe).has_value());
@@ -235,19 +234,20 @@ private slots:
 
     // Each file goes out in one replacement, as the program writes it.
     void failedWritesKeepThePreviousFile() {
-        QVERIFY(!TextFile::Replace(EngineConfig::kFileName, EngineConfig::StartUpFile()));
-        const QByteArray before = TestSupport::readAll(EngineConfig::kFileName);
+        QVERIFY(!TextFile::Replace(EngineContract::kConfigFileName, EngineConfig::StartUpFile()));
+        const QByteArray before = TestSupport::readAll(EngineContract::kConfigFileName);
         {
             const TestSupport::FileSizeLimit limit(100);
-            QVERIFY(TextFile::Replace(EngineConfig::kFileName, EngineConfig::RatedFile({}, {0})).has_value());
+            QVERIFY(TextFile::Replace(EngineContract::kConfigFileName, EngineConfig::RatedFile({}, {0}))
+                        .has_value());
         }
-        QCOMPARE(TestSupport::readAll(EngineConfig::kFileName), before);
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{EngineConfig::kFileName});
+        QCOMPARE(TestSupport::readAll(EngineContract::kConfigFileName), before);
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{EngineContract::kConfigFileName});
 
-        QVERIFY(QFile::remove(EngineConfig::kFileName));
-        QVERIFY(QDir().mkdir(EngineConfig::kFileName));
-        QVERIFY(TextFile::Replace(EngineConfig::kFileName, EngineConfig::StartUpFile()).has_value());
-        QVERIFY(QFileInfo(EngineConfig::kFileName).isDir());
+        QVERIFY(QFile::remove(EngineContract::kConfigFileName));
+        QVERIFY(QDir().mkdir(EngineContract::kConfigFileName));
+        QVERIFY(TextFile::Replace(EngineContract::kConfigFileName, EngineConfig::StartUpFile()).has_value());
+        QVERIFY(QFileInfo(EngineContract::kConfigFileName).isDir());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "WorkingFolder.h"
+#include "contract/LineReader.h"
 #include "contract/TextFile.h"
 
 #include <QtTest>
@@ -111,7 +112,6 @@ private slots:
         QFETCH(QList<QByteArray>, lines);
         QVERIFY(writeRaw("in.txt", bytes));
         QCOMPARE(streamLines("in.txt"), lines);
-        QCOMPARE(*TextFile::ReadLines("in.txt"), lines);
     }
 
     // Lines that straddle the reader's internal buffer, including a CR LF
@@ -181,14 +181,14 @@ private slots:
         }
     }
 
-    void lineTooLongFailsReadLines() {
+    // The reason a reader gives names the line.
+    void lineTooLongIsNamed() {
         QVERIFY(writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit + 1, 'x') + "\r\nfour\r\n"));
-        const std::optional<FileError> error = TextFile::ReadLines("long.txt").error();
-        QVERIFY(error.has_value());
-        QCOMPARE(error->fileName, QStringLiteral("long.txt"));
-        QCOMPARE(error->reason, QStringLiteral("Řádek 3 je delší než 65536 bajtů."));
-        QVERIFY(writeRaw("long.txt", "one\r\ntwo\r\n" + QByteArray(kLimit, 'x') + "\r\nfour\r\n"));
-        QCOMPARE(TextFile::ReadLines("long.txt")->size(), 4);
+        LineReader reader("long.txt");
+        while (!reader.atEnd() && (reader.readLine(), !reader.lineTooLong())) {
+        }
+        QVERIFY(reader.lineTooLong());
+        QCOMPARE(reader.lineTooLongReason(), QStringLiteral("Řádek 3 je delší než 65536 bajtů."));
     }
 
     // Neither blocks: a FIFO without a writer, a directory, a device.
@@ -209,10 +209,8 @@ private slots:
         QVERIFY(reader.error().has_value());
         QCOMPARE(reader.error()->operation, FileError::Operation::Read);
         QVERIFY(reader.atEnd());
-        const std::optional<FileError> error = TextFile::ReadLines("missing.txt").error();
-        QVERIFY(error.has_value());
-        QCOMPARE(error->fileName, QStringLiteral("missing.txt"));
-        QVERIFY(error->message().contains("missing.txt"));
+        QCOMPARE(reader.error()->fileName, QStringLiteral("missing.txt"));
+        QVERIFY(reader.error()->message().contains("missing.txt"));
     }
 };
 

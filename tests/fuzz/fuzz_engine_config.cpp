@@ -63,20 +63,19 @@ std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
     settings.safeMode = boxes & 0x10;
     settings.freeFlight = boxes & 0x20;
 
-    choice.bytes = EngineConfig::SettingsBlock(settings);
-
     if (!settings.freeFlight) {
         if (tests == 0) {
             return std::nullopt;
         }
-        qint16 slot = 0;
+        QList<qint16> indexes;
         for (int index = 0; index < EngineContract::kTestCount; ++index) {
             if (tests & (1 << index)) {
-                choice.bytes += EngineConfig::RatedSceneLines(slot++, static_cast<qint16>(index));
+                indexes.append(static_cast<qint16>(index));
                 choice.scenes.append(
                     {QStringLiteral("browser%1.bin").arg(index), QStringLiteral("test%1.bin").arg(index)});
             }
         }
+        choice.bytes = EngineConfig::RatedFile(settings, indexes);
         return choice;
     }
 
@@ -90,7 +89,7 @@ std::optional<FrontEndChoice> frontEndChoice(const uint8_t* data, size_t size) {
     if (!pickable(browser) || !pickable(scene)) {
         return std::nullopt;
     }
-    choice.bytes += *EngineConfig::FreeFlightSceneLine(browser) + *EngineConfig::FreeFlightSceneLine(scene);
+    choice.bytes = *EngineConfig::FreeFlightFile(settings, browser, scene);
     choice.scenes.append({browser, scene});
     return choice;
 }

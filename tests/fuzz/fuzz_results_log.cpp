@@ -7,6 +7,7 @@
 // closing line states a thinning only when it fits the block.
 #include "FuzzSupport.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/LineReader.h"
 #include "contract/NumberRules.h"
 #include "results/ResultsLog.h"
 

@@ -5,6 +5,8 @@
 // too long, too many records or too many bytes is refused with a reason.
 #include "FuzzSupport.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/LineReader.h"
+#include "contract/TextFile.h"
 #include "results/SystemsDatabase.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

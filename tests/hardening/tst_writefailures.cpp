@@ -8,9 +8,9 @@
 #include "FrontEndFolder.h"
 #include "TestSupport.h"
 #include "WaitDialog.h"
+#include "common/DesktopLauncher.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
-#include "common/Shell.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineConfig.h"
 #include "results/ComparisonList.h"
@@ -279,7 +279,7 @@ private slots:
         FormDisplay::showModeless(form);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QTest::mouseClick(form->Command1, Qt::LeftButton);
-        QCOMPARE(Shell::recorded().size(), 1);
+        QCOMPARE(DesktopLauncher::recorded().size(), 1);
 
         // The next start, with the cause gone, writes the whole default file.
         lift(kAtr);
@@ -289,8 +289,7 @@ private slots:
         MessageBox::clearRecorded();
         Hlavni_Form::instance();
         QVERIFY(MessageBox::recorded().isEmpty());
-        QCOMPARE(TestSupport::readAll(kAtr),
-                 EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0));
+        QCOMPARE(TestSupport::readAll(kAtr), EngineConfig::StartUpFile());
     }
 
     // "OK" in the settings dialog: the engine configuration cannot be

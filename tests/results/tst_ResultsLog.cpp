@@ -1,5 +1,6 @@
 #include "ResultsFixture.h"
 #include "WorkingFolder.h"
+#include "contract/LineReader.h"
 #include "contract/NumberRules.h"
 #include "contract/TextFile.h"
 #include "results/ResultsLog.h"

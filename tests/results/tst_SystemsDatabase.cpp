@@ -1,5 +1,6 @@
 #include "ResultsFixture.h"
 #include "WorkingFolder.h"
+#include "contract/LineReader.h"
 #include "results/SystemsDatabase.h"
 
 #include <QDir>

@@ -3,6 +3,7 @@
 #include "WaitDialog.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/LineReader.h"
 #include "results/ComparisonList.h"
 #include "results/ResultsLog.h"
 #include "results/SystemsDatabase.h"

@@ -3,8 +3,8 @@
 // Shared pieces of the settings tests, which each run in a FrontEndFolder.
 #include "FrontEndFolder.h"
 #include "TestSupport.h"
+#include "common/DesktopLauncher.h"
 #include "common/MessageBox.h"
-#include "common/Shell.h"
 #include "settings/Nastaveni_Form.h"
 #include "settings/Soubor_Form.h"
 #include "shell/Cekejte_form.h"

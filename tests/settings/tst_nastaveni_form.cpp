@@ -5,7 +5,7 @@
 
 #include "common/CaptionButton.h"
 #include "contract/Cp1250Codec.h"
-#include "contract/TextFile.h"
+#include "contract/LineReader.h"
 #include "settings/DirectoryList.h"
 #include "settings/FileList.h"
 #include "settings/ValueCheckBox.h"
@@ -710,9 +710,9 @@ private slots:
     // rated run as the dialog's controls stand.
     void ratedRunCheckBeforeTheDialogWasShown() {
         main()->Command1->click();
-        QCOMPARE(Shell::recorded().size(), 1);
-        QCOMPARE(Shell::recorded().at(0).file, QStringLiteral("trenzor.exe"));
-        QCOMPARE(Shell::recorded().at(0).parameters, QStringLiteral("0"));
+        QCOMPARE(DesktopLauncher::recorded().size(), 1);
+        QCOMPARE(DesktopLauncher::recorded().at(0).file, QStringLiteral("trenzor.exe"));
+        QCOMPARE(DesktopLauncher::recorded().at(0).parameters, QStringLiteral("0"));
         QVERIFY(Nastaveni_Form::existing());
         QVERIFY(!Nastaveni_Form::existing()->isVisible());
         QVERIFY(!QFile::exists("nastaveni.bnc"));
@@ -739,7 +739,7 @@ private slots:
         inDialog([](Nastaveni_Form* s) { s->Command2->click(); });
         for (int press = 0; press < 2; ++press) {
             main()->Command1->click();
-            QCOMPARE(Shell::recorded().size(), press + 1);
+            QCOMPARE(DesktopLauncher::recorded().size(), press + 1);
             QCOMPARE(Cekejte_form::existing() != nullptr, rated);
             if (rated) {
                 QVERIFY(Cekejte_form::existing()->isVisible());

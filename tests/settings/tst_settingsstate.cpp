@@ -1,6 +1,7 @@
 // The settings state file's format and its reading rules, and the numbers the
 // confirmation takes from the list texts, without any window.
 #include "TestSupport.h"
+#include "contract/LineReader.h"
 #include "contract/TextFile.h"
 #include "settings/SettingsState.h"
 #include "settings/SettingsValues.h"
@@ -37,6 +38,22 @@ std::array<qint16, 14> valuesOf(const SettingsState& s) {
 class TestSettingsState : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+
+    // The settings the dialog reads from a state file of these lines.
+    SettingsState stateOf(const QList<QByteArray>& lines) {
+        const QString name = m_dir.filePath(QStringLiteral("nastaveni.bnc"));
+        if (!TestSupport::writeRaw(name, TextFile::JoinLines(lines))) {
+            qFatal("cannot write %s", qPrintable(name));
+        }
+        LineReader reader(name);
+        const std::optional<SettingsState> state = SettingsState::read(reader, kSizes);
+        if (reader.error() || !state) {
+            qFatal("cannot read %s", qPrintable(name));
+        }
+        return *state;
+    }
+
 private slots:
     void standardFileIs75Bytes() {
         const QByteArray expected =
@@ -66,7 +83,7 @@ private slots:
     }
     void roundTripGivesTheSameBytes() {
         QFETCH(QByteArray, bytes);
-        QCOMPARE(SettingsState::fromLines(linesOf(bytes), kSizes).toBytes(), bytes);
+        QCOMPARE(stateOf(linesOf(bytes)).toBytes(), bytes);
     }
 
     // Each row replaces one line of the standard file (index, text) and
@@ -103,7 +120,7 @@ private slots:
         QFETCH(int, expected);
         QList<QByteArray> lines = standardLines();
         lines[line] = text;
-        const std::array<qint16, 14> values = valuesOf(SettingsState::fromLines(lines, kSizes));
+        const std::array<qint16, 14> values = valuesOf(stateOf(lines));
         const std::array<qint16, 14> standard = valuesOf(SettingsState::Standard());
         QCOMPARE(values[line], expected);
         // Every other line is read as it stands.
@@ -132,7 +149,7 @@ private slots:
         QFETCH(bool, rated);
         QList<QByteArray> lines = standardLines();
         lines[14] = text;
-        QCOMPARE(SettingsState::fromLines(lines, kSizes).rated, rated);
+        QCOMPARE(stateOf(lines).rated, rated);
     }
 
     void shortFileFillsTheRestWithStandardSettings() {
@@ -146,8 +163,8 @@ private slots:
         expected.stereo = 1;
         expected.lists = {9, 0, 0};
         expected.rated = true;
-        QCOMPARE(SettingsState::fromLines(lines, kSizes), expected);
-        QCOMPARE(SettingsState::fromLines({}, kSizes), SettingsState::Standard());
+        QCOMPARE(stateOf(lines), expected);
+        QCOMPARE(stateOf({}), SettingsState::Standard());
     }
 
     // A line too long to be a value, wherever it stands among the fifteen,
@@ -164,7 +181,7 @@ private slots:
         QFETCH(int, line);
         const QList<QByteArray> other{" 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 1 ",
                                       " 1 ", " 0 ", " 1 ", " 9 ", " 2 ", " 1 ", " 0 "};
-        QCOMPARE(SettingsState::fromLines(other, kSizes).toBytes(), TextFile::JoinLines(other));
+        QCOMPARE(stateOf(other).toBytes(), TextFile::JoinLines(other));
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString name = dir.filePath(QStringLiteral("nastaveni.bnc"));
@@ -193,9 +210,9 @@ private slots:
     void linesAfterTheFifteenthAreIgnored() {
         QList<QByteArray> lines = standardLines();
         lines[14] = " 0 ";
-        const SettingsState before = SettingsState::fromLines(lines, kSizes);
+        const SettingsState before = stateOf(lines);
         lines += {" 1 ", "garbage", "-7 "};
-        QCOMPARE(SettingsState::fromLines(lines, kSizes), before);
+        QCOMPARE(stateOf(lines), before);
         QVERIFY(!before.rated);
     }
 

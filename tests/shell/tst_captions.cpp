@@ -4,9 +4,9 @@
 // only (xvfb-run, platform xcb).
 #include "TestSupport.h"
 #include "WorkingFolder.h"
+#include "common/DesktopLauncher.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
-#include "common/Shell.h"
 #include "contract/FolderLock.h"
 #include "results/Vysledky2_Form.h"
 #include "results/Vysledky_Form.h"
@@ -65,12 +65,12 @@ private slots:
             TestSupport::writeRaw(QStringLiteral("vysledek.log"),
                                   QByteArray("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n1\r\n1\r\n1\r\nkonec\r\n")));
         QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), QByteArray("P\r\n 5\r\nG\r\nM\r\n")));
-        Shell::startRecording();
+        DesktopLauncher::startRecording();
         QVERIFY(FrontEnd::Start(m_lock));
     }
     void cleanupTestCase() {
         TestSupport::destroyAllWindows();
-        Shell::stopRecording();
+        DesktopLauncher::stopRecording();
         m_folder.reset();
     }
 

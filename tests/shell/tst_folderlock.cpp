@@ -81,7 +81,7 @@ class TestFolderLock : public QObject {
     static bool startedUp(QProcess* process) {
         return QTest::qWaitFor(
                    [process] {
-                       return QFileInfo::exists(EngineConfig::kFileName) ||
+                       return QFileInfo::exists(EngineContract::kConfigFileName) ||
                               process->state() == QProcess::NotRunning;
                    },
                    20000) &&
@@ -110,7 +110,7 @@ private slots:
     void secondFrontEndEnds() {
         QProcess* first = start(VYKON3D_PROGRAM);
         QVERIFY(startedUp(first));
-        QVERIFY(QFile::remove(EngineConfig::kFileName));
+        QVERIFY(QFile::remove(EngineContract::kConfigFileName));
         const QMap<QString, QByteArray> before = folderContents();
         QVERIFY(before.contains(FolderLock::kFileName));
 
@@ -141,7 +141,7 @@ private slots:
         QVERIFY(first->waitForFinished(5000));
         QCOMPARE(first->exitStatus(), QProcess::CrashExit);
         QVERIFY(QFileInfo::exists(FolderLock::kFileName));
-        QVERIFY(QFile::remove(EngineConfig::kFileName));
+        QVERIFY(QFile::remove(EngineContract::kConfigFileName));
 
         QProcess* next = start(FRONTEND_PROBE);
         QCOMPARE(outputOnceSettled(next), QByteArray("running\n"));
@@ -230,7 +230,7 @@ private slots:
         QVERIFY(QDir::setCurrent(work));
         // Written before: a folder the user cannot write would otherwise
         // give the message that it cannot be written.
-        QVERIFY(TestSupport::writeRaw(EngineConfig::kFileName, EngineConfig::StartUpFile()));
+        QVERIFY(TestSupport::writeRaw(EngineContract::kConfigFileName, EngineConfig::StartUpFile()));
         const QByteArray lock = QFile::encodeName(FolderLock::kFileName);
         if (lockFile == QStringLiteral("folder")) {
             QVERIFY(QDir().mkdir(FolderLock::kFileName));

@@ -1,8 +1,8 @@
 #include "FrontEndFolder.h"
 #include "TestSupport.h"
+#include "common/DesktopLauncher.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
-#include "common/Shell.h"
 #include "contract/EngineConfig.h"
 #include "settings/Nastaveni_Form.h"
 #include "shell/Cekejte_form.h"
@@ -34,44 +34,44 @@ private slots:
 
     void startUpInAnEmptyFolderWritesTheDefaultFile() {
         Hlavni_Form::instance();
-        const QByteArray written = readAll(EngineConfig::kFileName);
+        const QByteArray written = readAll(EngineContract::kConfigFileName);
         QCOMPARE(written.size(), 413);
-        QCOMPARE(written, EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0));
+        QCOMPARE(written, EngineConfig::StartUpFile());
         QVERIFY(MessageBox::recorded().isEmpty());
         // Nothing else is written at start.
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{EngineConfig::kFileName});
+                 QStringList{EngineContract::kConfigFileName});
     }
 
     void anExistingFileIsLeftAsItIs_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("the user's own") << QByteArray("*PLAYERCOUNT 1\n*SCENELIST 0 \"x.bin\"");
-        QTest::newRow("written before") << EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0);
+        QTest::newRow("written before") << EngineConfig::StartUpFile();
     }
 
     void anExistingFileIsLeftAsItIs() {
         QFETCH(QByteArray, content);
-        QVERIFY(TestSupport::writeRaw(EngineConfig::kFileName, content));
+        QVERIFY(TestSupport::writeRaw(EngineContract::kConfigFileName, content));
         Hlavni_Form::instance();
-        QCOMPARE(readAll(EngineConfig::kFileName), content);
+        QCOMPARE(readAll(EngineContract::kConfigFileName), content);
         // A second start of the program leaves it too.
         destroyAllWindows();
         Hlavni_Form::instance();
-        QCOMPARE(readAll(EngineConfig::kFileName), content);
+        QCOMPARE(readAll(EngineContract::kConfigFileName), content);
     }
 
     void aFolderInTheFilesPlaceIsReportedAndTheWindowStillOpens() {
-        QVERIFY(QDir().mkdir(EngineConfig::kFileName));
+        QVERIFY(QDir().mkdir(EngineContract::kConfigFileName));
         Hlavni_Form* form = Hlavni_Form::instance();
         QCOMPARE(MessageBox::recorded().size(), 1);
         const MessageBox::Shown shown = MessageBox::recorded().first();
         QCOMPARE(shown.style, int(MessageBox::Warning));
-        QVERIFY(shown.text.contains(EngineConfig::kFileName));
+        QVERIFY(shown.text.contains(EngineContract::kConfigFileName));
         QCOMPARE(shown.title, MessageBox::applicationTitle());
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        QVERIFY(QFileInfo(EngineConfig::kFileName).isDir());
+        QVERIFY(QFileInfo(EngineContract::kConfigFileName).isDir());
     }
 
     void aFullDiskIsReportedAndLeavesNoFile() {
@@ -80,37 +80,37 @@ private slots:
             Hlavni_Form::instance();
         }
         QCOMPARE(MessageBox::recorded().size(), 1);
-        QVERIFY(MessageBox::recorded().first().text.contains(EngineConfig::kFileName));
-        QVERIFY(!QFile::exists(EngineConfig::kFileName));
+        QVERIFY(MessageBox::recorded().first().text.contains(EngineContract::kConfigFileName));
+        QVERIFY(!QFile::exists(EngineContract::kConfigFileName));
     }
 
     void spustitStartsTheEngineEveryTime() {
         Hlavni_Form* form = Hlavni_Form::instance();
         QTest::mouseClick(form->Command1, Qt::LeftButton);
         QTest::mouseClick(form->Command1, Qt::LeftButton);
-        QCOMPARE(Shell::recorded().size(), 2);
-        for (const Shell::Launch& launch : Shell::recorded()) {
+        QCOMPARE(DesktopLauncher::recorded().size(), 2);
+        for (const DesktopLauncher::Launch& launch : DesktopLauncher::recorded()) {
             QCOMPARE(launch.file, QStringLiteral("trenzor.exe"));
             QCOMPARE(launch.parameters, QStringLiteral("0"));
         }
         // A recorded start succeeds: nothing to report.
         QVERIFY(MessageBox::recorded().isEmpty());
         // The engine reads the file as it stands: "Spustit" never writes it.
-        QCOMPARE(readAll(EngineConfig::kFileName).size(), 413);
+        QCOMPARE(readAll(EngineContract::kConfigFileName).size(), 413);
     }
 
     void pomocOpensTheHelpFile() {
         Hlavni_Form* form = Hlavni_Form::instance();
         form->Pomoc->trigger();
-        QCOMPARE(Shell::recorded().size(), 1);
-        QCOMPARE(Shell::recorded().first().file, QStringLiteral("pomoc.chm"));
-        QCOMPARE(Shell::recorded().first().parameters, QStringLiteral("0"));
+        QCOMPARE(DesktopLauncher::recorded().size(), 1);
+        QCOMPARE(DesktopLauncher::recorded().first().file, QStringLiteral("pomoc.chm"));
+        QCOMPARE(DesktopLauncher::recorded().first().parameters, QStringLiteral("0"));
     }
 
     // The real launch: an executable is started in the current directory with
     // the parameter string as its argument, and "Spustit" returns at once.
     void theEngineIsStartedForReal() {
-        Shell::stopRecording();
+        DesktopLauncher::stopRecording();
         QVERIFY(TestSupport::writeRaw("trenzor.exe", "#!/bin/sh\necho \"$PWD|$*\" > started.txt\n", 0755));
         Hlavni_Form::instance()->Command1_Click();
         QTRY_VERIFY(QFileInfo("started.txt").size() > 0);
@@ -141,7 +141,7 @@ private slots:
         QFETCH(int, mode);
         QFETCH(QString, reason);
         QFETCH(bool, started);
-        Shell::stopRecording();
+        DesktopLauncher::stopRecording();
         if (mode == -2) {
             QVERIFY(QDir().mkdir("trenzor.exe"));
         } else if (mode >= 0) {

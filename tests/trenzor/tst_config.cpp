@@ -11,8 +11,7 @@ class TestConfig : public QObject {
 private slots:
     // What "Spustit" writes before the settings dialog was ever confirmed.
     void defaultFileGivesItsValues() {
-        const QByteArray file = EngineConfig::DefaultBlock() + EngineConfig::RatedSceneLines(0, 0);
-        const EngineConfigParser::Result result = EngineConfigParser::parse(file);
+        const EngineConfigParser::Result result = EngineConfigParser::parse(EngineConfig::StartUpFile());
         QVERIFY2(result.ok(), qPrintable(result.error));
         const RunConfig& c = result.config;
         QCOMPARE(c.viewportWidth, 640);
@@ -46,13 +45,10 @@ private slots:
         settings.fullScreen = settings.stereo = settings.noIntro = settings.endless = settings.safeMode =
             settings.freeFlight = true;
         // A free-flight name in the code page: "scéna 1.bin" and "cesta.bin".
-        const std::optional<QByteArray> browser =
-            EngineConfig::FreeFlightSceneLine(QStringLiteral("cesta.bin"));
-        const std::optional<QByteArray> scene =
-            EngineConfig::FreeFlightSceneLine(QStringLiteral("scéna 1.bin"));
-        QVERIFY(browser && scene);
-        const EngineConfigParser::Result result =
-            EngineConfigParser::parse(EngineConfig::SettingsBlock(settings) + *browser + *scene);
+        const std::optional<QByteArray> file = EngineConfig::FreeFlightFile(
+            settings, QStringLiteral("cesta.bin"), QStringLiteral("scéna 1.bin"));
+        QVERIFY(file);
+        const EngineConfigParser::Result result = EngineConfigParser::parse(*file);
         QVERIFY2(result.ok(), qPrintable(result.error));
         const RunConfig& c = result.config;
         QVERIFY(c.freeFlight && c.dontShowIntro && c.fullScreen && c.redBlueStereo && c.endlessLoop &&
@@ -67,11 +63,8 @@ private slots:
     }
 
     void sevenSlotsInOrder() {
-        QByteArray file = EngineConfig::SettingsBlock(EngineConfig::Settings{});
-        for (qint16 i = 0; i < 7; ++i) {
-            file += EngineConfig::RatedSceneLines(i, i);
-        }
-        const EngineConfigParser::Result result = EngineConfigParser::parse(file);
+        const EngineConfigParser::Result result =
+            EngineConfigParser::parse(EngineConfig::RatedFile({}, {0, 1, 2, 3, 4, 5, 6}));
         QVERIFY2(result.ok(), qPrintable(result.error));
         QCOMPARE(result.config.scenes.size(), 7);
         QCOMPARE(result.config.scenes[6].browserFile, QStringLiteral("browser6.bin"));

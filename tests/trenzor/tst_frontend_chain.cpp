@@ -42,7 +42,7 @@ private slots:
     void ratedRunIsReadOkWithSevenBlocks() {
         EngineConfig::Settings settings;
         settings.noIntro = true; // nobody presses a key here
-        QVERIFY(!TextFile::Replace(EngineConfig::kFileName,
+        QVERIFY(!TextFile::Replace(EngineContract::kConfigFileName,
                                    EngineConfig::RatedFile(settings, {0, 1, 2, 3, 4, 5, 6})));
         QVERIFY(TestSupport::writeRaw("vysledek.log", "left from an earlier run\r\n"));
 
@@ -132,7 +132,7 @@ private slots:
         const std::optional<QByteArray> file = EngineConfig::FreeFlightFile(
             settings, QStringLiteral("browser3.bin"), QStringLiteral("test3.bin"));
         QVERIFY(file);
-        QVERIFY(!TextFile::Replace(EngineConfig::kFileName, *file));
+        QVERIFY(!TextFile::Replace(EngineContract::kConfigFileName, *file));
         QVERIFY(TestSupport::writeRaw("vysledek.log", "left\r\n"));
         QProcess engine;
         engine.start(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")});

@@ -135,7 +135,7 @@ private slots:
         QVERIFY2(error.isEmpty(), qPrintable(error));
         // Browser files whose first 1000 frames all show the path's start,
         // so that a picture taken from the screen shows a known moment.
-        for (int test = 0; test < TestScenes::kCount; ++test) {
+        for (int test = 0; test < EngineContract::kTestCount; ++test) {
             QVERIFY(TestSupport::writeRaw(
                 QStringLiteral("still%1.bin").arg(test),
                 SceneFile::encodePath(CameraPath(TestScenes::path(test).keys(), 10, 32766, 1000))));
@@ -185,7 +185,7 @@ private slots:
         EngineConfig::Settings settings;
         settings.fullScreen = true;
         settings.noIntro = true;
-        QVERIFY(!TextFile::Replace(EngineConfig::kFileName,
+        QVERIFY(!TextFile::Replace(EngineContract::kConfigFileName,
                                    EngineConfig::RatedFile(settings, {0, 1, 2, 3, 4, 5, 6})));
         EngineProcess engine({QStringLiteral("0")});
         QCOMPARE(engine.end(180000), 0);
@@ -208,7 +208,7 @@ private slots:
     void picturesMatchTheScaleOnePicture_data() {
         QTest::addColumn<int>("test");
         QTest::addColumn<bool>("fullScreen");
-        for (int test = 0; test < TestScenes::kCount; ++test) {
+        for (int test = 0; test < EngineContract::kTestCount; ++test) {
             QTest::addRow("%d window", test) << test << false;
             QTest::addRow("%d full screen", test) << test << true;
         }

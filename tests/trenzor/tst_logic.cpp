@@ -434,7 +434,7 @@ private slots:
     // corners of the near clipping plane around it, never enter one.
     void cameraStaysOutsideOpaqueMeshes_data() {
         QTest::addColumn<int>("test");
-        for (int test = 0; test < TestScenes::kCount; ++test) {
+        for (int test = 0; test < EngineContract::kTestCount; ++test) {
             QTest::addRow("%d", test) << test;
         }
     }

@@ -128,7 +128,7 @@ private:
     static void eachTestOnBothPaths() {
         QTest::addColumn<int>("test");
         QTest::addColumn<bool>("safe");
-        for (int test = 0; test < TestScenes::kCount; ++test) {
+        for (int test = 0; test < EngineContract::kTestCount; ++test) {
             for (bool safe : {false, true}) {
                 QTest::addRow("%d %s", test, safe ? "safe" : "shaded") << test << safe;
             }

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <ctime>
 
@@ -137,7 +138,7 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(m_folder.isValid());
-        for (int i = 0; i < TestScenes::kCount; ++i) {
+        for (int i = 0; i < EngineContract::kTestCount; ++i) {
             QVERIFY(TestSupport::writeRaw(QStringLiteral("test%1.bin").arg(i),
                                           SceneFile::encodeScene(TestScenes::scene(i))));
             const CameraPath path = TestScenes::path(i);
@@ -399,8 +400,17 @@ private slots:
         int rounds = 0;
         const int code =
             run(block(false, {"*NOTIMER", "*DONTSHOWINTRO", "*ENDLESSLOOP"}, 2), [&](EngineWindow& window) {
-                QTRY_VERIFY_WITH_TIMEOUT(window.engine().completedRounds() >= 2, 60000);
-                rounds = window.engine().completedRounds();
+                // A round ends where the slot goes back to the first; looked
+                // at between any two frames.
+                int lastSlot = 0;
+                QTimer watch;
+                connect(&watch, &QTimer::timeout, [&] {
+                    rounds += window.engine().slot() < lastSlot;
+                    lastSlot = window.engine().slot();
+                });
+                watch.start(0);
+                QTRY_VERIFY_WITH_TIMEOUT(rounds >= 2, 60000);
+                watch.stop();
                 QTest::keyClick(&window, Qt::Key_Escape);
             });
         QCOMPARE(code, 0);
@@ -420,39 +430,35 @@ private slots:
         QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 1));
     }
 
+    // The landscape does not move: what the window shows changes only with
+    // the camera, and the same place shows the same picture.
     void freeFlightFollowsTheKeys() {
-        const int code = run(block(true, {"*DONTSHOWINTRO"}, 1), [](EngineWindow& window) {
+        const int code = run(block(true, {"*DONTSHOWINTRO", "*NOTIMER"}, 1), [](EngineWindow& window) {
             QTRY_VERIFY(window.engine().phase() == Engine::Phase::Flight);
-            const QVector3D start = window.engine().cameraEye();
-            QTest::keyPress(&window, Qt::Key_Up);
-            QTest::qWait(400);
-            QTest::keyRelease(&window, Qt::Key_Up);
-            const QVector3D forward = window.engine().cameraEye();
-            QVERIFY2((forward - start).length() > 1, qPrintable(QStringLiteral("%1 %2 %3 -> %4 %5 %6")
-                                                                    .arg(start.x())
-                                                                    .arg(start.y())
-                                                                    .arg(start.z())
-                                                                    .arg(forward.x())
-                                                                    .arg(forward.y())
-                                                                    .arg(forward.z())));
-            QTest::keyPress(&window, Qt::Key_Semicolon);
-            QTest::qWait(200);
-            QTest::keyRelease(&window, Qt::Key_Semicolon);
-            QVERIFY(window.engine().cameraEye().y() > forward.y());
+            const auto shown = [&window] {
+                QTest::qWait(300);
+                return window.screen()->grabWindow(window.winId()).toImage();
+            };
+            const auto hold = [&window](Qt::Key key, int ms) {
+                QTest::keyPress(&window, key);
+                QTest::qWait(ms);
+                QTest::keyRelease(&window, key);
+            };
+            const QImage start = shown();
+            QVERIFY(!start.isNull());
+            hold(Qt::Key_Up, 400);
+            const QImage forward = shown();
+            QVERIFY(forward != start);
+            hold(Qt::Key_Semicolon, 200);
+            QVERIFY(shown() != forward);
             QTest::keyClick(&window, Qt::Key_0, Qt::KeypadModifier);
-            QCOMPARE(window.engine().cameraEye(), start);
+            QCOMPARE(shown(), start);
 
             // A quarter turn with the mouse (157 pixels at 0.01 radians a
-            // pixel): flying forward now goes where "right" was before.
+            // pixel) turns the view.
             QTest::mouseMove(&window, QPoint(40, 100));
             QTest::mouseMove(&window, QPoint(197, 100));
-            QTest::keyPress(&window, Qt::Key_Up);
-            QTest::qWait(300);
-            QTest::keyRelease(&window, Qt::Key_Up);
-            const QVector3D turned = window.engine().cameraEye() - start;
-            const QVector3D ahead = forward - start;
-            QVERIFY2(std::abs(QVector3D::dotProduct(turned.normalized(), ahead.normalized())) < 0.3,
-                     qPrintable(QStringLiteral("%1 %2").arg(turned.x()).arg(turned.z())));
+            QVERIFY(shown() != start);
             QTest::keyClick(&window, Qt::Key_Escape);
         });
         QCOMPARE(code, 0);
@@ -487,7 +493,6 @@ private slots:
             for (int slot = 0; slot < 2; ++slot) {
                 QTRY_VERIFY_WITH_TIMEOUT(
                     window.engine().slot() == slot && window.engine().phase() == Engine::Phase::Intro, 30000);
-                QCOMPARE(window.engine().sceneName(), TestScenes::scene(slot == 0 ? 0 : 6).name);
                 QTest::keyClick(&window, Qt::Key_Space);
             }
         });

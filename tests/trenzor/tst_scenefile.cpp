@@ -35,7 +35,7 @@ private:
 
 private slots:
     void generatedFilesLoadBackUnchanged() {
-        for (int i = 0; i < TestScenes::kCount; ++i) {
+        for (int i = 0; i < EngineContract::kTestCount; ++i) {
             const SceneData scene = TestScenes::scene(i);
             const SceneFile::SceneResult loaded = SceneFile::decodeScene(SceneFile::encodeScene(scene));
             QVERIFY2(loaded.ok(), qPrintable(loaded.error));
@@ -61,12 +61,12 @@ private slots:
     void sevenScenesDiffer() {
         QSet<QString> names;
         QSet<qsizetype> sizes;
-        for (int i = 0; i < TestScenes::kCount; ++i) {
+        for (int i = 0; i < EngineContract::kTestCount; ++i) {
             names.insert(TestScenes::scene(i).name);
             sizes.insert(SceneFile::encodeScene(TestScenes::scene(i)).size());
         }
-        QCOMPARE(names.size(), TestScenes::kCount);
-        QCOMPARE(sizes.size(), TestScenes::kCount);
+        QCOMPARE(names.size(), EngineContract::kTestCount);
+        QCOMPARE(sizes.size(), EngineContract::kTestCount);
         QCOMPARE(TestScenes::scene(0).name, QStringLiteral("Průlet krajinou"));
         QCOMPARE(TestScenes::scene(6).name, QStringLiteral("Materiály"));
     }

@@ -68,11 +68,7 @@ public:
     // back; at most kPanelPeriodMs, so the window stays answering.
     int msecsToNextFrame() const;
     Phase phase() const { return m_phase; }
-    int completedRounds() const { return m_rounds; }
     int slot() const { return m_slot; }
-    QVector3D cameraEye() const { return m_camera ? m_camera->eye() : QVector3D(); }
-    // The name of the scene the current slot shows.
-    QString sceneName() const;
     // The number of the test the current slot runs, as the progress lines
     // and the summary give it.
     int testNumber() const;
@@ -80,6 +76,8 @@ public:
     double pathTime() const { return m_recorder ? m_recorder->pathTime() : 0.0; }
 
 private:
+    // The name of the scene the current slot shows.
+    QString sceneName() const;
     void fail(const QString& message);
     void startSlot(int slot);
     void beginTest();
@@ -112,6 +110,7 @@ private:
     QOpenGLFunctions* m_functions = nullptr;
     Phase m_phase = Phase::Starting;
     int m_slot = 0;
+    // Runs through all the tests finished so far (a repeated run has several).
     int m_rounds = 0;
     QString m_glRenderer;
     QString m_vsyncState;

@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir folder(arguments[1]);
-    for (int i = 0; i < TestScenes::kCount; ++i) {
+    for (int i = 0; i < EngineContract::kTestCount; ++i) {
         const struct {
             QString name;
             QByteArray bytes;

@@ -453,11 +453,11 @@ const Recipe kRecipes[] = {
          return orbit(34, 14, 0.3f, {0, -1, 0}, 0.6f);
      }},
 };
-static_assert(std::size(kRecipes) == TestScenes::kCount, "one recipe per rated test");
+static_assert(std::size(kRecipes) == EngineContract::kTestCount, "one recipe per rated test");
 
 // An index outside the table gives the last test.
 int testOf(int index) {
-    return index >= 0 && index < TestScenes::kCount ? index : TestScenes::kCount - 1;
+    return index >= 0 && index < EngineContract::kTestCount ? index : EngineContract::kTestCount - 1;
 }
 
 } // namespace

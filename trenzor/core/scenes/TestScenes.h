@@ -4,13 +4,11 @@
 #include "SceneData.h"
 #include "contract/EngineContract.h"
 
-// The seven rated tests, built procedurally: the content that the scene
+// The rated tests (EngineContract::kTestCount), built procedurally: the content that the scene
 // generator writes into test<i>.bin and browser<i>.bin at build time. Every
 // call builds the same scene anew. Stateless.
 class TestScenes {
 public:
-    static constexpr int kCount = EngineContract::kTestCount;
-
     static SceneData scene(int index);
     // The rated camera path: ten seconds, at most EngineContract::kMaxFrameCount
     // frames.

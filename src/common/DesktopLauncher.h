@@ -14,7 +14,7 @@
 // for a program that must run and whose end the caller wants to learn: it
 // says why it could not be started. Tests switch on recording, after which
 // the launches are only noted (and succeed).
-class Shell {
+class DesktopLauncher {
 public:
     struct Launch {
         QString file;

@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "DesktopLauncher.h"
 
 #include "Recording.h"
 #include "contract/FolderLock.h"
@@ -17,13 +17,13 @@
 #include <vector>
 
 namespace {
-Recording<Shell::Launch>& recording() {
-    static Recording<Shell::Launch> r;
+Recording<DesktopLauncher::Launch>& recording() {
+    static Recording<DesktopLauncher::Launch> r;
     return r;
 }
 } // namespace
 
-void Shell::open(const QString& file, const QString& parameters) {
+void DesktopLauncher::open(const QString& file, const QString& parameters) {
     if (recording().active()) {
         recording().note({file, parameters});
         return;
@@ -36,7 +36,7 @@ void Shell::open(const QString& file, const QString& parameters) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
 }
 
-FileResult<pid_t> Shell::start(const QString& file, const QString& parameters, int handed) {
+FileResult<pid_t> DesktopLauncher::start(const QString& file, const QString& parameters, int handed) {
     if (recording().active()) {
         recording().note({file, parameters});
         return pid_t(0);
@@ -99,14 +99,14 @@ FileResult<pid_t> Shell::start(const QString& file, const QString& parameters, i
     return child;
 }
 
-void Shell::startRecording() {
+void DesktopLauncher::startRecording() {
     recording().start();
 }
 
-void Shell::stopRecording() {
+void DesktopLauncher::stopRecording() {
     recording().stop();
 }
 
-const QList<Shell::Launch>& Shell::recorded() {
+const QList<DesktopLauncher::Launch>& DesktopLauncher::recorded() {
     return recording().entries();
 }
