@@ -1,7 +1,9 @@
 #include "Podrobnosti_Form.h"
 
+#include "Porovnani_Form.h"
 #include "ResultsCsv.h"
 #include "common/FileDialog.h"
+#include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 
@@ -179,10 +181,15 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(Twips::rect(9120, 8100, 1560, 495));
 
+    Command3 = new QPushButton(QStringLiteral("Porovnat s…"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setGeometry(Twips::rect(5040, 8100, 1935, 495));
+
     connect(Grid1, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { Grid1_CurrentRowChanged(row); });
     connect(Command1, &QPushButton::clicked, this, &Podrobnosti_Form::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Podrobnosti_Form::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Podrobnosti_Form::Command3_Click);
 }
 
 bool Podrobnosti_Form::ReadLog() {
@@ -340,6 +347,12 @@ void Podrobnosti_Form::Command1_Click() {
     if (const std::optional<FileError> error = ResultsCsv::Write(name, m_details)) {
         MessageBox::show(error->message(), MessageBox::Warning);
     }
+}
+
+void Podrobnosti_Form::Command3_Click() {
+    Porovnani_Form* comparison = Porovnani_Form::instance();
+    comparison->Compare(m_details);
+    FormDisplay::showModeless(comparison);
 }
 
 void Podrobnosti_Form::Command2_Click() {

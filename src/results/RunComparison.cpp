@@ -193,6 +193,39 @@ QString ConditionsWarning(const QStringList& differences) {
                                  : Text("Podmínky běhů se liší: ") + differences.join(QStringLiteral("; "));
 }
 
+QByteArray Csv(const Comparison& comparison) {
+    QByteArray csv =
+        Text("test,průměr tento běh (1/s),průměr zvolený běh (1/s),rozdíl průměru (%),1% low "
+             "tento běh (1/s),1% low zvolený běh (1/s),rozdíl 1% low (%),99. percentil tento běh "
+             "(ms),99. percentil zvolený běh (ms),rozdíl 99. percentilu (%),rozdíl z částí "
+             "(%),95% interval (± %),částí,význam\r\n")
+            .toUtf8();
+    const auto number = [](bool present, double value) {
+        return present ? QByteArray::number(value, 'f', 3) : QByteArray();
+    };
+    for (const TestComparison& test : comparison.tests) {
+        const bool both = test.inCurrent && test.inOther;
+        const bool judged = test.judgement.verdict != Verdict::NotJudged;
+        QByteArray name = test.name.toUtf8();
+        if (name.contains(',') || name.contains('"')) {
+            name = '"' + name.replace("\"", "\"\"") + '"';
+        }
+        csv += name;
+        for (const auto& [current, other] :
+             {std::pair{test.current.averageRate, test.other.averageRate},
+              std::pair{test.current.low1PercentRate, test.other.low1PercentRate},
+              std::pair{test.current.percentile99Ms, test.other.percentile99Ms}}) {
+            csv += ',' + number(test.inCurrent, current) + ',' + number(test.inOther, other) + ',' +
+                   number(both && other != 0, DifferencePercent(current, other));
+        }
+        csv += ',' + number(judged, test.judgement.differencePercent) + ',' +
+               number(judged, test.judgement.marginPercent) + ',' +
+               (judged ? QByteArray::number(test.judgement.parts) : QByteArray()) + ',' +
+               VerdictText(test.judgement.verdict).toUtf8() + "\r\n";
+    }
+    return csv;
+}
+
 QString VerdictText(Verdict verdict) {
     switch (verdict) {
     case Verdict::Faster:

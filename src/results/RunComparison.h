@@ -2,6 +2,7 @@
 
 #include "ResultsDetails.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -82,6 +83,12 @@ QStringList ConditionDifferences(const ResultsLog::ResultsLogSummary& current,
 
 // The warning line, "Podmínky běhů se liší: …"; empty when nothing differs.
 QString ConditionsWarning(const QStringList& differences);
+
+// The comparison as CSV, as the details window's export writes it: UTF-8,
+// a header row, "," between fields, "." as decimal point, CR LF. One row per
+// test: both runs' figures, the differences in percent and the judgement; a
+// figure a run lacks is empty.
+QByteArray Csv(const Comparison& comparison);
 
 // "rychlejší", "pomalejší", "rozdíl v rámci šumu", "–".
 QString VerdictText(Verdict verdict);

@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace ResultsFixture;
 
@@ -55,6 +56,8 @@ void tst_Podrobnosti_Form::init() {
 }
 
 void tst_Podrobnosti_Form::cleanup() {
+    // The results window's copy of the run into the history ends first.
+    QThreadPool::globalInstance()->waitForDone();
     FileDialog::setAnswer({});
     TestSupport::destroyAllWindows();
     MessageBox::stopRecording();

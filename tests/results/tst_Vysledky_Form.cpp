@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,7 @@ private slots:
     void saveKeepsWhatOthersWroteMeanwhile_data();
     void saveKeepsWhatOthersWroteMeanwhile();
     void saveAfterTheDatabaseBecameUnreadable();
+    void keepsRunInHistoryAndWarnsOnce();
 
 private:
     // Presses "Zobrazit výsledky" in a shown wait dialog, as the user reaches
@@ -67,6 +69,8 @@ void tst_Vysledky_Form::init() {
 }
 
 void tst_Vysledky_Form::cleanup() {
+    // A run still being kept writes into the folder that is about to go.
+    QThreadPool::globalInstance()->waitForDone();
     delete Vysledky_Form::existing();
     delete Cekejte_form::existing();
     delete Hlavni_Form::existing();
@@ -492,6 +496,42 @@ void tst_Vysledky_Form::saveAfterTheDatabaseBecameUnreadable() {
     QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
     QVERIFY(!window->Command2->isEnabled());
     QCOMPARE(QFileInfo(QStringLiteral("systemy.dtb")).symLinkTarget(), QStringLiteral("/proc/self/mem"));
+}
+
+// The history gets a complete run once; a history folder that cannot be
+// written is warned about once, and the run is shown all the same.
+void tst_Vysledky_Form::keepsRunInHistoryAndWarnsOnce() {
+    const auto settle = [] {
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+    };
+    QVERIFY(writeLog(blocksScoring(30, 7)));
+    Hlavni_Form* main = Hlavni_Form::instance();
+    FormDisplay::showModeless(main);
+    Vysledky_Form* window = showFromWaitDialog();
+    settle();
+    FormDisplay::showModeless(main);
+    FormDisplay::showModeless(window);
+    settle();
+    const QStringList kept =
+        QDir(QStringLiteral("historie")).entryList({QStringLiteral("*.log")}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(TestSupport::readAll(QStringLiteral("historie/") + kept[0]),
+             TestSupport::readAll(ResultsLog::kFileName));
+    QVERIFY(MessageBox::recorded().isEmpty());
+
+    QVERIFY(QDir(QStringLiteral("historie")).removeRecursively());
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("historie"), "x"));
+    for (int activation = 0; activation < 2; ++activation) {
+        FormDisplay::showModeless(main);
+        FormDisplay::showModeless(window);
+        settle();
+    }
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded()[0].style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded()[0].text.contains(QStringLiteral("„historie“")));
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
 }
 
 QTEST_MAIN(tst_Vysledky_Form)

@@ -161,8 +161,12 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("gl-debug"),
         QStringLiteral("Vyžádá si ladicí kontext OpenGL a vypíše jeho hlášení (KHR_debug) na standardní "
                        "chybový výstup."));
+    const QCommandLineOption history(
+        QStringLiteral("history"),
+        QStringLiteral("Úplný běh všech sedmi testů uloží i do historie běhů (složka historie), odkud jej "
+                       "program 3D výkon nabídne k porovnání."));
     for (const QCommandLineOption& option :
-         {help, version, tests, seconds, size, fullScreen, safe, offscreen, summary, glDebug}) {
+         {help, version, tests, seconds, size, fullScreen, safe, offscreen, summary, glDebug, history}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -238,6 +242,7 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
     config.safe = parser.isSet(safe);
     options.offscreen = parser.isSet(offscreen);
     options.glDebug = parser.isSet(glDebug);
+    options.history = parser.isSet(history);
     if (config.fullScreen && options.offscreen) {
         return refused(QStringLiteral("--fullscreen a --offscreen nelze spojit: obraz mimo obrazovku se "
                                       "nezobrazuje"));

@@ -18,6 +18,8 @@ struct RunOptions {
     bool offscreen = false;
     // A debug context whose messages go to standard error.
     bool glDebug = false;
+    // A complete run of all seven tests is kept in the run history.
+    bool history = false;
     // The JSON summary's file, "-" for standard output, empty for none.
     QString summaryPath;
 
