@@ -20,14 +20,15 @@
 // scene costs at that place; what is left varies with the runs' own noise.
 // Frame times are not independent (a slow stretch lasts for many frames), so
 // neither are neighbouring d_j: while the lag-1 autocorrelation of the d_j
-// exceeds kMaxAutocorrelation, neighbouring parts are merged in pairs (down
-// to kMinParts). A paired t-test at 95 % then asks whether the mean of the
-// d_j differs from 0.
+// (corrected for its bias of about −1 / n) exceeds kMaxAutocorrelation,
+// neighbouring parts are merged in pairs (down to kMinParts). A paired
+// t-test at 95 % then asks whether the mean of the d_j differs from 0, its
+// standard error widened by (1 + r) / (1 − r) for a correlation r left.
 namespace RunComparison {
 
 constexpr int kParts = 32;
 constexpr int kMinParts = 4;
-constexpr double kMaxAutocorrelation = 0.1;
+constexpr double kMaxAutocorrelation = 0;
 
 enum class Verdict {
     // The current run is faster or slower beyond its noise.

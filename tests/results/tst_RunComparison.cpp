@@ -23,20 +23,18 @@ void tst_RunComparison::judgement_data() {
     QTest::addColumn<double>("slowCorrelation");
     QTest::addColumn<unsigned>("seed");
     QTest::addColumn<int>("verdict");
-    QTest::addColumn<bool>("merged");
+    QTest::addColumn<int>("mostParts");
 
     QTest::newRow("same distribution, little noise")
-        << 1.0 << 0.01 << 0.999 << 1u << int(Verdict::WithinNoise) << true;
+        << 1.0 << 0.01 << 0.999 << 1u << int(Verdict::WithinNoise) << 8;
     QTest::newRow("same distribution, 20 % noise")
-        << 1.0 << 0.2 << 0.999 << 2u << int(Verdict::WithinNoise) << true;
+        << 1.0 << 0.2 << 0.999 << 2u << int(Verdict::WithinNoise) << 8;
     QTest::newRow("same distribution, jitter only")
-        << 1.0 << 0.0 << 0.0 << 3u << int(Verdict::WithinNoise) << false;
-    QTest::newRow("5 % faster, little noise") << 1.05 << 0.01 << 0.999 << 4u << int(Verdict::Faster) << true;
-    QTest::newRow("5 % slower, little noise")
-        << 1 / 1.05 << 0.01 << 0.999 << 5u << int(Verdict::Slower) << true;
-    QTest::newRow("5 % faster, 20 % noise")
-        << 1.05 << 0.2 << 0.999 << 6u << int(Verdict::WithinNoise) << true;
-    QTest::newRow("1 % faster, jitter only") << 1.01 << 0.0 << 0.0 << 7u << int(Verdict::Faster) << false;
+        << 1.0 << 0.0 << 0.0 << 3u << int(Verdict::WithinNoise) << 32;
+    QTest::newRow("5 % faster, little noise") << 1.05 << 0.01 << 0.999 << 4u << int(Verdict::Faster) << 8;
+    QTest::newRow("5 % slower, little noise") << 1 / 1.05 << 0.01 << 0.999 << 5u << int(Verdict::Slower) << 8;
+    QTest::newRow("5 % faster, 20 % noise") << 1.05 << 0.2 << 0.999 << 6u << int(Verdict::WithinNoise) << 8;
+    QTest::newRow("1 % faster, jitter only") << 1.01 << 0.0 << 0.0 << 7u << int(Verdict::Faster) << 32;
 }
 
 // The other run always has the base speed; both share the path's costs.
@@ -46,7 +44,7 @@ void tst_RunComparison::judgement() {
     QFETCH(double, slowCorrelation);
     QFETCH(unsigned, seed);
     QFETCH(int, verdict);
-    QFETCH(bool, merged);
+    QFETCH(int, mostParts);
     SyntheticRuns::Shape shape;
     shape.slowNoise = slowNoise;
     shape.slowCorrelation = slowCorrelation;
@@ -57,8 +55,8 @@ void tst_RunComparison::judgement() {
     const RunComparison::Judgement judgement = RunComparison::Judge(current, other);
     QCOMPARE(int(judgement.verdict), verdict);
     // Noise that lasts for many frames makes neighbouring parts alike, and
-    // they are merged; frame-to-frame jitter leaves all parts.
-    QCOMPARE(judgement.parts < RunComparison::kParts, merged);
+    // they are merged.
+    QVERIFY2(judgement.parts <= mostParts, qPrintable(QString::number(judgement.parts)));
     QVERIFY(judgement.parts >= RunComparison::kMinParts);
     if (verdict != int(Verdict::WithinNoise)) {
         QVERIFY2(std::abs(judgement.differencePercent - (speed - 1) * 100) < judgement.marginPercent,
@@ -79,7 +77,7 @@ void tst_RunComparison::falseAlarmsStayNearFivePercent() {
             SyntheticRuns::Rates(shape, 2 * pair + 100), SyntheticRuns::Rates(shape, 2 * pair + 101));
         alarms += judgement.verdict != Verdict::WithinNoise ? 1 : 0;
     }
-    QVERIFY2(alarms <= 12, qPrintable(QString::number(alarms)));
+    QVERIFY2(alarms <= 10, qPrintable(QString::number(alarms)));
 }
 
 void tst_RunComparison::compareKeepsTestsOfEitherRun() {
