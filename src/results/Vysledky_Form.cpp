@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QThreadPool>
+#include <utility>
 
 namespace {
 
@@ -158,6 +159,13 @@ void Vysledky_Form::Form_Activate() {
 }
 
 void Vysledky_Form::KeepInHistory(double score) {
+    // Two copies at once would write the same temporary file: a run shown
+    // again meanwhile is kept after the copy under way.
+    if (m_keeping) {
+        m_keepNext = score;
+        return;
+    }
+    m_keeping = true;
     // Copying and hashing a log of megabytes would hold the window's first
     // showing; the copy is made beside it. Only the answer comes back to this
     // thread, and only to a window that still exists.
@@ -173,6 +181,10 @@ void Vysledky_Form::KeepInHistory(double score) {
 }
 
 void Vysledky_Form::HistoryKept(const std::optional<FileError>& error) {
+    m_keeping = false;
+    if (const std::optional<double> next = std::exchange(m_keepNext, std::nullopt)) {
+        KeepInHistory(*next);
+    }
     // One warning: a folder that cannot be written stays so for every run.
     if (!error || m_historyWarned) {
         return;

@@ -65,4 +65,8 @@ private:
     std::optional<SystemRecord> m_userRow;
     double m_userScore = 0;
     bool m_historyWarned = false;
+    // A copy into the history is under way, and the score of a run to keep
+    // once it is done.
+    bool m_keeping = false;
+    std::optional<double> m_keepNext;
 };

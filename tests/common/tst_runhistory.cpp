@@ -58,12 +58,25 @@ void tst_runhistory::keepsTheLogAndItsSidecar() {
         QByteArray("2026-03-04 05:06:07\r\n 2.5\r\nokno 640x480, barvy 24 b, Z 24 b, vsync vypnuta\r\n\x8a"
                    "koda GL\r\n"));
 
+    // A log without a date is named after its file's time, which a copy does
+    // not keep: still one run.
+    const QByteArray dateless = log("", 2);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("bez-data.log"), dateless));
+    QVERIFY(!RunHistory::Keep(QStringLiteral("bez-data.log"), 1));
+    QFile copy(QStringLiteral("bez-data.log"));
+    QVERIFY(copy.open(QIODevice::ReadWrite));
+    QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
+    copy.close();
+    QVERIFY(!RunHistory::Keep(QStringLiteral("bez-data.log"), 1));
+    QCOMPARE(QDir(QStringLiteral("historie")).entryList(QDir::Files).size(), 4);
+
     const FileResult<QList<RunHistory::Entry>> entries = RunHistory::List();
     QVERIFY(entries.ok());
-    QCOMPARE(entries->size(), 1);
-    QCOMPARE(entries->first().logFile, QStringLiteral("historie/") + files[0]);
-    QCOMPARE(entries->first().score, QStringLiteral("2.5"));
-    QCOMPARE(entries->first().graphicsCard, QStringLiteral("Škoda GL"));
+    QCOMPARE(entries->size(), 2);
+    // Newest first: the dated run of March comes after the one from now.
+    QCOMPARE(entries->last().logFile, QStringLiteral("historie/") + files[0]);
+    QCOMPARE(entries->last().score, QStringLiteral("2.5"));
+    QCOMPARE(entries->last().graphicsCard, QStringLiteral("Škoda GL"));
 }
 
 void tst_runhistory::keepsAtMostTheLastRuns() {
