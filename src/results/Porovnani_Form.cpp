@@ -268,7 +268,9 @@ void Porovnani_Form::ShowComparison() {
             }
         }
     }
+    // The graph is drawn once, here, not again by the table's signal.
     if (Grid1->rowCount() > 0) {
+        const QSignalBlocker blocker(Grid1);
         Grid1->setCurrentCell(std::min(row, Grid1->rowCount() - 1), 0);
     }
     Grid1_CurrentRowChanged(Grid1->currentRow());
