@@ -97,13 +97,13 @@ Porovnani_Form::Porovnani_Form() {
     setObjectName(QStringLiteral("Porovnani_Form"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Porovnání běhů"));
-    resize(Twips::px(12000), Twips::px(9840));
+    resize(Twips::px(13500), Twips::px(10560));
 
     List1 = Table(this, QStringLiteral("List1"),
                   {QStringLiteral("Datum"), QStringLiteral("Body"), QStringLiteral("Podmínky"),
                    QStringLiteral("Grafická karta")},
-                  Twips::rect(120, 120, 9840, 1560));
-    const int listTwips[] = {2700, 1200, 3300, 2400};
+                  Twips::rect(120, 120, 11340, 1560));
+    const int listTwips[] = {3300, 1200, 3900, 2400};
     for (int column = 0; column < List1->columnCount(); ++column) {
         List1->setColumnWidth(column, Twips::px(listTwips[column]));
     }
@@ -111,20 +111,20 @@ Porovnani_Form::Porovnani_Form() {
     List1->setToolTip(
         QStringLiteral("Běhy uložené ve složce „%1“, nejnovější nahoře.").arg(RunHistory::kFolderName));
     Command1 = Button(this, QStringLiteral("Command1"), QStringLiteral("Jiný soubor…"),
-                      Twips::rect(10080, 120, 1800, 495));
+                      Twips::rect(11580, 120, 1800, 495));
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(Twips::rect(120, 1800, 11760, 300));
+    Label1->setGeometry(Twips::rect(120, 1800, 13260, 300));
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(Twips::rect(120, 2100, 11760, 420));
+    Label2->setGeometry(Twips::rect(120, 2100, 13260, 420));
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setStyleSheet(QStringLiteral("color: #b00000;"));
 
-    Grid1 = Table(this, QStringLiteral("Grid1"), ColumnTitles(), Twips::rect(120, 2580, 11760, 2940));
-    const int gridTwips[] = {1950, 960, 960, 720, 960, 960, 720, 1080, 1080, 720, 1560};
+    Grid1 = Table(this, QStringLiteral("Grid1"), ColumnTitles(), Twips::rect(120, 2580, 13260, 2940));
+    const int gridTwips[] = {1950, 1140, 1140, 780, 1140, 1140, 780, 1140, 1140, 780, 1800};
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(gridTwips[column]));
     }
@@ -149,12 +149,12 @@ Porovnani_Form::Porovnani_Form() {
     chart->addAxis(y, Qt::AlignLeft);
     Chart1 = new QChartView(chart, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(Twips::rect(120, 5640, 11760, 3480));
+    Chart1->setGeometry(Twips::rect(120, 5640, 13260, 4200));
 
     Command2 = Button(this, QStringLiteral("Command2"), QStringLiteral("Uložit porovnání jako CSV…"),
-                      Twips::rect(7320, 9240, 2760, 495));
+                      Twips::rect(8820, 9960, 2760, 495));
     Command3 = Button(this, QStringLiteral("Command3"), QStringLiteral("Zavřít"),
-                      Twips::rect(10200, 9240, 1680, 495));
+                      Twips::rect(11700, 9960, 1680, 495));
     Command2->setEnabled(false);
 
     connect(List1, &QTableWidget::currentCellChanged, this,
@@ -194,7 +194,11 @@ void Porovnani_Form::Compare(const ResultsDetails::Details& current) {
             const bool isCurrent = entry.fingerprint == fingerprint;
             List1->setItem(row, 0,
                            Cell(isCurrent ? entry.date + QStringLiteral(" (tento běh)") : entry.date, false));
-            List1->setItem(row, 1, Cell(entry.score, true));
+            // The score to two places: the list is for finding a run.
+            List1->setItem(
+                row, 1,
+                Cell(entry.score.isEmpty() ? QString() : QString::number(entry.score.toDouble(), 'f', 2),
+                     true));
             List1->setItem(row, 2, Cell(entry.conditions, false));
             List1->setItem(row, 3, Cell(entry.graphicsCard, false));
             if (first < 0 && !isCurrent) {
@@ -301,7 +305,9 @@ void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
         }
         lines.append(runs);
     }
+    // Labels at round steps: 0, 2, 4 s rather than 0, 2.50557 s.
     Axis(chart, Qt::Horizontal)->setRange(0, seconds > 0 ? seconds : 1);
+    Axis(chart, Qt::Horizontal)->applyNiceNumbers();
     Axis(chart, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
     Axis(chart, Qt::Vertical)->applyNiceNumbers();
     const QString names[] = {kCurrentName, kOtherName};
