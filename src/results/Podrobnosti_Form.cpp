@@ -96,17 +96,6 @@ void SetRange(QChart* chart, Qt::Orientation orientation, double from, double to
     axis->applyNiceNumbers();
 }
 
-// The round step (1, 2 or 5 times a power of ten) nearest above a raw step.
-double RoundStep(double raw) {
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (const double factor : {1.0, 2.0, 5.0}) {
-        if (factor * power >= raw) {
-            return factor * power;
-        }
-    }
-    return 10 * power;
-}
-
 void Attach(QChart* chart, QAbstractSeries* series) {
     chart->addSeries(series);
     series->attachAxis(Axis(chart, Qt::Horizontal));
@@ -287,7 +276,7 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     timeAxis->setRange(0, seconds);
     timeAxis->setTickType(QValueAxis::TicksDynamic);
     timeAxis->setTickAnchor(0);
-    timeAxis->setTickInterval(RoundStep(seconds / 6));
+    timeAxis->setTickInterval(ResultsDetails::RoundStep(seconds / 6));
     SetRange(times, Qt::Vertical, 0, longestMs > 0 ? longestMs * 1.05 : 1);
     for (const QList<QPointF>& points : runs) {
         auto* series = new QLineSeries;

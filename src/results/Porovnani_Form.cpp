@@ -97,13 +97,13 @@ Porovnani_Form::Porovnani_Form() {
     setObjectName(QStringLiteral("Porovnani_Form"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Porovnání běhů"));
-    resize(Twips::px(13500), Twips::px(10560));
+    resize(Twips::px(14400), Twips::px(10560));
 
     List1 = Table(this, QStringLiteral("List1"),
                   {QStringLiteral("Datum"), QStringLiteral("Body"), QStringLiteral("Podmínky"),
                    QStringLiteral("Grafická karta")},
-                  Twips::rect(120, 120, 11340, 1560));
-    const int listTwips[] = {3300, 1200, 3900, 2400};
+                  Twips::rect(120, 120, 12240, 1560));
+    const int listTwips[] = {3300, 1200, 4500, 2700};
     for (int column = 0; column < List1->columnCount(); ++column) {
         List1->setColumnWidth(column, Twips::px(listTwips[column]));
     }
@@ -111,20 +111,20 @@ Porovnani_Form::Porovnani_Form() {
     List1->setToolTip(
         QStringLiteral("Běhy uložené ve složce „%1“, nejnovější nahoře.").arg(RunHistory::kFolderName));
     Command1 = Button(this, QStringLiteral("Command1"), QStringLiteral("Jiný soubor…"),
-                      Twips::rect(11580, 120, 1800, 495));
+                      Twips::rect(12480, 120, 1800, 495));
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(Twips::rect(120, 1800, 13260, 300));
+    Label1->setGeometry(Twips::rect(120, 1800, 14160, 300));
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(Twips::rect(120, 2100, 13260, 420));
+    Label2->setGeometry(Twips::rect(120, 2100, 14160, 420));
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setStyleSheet(QStringLiteral("color: #b00000;"));
 
-    Grid1 = Table(this, QStringLiteral("Grid1"), ColumnTitles(), Twips::rect(120, 2580, 13260, 2940));
-    const int gridTwips[] = {1950, 1140, 1140, 780, 1140, 1140, 780, 1140, 1140, 780, 1800};
+    Grid1 = Table(this, QStringLiteral("Grid1"), ColumnTitles(), Twips::rect(120, 2580, 14160, 2940));
+    const int gridTwips[] = {1950, 1260, 1260, 780, 1260, 1260, 780, 1260, 1260, 780, 1800};
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(gridTwips[column]));
     }
@@ -149,12 +149,12 @@ Porovnani_Form::Porovnani_Form() {
     chart->addAxis(y, Qt::AlignLeft);
     Chart1 = new QChartView(chart, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(Twips::rect(120, 5640, 13260, 4200));
+    Chart1->setGeometry(Twips::rect(120, 5640, 14160, 4200));
 
     Command2 = Button(this, QStringLiteral("Command2"), QStringLiteral("Uložit porovnání jako CSV…"),
-                      Twips::rect(8820, 9960, 2760, 495));
+                      Twips::rect(9720, 9960, 2760, 495));
     Command3 = Button(this, QStringLiteral("Command3"), QStringLiteral("Zavřít"),
-                      Twips::rect(11700, 9960, 1680, 495));
+                      Twips::rect(12600, 9960, 1680, 495));
     Command2->setEnabled(false);
 
     connect(List1, &QTableWidget::currentCellChanged, this,
@@ -305,9 +305,13 @@ void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
         }
         lines.append(runs);
     }
-    // Labels at round steps: 0, 2, 4 s rather than 0, 2.50557 s.
-    Axis(chart, Qt::Horizontal)->setRange(0, seconds > 0 ? seconds : 1);
-    Axis(chart, Qt::Horizontal)->applyNiceNumbers();
+    // The axis ends with the longer test; its labels stand at round steps
+    // from 0 (0, 2, 4 s).
+    QValueAxis* timeAxis = Axis(chart, Qt::Horizontal);
+    timeAxis->setRange(0, seconds > 0 ? seconds : 1);
+    timeAxis->setTickType(QValueAxis::TicksDynamic);
+    timeAxis->setTickAnchor(0);
+    timeAxis->setTickInterval(ResultsDetails::RoundStep(timeAxis->max() / 6));
     Axis(chart, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
     Axis(chart, Qt::Vertical)->applyNiceNumbers();
     const QString names[] = {kCurrentName, kOtherName};
