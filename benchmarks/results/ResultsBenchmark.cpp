@@ -4,11 +4,15 @@
 // one is asked for; works in a temporary directory.
 
 #include "BenchmarkSupport.h"
+#include "SyntheticRuns.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/RunHistory.h"
 #include "results/ComparisonList.h"
 #include "results/Podrobnosti_Form.h"
+#include "results/Porovnani_Form.h"
 #include "results/ResultsLog.h"
+#include "results/RunComparison.h"
 #include "results/SystemsDatabase.h"
 #include "results/Vysledky2_Form.h"
 #include "results/Vysledky_Form.h"
@@ -20,6 +24,7 @@
 #include <QProcess>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -200,6 +205,105 @@ void DetailsWindow() {
     delete Podrobnosti_Form::existing();
 }
 
+// The comparison window on two complete logs: opening it from the details
+// window (reading the chosen kept log, the statistics of seven tests, the
+// table and the first graph), then switching tests.
+void ComparisonWindow() {
+    WriteLog(QStringLiteral("jiny.log"), 7, 32766, 0);
+    QDir(RunHistory::kFolderName).removeRecursively();
+    if (const auto error = RunHistory::Keep(QStringLiteral("jiny.log"), 1)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error->message()));
+        std::exit(1);
+    }
+    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    Podrobnosti_Form* details = Podrobnosti_Form::instance();
+    details->ReadLog();
+    std::vector<double> opening;
+    std::vector<double> switching;
+    for (int round = 0; round < 5; ++round) {
+        delete Porovnani_Form::existing();
+        opening.push_back(MillisecondsOf([details] {
+            details->Command3_Click();
+            QApplication::processEvents();
+            Porovnani_Form::existing()->grab();
+        }));
+        Porovnani_Form* window = Porovnani_Form::existing();
+        for (int test = 1; test < 7; ++test) {
+            switching.push_back(MillisecondsOf([window, test] {
+                window->Grid1->setCurrentCell(test, 0);
+                QApplication::processEvents();
+                window->grab();
+            }));
+        }
+    }
+    std::printf(
+        "comparison window, two complete logs 7 x 32766 frames: open, read, judge and draw median %.0f ms, "
+        "worst %.0f ms over %zu rounds (goal < 300 ms)\n",
+        Median(opening), *std::max_element(opening.begin(), opening.end()), opening.size());
+    std::printf("comparison window, switching tests: redraw median %.0f ms, worst %.0f ms over %zu switches "
+                "(goal < 100 ms)\n",
+                Median(switching), *std::max_element(switching.begin(), switching.end()), switching.size());
+    delete Porovnani_Form::existing();
+    delete Podrobnosti_Form::existing();
+}
+
+// The results window's first showing of a complete log, with the history
+// kept beside it and with a history that already holds the log (nothing to
+// copy, the same as without keeping). Each round starts with a new window.
+void ResultsWindowWithHistory() {
+    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    std::vector<double> keeping;
+    std::vector<double> kept;
+    for (int round = 0; round < 7; ++round) {
+        for (const bool fresh : {true, false}) {
+            if (fresh) {
+                QDir(RunHistory::kFolderName).removeRecursively();
+            }
+            delete Vysledky_Form::existing();
+            Vysledky_Form* window = Vysledky_Form::instance();
+            (fresh ? keeping : kept).push_back(MillisecondsOf([window] {
+                FormDisplay::showModeless(window);
+                QApplication::processEvents();
+                window->grab();
+            }));
+            QThreadPool::globalInstance()->waitForDone();
+            QApplication::processEvents();
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    QDir(RunHistory::kFolderName).removeRecursively();
+    RunHistory::Keep(ResultsLog::kFileName, 1);
+    const double copy = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    std::printf("results window's first showing, complete log: median %.1f ms while the run is kept, %.1f ms "
+                "with the run already kept, difference %.1f ms (goal < 20 ms); the copy itself on its worker "
+                "%.1f ms\n",
+                Median(keeping), Median(kept), Median(keeping) - Median(kept), copy);
+    delete Vysledky_Form::existing();
+}
+
+// How often the comparison calls two runs of one distribution different:
+// synthetic pairs with slow noise of 1 %, 10 % and 20 %.
+void FalseAlarms() {
+    for (const double noise : {0.01, 0.1, 0.2}) {
+        SyntheticRuns::Shape shape;
+        shape.slowNoise = noise;
+        constexpr int kPairs = 1000;
+        int alarms = 0;
+        for (unsigned pair = 0; pair < kPairs; ++pair) {
+            alarms += RunComparison::Judge(SyntheticRuns::Rates(shape, 2 * pair + 7),
+                                           SyntheticRuns::Rates(shape, 2 * pair + 8))
+                                  .verdict != RunComparison::Verdict::WithinNoise
+                          ? 1
+                          : 0;
+        }
+        std::printf(
+            "comparison of two runs of one distribution, slow noise %.0f %%: %d false alarms in %d pairs "
+            "(%.1f %%, expected 5 %%)\n",
+            noise * 100, alarms, kPairs, 100.0 * alarms / kPairs);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -215,6 +319,9 @@ int main(int argc, char** argv) {
     MessageBox::startRecording();
     CompleteLog();
     DetailsWindow();
+    ComparisonWindow();
+    ResultsWindowWithHistory();
+    FalseAlarms();
     CompleteLogWithLf();
     LargeLog();
     LargeDatabase();

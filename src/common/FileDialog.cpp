@@ -18,6 +18,14 @@ QString FileDialog::saveFileName(QWidget* parent, const QString& caption, const 
     return QFileDialog::getSaveFileName(parent, caption, proposed, filter);
 }
 
+QString FileDialog::openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                 const QString& filter) {
+    if (answer()) {
+        return answer()(folder);
+    }
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
 void FileDialog::setAnswer(std::function<QString(const QString& proposed)> action) {
     answer() = std::move(action);
 }

@@ -15,6 +15,11 @@ public:
     static QString saveFileName(QWidget* parent, const QString& caption, const QString& proposed,
                                 const QString& filter);
 
+    // A modal "open" dialog starting in the folder; the chosen file's name,
+    // empty when cancelled.
+    static QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                const QString& filter);
+
     // Test hook: answer every dialog with this instead of showing it; an
     // empty function shows dialogs again.
     static void setAnswer(std::function<QString(const QString& proposed)> answer);

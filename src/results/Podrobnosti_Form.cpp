@@ -1,7 +1,9 @@
 #include "Podrobnosti_Form.h"
 
+#include "Porovnani_Form.h"
 #include "ResultsCsv.h"
 #include "common/FileDialog.h"
+#include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 
@@ -94,17 +96,6 @@ void SetRange(QChart* chart, Qt::Orientation orientation, double from, double to
     axis->applyNiceNumbers();
 }
 
-// The round step (1, 2 or 5 times a power of ten) nearest above a raw step.
-double RoundStep(double raw) {
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (const double factor : {1.0, 2.0, 5.0}) {
-        if (factor * power >= raw) {
-            return factor * power;
-        }
-    }
-    return 10 * power;
-}
-
 void Attach(QChart* chart, QAbstractSeries* series) {
     chart->addSeries(series);
     series->attachAxis(Axis(chart, Qt::Horizontal));
@@ -179,10 +170,15 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(Twips::rect(9120, 8100, 1560, 495));
 
+    Command3 = new QPushButton(QStringLiteral("Porovnat s…"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setGeometry(Twips::rect(5040, 8100, 1935, 495));
+
     connect(Grid1, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { Grid1_CurrentRowChanged(row); });
     connect(Command1, &QPushButton::clicked, this, &Podrobnosti_Form::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Podrobnosti_Form::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Podrobnosti_Form::Command3_Click);
 }
 
 bool Podrobnosti_Form::ReadLog() {
@@ -280,7 +276,7 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     timeAxis->setRange(0, seconds);
     timeAxis->setTickType(QValueAxis::TicksDynamic);
     timeAxis->setTickAnchor(0);
-    timeAxis->setTickInterval(RoundStep(seconds / 6));
+    timeAxis->setTickInterval(ResultsDetails::RoundStep(seconds / 6));
     SetRange(times, Qt::Vertical, 0, longestMs > 0 ? longestMs * 1.05 : 1);
     for (const QList<QPointF>& points : runs) {
         auto* series = new QLineSeries;
@@ -340,6 +336,12 @@ void Podrobnosti_Form::Command1_Click() {
     if (const std::optional<FileError> error = ResultsCsv::Write(name, m_details)) {
         MessageBox::show(error->message(), MessageBox::Warning);
     }
+}
+
+void Podrobnosti_Form::Command3_Click() {
+    Porovnani_Form* comparison = Porovnani_Form::instance();
+    comparison->Compare(m_details);
+    FormDisplay::showModeless(comparison);
 }
 
 void Podrobnosti_Form::Command2_Click() {

@@ -15,7 +15,8 @@ class QTableWidget;
 // beyond the score. A table of the tests with their figures, the run's
 // figures below it, and for the test selected in the table a graph of its
 // frame times over the test's time and a histogram of them; "Uložit jako
-// CSV…" exports it all. Shown modeless by the results window's
+// CSV…" exports it all, "Porovnat s…" sets the run beside another one
+// (Porovnani_Form). Shown modeless by the results window's
 // "Podrobnosti…", which has it read the log anew each time; "Zavřít" hides
 // it, closing it with the title-bar button destroys it.
 class Podrobnosti_Form : public QWidget, public SharedInstance<Podrobnosti_Form> {
@@ -31,6 +32,8 @@ public:
     void Grid1_CurrentRowChanged(int row);
     void Command1_Click();
     void Command2_Click();
+    // "Porovnat s…": the comparison window with this run.
+    void Command3_Click();
 
     const ResultsDetails::Details& details() const { return m_details; }
 
@@ -47,6 +50,7 @@ public:
     QChartView* Chart2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
 
 private:
     Podrobnosti_Form();

@@ -1,6 +1,7 @@
 #include "ResultsDetails.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ResultsDetails {
 
@@ -63,6 +64,16 @@ QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates, double timeScale
         runs.append(std::move(run));
     }
     return runs;
+}
+
+double RoundStep(double raw) {
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= raw) {
+            return factor * power;
+        }
+    }
+    return 10 * power;
 }
 
 QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, int columns) {

@@ -64,6 +64,10 @@ QString SampleMark(const TestDetails& test);
 // same pixels, every spike included, with at most four points a column.
 QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, int columns);
 
+// The round step (1, 2 or 5 times a power of ten) nearest above a raw step:
+// a graph's time axis is labelled 0, 2, 4 s whatever the test's length.
+double RoundStep(double raw);
+
 // Frame times in ms counted in equal bins from the shortest to the longest.
 struct Histogram {
     double firstMs = 0;

@@ -10,12 +10,17 @@
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 #include "contract/NumberRules.h"
+#include "contract/RunHistory.h"
 #include "shell/Hlavni_Form.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
+#include <QThreadPool>
+#include <utility>
 
 namespace {
 
@@ -149,6 +154,7 @@ void Vysledky_Form::Form_Activate() {
     m_userScore = summary.score;
     m_userRow.reset();
     if (JoinsComparison(summary)) {
+        KeepInHistory(summary.score);
         m_userRow = userRecord(summary);
     }
     m_databaseRecords.clear();
@@ -173,6 +179,44 @@ void Vysledky_Form::Form_Activate() {
             List1->addItem(configuration[row]);
         }
     }
+}
+
+void Vysledky_Form::KeepInHistory(double score) {
+    // Two copies at once would write the same temporary file: a run shown
+    // again meanwhile is kept after the copy under way.
+    if (m_keeping) {
+        m_keepNext = score;
+        return;
+    }
+    m_keeping = true;
+    // Copying and hashing a log of megabytes would hold the window's first
+    // showing; the copy is made beside it. Only the answer comes back to this
+    // thread, and only to a window that still exists.
+    QPointer<Vysledky_Form> window(this);
+    QThreadPool::globalInstance()->start([window, score] {
+        std::optional<FileError> error = RunHistory::Keep(ResultsLog::kFileName, score);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [window, error = std::move(error)] {
+            if (window) {
+                window->HistoryKept(error);
+            }
+        });
+    });
+}
+
+void Vysledky_Form::HistoryKept(const std::optional<FileError>& error) {
+    m_keeping = false;
+    if (const std::optional<double> next = std::exchange(m_keepNext, std::nullopt)) {
+        KeepInHistory(*next);
+    }
+    // One warning: a folder that cannot be written stays so for every run.
+    if (!error || m_historyWarned) {
+        return;
+    }
+    m_historyWarned = true;
+    MessageBox::show(QStringLiteral("Běh se neuložil do historie běhů (složka „%1“), výsledky jsou ukázány i "
+                                    "tak.\n\n%2")
+                         .arg(RunHistory::kFolderName, error->message()),
+                     MessageBox::Warning);
 }
 
 void Vysledky_Form::Command1_Click() {

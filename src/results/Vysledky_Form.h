@@ -17,7 +17,9 @@ class QPushButton;
 // computer placed among the others by score, which "Uložit výsledek" saves.
 // Shown modeless by the wait dialog's "Zobrazit výsledky"; every activation
 // evaluates the log and the database anew. "Podrobnosti…" opens the details
-// window of the same log. "OK" hides it; closing it with the
+// window of the same log. A complete run is kept in the run history
+// (RunHistory) beside the showing; a history that cannot be written is
+// warned about once and changes nothing else. "OK" hides it; closing it with the
 // title-bar button destroys it, and the next use creates it afresh.
 class Vysledky_Form : public QWidget, public SharedInstance<Vysledky_Form> {
     Q_OBJECT
@@ -50,10 +52,21 @@ signals:
 
 private:
     Vysledky_Form();
+    // Keeps the evaluated log in the run history on a worker thread.
+    void KeepInHistory(double score);
+    // A kept run's outcome, delivered on the window's thread: an error is
+    // shown once in the window's life.
+    void HistoryKept(const std::optional<FileError>& error);
+
     // What the last activation read, so that a save notices another writer:
     // the database's records, and the user's row with its score (no row when
     // the run does not join the comparison).
     QList<SystemRecord> m_databaseRecords;
     std::optional<SystemRecord> m_userRow;
     double m_userScore = 0;
+    bool m_historyWarned = false;
+    // A copy into the history is under way, and the score of a run to keep
+    // once it is done.
+    bool m_keeping = false;
+    std::optional<double> m_keepNext;
 };

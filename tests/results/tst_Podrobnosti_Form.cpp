@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace ResultsFixture;
 

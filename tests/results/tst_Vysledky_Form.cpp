@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QThreadPool>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +49,7 @@ private slots:
     void saveKeepsWhatOthersWroteMeanwhile_data();
     void saveKeepsWhatOthersWroteMeanwhile();
     void saveAfterTheDatabaseBecameUnreadable();
+    void keepsRunInHistoryAndWarnsOnce();
 
 private:
     // The score texts of the comparison list, the user's marked "user".
@@ -474,6 +476,46 @@ void tst_Vysledky_Form::saveAfterTheDatabaseBecameUnreadable() {
     QVERIFY(MessageBox::recorded().at(0).text.contains(QStringLiteral("systemy.dtb")));
     QVERIFY(!window->Command2->isEnabled());
     QCOMPARE(QFileInfo(QStringLiteral("systemy.dtb")).symLinkTarget(), QStringLiteral("/proc/self/mem"));
+}
+
+// The history gets a complete run once; a history folder that cannot be
+// written is warned about once, and the run is shown all the same.
+void tst_Vysledky_Form::keepsRunInHistoryAndWarnsOnce() {
+    // Activations arrive as events, and a copy's answer may start the next.
+    const auto settle = [] {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            QThreadPool::globalInstance()->waitForDone();
+        }
+        QCoreApplication::processEvents();
+    };
+    QVERIFY(writeLog(blocksScoring(30, 7)));
+    Hlavni_Form* main = Hlavni_Form::instance();
+    FormDisplay::showModeless(main);
+    Vysledky_Form* window = WaitDialog::showResults();
+    settle();
+    FormDisplay::showModeless(main);
+    FormDisplay::showModeless(window);
+    settle();
+    const QStringList kept =
+        QDir(QStringLiteral("historie")).entryList({QStringLiteral("*.log")}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(TestSupport::readAll(QStringLiteral("historie/") + kept[0]),
+             TestSupport::readAll(ResultsLog::kFileName));
+    QVERIFY(MessageBox::recorded().isEmpty());
+
+    QVERIFY(QDir(QStringLiteral("historie")).removeRecursively());
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("historie"), "x"));
+    for (int activation = 0; activation < 2; ++activation) {
+        FormDisplay::showModeless(main);
+        FormDisplay::showModeless(window);
+        settle();
+    }
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QCOMPARE(MessageBox::recorded()[0].style, int(MessageBox::Warning));
+    QVERIFY(MessageBox::recorded()[0].text.contains(QStringLiteral("„historie“")));
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->Label2->text(), QStringLiteral(" 30 bodů"));
 }
 
 QTEST_MAIN(tst_Vysledky_Form)

@@ -7,6 +7,8 @@
 #include "EngineFolder.h"
 #include "TestSupport.h"
 #include "contract/EngineConfig.h"
+#include "contract/NumberRules.h"
+#include "contract/RunHistory.h"
 #include "contract/TextFile.h"
 #include "results/ResultsCsv.h"
 #include "results/ResultsDetails.h"
@@ -59,6 +61,25 @@ private slots:
         QVERIFY(summary.processorText.contains(QStringLiteral(", ")));
         QVERIFY(!summary.graphicsCardText.isEmpty());
         QVERIFY(summary.memoryText.endsWith(QStringLiteral(" MB")));
+    }
+
+    // A scripted run with --history joins the history with the score the
+    // front end gives its log; a run of some tests only does not.
+    void historyKeepsCompleteRuns() {
+        QVERIFY(QDir(RunHistory::kFolderName).removeRecursively());
+        const QStringList quick = {"--seconds", "0.2", "--size", "16x16", "--offscreen", "--history"};
+        QVERIFY(run(QStringLiteral("./trenzor.exe"), quick));
+        QVERIFY(run(QStringLiteral("./trenzor.exe"), quick + QStringList{"--tests", "4"}));
+        const FileResult<QList<RunHistory::Entry>> kept = RunHistory::List();
+        QVERIFY(kept.ok());
+        QCOMPARE(kept->size(), 1);
+        QVERIFY(run(QStringLiteral("./trenzor.exe"), quick));
+        const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog();
+        QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
+        const FileResult<QList<RunHistory::Entry>> both = RunHistory::List();
+        QCOMPARE(both->size(), 2);
+        QCOMPARE(both->first().score, NumberRules::FormatScore(read.summary.score).trimmed());
+        QCOMPARE(TestSupport::readAll(both->first().logFile), TestSupport::readAll(ResultsLog::kFileName));
     }
 
     // A test showing more frames than its block holds: the engine writes

@@ -12,6 +12,7 @@
 #include "SceneDecoder.h"
 #include "StereoView.h"
 #include "contract/EngineContract.h"
+#include "contract/RunHistory.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -321,6 +322,17 @@ void Engine::finishRun(bool aborted) {
                 ConsoleReport::print(m_options ? stderr : stdout,
                                      QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.")
                                          .arg(m_log->blockCount()));
+            }
+            if (complete && m_options && m_options->history &&
+                m_log->blockCount() == EngineContract::kTestCount) {
+                // The history is the user's convenience: the run and its
+                // status stand without it.
+                if (const std::optional<FileError> error =
+                        RunHistory::Keep(EngineContract::kResultsLogFileName, m_log->score())) {
+                    ConsoleReport::print(stderr, QStringLiteral("trenzor: běh se neuložil do historie: %1")
+                                                     .arg(error->message().replace(QStringLiteral("\n\n"),
+                                                                                   QStringLiteral(" "))));
+                }
             }
             if (m_summary && !m_options->summaryPath.isEmpty()) {
                 if (const QString error = m_summary->save(m_options->summaryPath, complete);

@@ -204,6 +204,10 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("gl-debug"),
         QStringLiteral("Vyžádá si ladicí kontext OpenGL a vypíše jeho hlášení (KHR_debug) na standardní "
                        "chybový výstup."));
+    const QCommandLineOption history(
+        QStringLiteral("history"),
+        QStringLiteral("Úplný běh všech sedmi testů uloží i do historie běhů (složka historie), odkud jej "
+                       "program 3D výkon nabídne k porovnání."));
     const QCommandLineOption listGpus(
         QStringLiteral("list-gpus"),
         QStringLiteral("Vypíše grafická zařízení, na která lze kreslit (zařízení EGL s uzlem DRM a "
@@ -220,7 +224,7 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
                        "obrázky uloží do složky validace; návratový kód 0 jen když všechny souhlasí."));
     for (const QCommandLineOption& option :
          {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, summary,
-          glDebug, listGpus, gpu, validate}) {
+          glDebug, history, listGpus, gpu, validate}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -318,6 +322,7 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         options.offscreen = true;
         config.colourBits = 24;
     }
+    options.history = parser.isSet(history);
     if (config.fullScreen && options.offscreen) {
         return refused(QStringLiteral("--fullscreen a --offscreen nelze spojit: obraz mimo obrazovku se "
                                       "nezobrazuje"));

@@ -28,6 +28,8 @@ struct RunOptions {
     // runs' scores is below it, from kMinRuns to kMaxRunsUntil runs.
     int repeat = 0;
     double repeatUntilPercent = 0;
+    // A complete run of all seven tests is kept in the run history.
+    bool history = false;
     // The JSON summary's file, "-" for standard output, empty for none.
     QString summaryPath;
 

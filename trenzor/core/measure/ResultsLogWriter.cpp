@@ -43,6 +43,18 @@ QString ResultsLogWriter::formatRate(double rate) {
     return QString::number(rate, 'f', 3);
 }
 
+double ResultsLogWriter::score() const {
+    double sum = 0;
+    qint64 frames = 0;
+    for (const Block& block : m_blocks) {
+        for (const double rate : block.rates) {
+            sum += formatRate(rate).toDouble();
+        }
+        frames += block.rates.size();
+    }
+    return frames > 0 ? sum / double(frames) : 0;
+}
+
 QByteArray ResultsLogWriter::encode() const {
     QByteArray out;
     for (const QString& line : m_header) {

@@ -1,0 +1,144 @@
+#include "contract/RunHistory.h"
+
+#include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
+#include "contract/LineReader.h"
+#include "contract/NumberRules.h"
+#include "contract/TextFile.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kHashDigits = 12;
+const QString kDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+const QString kNameDateFormat = QStringLiteral("yyyyMMdd-HHmmss");
+
+// The first lines of the log, without their line ends; fewer when it has
+// fewer.
+QList<QByteArray> HeaderLines(const QByteArray& bytes) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    while (lines.size() < EngineContract::kLogHeaderLines && start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') {
+            ++end;
+        }
+        lines.append(bytes.mid(start, end - start));
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') {
+            ++end;
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+QString PathIn(const QString& folder, const QString& name) {
+    return folder + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+namespace RunHistory {
+
+QString Fingerprint(const QByteArray& bytes) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(kHashDigits));
+}
+
+std::optional<FileError> Keep(const QString& logFile, double score, const QString& folder) {
+    QFile log(logFile);
+    if (!log.open(QIODevice::ReadOnly)) {
+        return FileError{FileError::Operation::Read, logFile, log.errorString()};
+    }
+    const QByteArray bytes = log.readAll();
+    if (log.error() != QFileDevice::NoError) {
+        return FileError{FileError::Operation::Read, logFile, log.errorString()};
+    }
+    log.close();
+
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST) {
+        return FileError::fromSystem(FileError::Operation::Write, folder, errno);
+    }
+    const QString hash = Fingerprint(bytes);
+    QDir dir(folder);
+    if (!dir.entryList({QStringLiteral("*-%1.log").arg(hash)}, QDir::Files).isEmpty()) {
+        return std::nullopt;
+    }
+
+    using EngineContract::LogLine;
+    const QList<QByteArray> header = HeaderLines(bytes);
+    QDateTime when =
+        QDateTime::fromString(QString::fromLatin1(header.value(int(LogLine::Date))), kDateFormat);
+    if (!when.isValid()) {
+        when = QFileInfo(logFile).lastModified();
+    }
+    const QString base = PathIn(folder, when.toString(kNameDateFormat) + QLatin1Char('-') + hash);
+    // The log first: a sidecar never stands without its log.
+    if (std::optional<FileError> error = TextFile::Replace(base + QStringLiteral(".log"), bytes)) {
+        return error;
+    }
+    const QByteArray sidecar = TextFile::JoinLines({
+        when.toString(kDateFormat).toLatin1(),
+        NumberRules::FormatScore(score).toLatin1(),
+        header.value(int(LogLine::Conditions)),
+        header.value(int(LogLine::GraphicsCard)),
+    });
+    if (std::optional<FileError> error = TextFile::Replace(base + QStringLiteral(".txt"), sidecar)) {
+        return error;
+    }
+
+    // The names begin with the date, so their order is the runs' order.
+    const QStringList kept = dir.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
+    for (qsizetype i = 0; i + kMaxRuns < kept.size(); ++i) {
+        const QString oldest = PathIn(folder, kept[i]);
+        QFile::remove(oldest.chopped(4) + QStringLiteral(".txt"));
+        QFile file(oldest);
+        if (!file.remove()) {
+            return FileError{FileError::Operation::Write, oldest, file.errorString()};
+        }
+    }
+    return std::nullopt;
+}
+
+FileResult<QList<Entry>> List(const QString& folder) {
+    QList<Entry> entries;
+    const QDir dir(folder);
+    if (!dir.exists()) {
+        return entries;
+    }
+    if (::access(QFile::encodeName(folder).constData(), R_OK | X_OK) != 0) {
+        return FileError::fromSystem(FileError::Operation::Read, folder, errno);
+    }
+    const QStringList logs =
+        dir.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (const QString& name : logs) {
+        Entry entry;
+        entry.logFile = PathIn(folder, name);
+        entry.fingerprint = name.chopped(4).right(kHashDigits);
+        LineReader reader(entry.logFile.chopped(4) + QStringLiteral(".txt"));
+        QStringList sidecar;
+        while (sidecar.size() < 4 && !reader.atEnd() && !reader.lineTooLong()) {
+            sidecar.append(Cp1250Codec::decode(reader.readLine().toByteArray()));
+        }
+        if (!reader.error() && !reader.lineTooLong() && sidecar.size() == 4) {
+            entry.date = sidecar[0];
+            entry.score = sidecar[1].trimmed();
+            entry.conditions = sidecar[2];
+            entry.graphicsCard = sidecar[3];
+        } else {
+            entry.date = QDateTime::fromString(name.left(15), kNameDateFormat).toString(kDateFormat);
+        }
+        entries.append(entry);
+    }
+    return entries;
+}
+
+} // namespace RunHistory

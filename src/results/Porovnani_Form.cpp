@@ -1,0 +1,368 @@
+#include "Porovnani_Form.h"
+
+#include "common/FileDialog.h"
+#include "common/MessageBox.h"
+#include "common/Twips.h"
+#include "contract/NumberRules.h"
+#include "contract/TextFile.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <algorithm>
+
+namespace {
+
+// The current run and the chosen one: the same in the table's header, the
+// graph and its legend.
+constexpr QColor kCurrentColour(0x20, 0x9f, 0xdf);
+constexpr QColor kOtherColour(0xe0, 0x70, 0x10);
+const QString kCurrentName = QStringLiteral("Tento běh");
+const QString kOtherName = QStringLiteral("Zvolený běh");
+
+const QStringList& ColumnTitles() {
+    static const QStringList titles = {
+        QStringLiteral("Test"),
+        QStringLiteral("Průměr (fps)\ntento"),
+        QStringLiteral("Průměr (fps)\nzvolený"),
+        QStringLiteral("Rozdíl\n(%)"),
+        QStringLiteral("1% low (fps)\ntento"),
+        QStringLiteral("1% low (fps)\nzvolený"),
+        QStringLiteral("Rozdíl\n(%)"),
+        QStringLiteral("99. perc. (ms)\ntento"),
+        QStringLiteral("99. perc. (ms)\nzvolený"),
+        QStringLiteral("Rozdíl\n(%)"),
+        QStringLiteral("Význam rozdílu\nprůměru"),
+    };
+    return titles;
+}
+
+QTableWidgetItem* Cell(const QString& text, bool number) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (number) {
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return item;
+}
+
+QString Figure(bool present, double value) {
+    return present ? QString::number(value, 'f', 2) : QStringLiteral("–");
+}
+
+QString Difference(bool present, double current, double other) {
+    if (!present || other == 0) {
+        return QStringLiteral("–");
+    }
+    const double percent = RunComparison::DifferencePercent(current, other);
+    return (percent > 0 ? QStringLiteral("+") : QString()) + QString::number(percent, 'f', 1);
+}
+
+QValueAxis* Axis(QChart* chart, Qt::Orientation orientation) {
+    return static_cast<QValueAxis*>(chart->axes(orientation).constFirst());
+}
+
+QPushButton* Button(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QTableWidget* Table(QWidget* parent, const QString& name, const QStringList& titles, const QRect& geometry) {
+    auto* table = new QTableWidget(0, int(titles.size()), parent);
+    table->setObjectName(name);
+    table->setGeometry(geometry);
+    table->setHorizontalHeaderLabels(titles);
+    table->verticalHeader()->hide();
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(Twips::px(300));
+    return table;
+}
+
+} // namespace
+
+Porovnani_Form::Porovnani_Form() {
+    setObjectName(QStringLiteral("Porovnani_Form"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Porovnání běhů"));
+    resize(Twips::px(14400), Twips::px(10560));
+
+    List1 = Table(this, QStringLiteral("List1"),
+                  {QStringLiteral("Datum"), QStringLiteral("Body"), QStringLiteral("Podmínky"),
+                   QStringLiteral("Grafická karta")},
+                  Twips::rect(120, 120, 12240, 1560));
+    const int listTwips[] = {3300, 1200, 4500, 2700};
+    for (int column = 0; column < List1->columnCount(); ++column) {
+        List1->setColumnWidth(column, Twips::px(listTwips[column]));
+    }
+    List1->horizontalHeader()->setStretchLastSection(true);
+    List1->setToolTip(
+        QStringLiteral("Běhy uložené ve složce „%1“, nejnovější nahoře.").arg(RunHistory::kFolderName));
+    Command1 = Button(this, QStringLiteral("Command1"), QStringLiteral("Jiný soubor…"),
+                      Twips::rect(12480, 120, 1800, 495));
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(120, 1800, 14160, 300));
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(Twips::rect(120, 2100, 14160, 420));
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setStyleSheet(QStringLiteral("color: #b00000;"));
+
+    Grid1 = Table(this, QStringLiteral("Grid1"), ColumnTitles(), Twips::rect(120, 2580, 14160, 2940));
+    const int gridTwips[] = {1950, 1260, 1260, 780, 1260, 1260, 780, 1260, 1260, 780, 1800};
+    for (int column = 0; column < Grid1->columnCount(); ++column) {
+        Grid1->setColumnWidth(column, Twips::px(gridTwips[column]));
+    }
+    Grid1->horizontalHeader()->setStretchLastSection(true);
+    Grid1->horizontalHeader()->setFixedHeight(Twips::px(540));
+    Grid1->setToolTip(QStringLiteral(
+        "Rozdíl = (tento / zvolený − 1) × 100. Význam: oba běhy letí stejnou cestou; každý test se rozdělí "
+        "na 32 stejně dlouhých částí a porovnají se jejich snímkové frekvence párovým t-testem na 95 %. "
+        "Sousední části, které spolu souvisejí, se nejprve slučují. „rozdíl v rámci šumu“: tak velký rozdíl "
+        "mohlo způsobit kolísání běhů samo."));
+
+    auto* chart = new QChart;
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->legend()->setAlignment(Qt::AlignTop);
+    auto* x = new QValueAxis;
+    x->setTitleText(QStringLiteral("Čas testu (s)"));
+    x->setLabelFormat(QStringLiteral("%g"));
+    auto* y = new QValueAxis;
+    y->setTitleText(QStringLiteral("Doba snímku (ms)"));
+    y->setLabelFormat(QStringLiteral("%g"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    Chart1 = new QChartView(chart, this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setGeometry(Twips::rect(120, 5640, 14160, 4200));
+
+    Command2 = Button(this, QStringLiteral("Command2"), QStringLiteral("Uložit porovnání jako CSV…"),
+                      Twips::rect(9720, 9960, 2760, 495));
+    Command3 = Button(this, QStringLiteral("Command3"), QStringLiteral("Zavřít"),
+                      Twips::rect(12600, 9960, 1680, 495));
+    Command2->setEnabled(false);
+
+    connect(List1, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int, int) { List1_CurrentRowChanged(row); });
+    connect(Grid1, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int, int) { Grid1_CurrentRowChanged(row); });
+    connect(Command1, &QPushButton::clicked, this, &Porovnani_Form::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Porovnani_Form::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Porovnani_Form::Command3_Click);
+}
+
+void Porovnani_Form::Compare(const ResultsDetails::Details& current) {
+    m_current = current;
+    m_other = {};
+    m_otherName.clear();
+    m_comparison = {};
+
+    // The current log is usually kept already: its row says so, and the
+    // newest other run is compared with.
+    QString fingerprint;
+    QFile log(ResultsLog::kFileName);
+    if (log.open(QIODevice::ReadOnly)) {
+        fingerprint = RunHistory::Fingerprint(log.readAll());
+    }
+    FileResult<QList<RunHistory::Entry>> entries = RunHistory::List();
+    if (!entries.ok()) {
+        MessageBox::show(entries.error()->message(), MessageBox::Warning);
+    }
+    m_entries = entries.ok() ? std::move(entries).value() : QList<RunHistory::Entry>();
+    int first = -1;
+    {
+        const QSignalBlocker blocker(List1);
+        List1->clearContents();
+        List1->setRowCount(int(m_entries.size()));
+        for (int row = 0; row < List1->rowCount(); ++row) {
+            const RunHistory::Entry& entry = m_entries[row];
+            const bool isCurrent = entry.fingerprint == fingerprint;
+            List1->setItem(row, 0,
+                           Cell(isCurrent ? entry.date + QStringLiteral(" (tento běh)") : entry.date, false));
+            // The score to two places: the list is for finding a run.
+            List1->setItem(
+                row, 1,
+                Cell(entry.score.isEmpty() ? QString() : QString::number(entry.score.toDouble(), 'f', 2),
+                     true));
+            List1->setItem(row, 2, Cell(entry.conditions, false));
+            List1->setItem(row, 3, Cell(entry.graphicsCard, false));
+            if (first < 0 && !isCurrent) {
+                first = row;
+            }
+        }
+    }
+    if (first >= 0) {
+        List1->setCurrentCell(first, 0);
+    } else {
+        ShowComparison();
+    }
+}
+
+bool Porovnani_Form::OpenRun(const QString& logFile) {
+    ResultsDetails::Details other = ResultsDetails::ReadDetails(logFile);
+    if (other.outcome != ResultsLog::Outcome::Ok) {
+        const ResultsLog::Failure failure = ResultsLog::FailureOf(other.outcome, other.error);
+        MessageBox::show(failure.warning ? failure.text
+                                         : QStringLiteral("%1\n\n%2").arg(logFile, failure.text),
+                         failure.warning ? MessageBox::Warning : MessageBox::Plain);
+        return false;
+    }
+    m_other = std::move(other);
+    m_otherName = logFile;
+    m_comparison = RunComparison::Compare(m_current, m_other);
+    ShowComparison();
+    return true;
+}
+
+void Porovnani_Form::ShowComparison() {
+    const bool any = !m_otherName.isEmpty();
+    Command2->setEnabled(any);
+    Label1->setText(any ? QStringLiteral("%1: %2 bodů, %3: %4 (%5 bodů)")
+                              .arg(kCurrentName, NumberRules::FormatScore(m_current.summary.score).trimmed(),
+                                   kOtherName, QDir::current().relativeFilePath(m_otherName),
+                                   NumberRules::FormatScore(m_other.summary.score).trimmed())
+                        : QStringLiteral("Zvolte běh ze seznamu nebo jiný soubor."));
+    Label2->setText(RunComparison::ConditionsWarning(m_comparison.conditionDifferences));
+
+    const int row = std::max(Grid1->currentRow(), 0);
+    {
+        const QSignalBlocker blocker(Grid1);
+        Grid1->setRowCount(int(m_comparison.tests.size()));
+        for (int test = 0; test < Grid1->rowCount(); ++test) {
+            const RunComparison::TestComparison& t = m_comparison.tests[test];
+            const bool a = t.inCurrent && t.current.frames > 0;
+            const bool b = t.inOther && t.other.frames > 0;
+            const QString texts[] = {
+                t.name,
+                Figure(a, t.current.averageRate),
+                Figure(b, t.other.averageRate),
+                Difference(a && b, t.current.averageRate, t.other.averageRate),
+                Figure(a, t.current.low1PercentRate),
+                Figure(b, t.other.low1PercentRate),
+                Difference(a && b, t.current.low1PercentRate, t.other.low1PercentRate),
+                Figure(a, t.current.percentile99Ms),
+                Figure(b, t.other.percentile99Ms),
+                Difference(a && b, t.current.percentile99Ms, t.other.percentile99Ms),
+                RunComparison::VerdictText(t.judgement.verdict),
+            };
+            for (int column = 0; column < Grid1->columnCount(); ++column) {
+                Grid1->setItem(test, column, Cell(texts[column], column > 0 && column < 10));
+            }
+            if (t.judgement.verdict != RunComparison::Verdict::NotJudged) {
+                Grid1->item(test, 10)->setToolTip(
+                    QStringLiteral("%1 % ± %2 % (95 %), z %3 částí")
+                        .arg(QString::number(t.judgement.differencePercent, 'f', 1),
+                             QString::number(t.judgement.marginPercent, 'f', 1))
+                        .arg(t.judgement.parts));
+            }
+        }
+    }
+    // The graph is drawn once, here, not again by the table's signal.
+    if (Grid1->rowCount() > 0) {
+        const QSignalBlocker blocker(Grid1);
+        Grid1->setCurrentCell(std::min(row, Grid1->rowCount() - 1), 0);
+    }
+    Grid1_CurrentRowChanged(Grid1->currentRow());
+}
+
+void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
+    QChart* chart = Chart1->chart();
+    chart->removeAllSeries();
+    if (row < 0 || row >= m_comparison.tests.size()) {
+        chart->setTitle(QString());
+        return;
+    }
+    chart->setTitle(QStringLiteral("Doba snímků: %1").arg(m_comparison.tests[row].name));
+    QList<QList<QList<QPointF>>> lines;
+    double seconds = 0;
+    double longestMs = 0;
+    for (const ResultsDetails::Details* details : {&m_current, &m_other}) {
+        QList<QList<QPointF>> runs;
+        if (row < details->tests.size()) {
+            const ResultsDetails::TestDetails& test = details->tests[row];
+            runs = ResultsDetails::FrameTimeRuns(test.rates, test.figures.timeScale);
+            seconds = std::max(seconds, test.figures.seconds);
+        }
+        for (const QList<QPointF>& points : runs) {
+            for (const QPointF& point : points) {
+                longestMs = std::max(longestMs, point.y());
+            }
+        }
+        lines.append(runs);
+    }
+    // The axis ends with the longer test; its labels stand at round steps
+    // from 0 (0, 2, 4 s).
+    QValueAxis* timeAxis = Axis(chart, Qt::Horizontal);
+    timeAxis->setRange(0, seconds > 0 ? seconds : 1);
+    timeAxis->setTickType(QValueAxis::TicksDynamic);
+    timeAxis->setTickAnchor(0);
+    timeAxis->setTickInterval(ResultsDetails::RoundStep(timeAxis->max() / 6));
+    Axis(chart, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
+    Axis(chart, Qt::Vertical)->applyNiceNumbers();
+    const QString names[] = {kCurrentName, kOtherName};
+    const QColor colours[] = {kCurrentColour, kOtherColour};
+    for (int run = 0; run < 2; ++run) {
+        // The runs between gaps of one run are one line, broken: one entry in
+        // the legend.
+        bool named = false;
+        for (const QList<QPointF>& points : lines[run]) {
+            auto* series = new QLineSeries;
+            series->setName(names[run]);
+            series->replace(
+                ResultsDetails::Thinned(points, 0, Axis(chart, Qt::Horizontal)->max(), Chart1->width()));
+            series->setPointsVisible(points.size() == 1);
+            chart->addSeries(series);
+            series->attachAxis(Axis(chart, Qt::Horizontal));
+            series->attachAxis(Axis(chart, Qt::Vertical));
+            series->setColor(colours[run]);
+            chart->legend()->markers(series).constFirst()->setVisible(!named);
+            named = true;
+        }
+    }
+}
+
+void Porovnani_Form::List1_CurrentRowChanged(int row) {
+    if (row >= 0 && row < m_entries.size()) {
+        OpenRun(m_entries[row].logFile);
+    }
+}
+
+void Porovnani_Form::Command1_Click() {
+    const QString name =
+        FileDialog::openFileName(this, QStringLiteral("Jiný soubor"), QDir::currentPath(),
+                                 QStringLiteral("Záznamy výsledků (*.log);;Všechny soubory (*)"));
+    if (!name.isEmpty()) {
+        OpenRun(name);
+    }
+}
+
+void Porovnani_Form::Command2_Click() {
+    const QString name = FileDialog::saveFileName(this, QStringLiteral("Uložit porovnání jako CSV"),
+                                                  QDir::current().filePath(QStringLiteral("porovnani.csv")),
+                                                  QStringLiteral("Soubory CSV (*.csv)"));
+    if (name.isEmpty()) {
+        return;
+    }
+    if (const std::optional<FileError> error = TextFile::Replace(name, RunComparison::Csv(m_comparison))) {
+        MessageBox::show(error->message(), MessageBox::Warning);
+    }
+}
+
+void Porovnani_Form::Command3_Click() {
+    hide();
+}

@@ -1,0 +1,248 @@
+#include "RunComparison.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+// Student's t at 97.5 % (two-sided 95 %) for 1 to 31 degrees of freedom;
+// kParts parts give at most 31.
+constexpr std::array<double, 31> kT975 = {
+    12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306, 2.262, 2.228, 2.201,
+    2.179,  2.160, 2.145, 2.131, 2.120, 2.110, 2.101, 2.093, 2.086, 2.080, 2.074,
+    2.069,  2.064, 2.060, 2.056, 2.052, 2.048, 2.045, 2.042, 2.040,
+};
+
+// One part of a test: its usable frames and their time in seconds.
+struct Part {
+    double frames = 0;
+    double seconds = 0;
+};
+
+// The test's usable frames cut along its time into kParts equal parts; a
+// frame belongs to the part in which it starts. Empty for a test without a
+// usable frame.
+QList<Part> Parts(const QList<double>& rates) {
+    double total = 0;
+    for (const double rate : rates) {
+        if (FrameStatistics::IsUsable(rate)) {
+            total += 1.0 / rate;
+        }
+    }
+    if (!(total > 0)) {
+        return {};
+    }
+    QList<Part> parts(RunComparison::kParts);
+    double start = 0;
+    for (const double rate : rates) {
+        if (!FrameStatistics::IsUsable(rate)) {
+            continue;
+        }
+        const int index =
+            std::clamp(int(start / total * RunComparison::kParts), 0, RunComparison::kParts - 1);
+        parts[index].frames += 1;
+        parts[index].seconds += 1.0 / rate;
+        start += 1.0 / rate;
+    }
+    return parts;
+}
+
+QList<Part> MergedInPairs(const QList<Part>& parts) {
+    QList<Part> merged;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        merged.append({parts[i].frames + parts[i + 1].frames, parts[i].seconds + parts[i + 1].seconds});
+    }
+    return merged;
+}
+
+// The log ratios of the parts' rates; empty when a part of either run has no
+// frame, which has no rate.
+QList<double> LogRatios(const QList<Part>& current, const QList<Part>& other) {
+    QList<double> ratios;
+    for (qsizetype i = 0; i < current.size(); ++i) {
+        if (current[i].frames == 0 || other[i].frames == 0) {
+            return {};
+        }
+        ratios.append(
+            std::log((current[i].frames / current[i].seconds) / (other[i].frames / other[i].seconds)));
+    }
+    return ratios;
+}
+
+double Mean(const QList<double>& values) {
+    double sum = 0;
+    for (const double value : values) {
+        sum += value;
+    }
+    return sum / double(values.size());
+}
+
+// The lag-1 autocorrelation plus 1 / n: the plain estimate of a few values
+// lies about 1 / n below the true one, and a merge stopped on it leaves
+// correlated parts that make false alarms twice as frequent. 1 / n for
+// values that do not vary.
+double Autocorrelation(const QList<double>& values) {
+    const double mean = Mean(values);
+    double products = 0;
+    double squares = 0;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        squares += (values[i] - mean) * (values[i] - mean);
+        if (i + 1 < values.size()) {
+            products += (values[i] - mean) * (values[i + 1] - mean);
+        }
+    }
+    return (squares > 0 ? products / squares : 0) + 1.0 / double(values.size());
+}
+
+QString Text(QByteArrayView bytes) {
+    return QString::fromUtf8(bytes);
+}
+
+} // namespace
+
+namespace RunComparison {
+
+double DifferencePercent(double current, double other) {
+    return other != 0 ? (current / other - 1) * 100 : 0;
+}
+
+Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRates) {
+    Judgement judgement;
+    QList<Part> current = Parts(currentRates);
+    QList<Part> other = Parts(otherRates);
+    if (current.isEmpty() || other.isEmpty()) {
+        return judgement;
+    }
+    QList<double> ratios = LogRatios(current, other);
+    // Parts without a frame (a frame longer than a part) and parts that
+    // follow each other too closely are merged with their neighbours.
+    while (current.size() > kMinParts &&
+           (ratios.isEmpty() || Autocorrelation(ratios) > kMaxAutocorrelation)) {
+        current = MergedInPairs(current);
+        other = MergedInPairs(other);
+        ratios = LogRatios(current, other);
+    }
+    if (ratios.isEmpty()) {
+        return judgement;
+    }
+    const qsizetype n = ratios.size();
+    const double mean = Mean(ratios);
+    double squares = 0;
+    for (const double ratio : ratios) {
+        squares += (ratio - mean) * (ratio - mean);
+    }
+    // What correlation is left after merging widens the interval.
+    const double r = std::clamp(Autocorrelation(ratios), 0.0, 0.9);
+    const double standardError = std::sqrt(squares / double(n - 1) / double(n) * (1 + r) / (1 - r));
+    const double halfWidth = kT975[size_t(n - 2)] * standardError;
+    judgement.parts = int(n);
+    judgement.differencePercent = (std::exp(mean) - 1) * 100;
+    judgement.marginPercent = (std::exp(halfWidth) - 1) * 100;
+    if (std::abs(mean) <= halfWidth) {
+        judgement.verdict = Verdict::WithinNoise;
+    } else {
+        judgement.verdict = mean > 0 ? Verdict::Faster : Verdict::Slower;
+    }
+    return judgement;
+}
+
+Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails::Details& other) {
+    Comparison comparison;
+    const qsizetype count = std::max(current.tests.size(), other.tests.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        TestComparison test;
+        test.inCurrent = i < current.tests.size();
+        test.inOther = i < other.tests.size();
+        test.name = test.inCurrent ? current.tests[i].name : other.tests[i].name;
+        if (test.inCurrent) {
+            test.current = current.tests[i].figures;
+        }
+        if (test.inOther) {
+            test.other = other.tests[i].figures;
+        }
+        if (test.inCurrent && test.inOther) {
+            test.judgement = Judge(current.tests[i].rates, other.tests[i].rates);
+        }
+        comparison.tests.append(test);
+    }
+    comparison.conditionDifferences = ConditionDifferences(current.summary, other.summary);
+    return comparison;
+}
+
+QStringList ConditionDifferences(const ResultsLog::ResultsLogSummary& current,
+                                 const ResultsLog::ResultsLogSummary& other) {
+    // The engine writes the conditions as "okno 640x480, barvy 24 b, Z 24 b,
+    // vsync vypnuta" with an optional ", bezpečný mód": item by item.
+    const QString separator = QStringLiteral(", ");
+    const QStringList mine = current.extraText.split(separator);
+    const QStringList theirs = other.extraText.split(separator);
+    QStringList differences;
+    for (qsizetype i = 0; i < std::max(mine.size(), theirs.size()); ++i) {
+        const QString a = mine.value(i).trimmed();
+        const QString b = theirs.value(i).trimmed();
+        if (a != b) {
+            differences << QStringLiteral("%1 / %2").arg(a.isEmpty() ? QStringLiteral("–") : a,
+                                                         b.isEmpty() ? QStringLiteral("–") : b);
+        }
+    }
+    if (current.graphicsCardText.trimmed() != other.graphicsCardText.trimmed()) {
+        differences << QStringLiteral("grafická karta %1 / %2")
+                           .arg(current.graphicsCardText.trimmed(), other.graphicsCardText.trimmed());
+    }
+    return differences;
+}
+
+QString ConditionsWarning(const QStringList& differences) {
+    return differences.isEmpty() ? QString()
+                                 : Text("Podmínky běhů se liší: ") + differences.join(QStringLiteral("; "));
+}
+
+QByteArray Csv(const Comparison& comparison) {
+    QByteArray csv =
+        Text("test,průměr tento běh (1/s),průměr zvolený běh (1/s),rozdíl průměru (%),1% low "
+             "tento běh (1/s),1% low zvolený běh (1/s),rozdíl 1% low (%),99. percentil tento běh "
+             "(ms),99. percentil zvolený běh (ms),rozdíl 99. percentilu (%),rozdíl z částí "
+             "(%),95% interval (± %),částí,význam\r\n")
+            .toUtf8();
+    const auto number = [](bool present, double value) {
+        return present ? QByteArray::number(value, 'f', 3) : QByteArray();
+    };
+    for (const TestComparison& test : comparison.tests) {
+        const bool both = test.inCurrent && test.inOther;
+        const bool judged = test.judgement.verdict != Verdict::NotJudged;
+        QByteArray name = test.name.toUtf8();
+        if (name.contains(',') || name.contains('"')) {
+            name = '"' + name.replace("\"", "\"\"") + '"';
+        }
+        csv += name;
+        for (const auto& [current, other] :
+             {std::pair{test.current.averageRate, test.other.averageRate},
+              std::pair{test.current.low1PercentRate, test.other.low1PercentRate},
+              std::pair{test.current.percentile99Ms, test.other.percentile99Ms}}) {
+            csv += ',' + number(test.inCurrent, current) + ',' + number(test.inOther, other) + ',' +
+                   number(both && other != 0, DifferencePercent(current, other));
+        }
+        csv += ',' + number(judged, test.judgement.differencePercent) + ',' +
+               number(judged, test.judgement.marginPercent) + ',' +
+               (judged ? QByteArray::number(test.judgement.parts) : QByteArray()) + ',' +
+               VerdictText(test.judgement.verdict).toUtf8() + "\r\n";
+    }
+    return csv;
+}
+
+QString VerdictText(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Faster:
+        return Text("rychlejší");
+    case Verdict::Slower:
+        return Text("pomalejší");
+    case Verdict::WithinNoise:
+        return Text("rozdíl v rámci šumu");
+    case Verdict::NotJudged:
+        break;
+    }
+    return Text("–");
+}
+
+} // namespace RunComparison

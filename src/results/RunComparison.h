@@ -1,0 +1,97 @@
+#pragma once
+
+#include "ResultsDetails.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Two runs side by side: the current run (the details window's log) and an
+// earlier or other one chosen by the user. Per test both runs' average rate,
+// 1% low and 99th-percentile frame time, their differences in percent, and
+// whether the difference of the average rates is larger than the runs' own
+// variation could make it. Pure functions, no state.
+//
+// The judgement. A test flies the same camera path in every run, so a moment
+// of the test is the same place of the scene in both. Each run's test is cut
+// along its time into kParts equal parts; a part's rate is its frames / its
+// time. The log ratio of the two runs' rates in part j, d_j, removes what the
+// scene costs at that place; what is left varies with the runs' own noise.
+// Frame times are not independent (a slow stretch lasts for many frames), so
+// neither are neighbouring d_j: while the lag-1 autocorrelation of the d_j
+// (corrected for its bias of about −1 / n) exceeds kMaxAutocorrelation,
+// neighbouring parts are merged in pairs (down to kMinParts). A paired
+// t-test at 95 % then asks whether the mean of the d_j differs from 0, its
+// standard error widened by (1 + r) / (1 − r) for a correlation r left.
+namespace RunComparison {
+
+constexpr int kParts = 32;
+constexpr int kMinParts = 4;
+constexpr double kMaxAutocorrelation = 0;
+
+enum class Verdict {
+    // The current run is faster or slower beyond its noise.
+    Faster,
+    Slower,
+    // "rozdíl v rámci šumu".
+    WithinNoise,
+    // A test missing in one run, or with too few frames to cut into parts.
+    NotJudged,
+};
+
+struct Judgement {
+    Verdict verdict = Verdict::NotJudged;
+    // The parts the test was judged on after merging.
+    int parts = 0;
+    // The ratio of the rates estimated from the parts as a difference in
+    // percent, and the half-width of its 95 % interval in percent.
+    double differencePercent = 0;
+    double marginPercent = 0;
+};
+
+struct TestComparison {
+    QString name;
+    // False for a test only one of the runs has; its figures are then 0.
+    bool inCurrent = false;
+    bool inOther = false;
+    FrameStatistics::BlockFigures current;
+    FrameStatistics::BlockFigures other;
+    Judgement judgement;
+};
+
+struct Comparison {
+    QList<TestComparison> tests;
+    // What differs between the runs' conditions and graphics cards, one item
+    // each, "okno 640x480 / okno 800x600"; empty when nothing does.
+    QStringList conditionDifferences;
+};
+
+// (current / other − 1) × 100: how much the current run is above the other;
+// 0 when the other's figure is 0.
+double DifferencePercent(double current, double other);
+
+// The judgement of one test from the rates of both runs as the log gives
+// them. A thinned block's sample spreads over the test like its frames, so
+// it is cut into parts the same way.
+Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRates);
+
+Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails::Details& other);
+
+// The conditions line and the graphics card of each run, item by item.
+QStringList ConditionDifferences(const ResultsLog::ResultsLogSummary& current,
+                                 const ResultsLog::ResultsLogSummary& other);
+
+// The warning line, "Podmínky běhů se liší: …"; empty when nothing differs.
+QString ConditionsWarning(const QStringList& differences);
+
+// The comparison as CSV, as the details window's export writes it: UTF-8,
+// a header row, "," between fields, "." as decimal point, CR LF. One row per
+// test: both runs' figures, the differences in percent and the judgement; a
+// figure a run lacks is empty.
+QByteArray Csv(const Comparison& comparison);
+
+// "rychlejší", "pomalejší", "rozdíl v rámci šumu", "–".
+QString VerdictText(Verdict verdict);
+
+} // namespace RunComparison

@@ -1,0 +1,193 @@
+#include "ResultsFixture.h"
+#include "SyntheticRuns.h"
+#include "common/FileDialog.h"
+#include "common/MessageBox.h"
+#include "contract/RunHistory.h"
+#include "results/Podrobnosti_Form.h"
+#include "results/Porovnani_Form.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ResultsFixture;
+
+// The comparison window as the user reaches it: "Porovnat s…" in the details
+// window of "vysledek.log", with runs in the history.
+class tst_Porovnani_Form : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void comparesWithTheNewestOtherRun();
+    void warnsWhenConditionsDiffer();
+    void otherFileAndCsv();
+
+private:
+    // A log of seven synthetic tests at this speed, with these conditions.
+    static QByteArray log(double speed, unsigned seed, const QString& conditions = kExtra);
+    // Writes the log as "vysledek.log" and keeps it in the history.
+    static void keep(const QByteArray& bytes);
+    static Porovnani_Form* openComparison();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previous;
+};
+
+void tst_Porovnani_Form::init() {
+    m_previous = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    MessageBox::startRecording();
+}
+
+void tst_Porovnani_Form::cleanup() {
+    FileDialog::setAnswer({});
+    TestSupport::destroyAllWindows();
+    MessageBox::stopRecording();
+    QDir::setCurrent(m_previous);
+    m_dir.reset();
+}
+
+QByteArray tst_Porovnani_Form::log(double speed, unsigned seed, const QString& conditions) {
+    QByteArray bytes = logHeader().replace(cp1250(kExtra), cp1250(conditions));
+    // Different dates, so that the history orders the runs.
+    bytes.replace(cp1250(QStringLiteral("čas běhu")),
+                  QByteArray("2026-01-01 00:00:0") + QByteArray::number(seed % 10));
+    SyntheticRuns::Shape shape;
+    shape.speed = speed;
+    for (unsigned test = 0; test < 7; ++test) {
+        QList<double> rates = SyntheticRuns::Rates(shape, seed * 10 + test);
+        // A value that is no rate: the line of test 5 has a gap.
+        rates[100] = test == 4 ? 0 : rates[100];
+        bytes += QByteArray::number(rates.size()) + "\r\n";
+        for (const double rate : rates) {
+            bytes += QByteArray::number(rate, 'f', 3) + "\r\n";
+        }
+        bytes += "0\r\n";
+    }
+    return bytes + "konec\r\n";
+}
+
+void tst_Porovnani_Form::keep(const QByteArray& bytes) {
+    QVERIFY(TestSupport::writeRaw(ResultsLog::kFileName, bytes));
+    QVERIFY(!RunHistory::Keep(ResultsLog::kFileName, 1));
+}
+
+Porovnani_Form* tst_Porovnani_Form::openComparison() {
+    Podrobnosti_Form* details = Podrobnosti_Form::instance();
+    if (!details->ReadLog()) {
+        return nullptr;
+    }
+    QTest::mouseClick(details->Command3, Qt::LeftButton);
+    return Porovnani_Form::existing();
+}
+
+void tst_Porovnani_Form::comparesWithTheNewestOtherRun() {
+    keep(log(1.0, 1));
+    keep(log(1.0, 2));
+    // The current run is 10 % faster and kept as well: it is the newest.
+    keep(log(1.1, 3));
+    Porovnani_Form* window = openComparison();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->List1->rowCount(), 3);
+    QCOMPARE(window->List1->item(0, 0)->text(), QStringLiteral("2026-01-01 00:00:03 (tento běh)"));
+    QCOMPARE(window->List1->item(0, 2)->text(), kExtra);
+    QCOMPARE(window->List1->currentRow(), 1);
+    QVERIFY(window->Label2->text().isEmpty());
+    QCOMPARE(window->Grid1->rowCount(), 7);
+    for (int row = 0; row < 7; ++row) {
+        QCOMPARE(window->Grid1->item(row, 10)->text(), QStringLiteral("rychlejší"));
+        const double difference = window->Grid1->item(row, 3)->text().toDouble();
+        QVERIFY2(difference > 8 && difference < 12, qPrintable(window->Grid1->item(row, 3)->text()));
+    }
+
+    // Both runs in the graph, in two colours, one legend entry each.
+    window->Grid1->setCurrentCell(4, 0);
+    QChart* chart = window->Chart1->chart();
+    QCOMPARE(chart->title(), QStringLiteral("Doba snímků: Procedurální textury"));
+    // Drawn, as the user sees it: the legend is laid out.
+    window->grab();
+    QStringList legend;
+    QSet<QRgb> colours;
+    for (QAbstractSeries* series : chart->series()) {
+        colours.insert(static_cast<QLineSeries*>(series)->color().rgb());
+        for (QLegendMarker* marker : chart->legend()->markers(series)) {
+            if (marker->isVisible()) {
+                legend << marker->label();
+            }
+        }
+    }
+    QCOMPARE(legend, (QStringList{"Tento běh", "Zvolený běh"}));
+    QCOMPARE(colours.size(), 2);
+    QCOMPARE(chart->series().size(), 4);
+    QVERIFY(MessageBox::recorded().isEmpty());
+
+    // The oldest run instead: a run of the same speed as the one before.
+    window->List1->setCurrentCell(2, 0);
+    QVERIFY(window->Label1->text().contains(QStringLiteral("historie/20260101-000001-")));
+    QCOMPARE(window->Grid1->currentRow(), 4);
+}
+
+void tst_Porovnani_Form::warnsWhenConditionsDiffer() {
+    const QString conditions = QStringLiteral("okno 800x600, barvy 24 b, Z 24 b, vsync zapnuta");
+    keep(log(1.0, 1, conditions));
+    QVERIFY(TestSupport::writeRaw(
+        ResultsLog::kFileName,
+        log(1.0, 2, QStringLiteral("okno 640x480, barvy 24 b, Z 24 b, vsync vypnuta"))));
+    Porovnani_Form* window = openComparison();
+    QVERIFY(window);
+    QCOMPARE(window->Label2->text(),
+             QStringLiteral("Podmínky běhů se liší: okno 640x480 / okno 800x600; vsync "
+                            "vypnuta / vsync zapnuta"));
+    // Same distribution: no test differs beyond its noise.
+    int withinNoise = 0;
+    for (int row = 0; row < 7; ++row) {
+        withinNoise += window->Grid1->item(row, 10)->text() == QStringLiteral("rozdíl v rámci šumu") ? 1 : 0;
+    }
+    QVERIFY2(withinNoise >= 6, qPrintable(QString::number(withinNoise)));
+}
+
+void tst_Porovnani_Form::otherFileAndCsv() {
+    QVERIFY(TestSupport::writeRaw(ResultsLog::kFileName, log(1.0, 1)));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("jiny.log"), log(1.0, 2)));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("poskozeny.log"), logHeader() + "5\r\n1\r\n"));
+    Porovnani_Form* window = openComparison();
+    QVERIFY(window);
+    QCOMPARE(window->List1->rowCount(), 0);
+    QVERIFY(!window->Command2->isEnabled());
+
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("jiny.log"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(window->Grid1->rowCount(), 7);
+    // A damaged log is reported and the comparison stays.
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("poskozeny.log"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QVERIFY(MessageBox::recorded()[0].text.contains(QStringLiteral("poskozeny.log")));
+    QVERIFY(window->Label1->text().contains(QStringLiteral("jiny.log")));
+
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("porovnani.csv"); });
+    QTest::mouseClick(window->Command2, Qt::LeftButton);
+    const QList<QByteArray> lines = TestSupport::readAll(QStringLiteral("porovnani.csv")).split('\n');
+    QCOMPARE(lines.size(), 9);
+    QVERIFY(lines[0].startsWith("test,průměr tento běh (1/s),"));
+    const QList<QByteArray> first = lines[1].trimmed().split(',');
+    QCOMPARE(first.size(), 14);
+    QCOMPARE(QString::fromUtf8(first[0]), QStringLiteral("Průlet krajinou"));
+    QCOMPARE(first[1].toDouble(),
+             std::round(window->comparison().tests[0].current.averageRate * 1000) / 1000);
+    QCOMPARE(QString::fromUtf8(first[13]), window->Grid1->item(0, 10)->text());
+}
+
+QTEST_MAIN(tst_Porovnani_Form)
+#include "tst_Porovnani_Form.moc"
