@@ -3,9 +3,9 @@
 #include "EngineWindow.h"
 #include "MessageWindow.h"
 #include "OffscreenCanvas.h"
-#include "ResultsLogWriter.h"
 #include "contract/EngineContract.h"
 #include "contract/FolderLock.h"
+#include "contract/ResultsLogWriter.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

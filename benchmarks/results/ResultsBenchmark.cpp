@@ -6,6 +6,7 @@
 #include "BenchmarkSupport.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/EngineContract.h"
 #include "results/ComparisonList.h"
 #include "results/Podrobnosti_Form.h"
 #include "results/ResultsLog.h"
@@ -58,7 +59,7 @@ double MillisecondsOf(const std::function<void()>& action) {
 }
 
 void CompleteLog() {
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
     std::vector<double> times;
     ResultsLog::ReadResult result;
     for (int run = 0; run < 21; ++run) {
@@ -67,15 +68,15 @@ void CompleteLog() {
     std::printf(
         "complete log, 7 blocks x 32766 frames (%lld bytes): median %.2f ms, best %.2f ms over %zu runs "
         "(goal < 20 ms); blocks %d, frames %lld\n",
-        static_cast<long long>(QFile(ResultsLog::kFileName).size()), Median(times),
+        static_cast<long long>(QFile(EngineContract::kResultsLogFileName).size()), Median(times),
         *std::min_element(times.begin(), times.end()), times.size(), result.summary.blockCount,
         static_cast<long long>(result.summary.totalFrames));
 }
 
 // The same complete log with bare LF line ends, as Linux tools write them.
 void CompleteLogWithLf() {
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
-    QFile file(ResultsLog::kFileName);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
+    QFile file(EngineContract::kResultsLogFileName);
     if (!file.open(QIODevice::ReadOnly)) {
         std::exit(1);
     }
@@ -145,7 +146,7 @@ void LargeDatabase() {
             round + 1, shown, rows);
     }
 
-    WriteLog(ResultsLog::kFileName, 7, 100, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 100, 0);
     for (int round = 0; round < 3; ++round) {
         Vysledky_Form* window = Vysledky_Form::instance();
         const double shown = MillisecondsOf([&] {
@@ -164,7 +165,7 @@ void LargeDatabase() {
 // drawing both charts of the first test, beside the results window's own
 // evaluation of the same log; then the redraw when another test is chosen.
 void DetailsWindow() {
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
     std::vector<double> evaluation;
     for (int run = 0; run < 11; ++run) {
         evaluation.push_back(MillisecondsOf([] { ResultsLog::ReadResultsLog(); }));

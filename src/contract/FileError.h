@@ -12,6 +12,8 @@
 // ReadResult::error.
 struct FileError {
     enum class Operation {
+        // Opening a file to read it, where that is told apart from reading.
+        Open,
         Read,
         Write,
         // Starting a program file: the front end starts only the test engine.
@@ -24,5 +26,9 @@ struct FileError {
     // The failure with the system's reason for the error number.
     static FileError fromSystem(Operation operation, const QString& fileName, int error);
 
+    // For a message box: what failed, a blank line, the reason.
     QString message() const;
+    // For a line on standard error, as the test engine prints it:
+    // "Soubor vysledek.log nelze zapsat: <reason>".
+    QString oneLine() const;
 };

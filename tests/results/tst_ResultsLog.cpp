@@ -1,5 +1,7 @@
 #include "ResultsFixture.h"
+#include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
+#include "contract/ResultsLogReader.h"
 #include "contract/TextFile.h"
 #include "results/ResultsLog.h"
 
@@ -181,10 +183,10 @@ void tst_ResultsLog::lineTooLongIsDamaged() {
 void tst_ResultsLog::logTooLargeIsRefused() {
     QFile file(QStringLiteral("vysledek.log"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.resize(ResultsLog::kMaxLogSize));
+    QVERIFY(file.resize(ResultsLogReader::kMaxLogSize));
     file.close();
     QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::Damaged);
-    QVERIFY(file.resize(ResultsLog::kMaxLogSize + 1));
+    QVERIFY(file.resize(ResultsLogReader::kMaxLogSize + 1));
     QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::TooLarge);
     QVERIFY(file.resize(1024LL * 1024 * 1024));
     QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::TooLarge);
@@ -275,7 +277,7 @@ void tst_ResultsLog::caption() {
     summary.blockCount = blocks;
     summary.score = score;
     QCOMPARE(ResultsLog::ScoreCaption(summary), caption);
-    QCOMPARE(ResultsLog::IsScoreShown(summary), blocks >= ResultsLog::RatedBlockCount);
+    QCOMPARE(ResultsLog::IsScoreShown(summary), blocks >= EngineContract::kTestCount);
     QCOMPARE(ResultsLog::JoinsComparison(summary), joins);
 }
 

@@ -1,6 +1,7 @@
 #include "ResultsFixture.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/ResultsLogReader.h"
 #include "results/ComparisonList.h"
 #include "results/ResultsLog.h"
 #include "results/SystemsDatabase.h"
@@ -332,7 +333,7 @@ void tst_Vysledky_Form::messagesHideTheWindow() {
     } else if (log == "sparse") {
         QFile file(QStringLiteral("vysledek.log"));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(ResultsLog::kMaxLogSize + 1));
+        QVERIFY(file.resize(ResultsLogReader::kMaxLogSize + 1));
     } else if (!log.isEmpty()) {
         QVERIFY(writeLog(log.toLatin1()));
     }

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "contract/EngineConfig.h"
+#include "contract/EngineContract.h"
 #include "contract/TextFile.h"
 #include "results/ResultsCsv.h"
 #include "results/ResultsDetails.h"
@@ -53,7 +54,7 @@ private slots:
         const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog();
         QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
         const ResultsLog::ResultsLogSummary& summary = read.summary;
-        QCOMPARE(summary.blockCount, ResultsLog::RatedBlockCount);
+        QCOMPARE(summary.blockCount, EngineContract::kTestCount);
         QVERIFY(summary.totalFrames >= 7 && summary.totalFrames <= 7 * 5);
         QVERIFY(std::isfinite(summary.score) && summary.score > 0);
         QVERIFY(ResultsLog::JoinsComparison(summary));
