@@ -4,6 +4,8 @@
 #include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
 
+#include <algorithm>
+
 namespace {
 
 // A frame count line: its leading number rounded halves-to-even. Empty when
@@ -92,15 +94,18 @@ bool ResultsLogReader::nextBlock() {
         return false;
     }
     m_block.frameCount = *count;
-    // Cleared keeping their memory, which the next block reuses.
-    m_block.values.clear();
+    // Sized keeping their memory, which the next block reuses: a block is
+    // read once per line, and the score's read is as fast as the file allows.
+    m_block.values.resize(std::max(*count + 1, 0));
     m_lastValueLine.resize(0);
+    double* value = m_block.values.data();
     for (int i = 0; i <= *count; ++i) {
         const std::optional<QByteArrayView> line = nextLine();
         if (!line) {
+            m_block.values.resize(i);
             return false;
         }
-        m_block.values.append(NumberRules::LeadingNumber(line->begin(), line->end()));
+        value[i] = NumberRules::LeadingNumber(line->begin(), line->end());
         if (i == *count) {
             m_lastValueLine.append(*line);
         }

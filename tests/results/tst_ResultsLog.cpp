@@ -77,6 +77,8 @@ void tst_ResultsLog::readsBlocks_data() {
                                   << qint64(0) << 0.0;
     QTest::newRow("count line of letters counts 0")
         << QByteArray("abc\r\n7\r\nkonec\r\n") << Outcome::ZeroFrames << 0 << qint64(0) << 0.0;
+    QTest::newRow("count line of letters starts the first block")
+        << QByteArray("abc\r\n7\r\n1\r\n1\r\n1\r\nkonec\r\n") << Outcome::Ok << 2 << qint64(1) << 9.0;
     QTest::newRow("ends after two of four values")
         << QByteArray("3\r\n1\r\n2\r\n") << Outcome::Damaged << 0 << qint64(0) << 0.0;
     QTest::newRow("empty closing line, nothing after it read")
