@@ -6,10 +6,10 @@
 #include "HeadlessContext.h"
 #include "MessageWindow.h"
 #include "OffscreenCanvas.h"
-#include "ResultsLogWriter.h"
 #include "ValidationRun.h"
 #include "contract/EngineContract.h"
 #include "contract/FolderLock.h"
+#include "contract/ResultsLogWriter.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -8,6 +8,8 @@
 
 #include "BenchmarkSupport.h"
 #include "common/MessageBox.h"
+#include "contract/EngineContract.h"
+#include "contract/ResultsLogReader.h"
 #include "results/ComparisonList.h"
 #include "results/ResultsLog.h"
 #include "results/SystemsDatabase.h"
@@ -55,11 +57,13 @@ void writeShortBlocks(GeneratedFile& file, qint64 bytes) {
 QList<Case> cases() {
     const auto oneLine = [](GeneratedFile& file) { file.repeat("x", kGigabyte); };
     return {
-        {"log-one-line", "1 GB results log of one line", ResultsLog::kFileName, Window::Results, oneLine},
-        {"log-blocks", "1 GB results log of blocks of short value lines", ResultsLog::kFileName,
+        {"log-one-line", "1 GB results log of one line", EngineContract::kResultsLogFileName, Window::Results,
+         oneLine},
+        {"log-blocks", "1 GB results log of blocks of short value lines", EngineContract::kResultsLogFileName,
          Window::Results, [](GeneratedFile& file) { writeShortBlocks(file, kGigabyte); }},
-        {"log-at-limit", "results log of short value lines just under the size limit", ResultsLog::kFileName,
-         Window::Results, [](GeneratedFile& file) { writeShortBlocks(file, ResultsLog::kMaxLogSize); }},
+        {"log-at-limit", "results log of short value lines just under the size limit",
+         EngineContract::kResultsLogFileName, Window::Results,
+         [](GeneratedFile& file) { writeShortBlocks(file, ResultsLogReader::kMaxLogSize); }},
         {"dtb-one-line", "1 GB systems database of one line", SystemsDatabase::kFileName, Window::Comparison,
          oneLine},
         {"dtb-records", "1 GB systems database of 30 million records", SystemsDatabase::kFileName,

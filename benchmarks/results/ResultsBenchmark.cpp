@@ -7,6 +7,7 @@
 #include "SyntheticRuns.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/EngineContract.h"
 #include "contract/RunHistory.h"
 #include "results/ComparisonList.h"
 #include "results/Podrobnosti_Form.h"
@@ -63,7 +64,7 @@ double MillisecondsOf(const std::function<void()>& action) {
 }
 
 void CompleteLog() {
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
     std::vector<double> times;
     ResultsLog::ReadResult result;
     for (int run = 0; run < 21; ++run) {
@@ -72,15 +73,15 @@ void CompleteLog() {
     std::printf(
         "complete log, 7 blocks x 32766 frames (%lld bytes): median %.2f ms, best %.2f ms over %zu runs "
         "(goal < 20 ms); blocks %d, frames %lld\n",
-        static_cast<long long>(QFile(ResultsLog::kFileName).size()), Median(times),
+        static_cast<long long>(QFile(EngineContract::kResultsLogFileName).size()), Median(times),
         *std::min_element(times.begin(), times.end()), times.size(), result.summary.blockCount,
         static_cast<long long>(result.summary.totalFrames));
 }
 
 // The same complete log with bare LF line ends, as Linux tools write them.
 void CompleteLogWithLf() {
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
-    QFile file(ResultsLog::kFileName);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
+    QFile file(EngineContract::kResultsLogFileName);
     if (!file.open(QIODevice::ReadOnly)) {
         std::exit(1);
     }
@@ -150,7 +151,7 @@ void LargeDatabase() {
             round + 1, shown, rows);
     }
 
-    WriteLog(ResultsLog::kFileName, 7, 100, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 100, 0);
     for (int round = 0; round < 3; ++round) {
         Vysledky_Form* window = Vysledky_Form::instance();
         const double shown = MillisecondsOf([&] {
@@ -169,7 +170,7 @@ void LargeDatabase() {
 // drawing both charts of the first test, beside the results window's own
 // evaluation of the same log; then the redraw when another test is chosen.
 void DetailsWindow() {
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
     std::vector<double> evaluation;
     for (int run = 0; run < 11; ++run) {
         evaluation.push_back(MillisecondsOf([] { ResultsLog::ReadResultsLog(); }));
@@ -215,7 +216,7 @@ void ComparisonWindow() {
         std::fprintf(stderr, "%s\n", qPrintable(error->message()));
         std::exit(1);
     }
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
     Podrobnosti_Form* details = Podrobnosti_Form::instance();
     details->ReadLog();
     std::vector<double> opening;
@@ -251,7 +252,7 @@ void ComparisonWindow() {
 // kept beside it and with a history that already holds the log (nothing to
 // copy, the same as without keeping). Each round starts with a new window.
 void ResultsWindowWithHistory() {
-    WriteLog(ResultsLog::kFileName, 7, 32766, 0);
+    WriteLog(EngineContract::kResultsLogFileName, 7, 32766, 0);
     std::vector<double> keeping;
     std::vector<double> kept;
     for (int round = 0; round < 7; ++round) {
@@ -273,7 +274,7 @@ void ResultsWindowWithHistory() {
     QElapsedTimer timer;
     timer.start();
     QDir(RunHistory::kFolderName).removeRecursively();
-    RunHistory::Keep(ResultsLog::kFileName, 1);
+    RunHistory::Keep(EngineContract::kResultsLogFileName, 1);
     const double copy = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     std::printf("results window's first showing, complete log: median %.1f ms while the run is kept, %.1f ms "
                 "with the run already kept, difference %.1f ms (goal < 20 ms); the copy itself on its worker "

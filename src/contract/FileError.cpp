@@ -9,6 +9,9 @@ FileError FileError::fromSystem(Operation operation, const QString& fileName, in
 QString FileError::message() const {
     QString what;
     switch (operation) {
+    case Operation::Open:
+        what = QStringLiteral("Soubor „%1“ nelze otevřít.");
+        break;
     case Operation::Read:
         what = QStringLiteral("Soubor „%1“ nelze přečíst.");
         break;
@@ -20,4 +23,23 @@ QString FileError::message() const {
         break;
     }
     return what.arg(fileName) + QStringLiteral("\n\n") + reason;
+}
+
+QString FileError::oneLine() const {
+    QString what;
+    switch (operation) {
+    case Operation::Open:
+        what = QStringLiteral("Soubor %1 nelze otevřít: %2");
+        break;
+    case Operation::Read:
+        what = QStringLiteral("Soubor %1 nelze číst: %2");
+        break;
+    case Operation::Write:
+        what = QStringLiteral("Soubor %1 nelze zapsat: %2");
+        break;
+    case Operation::Start:
+        what = QStringLiteral("Program %1 nelze spustit: %2");
+        break;
+    }
+    return what.arg(fileName, reason);
 }

@@ -3,6 +3,7 @@
 #include "common/FileDialog.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
+#include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
 #include "contract/TextFile.h"
 
@@ -175,7 +176,7 @@ void Porovnani_Form::Compare(const ResultsDetails::Details& current) {
     // The current log is usually kept already: its row says so, and the
     // newest other run is compared with.
     QString fingerprint;
-    QFile log(ResultsLog::kFileName);
+    QFile log(EngineContract::kResultsLogFileName);
     if (log.open(QIODevice::ReadOnly)) {
         fingerprint = RunHistory::Fingerprint(log.readAll());
     }

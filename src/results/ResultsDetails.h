@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultsLog.h"
+#include "contract/EngineContract.h"
 #include "contract/FrameStatistics.h"
 
 #include <QList>
@@ -40,7 +41,7 @@ struct Details {
     FrameStatistics::RunFigures run;
 };
 
-Details ReadDetails(const QString& fileName = ResultsLog::kFileName);
+Details ReadDetails(const QString& fileName = EngineContract::kResultsLogFileName);
 
 // The name a block's row shows: the test's own in a run of the seven tests,
 // "Test 1", "Test 2", … in a run of any other length.

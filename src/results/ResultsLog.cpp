@@ -1,10 +1,10 @@
 #include "ResultsLog.h"
 
-#include "contract/Cp1250Codec.h"
-#include "contract/LineReader.h"
+#include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
+#include "contract/ResultsLogReader.h"
+#include "contract/TextFile.h"
 
-#include <array>
 #include <cmath>
 
 namespace {
@@ -12,22 +12,18 @@ namespace {
 using ResultsLog::Outcome;
 using ResultsLog::ReadResult;
 
-// A frame count line: its leading number rounded halves-to-even. Empty when
-// the count cannot be a block's: beyond 16 bits or above the largest count.
-std::optional<int> FrameCount(QByteArrayView line) {
-    const std::optional<qint16> count =
-        NumberRules::RoundToInt16(NumberRules::LeadingNumber(line.begin(), line.end()));
-    if (!count || *count > ResultsLog::kMaxFrameCount) {
-        return std::nullopt;
+ReadResult Failed(const ResultsLogReader& reader) {
+    switch (reader.status()) {
+    case ResultsLogReader::Status::NoLog:
+        return ReadResult{Outcome::NoLog, {}, std::nullopt};
+    case ResultsLogReader::Status::TooLarge:
+        return ReadResult{Outcome::TooLarge, {}, std::nullopt};
+    case ResultsLogReader::Status::ReadFailed:
+        return ReadResult{Outcome::ReadFailed, {}, reader.error()};
+    case ResultsLogReader::Status::Damaged:
+    case ResultsLogReader::Status::Ok:
+        break;
     }
-    return *count;
-}
-
-QString Text(QByteArrayView line) {
-    return Cp1250Codec::decode(line.data(), line.size());
-}
-
-ReadResult Damaged() {
     return ReadResult{Outcome::Damaged, {}, std::nullopt};
 }
 
@@ -36,11 +32,11 @@ ReadResult Damaged() {
 namespace ResultsLog {
 
 bool ResultsLogExists() {
-    return TextFile::NormalFileExists(kFileName);
+    return TextFile::NormalFileExists(EngineContract::kResultsLogFileName);
 }
 
 ReadResult ReadResultsLog() {
-    return ReadResultsLog(kFileName);
+    return ReadResultsLog(EngineContract::kResultsLogFileName);
 }
 
 ReadResult ReadResultsLog(const QString& fileName) {
@@ -48,95 +44,35 @@ ReadResult ReadResultsLog(const QString& fileName) {
 }
 
 ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock) {
-    // Anything but a normal file could block the read or never end.
-    if (!TextFile::NormalFileExists(fileName)) {
-        return ReadResult{Outcome::NoLog, {}, std::nullopt};
+    ResultsLogReader reader(fileName);
+    if (reader.status() != ResultsLogReader::Status::Ok) {
+        return Failed(reader);
     }
-    LineReader reader(fileName);
-    if (reader.error()) {
-        return ReadResult{Outcome::ReadFailed, {}, reader.error()};
-    }
-    if (reader.fileSize() > kMaxLogSize) {
-        return ReadResult{Outcome::TooLarge, {}, std::nullopt};
-    }
-
-    // The engine writes the header lines before any block, so a log ending
-    // among them was cut off while it was being written.
     ResultsLogSummary summary;
     using EngineContract::LogLine;
-    std::array<QString*, EngineContract::kLogHeaderLines> header{};
-    header[int(LogLine::Memory)] = &summary.memoryText;
-    header[int(LogLine::OperatingSystem)] = &summary.operatingSystemText;
-    header[int(LogLine::Conditions)] = &summary.extraText;
-    header[int(LogLine::Processor)] = &summary.processorText;
-    header[int(LogLine::GraphicsCard)] = &summary.graphicsCardText;
-    for (QString* text : header) {
-        if (reader.atEnd()) {
-            return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
-        }
-        const QByteArrayView line = reader.readLine();
-        if (reader.lineTooLong()) {
-            return Damaged();
-        }
-        if (text) {
-            *text = Text(line);
-        }
-    }
-    if (reader.atEnd()) {
-        return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
-    }
-    std::optional<int> count = FrameCount(reader.readLine());
-    if (!count || reader.lineTooLong()) {
-        return Damaged();
-    }
+    const QStringList& header = reader.header();
+    summary.memoryText = header[int(LogLine::Memory)];
+    summary.operatingSystemText = header[int(LogLine::OperatingSystem)];
+    summary.extraText = header[int(LogLine::Conditions)];
+    summary.processorText = header[int(LogLine::Processor)];
+    summary.graphicsCardText = header[int(LogLine::GraphicsCard)];
 
-    qint64 totalFrames = *count;
-    int blockCount = 1;
+    qint64 totalFrames = 0;
+    int blockCount = 0;
     double valueSum = 0;
-    QList<double> values;
-    for (;;) {
-        BlockSampling sampling;
-        // count + 1 value lines; a negative count has none.
-        for (int i = 0; i <= *count; ++i) {
-            if (reader.atEnd()) {
-                return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
-            }
-            const QByteArrayView line = reader.readLine();
-            if (reader.lineTooLong()) {
-                return Damaged();
-            }
-            const double value = NumberRules::LeadingNumber(line.begin(), line.end());
+    while (reader.nextBlock()) {
+        const ResultsLogReader::Block& block = reader.block();
+        totalFrames += block.frameCount;
+        ++blockCount;
+        for (const double value : block.values) {
             valueSum += value;
-            if (onBlock) {
-                values.append(value);
-                // The block's last value line may say how it was thinned.
-                if (i == *count) {
-                    sampling = BlockSampling::FromClosingLine(Text(line), *count);
-                }
-            }
         }
         if (onBlock) {
-            onBlock(*count, values, sampling);
-            values.clear();
+            onBlock(block.frameCount, block.values, reader.sampling());
         }
-        // Every block is followed by a line that either starts the next one
-        // or closes the data; a log without it was cut off.
-        if (reader.atEnd()) {
-            return reader.error() ? ReadResult{Outcome::ReadFailed, {}, reader.error()} : Damaged();
-        }
-        const QByteArrayView next = reader.readLine();
-        if (reader.lineTooLong()) {
-            return Damaged();
-        }
-        if (!NumberRules::IsNumberLine(next.begin(), next.end())) {
-            break;
-        }
-        count = FrameCount(next);
-        if (!count) {
-            return Damaged();
-        }
-        totalFrames += *count;
-        ++blockCount;
+    }
+    if (reader.status() != ResultsLogReader::Status::Ok) {
+        return Failed(reader);
     }
 
     if (totalFrames == 0) {
@@ -146,7 +82,7 @@ ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock)
     // An overflowing value (1E400) would make the score an infinity or NaN,
     // which can be neither shown nor stored as a number.
     if (!std::isfinite(valueSum) || !std::isfinite(score)) {
-        return Damaged();
+        return ReadResult{Outcome::Damaged, {}, std::nullopt};
     }
     summary.blockCount = blockCount;
     summary.totalFrames = totalFrames;
@@ -166,8 +102,8 @@ QString OutcomeMessage(Outcome outcome) {
         return QStringLiteral("Celkovy pocet framu je 0");
     case Outcome::TooLarge:
         return QStringLiteral("Soubor %1 je větší než %2 MB. Výsledky nemohou být zobrazeny.")
-            .arg(kFileName)
-            .arg(kMaxLogSize / (1024 * 1024));
+            .arg(EngineContract::kResultsLogFileName)
+            .arg(ResultsLogReader::kMaxLogSize / (1024 * 1024));
     case Outcome::Ok:
     case Outcome::ReadFailed:
         break;
@@ -187,7 +123,7 @@ QString FailedRunMessage(const QString& engineEnd) {
         engineEnd.isEmpty() ? QString() : QStringLiteral(" (testovací program %1)").arg(engineEnd);
     return QStringLiteral("Test se nepodařilo dokončit%1. Soubor %2 je z dřívějšího testu, a proto se jeho "
                           "výsledky nezobrazují.")
-        .arg(how, kFileName);
+        .arg(how, EngineContract::kResultsLogFileName);
 }
 
 QString ScoreCaption(const ResultsLogSummary& summary) {
@@ -198,11 +134,11 @@ QString ScoreCaption(const ResultsLogSummary& summary) {
 }
 
 bool IsScoreShown(const ResultsLogSummary& summary) {
-    return summary.blockCount >= RatedBlockCount;
+    return summary.blockCount >= EngineContract::kTestCount;
 }
 
 bool JoinsComparison(const ResultsLogSummary& summary) {
-    return summary.blockCount == RatedBlockCount;
+    return summary.blockCount == EngineContract::kTestCount;
 }
 
 } // namespace ResultsLog

@@ -1,49 +1,30 @@
 #pragma once
 
 #include "contract/BlockSampling.h"
-#include "contract/EngineContract.h"
-#include "contract/TextFile.h"
+#include "contract/FileError.h"
 
 #include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
 
-// The test engine's results log "vysledek.log" as the front end reads it: the
-// seven header lines of EngineContract::LogLine, then test blocks of a frame count
-// line followed by count + 1 value lines. The score is the sum of all values
-// divided by the sum of all frame counts. The log is streamed from its first
-// line on every read, so memory does not grow with it, and closed before the
-// read returns. The front end never writes it.
+// What the front end makes of the test engine's results log "vysledek.log",
+// read by ResultsLogReader: the texts describing the tested computer, and
+// the score, the sum of all values divided by the sum of all frame counts,
+// with whether it is a rated run's. The log is read from its first line on
+// every read and closed before the read returns. The front end never writes
+// it.
 namespace ResultsLog {
 
-inline const QString kFileName = EngineContract::kResultsLogFileName;
-
-// The number of test blocks of a complete rated run: one per test.
-constexpr int RatedBlockCount = EngineContract::kTestCount;
-
-// The largest frame count of one block.
-constexpr int kMaxFrameCount = EngineContract::kMaxFrameCount;
-
-// The largest log read. A rated run writes a few megabytes; endless
-// repetition adds blocks for as long as it runs. Reading a larger file would
-// hold the window for seconds.
-constexpr qint64 kMaxLogSize = 64 * 1024 * 1024;
-
+// What ResultsLogReader::Status says, and what the front end finds wrong
+// with a log read without fault: frame counts that add up to 0 (ZeroFrames),
+// or a sum or score that is not a finite number (Damaged).
 enum class Outcome {
     Ok,
-    // No normal file of that name: missing, or a directory, FIFO or device,
-    // which could not be read to an end.
     NoLog,
-    // The log ends before its data is complete, holds a frame count beyond
-    // kMaxFrameCount or 16 bits or a line longer than
-    // LineReader::kMaxLineLength, or its sum or score is not a finite number.
     Damaged,
-    // The frame counts add up to 0.
     ZeroFrames,
-    // The file is larger than kMaxLogSize.
     TooLarge,
-    // The file exists but the system refused to read it.
     ReadFailed,
 };
 

@@ -9,6 +9,7 @@
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
+#include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
 #include "contract/RunHistory.h"
 #include "shell/Hlavni_Form.h"
@@ -194,7 +195,7 @@ void Vysledky_Form::KeepInHistory(double score) {
     // thread, and only to a window that still exists.
     QPointer<Vysledky_Form> window(this);
     QThreadPool::globalInstance()->start([window, score] {
-        std::optional<FileError> error = RunHistory::Keep(ResultsLog::kFileName, score);
+        std::optional<FileError> error = RunHistory::Keep(EngineContract::kResultsLogFileName, score);
         QMetaObject::invokeMethod(QCoreApplication::instance(), [window, error = std::move(error)] {
             if (window) {
                 window->HistoryKept(error);

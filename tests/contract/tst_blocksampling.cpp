@@ -1,16 +1,78 @@
 #include "contract/BlockSampling.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
+#include "contract/ResultsLogReader.h"
+#include "contract/ResultsLogWriter.h"
 
 #include <QtTest>
 
-// The closing line of a results block as both programs see it: the engine
-// writes how a block was thinned, the front end reads it back, and to every
-// reader that only sums the line it is still the closing 0.
+// The results log as both programs see it: what the engine's writer saves,
+// the reader gives back unchanged; the closing line of a block says how it
+// was thinned, and to every reader that only sums the line it is still the
+// closing 0.
 class TestBlockSampling : public QObject {
     Q_OBJECT
 
 private slots:
+    // Blocks of the given frame counts, each thinned at its stride (1: not
+    // thinned), with rates the log's three decimals hold exactly.
+    void logReadsBackAsWritten_data() {
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<QList<int>>("strides");
+        QTest::newRow("one block") << QList<int>{3} << QList<int>{1};
+        QTest::newRow("a rated run at the largest count")
+            << QList<int>(EngineContract::kTestCount, EngineContract::kMaxFrameCount)
+            << QList<int>(EngineContract::kTestCount, 1);
+        QTest::newRow("thinned among whole") << QList<int>{5, 1, 2} << QList<int>{1, 2, 1024};
+        QTest::newRow("no frames") << QList<int>{0, 4, 0} << QList<int>{1, 4, 1};
+    }
+    void logReadsBackAsWritten() {
+        QFETCH(QList<int>, counts);
+        QFETCH(QList<int>, strides);
+        const QStringList header = {QStringLiteral("Trenzor 1.0"),
+                                    QStringLiteral("2026-01-01 10:00:00"),
+                                    QStringLiteral("1024 MB"),
+                                    QStringLiteral("Linux, jádro 6"),
+                                    QStringLiteral("okno 640x480"),
+                                    QStringLiteral("Procesor, 8 jader"),
+                                    QString()};
+        ResultsLogWriter writer(header);
+        QList<QList<double>> written;
+        QList<BlockSampling> samplings;
+        for (qsizetype b = 0; b < counts.size(); ++b) {
+            QList<double> rates;
+            for (int i = 0; i < counts[b]; ++i) {
+                rates.append(1 + (i * 37 + int(b)) % 5000 + (i % 8) / 8.0);
+            }
+            const BlockSampling sampling =
+                strides[b] == 1 ? BlockSampling{}
+                                : BlockSampling{strides[b], (counts[b] - 1) * strides[b] + 1, 20.004112};
+            writer.addBlock(rates, sampling);
+            written.append(rates);
+            samplings.append(sampling);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(EngineContract::kResultsLogFileName);
+        QVERIFY(!writer.save(path));
+
+        ResultsLogReader reader(path);
+        QCOMPARE(reader.status(), ResultsLogReader::Status::Ok);
+        QCOMPARE(reader.header(), header);
+        for (qsizetype b = 0; b < written.size(); ++b) {
+            QVERIFY(reader.nextBlock());
+            QCOMPARE(reader.block().frameCount, counts[b]);
+            QCOMPARE(reader.block().values, written[b] + QList<double>{0.0});
+            const BlockSampling read = reader.sampling();
+            QCOMPARE(read.stride, samplings[b].stride);
+            QCOMPARE(read.frames, samplings[b].frames);
+            QCOMPARE(read.seconds, samplings[b].seconds);
+        }
+        QVERIFY(!reader.nextBlock());
+        QCOMPARE(reader.status(), ResultsLogReader::Status::Ok);
+        QCOMPARE(reader.closingLine(), QStringLiteral("Konec výsledků: %1 testů").arg(counts.size()));
+    }
+
     void writtenLineReadsBack() {
         const BlockSampling written{4, 130001, 20.00411249};
         const QString line = written.ClosingLine();

@@ -4,11 +4,14 @@
 // error never comes without its reason, and a log judged Ok has a finite
 // score, at least one block, and header texts that are its lines 3 to 7
 // decoded. Lines too long and files too large are refused. A block's
-// closing line states a thinning only when it fits the block.
+// closing line states a thinning only when it fits the block. The contract's
+// reader, which the front end reads through, closes the data at the same line.
 #include "FuzzSupport.h"
 #include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
 #include "contract/LineReader.h"
 #include "contract/NumberRules.h"
+#include "contract/ResultsLogReader.h"
 #include "results/ResultsLog.h"
 
 #include <algorithm>
@@ -23,11 +26,13 @@ struct Expected {
     int blockCount = 0;
     qint64 totalFrames = 0;
     double valueSum = 0;
+    // The line that closes the data, for a log read to its end.
+    qsizetype closingAt = -1;
 };
 
 std::optional<int> frameCount(const QByteArray& line) {
     const std::optional<qint16> count = NumberRules::RoundToInt16(NumberRules::LeadingNumber(line));
-    if (!count || *count > ResultsLog::kMaxFrameCount) {
+    if (!count || *count > EngineContract::kMaxFrameCount) {
         return std::nullopt;
     }
     return *count;
@@ -60,8 +65,9 @@ Expected evaluate(const QList<QByteArray>& all) {
         }
         const QByteArray& next = lines.at(at++);
         if (!NumberRules::IsNumberLine(next)) {
+            expected.closingAt = at - 1;
             if (expected.totalFrames == 0) {
-                return Expected{Outcome::ZeroFrames};
+                return Expected{Outcome::ZeroFrames, 0, 0, 0, expected.closingAt};
             }
             const double score = expected.valueSum / static_cast<double>(expected.totalFrames);
             if (!std::isfinite(expected.valueSum) || !std::isfinite(score)) {
@@ -84,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QList<QByteArray> lines =
         Fuzz::referenceLines(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
     const Expected expected =
-        qint64(size) > ResultsLog::kMaxLogSize ? Expected{Outcome::TooLarge} : evaluate(lines);
+        qint64(size) > ResultsLogReader::kMaxLogSize ? Expected{Outcome::TooLarge} : evaluate(lines);
 
     FUZZ_CHECK(!result.error);
     FUZZ_CHECK(result.outcome == expected.outcome);
@@ -101,6 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         });
     FUZZ_CHECK(detailed.outcome == result.outcome);
+    if (expected.closingAt >= 0) {
+        ResultsLogReader reader(name);
+        while (reader.nextBlock()) {
+        }
+        FUZZ_CHECK(reader.status() == ResultsLogReader::Status::Ok);
+        FUZZ_CHECK(reader.closingLine() == Cp1250Codec::decode(lines.at(expected.closingAt)));
+    }
     if (result.outcome != Outcome::Ok) {
         FUZZ_CHECK(result.summary.blockCount == 0);
         FUZZ_CHECK(!ResultsLog::OutcomeMessage(result.outcome).isEmpty());

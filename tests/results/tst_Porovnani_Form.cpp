@@ -2,6 +2,7 @@
 #include "SyntheticRuns.h"
 #include "common/FileDialog.h"
 #include "common/MessageBox.h"
+#include "contract/EngineContract.h"
 #include "contract/RunHistory.h"
 #include "results/Podrobnosti_Form.h"
 #include "results/Porovnani_Form.h"
@@ -79,8 +80,8 @@ QByteArray tst_Porovnani_Form::log(double speed, unsigned seed, const QString& c
 }
 
 void tst_Porovnani_Form::keep(const QByteArray& bytes) {
-    QVERIFY(TestSupport::writeRaw(ResultsLog::kFileName, bytes));
-    QVERIFY(!RunHistory::Keep(ResultsLog::kFileName, 1));
+    QVERIFY(TestSupport::writeRaw(EngineContract::kResultsLogFileName, bytes));
+    QVERIFY(!RunHistory::Keep(EngineContract::kResultsLogFileName, 1));
 }
 
 Porovnani_Form* tst_Porovnani_Form::openComparison() {
@@ -142,7 +143,7 @@ void tst_Porovnani_Form::warnsWhenConditionsDiffer() {
     const QString conditions = QStringLiteral("okno 800x600, barvy 24 b, Z 24 b, vsync zapnuta");
     keep(log(1.0, 1, conditions));
     QVERIFY(TestSupport::writeRaw(
-        ResultsLog::kFileName,
+        EngineContract::kResultsLogFileName,
         log(1.0, 2, QStringLiteral("okno 640x480, barvy 24 b, Z 24 b, vsync vypnuta"))));
     Porovnani_Form* window = openComparison();
     QVERIFY(window);
@@ -158,7 +159,7 @@ void tst_Porovnani_Form::warnsWhenConditionsDiffer() {
 }
 
 void tst_Porovnani_Form::otherFileAndCsv() {
-    QVERIFY(TestSupport::writeRaw(ResultsLog::kFileName, log(1.0, 1)));
+    QVERIFY(TestSupport::writeRaw(EngineContract::kResultsLogFileName, log(1.0, 1)));
     QVERIFY(TestSupport::writeRaw(QStringLiteral("jiny.log"), log(1.0, 2)));
     QVERIFY(TestSupport::writeRaw(QStringLiteral("poskozeny.log"), logHeader() + "5\r\n1\r\n"));
     Porovnani_Form* window = openComparison();

@@ -1,7 +1,9 @@
 #include "ResultsFixture.h"
 #include "WorkingFolder.h"
+#include "contract/EngineContract.h"
 #include "contract/LineReader.h"
 #include "contract/NumberRules.h"
+#include "contract/ResultsLogReader.h"
 #include "contract/TextFile.h"
 #include "results/ResultsLog.h"
 
@@ -71,6 +73,8 @@ void tst_ResultsLog::readsBlocks_data() {
                                   << qint64(0) << 0.0;
     QTest::newRow("count line of letters counts 0")
         << QByteArray("abc\r\n7\r\nkonec\r\n") << Outcome::ZeroFrames << 0 << qint64(0) << 0.0;
+    QTest::newRow("count line of letters starts the first block")
+        << QByteArray("abc\r\n7\r\n1\r\n1\r\n1\r\nkonec\r\n") << Outcome::Ok << 2 << qint64(1) << 9.0;
     QTest::newRow("ends after two of four values")
         << QByteArray("3\r\n1\r\n2\r\n") << Outcome::Damaged << 0 << qint64(0) << 0.0;
     QTest::newRow("empty closing line, nothing after it read")
@@ -177,10 +181,10 @@ void tst_ResultsLog::lineTooLongIsDamaged() {
 void tst_ResultsLog::logTooLargeIsRefused() {
     QFile file(QStringLiteral("vysledek.log"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.resize(ResultsLog::kMaxLogSize));
+    QVERIFY(file.resize(ResultsLogReader::kMaxLogSize));
     file.close();
     QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::Damaged);
-    QVERIFY(file.resize(ResultsLog::kMaxLogSize + 1));
+    QVERIFY(file.resize(ResultsLogReader::kMaxLogSize + 1));
     QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::TooLarge);
     QVERIFY(file.resize(1024LL * 1024 * 1024));
     QCOMPARE(ResultsLog::ReadResultsLog().outcome, Outcome::TooLarge);
@@ -271,7 +275,7 @@ void tst_ResultsLog::caption() {
     summary.blockCount = blocks;
     summary.score = score;
     QCOMPARE(ResultsLog::ScoreCaption(summary), caption);
-    QCOMPARE(ResultsLog::IsScoreShown(summary), blocks >= ResultsLog::RatedBlockCount);
+    QCOMPARE(ResultsLog::IsScoreShown(summary), blocks >= EngineContract::kTestCount);
     QCOMPARE(ResultsLog::JoinsComparison(summary), joins);
 }
 

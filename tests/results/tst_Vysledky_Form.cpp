@@ -3,7 +3,10 @@
 #include "WaitDialog.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
+#include "contract/EngineContract.h"
 #include "contract/LineReader.h"
+#include "contract/ResultsLogReader.h"
+#include "contract/TextFile.h"
 #include "results/ComparisonList.h"
 #include "results/ResultsLog.h"
 #include "results/SystemsDatabase.h"
@@ -316,7 +319,7 @@ void tst_Vysledky_Form::messagesHideTheWindow() {
     } else if (log == "sparse") {
         QFile file(QStringLiteral("vysledek.log"));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(ResultsLog::kMaxLogSize + 1));
+        QVERIFY(file.resize(ResultsLogReader::kMaxLogSize + 1));
     } else if (!log.isEmpty()) {
         QVERIFY(writeLog(log.toLatin1()));
     }
@@ -501,7 +504,7 @@ void tst_Vysledky_Form::keepsRunInHistoryAndWarnsOnce() {
         QDir(QStringLiteral("historie")).entryList({QStringLiteral("*.log")}, QDir::Files);
     QCOMPARE(kept.size(), 1);
     QCOMPARE(TestSupport::readAll(QStringLiteral("historie/") + kept[0]),
-             TestSupport::readAll(ResultsLog::kFileName));
+             TestSupport::readAll(EngineContract::kResultsLogFileName));
     QVERIFY(MessageBox::recorded().isEmpty());
 
     QVERIFY(QDir(QStringLiteral("historie")).removeRecursively());

@@ -7,6 +7,7 @@
 #include "EngineFolder.h"
 #include "TestSupport.h"
 #include "contract/EngineConfig.h"
+#include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
 #include "contract/RunHistory.h"
 #include "contract/TextFile.h"
@@ -53,7 +54,7 @@ private slots:
         const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog();
         QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
         const ResultsLog::ResultsLogSummary& summary = read.summary;
-        QCOMPARE(summary.blockCount, ResultsLog::RatedBlockCount);
+        QCOMPARE(summary.blockCount, EngineContract::kTestCount);
         QVERIFY(summary.totalFrames >= 7 && summary.totalFrames <= 7 * 5);
         QVERIFY(std::isfinite(summary.score) && summary.score > 0);
         QVERIFY(ResultsLog::JoinsComparison(summary));
@@ -79,7 +80,8 @@ private slots:
         const FileResult<QList<RunHistory::Entry>> both = RunHistory::List();
         QCOMPARE(both->size(), 2);
         QCOMPARE(both->first().score, NumberRules::FormatScore(read.summary.score).trimmed());
-        QCOMPARE(TestSupport::readAll(both->first().logFile), TestSupport::readAll(ResultsLog::kFileName));
+        QCOMPARE(TestSupport::readAll(both->first().logFile),
+                 TestSupport::readAll(EngineContract::kResultsLogFileName));
     }
 
     // A test showing more frames than its block holds: the engine writes

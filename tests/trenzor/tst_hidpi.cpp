@@ -16,6 +16,7 @@
 #include "TestScenes.h"
 #include "TestSupport.h"
 #include "contract/EngineConfig.h"
+#include "contract/EngineContract.h"
 #include "contract/TextFile.h"
 #include "results/ResultsLog.h"
 
@@ -54,7 +55,7 @@ class TestHidpi : public QObject {
     static void checkCompleteLog() {
         const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog();
         QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
-        QCOMPARE(read.summary.blockCount, ResultsLog::RatedBlockCount);
+        QCOMPARE(read.summary.blockCount, EngineContract::kTestCount);
     }
 
     // Reads back a picture drawn into the bound framebuffer, top row first

@@ -10,6 +10,7 @@
 #include "EngineProcess.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
+#include "contract/ResultsLogReader.h"
 #include "contract/RunSummaryCodec.h"
 
 #include <QDir>
@@ -124,27 +125,20 @@ class TestOptions : public QObject {
     }
 
     struct Log {
+        ResultsLogReader::Status status = ResultsLogReader::Status::NoLog;
         QStringList header;
         QList<QList<double>> blocks;
     };
 
-    // The results log's header lines and blocks as the file holds them.
+    // The results log's header lines and its blocks' frame rates.
     static Log readLog() {
+        ResultsLogReader reader(QStringLiteral("vysledek.log"));
         Log log;
-        const QList<QByteArray> lines = readFile(QStringLiteral("vysledek.log")).split('\n');
-        qsizetype i = 0;
-        for (; i < lines.size() && i < EngineContract::kLogHeaderLines; ++i) {
-            log.header << Cp1250Codec::decode(lines[i].chopped(lines[i].endsWith('\r') ? 1 : 0));
+        log.header = reader.header();
+        while (reader.nextBlock()) {
+            log.blocks.append(reader.block().values.mid(0, reader.block().frameCount));
         }
-        while (i < lines.size() && !lines[i].startsWith("Konec")) {
-            const int count = lines[i].trimmed().toInt();
-            QList<double> block;
-            for (int k = 1; k <= count && i + k < lines.size(); ++k) {
-                block.append(lines[i + k].trimmed().toDouble());
-            }
-            log.blocks.append(block);
-            i += count + 2;
-        }
+        log.status = reader.status();
         return log;
     }
 
@@ -193,6 +187,7 @@ class TestOptions : public QObject {
             QVERIFY2(decoded.ok(), qPrintable(decoded.error));
             QCOMPARE(QJsonDocument::fromJson(RunSummaryCodec::encode(decoded.summary)).object(), summary);
             const Log log = readLog();
+            QCOMPARE(log.status, ResultsLogReader::Status::Ok);
             const QStringList fields = {"program",    "date",      "memory",      "operatingSystem",
                                         "conditions", "processor", "graphicsCard"};
             QCOMPARE(log.header.size(), fields.size());

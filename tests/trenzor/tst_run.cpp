@@ -7,6 +7,7 @@
 #include "contract/BlockSampling.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineConfig.h"
+#include "contract/ResultsLogReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -55,21 +56,18 @@ private:
         return out;
     }
 
-    // Checks the results log line by line; returns the frame counts of its
-    // blocks, or fails the test.
-    static QVector<int> logBlocks(const QByteArray& bytes) {
+    // Reads the results log back as the front end does and checks what its
+    // lines hold; returns the frame counts of its blocks, or fails the test.
+    static QVector<int> logBlocks() {
         QVector<int> counts;
         [&] {
+            const QByteArray bytes = TestSupport::readAll(QStringLiteral("vysledek.log"));
             QVERIFY(bytes.endsWith("\r\n"));
-            const QList<QByteArray> lines = bytes.left(bytes.size() - 2).split('\n');
-            for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-                QVERIFY2(lines[i].endsWith('\r'), qPrintable(QStringLiteral("line %1 lacks CR").arg(i + 1)));
-            }
-            QStringList text;
-            for (const QByteArray& line : lines) {
-                text << Cp1250Codec::decode(line.chopped(line.endsWith('\r') ? 1 : 0));
-            }
-            QVERIFY(text.size() > 8);
+            QCOMPARE(bytes.count("\r\n"), bytes.count('\n'));
+            QCOMPARE(bytes.count('\r'), bytes.count('\n'));
+            ResultsLogReader log(QStringLiteral("vysledek.log"));
+            QCOMPARE(log.status(), ResultsLogReader::Status::Ok);
+            const QStringList& text = log.header();
             QVERIFY(text[0].startsWith(QStringLiteral("Trenzor")));
             QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
                         .match(text[1])
@@ -78,26 +76,17 @@ private:
             QVERIFY(text[4].contains(QStringLiteral(" b, Z ")));
             QVERIFY(text[5].contains(QStringLiteral(", ")));
             QVERIFY(!text[6].isEmpty());
-            const QRegularExpression count(QStringLiteral("^\\d+$"));
-            const QRegularExpression value(QStringLiteral("^\\d+\\.\\d{3}$"));
-            qsizetype i = 7;
-            while (i < text.size() && count.match(text[i]).hasMatch()) {
-                const int n = text[i].toInt();
-                QVERIFY(n <= 32766);
-                QVERIFY2(i + n + 1 < text.size(), "block cut short");
-                for (int k = 1; k <= n; ++k) {
-                    QVERIFY2(value.match(text[i + k]).hasMatch(), qPrintable(text[i + k]));
-                    QVERIFY(text[i + k].toDouble() > 0);
+            while (log.nextBlock()) {
+                const ResultsLogReader::Block& block = log.block();
+                QVERIFY(block.frameCount >= 0);
+                for (int k = 0; k < block.frameCount; ++k) {
+                    QVERIFY(block.values[k] > 0);
                 }
-                // A block closes with 0, or when thinned with 0 and how.
-                QVERIFY2(text[i + n + 1] == QStringLiteral("0") ||
-                             BlockSampling::FromClosingLine(text[i + n + 1], n).thinned(),
-                         qPrintable(text[i + n + 1]));
-                counts.append(n);
-                i += n + 2;
+                QCOMPARE(block.values.last(), 0.0);
+                counts.append(block.frameCount);
             }
-            QCOMPARE(i, text.size() - 1);
-            QVERIFY(text[i].startsWith(QStringLiteral("Konec")));
+            QCOMPARE(log.status(), ResultsLogReader::Status::Ok);
+            QVERIFY(log.closingLine().startsWith(QStringLiteral("Konec")));
         }();
         return counts;
     }
@@ -170,7 +159,7 @@ private slots:
                             "*PARTICLESYSTEMCOUNT 5"},
                            7)),
                  0);
-        const QVector<int> counts = logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log")));
+        const QVector<int> counts = logBlocks();
         QVERIFY(tinyBlocks(counts, 7));
     }
 
@@ -192,7 +181,7 @@ private slots:
         });
         QCOMPARE(code, 0);
         const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
-        QVERIFY(tinyBlocks(logBlocks(log), 1));
+        QVERIFY(tinyBlocks(logBlocks(), 1));
         // The off-screen picture gets exactly the asked bits; the screen is
         // Xvfb's.
         const QByteArray line5 = log.split('\n')[4];
@@ -243,7 +232,7 @@ private slots:
         });
         QCOMPARE(code, 0);
         const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
-        const QVector<int> counts = logBlocks(log);
+        const QVector<int> counts = logBlocks();
         QCOMPARE(counts.size(), 1);
         QVERIFY(counts[0] > 0);
         QCOMPARE(presented, 5 + 1 + counts[0]);
@@ -290,7 +279,7 @@ private slots:
         QVERIFY2(measured > 60 && stride > 1, qPrintable(out));
         QCOMPARE(logged, (measured + stride - 1) / stride);
         const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
-        QCOMPARE(logBlocks(log), QVector<int>{logged});
+        QCOMPARE(logBlocks(), QVector<int>{logged});
         QVERIFY(logged <= 60 && logged > 30);
         // The log tells its reader every how many-th of how many frames it holds.
         QVERIFY2(Cp1250Codec::decode(log).contains(
@@ -332,7 +321,7 @@ private slots:
         QCOMPARE(code, 0);
         QVERIFY(wall.elapsed() > 5000);
         const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
-        QCOMPARE(logBlocks(log).size(), 1);
+        QCOMPARE(logBlocks().size(), 1);
         const QList<QByteArray> lines = log.split('\n');
         const int frames = lines[7].trimmed().toInt();
         QVERIFY(frames > 0);
@@ -347,7 +336,7 @@ private slots:
                             "*PARTICLESYSTEMCOUNT 3", "*DECALCOUNT 2"},
                            3)),
                  0);
-        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 3));
+        QVERIFY(tinyBlocks(logBlocks(), 3));
     }
 
     void introWaitsForAKey() {
@@ -364,7 +353,7 @@ private slots:
         });
         QCOMPARE(code, 0);
         QCOMPARE(intros, 2);
-        QCOMPARE(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))).size(), 2);
+        QCOMPARE(logBlocks().size(), 2);
     }
 
     // The limit holds the frames back to their share of a second: counted
@@ -414,7 +403,7 @@ private slots:
                 QTest::keyClick(&window, Qt::Key_Escape);
             });
         QCOMPARE(code, 0);
-        const QVector<int> counts = logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log")));
+        const QVector<int> counts = logBlocks();
         QVERIFY(counts.size() >= 2 * rounds && counts.size() <= 2 * rounds + 1);
     }
 
@@ -427,7 +416,7 @@ private slots:
             QTest::keyClick(&window, Qt::Key_Escape);
         });
         QCOMPARE(code, 0);
-        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 1));
+        QVERIFY(tinyBlocks(logBlocks(), 1));
     }
 
     // The landscape does not move: what the window shows changes only with
@@ -497,7 +486,7 @@ private slots:
             }
         });
         QCOMPARE(code, 0);
-        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 2));
+        QVERIFY(tinyBlocks(logBlocks(), 2));
     }
 
     void brokenConfigurationShowsWhy() {
@@ -517,7 +506,7 @@ private slots:
         QVERIFY(engine.waitForFinished(60000));
         QCOMPARE(engine.exitStatus(), QProcess::NormalExit);
         QCOMPARE(engine.exitCode(), 0);
-        QVERIFY(tinyBlocks(logBlocks(TestSupport::readAll(QStringLiteral("vysledek.log"))), 2));
+        QVERIFY(tinyBlocks(logBlocks(), 2));
         QVERIFY(engine.readAllStandardOutput().contains("scéna 1"));
 
         // A missing configuration: the reason on standard error, a message

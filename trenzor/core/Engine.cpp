@@ -311,9 +311,9 @@ void Engine::finishRun(bool aborted) {
             ConsoleReport::print(
                 stderr,
                 QStringLiteral("trenzor: přerušeno před koncem prvního testu, výsledky se nezapíší."));
-        } else if (const QString error = m_log->save(EngineContract::kResultsLogFileName); !error.isEmpty()) {
+        } else if (const std::optional<FileError> error = m_log->save(EngineContract::kResultsLogFileName)) {
             m_log.reset();
-            fail(error);
+            fail(error->oneLine());
             return;
         } else {
             if (aborted) {

@@ -7,11 +7,11 @@
 #include "GlProbe.h"
 #include "LogHeader.h"
 #include "OffscreenTarget.h"
-#include "ResultsLogWriter.h"
 #include "RunOptions.h"
 #include "RunSummary.h"
 #include "SceneDecoder.h"
 #include "TextPanel.h"
+#include "contract/ResultsLogWriter.h"
 #include "contract/RunConfig.h"
 
 #include <QElapsedTimer>

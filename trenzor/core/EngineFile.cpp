@@ -1,30 +1,21 @@
 #include "EngineFile.h"
 
 #include "contract/FileDescriptor.h"
+#include "contract/FileError.h"
 
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
-
-namespace {
-
-QString reason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-QString cannotOpen(const QString& path, const QString& why) {
-    return QStringLiteral("Soubor %1 nelze otevřít: %2").arg(path, why);
-}
-
-} // namespace
 
 EngineFile::Result EngineFile::read(const QString& path, qint64 limit) {
     Result result;
     const RegularFile file = FileDescriptor::openRegular(path);
     const FileDescriptor& fd = file.fd;
     if (file.error != 0) {
+        using Operation = FileError::Operation;
         result.error =
-            cannotOpen(path, file.special ? QStringLiteral("není to obyčejný soubor") : reason(file.error));
+            (file.special ? FileError{Operation::Open, path, QStringLiteral("není to obyčejný soubor")}
+                          : FileError::fromSystem(Operation::Open, path, file.error))
+                .oneLine();
         return result;
     }
     if (file.size > limit) {
@@ -55,7 +46,7 @@ EngineFile::Result EngineFile::read(const QString& path, qint64 limit) {
         if (got < 0) {
             const int error = errno;
             result.bytes.clear();
-            result.error = QStringLiteral("Soubor %1 nelze číst: %2").arg(path, reason(error));
+            result.error = FileError::fromSystem(FileError::Operation::Read, path, error).oneLine();
             return result;
         }
         if (got == 0) {

@@ -6,7 +6,7 @@ FrameRecorder::FrameRecorder(int warmupFrames, double seconds, int frameLimit)
     : m_warmupLeft(std::max(warmupFrames, 0))
     , m_warmup(m_warmupLeft)
     , m_seconds(seconds)
-    , m_frameLimit(std::clamp(frameLimit, 1, kMaxFrames)) {
+    , m_frameLimit(std::clamp(frameLimit, 1, EngineContract::kMaxFrameCount)) {
     m_rates.reserve(m_frameLimit + 1);
 }
 

@@ -21,8 +21,6 @@
 // run.
 class FrameRecorder {
 public:
-    static constexpr int kMaxFrames = EngineContract::kMaxFrameCount;
-
     // How the shown frames were used: shown = warmup + origins + measured;
     // every stride-th measured frame is kept.
     struct Counts {

@@ -1,9 +1,9 @@
 #include "RunSummary.h"
 
-#include "ResultsLogWriter.h"
 #include "RunOptions.h"
 #include "contract/EngineContract.h"
 #include "contract/FrameStatistics.h"
+#include "contract/ResultsLogWriter.h"
 #include "contract/TextFile.h"
 
 #include <cerrno>
@@ -114,7 +114,7 @@ QString RunSummary::save(const QString& path, bool complete) const {
         return {};
     }
     if (const std::optional<FileError> error = TextFile::Replace(path, bytes)) {
-        return QStringLiteral("Soubor %1 nelze zapsat: %2").arg(path, error->reason);
+        return error->oneLine();
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #include "SystemInfo.h"
 
+#include "contract/FileError.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSysInfo>
@@ -25,7 +27,7 @@ QString field(const QByteArray& contents, const QString& key, QChar separator) {
 QByteArray SystemInfo::read(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_warnings.append(QStringLiteral("Soubor %1 nelze číst: %2").arg(path, file.errorString()));
+        m_warnings.append(FileError{FileError::Operation::Read, path, file.errorString()}.oneLine());
         return {};
     }
     return file.readAll();

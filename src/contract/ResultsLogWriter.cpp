@@ -1,6 +1,7 @@
 #include "ResultsLogWriter.h"
 
 #include "contract/Cp1250Codec.h"
+#include "contract/EngineContract.h"
 #include "contract/TextFile.h"
 
 #include <QFile>
@@ -29,10 +30,10 @@ QByteArray encodeLine(QString text) {
 
 ResultsLogWriter::ResultsLogWriter(QStringList header)
     : m_header(std::move(header)) {
-    while (m_header.size() < kHeaderLines) {
+    while (m_header.size() < EngineContract::kLogHeaderLines) {
         m_header.append(QString());
     }
-    m_header = m_header.mid(0, kHeaderLines);
+    m_header = m_header.mid(0, EngineContract::kLogHeaderLines);
 }
 
 void ResultsLogWriter::addBlock(const QVector<double>& rates, const BlockSampling& sampling) {
@@ -71,14 +72,11 @@ QByteArray ResultsLogWriter::encode() const {
     return out;
 }
 
-QString ResultsLogWriter::save(const QString& path) const {
+std::optional<FileError> ResultsLogWriter::save(const QString& path) const {
     // Written beside the old place and renamed into it, so the front end
     // finds either no log or a whole one; a short write (a full disk) is an
     // error, never a cut log.
-    if (const std::optional<FileError> error = TextFile::Replace(path, encode())) {
-        return QStringLiteral("Soubor %1 nelze zapsat: %2").arg(path, error->reason);
-    }
-    return {};
+    return TextFile::Replace(path, encode());
 }
 
 QString ResultsLogWriter::removeOld(const QString& path) {

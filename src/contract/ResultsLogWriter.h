@@ -1,23 +1,23 @@
 #pragma once
 
 #include "contract/BlockSampling.h"
-#include "contract/EngineContract.h"
+#include "contract/FileError.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
 
 // The results log "vysledek.log": seven description lines, then per test a
 // frame count line N and N + 1 value lines (the N instantaneous frame rates
 // in frames per second, then 0, which closes the block without adding to
 // the sum, and which in a thinned block goes on to say how it was thinned:
-// BlockSampling), then a closing text line. Windows-1250, CR LF. Lives for
-// one rated run, collecting finished blocks until it is written.
+// BlockSampling), then a closing text line. Windows-1250, CR LF.
+// ResultsLogReader reads it back. Lives for one rated run, collecting
+// finished blocks until it is written.
 class ResultsLogWriter {
 public:
-    static constexpr int kHeaderLines = EngineContract::kLogHeaderLines;
-
     explicit ResultsLogWriter(QStringList header);
 
     void addBlock(const QVector<double>& rates, const BlockSampling& sampling);
@@ -30,8 +30,8 @@ public:
     QByteArray encode() const;
 
     // Writes the whole log through a temporary file that replaces path only
-    // when complete; returns an error text naming the file, or empty.
-    QString save(const QString& path) const;
+    // when complete; empty on success.
+    std::optional<FileError> save(const QString& path) const;
     // Removes a log left by an earlier run; returns an error text or empty.
     // Nothing there is no error.
     static QString removeOld(const QString& path);
