@@ -108,7 +108,7 @@ Podrobnosti_Form::Podrobnosti_Form() {
     setObjectName(QStringLiteral("Podrobnosti_Form"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Podrobnosti výsledků"));
-    resize(Twips::px(10800), Twips::px(8715));
+    resize(Twips::px(10800), Twips::px(9015));
 
     Grid1 = new QTableWidget(0, int(ColumnTitles().size()), this);
     Grid1->setObjectName(QStringLiteral("Grid1"));
@@ -130,22 +130,22 @@ Podrobnosti_Form::Podrobnosti_Form() {
         "nejvýš 1 % snímků trvalo déle. Nejpomalejší a nejrychlejší snímek jako snímková frekvence."));
 
     Label1 = FigureLabel(
-        this, QStringLiteral("Label1"), Twips::rect(120, 3180, 3480, 300),
+        this, QStringLiteral("Label1"), Twips::rect(120, 3180, 5160, 300),
         QStringLiteral("Všechny snímky všech testů děleno součtem jejich dob. Každá sekunda váží stejně, "
                        "takže delší a pomalejší testy váží víc."));
     Label2 = FigureLabel(
-        this, QStringLiteral("Label2"), Twips::rect(3720, 3180, 3480, 300),
+        this, QStringLiteral("Label2"), Twips::rect(5400, 3180, 5280, 300),
         QStringLiteral("Geometrický průměr průměrných snímkových frekvencí testů: každý test váží stejně, "
                        "ať vykreslil snímků kolik chce. Dvakrát rychlejší test jej zvýší stejným dílem, "
                        "ať je to kterýkoli test."));
     Label3 = FigureLabel(
-        this, QStringLiteral("Label3"), Twips::rect(7320, 3180, 3360, 300),
+        this, QStringLiteral("Label3"), Twips::rect(120, 3480, 10560, 300),
         QStringLiteral("Výsledek, jak jej ukazuje okno Výsledky testů: součet všech hodnot záznamu děleno "
                        "počtem snímků, tedy průměr okamžitých snímkových frekvencí. Každý snímek váží "
                        "stejně, takže rychlé testy s mnoha snímky váží víc, a při kolísající době snímku "
                        "vychází výš než snímky / celková doba."));
     Label4 = FigureLabel(
-        this, QStringLiteral("Label4"), Twips::rect(120, 3480, 10560, 420),
+        this, QStringLiteral("Label4"), Twips::rect(120, 3780, 10560, 420),
         QStringLiteral("Hodnoty 0, záporné nebo nekonečné nejsou snímkovou frekvencí: do údajů se "
                        "nepočítají a v grafu jsou mezerou. Výsledek v bodech je sčítá, jak jsou. Test, "
                        "který zobrazil víc snímků, než se vejde do záznamu, zapsal jen každý 2. (4., …) "
@@ -155,9 +155,9 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Label4->setWordWrap(true);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Chart1 = ChartView(this, QStringLiteral("Chart1"), Twips::rect(120, 3900, 6600, 4080),
+    Chart1 = ChartView(this, QStringLiteral("Chart1"), Twips::rect(120, 4200, 6600, 4080),
                        QStringLiteral("Čas testu (s)"), QStringLiteral("Doba snímku (ms)"));
-    Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(6840, 3900, 3840, 4080),
+    Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(6840, 4200, 3840, 4080),
                        QStringLiteral("Doba snímku (ms)"), QStringLiteral("Počet snímků"));
     Axis(Chart1->chart(), Qt::Horizontal)->setLabelFormat(QStringLiteral("%.3g"));
     // A narrow chart: fewer labels, so that they are not cut short.
@@ -165,14 +165,14 @@ Podrobnosti_Form::Podrobnosti_Form() {
 
     Command1 = new QPushButton(QStringLiteral("Uložit jako CSV…"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips::rect(7080, 8100, 1935, 495));
+    Command1->setGeometry(Twips::rect(7080, 8400, 1935, 495));
     Command2 = new QPushButton(QStringLiteral("Zavřít"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(Twips::rect(9120, 8100, 1560, 495));
+    Command2->setGeometry(Twips::rect(9120, 8400, 1560, 495));
 
     Command3 = new QPushButton(QStringLiteral("Porovnat s…"), this);
     Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setGeometry(Twips::rect(5040, 8100, 1935, 495));
+    Command3->setGeometry(Twips::rect(5040, 8400, 1935, 495));
 
     connect(Grid1, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { Grid1_CurrentRowChanged(row); });

@@ -125,7 +125,7 @@ Porovnani_Form::Porovnani_Form() {
     Label2->setStyleSheet(QStringLiteral("color: #b00000;"));
 
     Grid1 = Table(this, QStringLiteral("Grid1"), ColumnTitles(), Twips::rect(120, 2580, 14160, 2940));
-    const int gridTwips[] = {1950, 1260, 1260, 780, 1260, 1260, 780, 1260, 1260, 780, 1800};
+    const int gridTwips[] = {1950, 1260, 1260, 780, 1260, 1260, 780, 1470, 1470, 780, 1800};
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(gridTwips[column]));
     }

@@ -43,6 +43,16 @@ private:
     std::optional<FrontEndFolder> m_folder;
 };
 
+namespace {
+
+// The whole text is drawn: a label neither wraps nor elides, so a text wider
+// than it is cut off.
+bool showsWhole(const QLabel* label) {
+    return label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width();
+}
+
+} // namespace
+
 void tst_Podrobnosti_Form::init() {
     QVERIFY(m_folder.emplace().isValid());
 }
@@ -106,6 +116,14 @@ void tst_Podrobnosti_Form::opensTheDetailsOfTheLog() {
     QCOMPARE(details->Label4->text(), QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): 0"));
     for (QLabel* label : {details->Label1, details->Label2, details->Label3, details->Label4}) {
         QVERIFY(!label->toolTip().isEmpty());
+    }
+
+    // Four-digit rates are shown whole.
+    QVERIFY(writeLog(QByteArray("3\r\n1000\r\n2000\r\n4000\r\n0\r\n").repeated(7) + "konec\r\n"));
+    QCOMPARE(openDetails(), details);
+    QCOMPARE(details->Label2->text(), QStringLiteral("Geometrický průměr testů: 1714.29 fps"));
+    for (QLabel* label : {details->Label1, details->Label2, details->Label3}) {
+        QVERIFY2(showsWhole(label), qPrintable(label->text()));
     }
 
     // The log changed since: the next press reads it anew, into the same
@@ -187,6 +205,7 @@ void tst_Podrobnosti_Form::thinnedTestShowsAllItsFrames() {
     QCOMPARE(results->Label2->text(), QStringLiteral("Neproběhl dostatečný počet testů."));
     Podrobnosti_Form* details = openDetails();
     QCOMPARE(details->Label3->text(), QStringLiteral("Výsledek: Neproběhl dostatečný počet testů."));
+    QVERIFY(showsWhole(details->Label3));
     // The score counts the values as always: 265 / 9.
     QCOMPARE(details->details().summary.score, 265.0 / 9);
     QCOMPARE(details->Grid1->item(0, 1)->text(), QStringLiteral("8"));
