@@ -4,6 +4,7 @@
 #include "ResultsCsv.h"
 #include "common/FileDialog.h"
 #include "common/FormDisplay.h"
+#include "common/GridCell.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 
@@ -45,15 +46,6 @@ const QStringList& ColumnTitles() {
 
 QString Fixed(double value, int decimals) {
     return QString::number(value, 'f', decimals);
-}
-
-QTableWidgetItem* Cell(const QString& text, bool number) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (number) {
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    return item;
 }
 
 QLabel* FigureLabel(QWidget* parent, const QString& name, const QRect& geometry, const QString& toolTip) {
@@ -221,7 +213,7 @@ void Podrobnosti_Form::ShowDetails() {
             QString::number(f.leftOut),
         };
         for (int column = 0; column < Grid1->columnCount(); ++column) {
-            Grid1->setItem(row, column, Cell(texts[column], column > 0));
+            Grid1->setItem(row, column, GridCell::make(texts[column], column > 0));
         }
         const QString mark = ResultsDetails::SampleMark(test);
         if (!mark.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "Porovnani_Form.h"
 
 #include "common/FileDialog.h"
+#include "common/GridCell.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 #include "contract/EngineContract.h"
@@ -45,15 +46,6 @@ const QStringList& ColumnTitles() {
         QStringLiteral("Význam rozdílu\nprůměru"),
     };
     return titles;
-}
-
-QTableWidgetItem* Cell(const QString& text, bool number) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (number) {
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    return item;
 }
 
 QString Figure(bool present, double value) {
@@ -193,15 +185,17 @@ void Porovnani_Form::Compare(const ResultsDetails::Details& current) {
         for (int row = 0; row < List1->rowCount(); ++row) {
             const RunHistory::Entry& entry = m_entries[row];
             const bool isCurrent = entry.fingerprint == fingerprint;
-            List1->setItem(row, 0,
-                           Cell(isCurrent ? entry.date + QStringLiteral(" (tento běh)") : entry.date, false));
-            // The score to two places: the list is for finding a run.
             List1->setItem(
-                row, 1,
-                Cell(entry.score.isEmpty() ? QString() : QString::number(entry.score.toDouble(), 'f', 2),
-                     true));
-            List1->setItem(row, 2, Cell(entry.conditions, false));
-            List1->setItem(row, 3, Cell(entry.graphicsCard, false));
+                row, 0,
+                GridCell::make(isCurrent ? entry.date + QStringLiteral(" (tento běh)") : entry.date, false));
+            // The score to two places: the list is for finding a run.
+            List1->setItem(row, 1,
+                           GridCell::make(entry.score.isEmpty()
+                                              ? QString()
+                                              : QString::number(entry.score.toDouble(), 'f', 2),
+                                          true));
+            List1->setItem(row, 2, GridCell::make(entry.conditions, false));
+            List1->setItem(row, 3, GridCell::make(entry.graphicsCard, false));
             if (first < 0 && !isCurrent) {
                 first = row;
             }
@@ -262,7 +256,7 @@ void Porovnani_Form::ShowComparison() {
                 RunComparison::VerdictText(t.judgement.verdict),
             };
             for (int column = 0; column < Grid1->columnCount(); ++column) {
-                Grid1->setItem(test, column, Cell(texts[column], column > 0 && column < 10));
+                Grid1->setItem(test, column, GridCell::make(texts[column], column > 0 && column < 10));
             }
             if (t.judgement.verdict != RunComparison::Verdict::NotJudged) {
                 Grid1->item(test, 10)->setToolTip(
