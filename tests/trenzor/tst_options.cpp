@@ -557,17 +557,29 @@ private slots:
     // the lock ended with its holder.
     void aSecondEngineInTheFolderIsRefused() {
         QProcess first;
-        first.start(QStringLiteral("./trenzor.exe"),
-                    {"--tests", "1", "--seconds", "6", "--size", "32x32", "--offscreen"});
-        QVERIFY(first.waitForStarted(10000));
-        QVERIFY(QTest::qWaitFor([] { return !QFile::exists(QStringLiteral("vysledek.log")); }, 30000));
         const QByteArray marker = "not the first engine's log yet\r\n";
-        QFile placed(QStringLiteral("vysledek.log"));
-        QVERIFY(placed.open(QIODevice::WriteOnly) && placed.write(marker) == marker.size());
-        placed.close();
+        Outcome second;
+        for (int attempt = 1;; ++attempt) {
+            first.start(QStringLiteral("./trenzor.exe"),
+                        {"--tests", "1", "--seconds", "6", "--size", "32x32", "--offscreen"});
+            QVERIFY(first.waitForStarted(10000));
+            QVERIFY(QTest::qWaitFor([] { return !QFile::exists(QStringLiteral("vysledek.log")); }, 30000));
+            QFile placed(QStringLiteral("vysledek.log"));
+            QVERIFY(placed.open(QIODevice::WriteOnly) && placed.write(marker) == marker.size());
+            placed.close();
 
-        const Outcome second =
-            runEngine({"--tests", "1", "--seconds", "0.5", "--size", "32x32", "--offscreen"});
+            second = runEngine({"--tests", "1", "--seconds", "0.5", "--size", "32x32", "--offscreen"});
+            // The first engine takes the lock and removes the old log before
+            // it connects to the display. When the test's X server refuses
+            // that connection on a loaded machine, the first ends at once
+            // and the second rightly gets the folder: start again.
+            if (attempt == 5 || !first.waitForFinished(0) ||
+                !first.readAllStandardError().contains("could not connect to display")) {
+                break;
+            }
+            qInfo("the X server refused the first engine's connection; starting again");
+            QTest::qWait(1000 * attempt);
+        }
         QVERIFY(second.finished);
         QCOMPARE(second.code, 1);
         QVERIFY2(second.errors.contains("v této složce už běží jiný test"), second.errors.constData());
