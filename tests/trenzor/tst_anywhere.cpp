@@ -76,6 +76,7 @@ private slots:
                  qPrintable(summary.value("conditions").toString()));
         QVERIFY(summary.value("graphicsCard").toString().startsWith(driver));
         QCOMPARE(run.err.contains("ladicí hlášení OpenGL zapnuta"), !extra.isEmpty());
+        QVERIFY2(!run.err.contains("nedal ladicí kontext"), qPrintable(run.err));
         QFile log(QDir(m_folder.path()).filePath(QStringLiteral("vysledek.log")));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(log.readAll()).split(QStringLiteral("\r\n")).value(4),
