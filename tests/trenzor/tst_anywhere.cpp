@@ -52,8 +52,8 @@ private slots:
         }
     }
 
-    // softpipe's EGL is of version 1.4, which refuses the debug attribute of
-    // EGL 1.5; a debug context is asked for through EGL_KHR_create_context.
+    // Mesa refuses EGL 1.5's debug attribute on softpipe's display; a debug context is asked for through
+    // EGL_KHR_create_context.
     void offScreenWithoutDisplayServer_data() {
         QTest::addColumn<QString>("driver");
         QTest::addColumn<QStringList>("extra");

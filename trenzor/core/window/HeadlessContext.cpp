@@ -10,8 +10,8 @@ namespace {
 
 // A compatibility context of OpenGL 2.1; it draws only into framebuffer
 // objects. Qt learns the context's version through its configuration, so
-// one is chosen where the display has any. The debug attribute of EGL 1.5 is
-// refused by displays of EGL 1.4 (Mesa's softpipe is one), so it is named
+// one is chosen where the display has any. Mesa refuses EGL 1.5's debug
+// attribute on displays below EGL 1.5 (softpipe's is one), so it is named
 // only when asked for, and there through EGL_KHR_create_context's flags.
 EGLContext createContext(EGLDisplay display, bool debug) {
     if (!eglBindAPI(EGL_OPENGL_API)) {
