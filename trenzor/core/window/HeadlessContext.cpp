@@ -10,7 +10,9 @@ namespace {
 
 // A compatibility context of OpenGL 2.1; it draws only into framebuffer
 // objects. Qt learns the context's version through its configuration, so
-// one is chosen where the display has any.
+// one is chosen where the display has any. Mesa refuses EGL 1.5's debug
+// attribute on displays below EGL 1.5 (softpipe's is one), so it is named
+// only when asked for, and there through EGL_KHR_create_context's flags.
 EGLContext createContext(EGLDisplay display, bool debug) {
     if (!eglBindAPI(EGL_OPENGL_API)) {
         return EGL_NO_CONTEXT;
@@ -22,9 +24,13 @@ EGLContext createContext(EGLDisplay display, bool debug) {
     if (!eglChooseConfig(display, wanted, &config, 1, &count) || count < 1) {
         config = EGL_NO_CONFIG_KHR;
     }
-    const EGLint attributes[] = {
-        EGL_CONTEXT_MAJOR_VERSION,    2,       EGL_CONTEXT_MINOR_VERSION, 1, EGL_CONTEXT_OPENGL_DEBUG,
-        debug ? EGL_TRUE : EGL_FALSE, EGL_NONE};
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION_KHR,
+                                 2,
+                                 EGL_CONTEXT_MINOR_VERSION_KHR,
+                                 1,
+                                 debug ? EGL_CONTEXT_FLAGS_KHR : EGL_NONE,
+                                 EGL_CONTEXT_OPENGL_DEBUG_BIT_KHR,
+                                 EGL_NONE};
     return eglCreateContext(display, config, EGL_NO_CONTEXT, attributes);
 }
 
