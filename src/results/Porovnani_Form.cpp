@@ -127,7 +127,8 @@ Porovnani_Form::Porovnani_Form() {
         "Rozdíl = (tento / zvolený − 1) × 100. Význam: oba běhy letí stejnou cestou; každý test se rozdělí "
         "na 32 stejně dlouhých částí a porovnají se jejich snímkové frekvence párovým t-testem na 95 %. "
         "Sousední části, které spolu souvisejí, se nejprve slučují. „rozdíl v rámci šumu“: tak velký rozdíl "
-        "mohlo způsobit kolísání běhů samo."));
+        "mohlo způsobit kolísání běhů samo. „bez snímků nelze posoudit“: zvolený běh je souhrn JSON, "
+        "který doby snímků nemá."));
 
     auto* chart = new QChart;
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -209,7 +210,7 @@ void Porovnani_Form::Compare(const ResultsDetails::Details& current) {
 }
 
 bool Porovnani_Form::OpenRun(const QString& logFile) {
-    ResultsDetails::Details other = ResultsDetails::ReadDetails(logFile);
+    ResultsDetails::Details other = RunComparison::ReadRun(logFile);
     if (other.outcome != ResultsLog::Outcome::Ok) {
         const ResultsLog::Failure failure = ResultsLog::FailureOf(other.outcome, other.error);
         MessageBox::show(failure.warning ? failure.text
@@ -258,7 +259,7 @@ void Porovnani_Form::ShowComparison() {
             for (int column = 0; column < Grid1->columnCount(); ++column) {
                 Grid1->setItem(test, column, GridCell::make(texts[column], column > 0 && column < 10));
             }
-            if (t.judgement.verdict != RunComparison::Verdict::NotJudged) {
+            if (t.judgement.parts > 0) {
                 Grid1->item(test, 10)->setToolTip(
                     QStringLiteral("%1 % ± %2 % (95 %), z %3 částí")
                         .arg(QString::number(t.judgement.differencePercent, 'f', 1),
@@ -309,7 +310,14 @@ void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
     timeAxis->setTickInterval(ResultsDetails::RoundStep(timeAxis->max() / 6));
     Axis(chart, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
     Axis(chart, Qt::Vertical)->applyNiceNumbers();
-    const QString names[] = {kCurrentName, kOtherName};
+    // A summary has no frame times to draw: the legend says why its line is
+    // missing.
+    const bool otherWithoutFrames =
+        row < m_other.tests.size() && RunComparison::LacksFrameTimes(m_other.tests[row]);
+    const QString names[] = {otherWithoutFrames
+                                 ? kCurrentName + QStringLiteral(" (zvolený běh je souhrn bez dob snímků)")
+                                 : kCurrentName,
+                             kOtherName};
     const QColor colours[] = {kCurrentColour, kOtherColour};
     for (int run = 0; run < 2; ++run) {
         // The runs between gaps of one run are one line, broken: one entry in
@@ -338,9 +346,9 @@ void Porovnani_Form::List1_CurrentRowChanged(int row) {
 }
 
 void Porovnani_Form::Command1_Click() {
-    const QString name =
-        FileDialog::openFileName(this, QStringLiteral("Jiný soubor"), QDir::currentPath(),
-                                 QStringLiteral("Záznamy výsledků (*.log);;Všechny soubory (*)"));
+    const QString name = FileDialog::openFileName(
+        this, QStringLiteral("Jiný soubor"), QDir::currentPath(),
+        QStringLiteral("Záznamy výsledků a souhrny běhů (*.log *.json);;Všechny soubory (*)"));
     if (!name.isEmpty()) {
         OpenRun(name);
     }

@@ -14,7 +14,7 @@ class QTableWidget;
 
 // The window "Porovnání běhů": the details window's run beside another one,
 // chosen from the run history's list (date, score, conditions) or as any
-// results log through "Jiný soubor…". Per test both runs' figures, their
+// results log or JSON summary of a run through "Jiný soubor…". Per test both runs' figures, their
 // differences and whether a difference is beyond the runs' noise; the
 // selected test's frame times of both runs in one graph; a warning line when
 // the runs' conditions differ. "Uložit porovnání jako CSV…" exports the
@@ -29,8 +29,9 @@ public:
     // Takes the current run, lists the kept runs anew and compares with the
     // newest of them that is another run.
     void Compare(const ResultsDetails::Details& current);
-    // Compares with the log of this file; a log that cannot be evaluated is
-    // reported, and the comparison shown stays. False then.
+    // Compares with the log or summary of this file (RunComparison::ReadRun);
+    // one that cannot be evaluated is reported, and the comparison shown
+    // stays. False then.
     bool OpenRun(const QString& logFile);
     void List1_CurrentRowChanged(int row);
     void Grid1_CurrentRowChanged(int row);

@@ -1,8 +1,13 @@
 #include "RunComparison.h"
 
+#include "contract/FileDescriptor.h"
+#include "contract/FileResult.h"
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <unistd.h>
 
 namespace {
 
@@ -99,6 +104,44 @@ QString Text(QByteArrayView bytes) {
     return QString::fromUtf8(bytes);
 }
 
+// A summary has a few kilobytes; a file far larger is no summary and is not
+// read into memory.
+constexpr qint64 kMaxSummaryBytes = 16 * 1024 * 1024;
+
+// The bytes of a summary file, or why they could not be read.
+FileResult<QByteArray> ReadSummaryBytes(const QString& fileName) {
+    const FileError tooLarge{FileError::Operation::Read, fileName,
+                             Text("soubor je větší než 16 MiB, souhrn běhu to není")};
+    RegularFile file = FileDescriptor::openRegular(fileName);
+    if (file.error != 0) {
+        return FileError::fromSystem(FileError::Operation::Read, fileName, file.error);
+    }
+    if (file.size > kMaxSummaryBytes) {
+        return tooLarge;
+    }
+    // One byte more than the size, so that a file that grew is read whole.
+    QByteArray bytes(file.size + 1, Qt::Uninitialized);
+    qsizetype length = 0;
+    for (;;) {
+        if (length == bytes.size()) {
+            if (length > kMaxSummaryBytes) {
+                return tooLarge;
+            }
+            bytes.resize(length * 2);
+        }
+        const ssize_t got = ::read(file.fd.get(), bytes.data() + length, std::size_t(bytes.size() - length));
+        if (got < 0 && errno != EINTR) {
+            return FileError::fromSystem(FileError::Operation::Read, fileName, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        length += std::max<ssize_t>(got, 0);
+    }
+    bytes.truncate(length);
+    return bytes;
+}
+
 } // namespace
 
 namespace RunComparison {
@@ -162,12 +205,75 @@ Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails:
             test.other = other.tests[i].figures;
         }
         if (test.inCurrent && test.inOther) {
-            test.judgement = Judge(current.tests[i].rates, other.tests[i].rates);
+            if (LacksFrameTimes(current.tests[i]) || LacksFrameTimes(other.tests[i])) {
+                test.judgement.verdict = Verdict::NoFrameTimes;
+            } else {
+                test.judgement = Judge(current.tests[i].rates, other.tests[i].rates);
+            }
         }
         comparison.tests.append(test);
     }
     comparison.conditionDifferences = ConditionDifferences(current.summary, other.summary);
     return comparison;
+}
+
+ResultsDetails::Details FromSummary(const RunSummaryCodec::Summary& summary) {
+    ResultsDetails::Details details;
+    details.outcome = ResultsLog::Outcome::Ok;
+    // The header's fields in the log's order: program, date, memory,
+    // operatingSystem, conditions, processor, graphicsCard.
+    details.summary.memoryText = summary.header.value(2);
+    details.summary.operatingSystemText = summary.header.value(3);
+    details.summary.extraText = summary.header.value(4);
+    details.summary.processorText = summary.header.value(5);
+    details.summary.graphicsCardText = summary.header.value(6);
+    details.summary.blockCount = int(summary.last.tests.size());
+    details.summary.score = summary.last.run.score;
+    for (const RunSummaryCodec::Test& test : summary.last.tests) {
+        ResultsDetails::TestDetails row;
+        row.index = test.index;
+        row.name = test.name;
+        row.figures.values = test.values;
+        row.figures.leftOut = test.leftOut;
+        row.figures.stride = test.sampleEvery;
+        row.figures.frames = test.frames;
+        row.figures.seconds = test.seconds;
+        row.figures.averageRate = test.averageRate;
+        row.figures.percentile99Ms = test.percentile99Ms;
+        row.figures.low1PercentRate = test.low1PercentRate;
+        row.figures.slowestRate = test.slowestRate;
+        row.figures.fastestRate = test.fastestRate;
+        details.summary.totalFrames += test.frames;
+        details.tests.append(row);
+    }
+    details.run.framesPerSecond = summary.last.run.framesPerSecond;
+    details.run.geometricMeanRate = summary.last.run.geometricMeanRate;
+    details.run.leftOut = summary.last.run.leftOut;
+    return details;
+}
+
+ResultsDetails::Details ReadRun(const QString& fileName) {
+    if (!fileName.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive)) {
+        return ResultsDetails::ReadDetails(fileName);
+    }
+    ResultsDetails::Details failed;
+    failed.outcome = ResultsLog::Outcome::ReadFailed;
+    FileResult<QByteArray> bytes = ReadSummaryBytes(fileName);
+    if (!bytes.ok()) {
+        failed.error = bytes.error();
+        return failed;
+    }
+    const RunSummaryCodec::Decoded decoded = RunSummaryCodec::decode(*bytes);
+    if (!decoded.ok() || decoded.summary.last.tests.isEmpty()) {
+        failed.error = FileError{FileError::Operation::Read, fileName,
+                                 decoded.ok() ? Text("souhrn běhu neobsahuje žádný test") : decoded.error};
+        return failed;
+    }
+    return FromSummary(decoded.summary);
+}
+
+bool LacksFrameTimes(const ResultsDetails::TestDetails& test) {
+    return test.rates.isEmpty() && test.figures.frames > 0;
 }
 
 QStringList ConditionDifferences(const ResultsLog::ResultsLogSummary& current,
@@ -210,7 +316,7 @@ QByteArray Csv(const Comparison& comparison) {
     };
     for (const TestComparison& test : comparison.tests) {
         const bool both = test.inCurrent && test.inOther;
-        const bool judged = test.judgement.verdict != Verdict::NotJudged;
+        const bool judged = test.judgement.parts > 0;
         QByteArray name = test.name.toUtf8();
         if (name.contains(',') || name.contains('"')) {
             name = '"' + name.replace("\"", "\"\"") + '"';
@@ -239,6 +345,8 @@ QString VerdictText(Verdict verdict) {
         return Text("pomalejší");
     case Verdict::WithinNoise:
         return Text("rozdíl v rámci šumu");
+    case Verdict::NoFrameTimes:
+        return Text("bez snímků nelze posoudit");
     case Verdict::NotJudged:
         break;
     }

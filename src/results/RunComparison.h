@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultsDetails.h"
+#include "contract/RunSummaryCodec.h"
 
 #include <QByteArray>
 #include <QList>
@@ -8,10 +9,13 @@
 #include <QStringList>
 
 // Two runs side by side: the current run (the details window's log) and an
-// earlier or other one chosen by the user. Per test both runs' average rate,
+// earlier or other one chosen by the user, a results log or the engine's
+// JSON summary of a run (--summary). Per test both runs' average rate,
 // 1% low and 99th-percentile frame time, their differences in percent, and
 // whether the difference of the average rates is larger than the runs' own
-// variation could make it. Pure functions, no state.
+// variation could make it. A summary has each test's figures but no frame
+// times: its tests are compared by their figures and not judged. Pure
+// functions, no state.
 //
 // The judgement. A test flies the same camera path in every run, so a moment
 // of the test is the same place of the scene in both. Each run's test is cut
@@ -38,6 +42,9 @@ enum class Verdict {
     WithinNoise,
     // A test missing in one run, or with too few frames to cut into parts.
     NotJudged,
+    // A run that has the test's figures but not its frame times (a summary):
+    // "bez snímků nelze posoudit".
+    NoFrameTimes,
 };
 
 struct Judgement {
@@ -78,6 +85,19 @@ Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRat
 
 Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails::Details& other);
 
+// A summary as a run to compare with: its header's fields, its last run's
+// tests' figures and score, no frame times.
+ResultsDetails::Details FromSummary(const RunSummaryCodec::Summary& summary);
+
+// The run of a file the user chose: a name ending in ".json" (any case) is
+// read as a summary, any other as a results log (ResultsDetails). A summary
+// that cannot be read, is no summary or has no test has the outcome
+// ReadFailed with its error: the file and the reason.
+ResultsDetails::Details ReadRun(const QString& fileName);
+
+// True when the test's figures come without its frame times.
+bool LacksFrameTimes(const ResultsDetails::TestDetails& test);
+
 // The conditions line and the graphics card of each run, item by item.
 QStringList ConditionDifferences(const ResultsLog::ResultsLogSummary& current,
                                  const ResultsLog::ResultsLogSummary& other);
@@ -91,7 +111,8 @@ QString ConditionsWarning(const QStringList& differences);
 // figure a run lacks is empty.
 QByteArray Csv(const Comparison& comparison);
 
-// "rychlejší", "pomalejší", "rozdíl v rámci šumu", "–".
+// "rychlejší", "pomalejší", "rozdíl v rámci šumu", "–", "bez snímků nelze
+// posoudit".
 QString VerdictText(Verdict verdict);
 
 } // namespace RunComparison

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "contract/RunSummaryCodec.h"
+#include "results/ResultsDetails.h"
+
 #include <QList>
 #include <cmath>
 #include <random>
@@ -43,6 +46,28 @@ inline QList<double> Rates(const Shape& shape, unsigned seed) {
         elapsed += 1 / rate;
     }
     return rates;
+}
+
+// The engine's JSON summary of a run with these tests' figures (no frame
+// times) and this header (program, date, …, conditions, processor, card).
+inline QByteArray Summary(const ResultsDetails::Details& run, const QStringList& header) {
+    RunSummaryCodec::Summary summary;
+    summary.header = header;
+    summary.complete = true;
+    for (const ResultsDetails::TestDetails& test : run.tests) {
+        RunSummaryCodec::Test figures;
+        figures.index = test.index;
+        figures.name = test.name;
+        figures.values = test.figures.values;
+        figures.frames = test.figures.frames;
+        figures.seconds = test.figures.seconds;
+        figures.averageRate = test.figures.averageRate;
+        figures.percentile99Ms = test.figures.percentile99Ms;
+        figures.low1PercentRate = test.figures.low1PercentRate;
+        summary.last.tests.append(figures);
+    }
+    summary.last.run.score = 1234.5;
+    return RunSummaryCodec::encode(summary);
 }
 
 } // namespace SyntheticRuns

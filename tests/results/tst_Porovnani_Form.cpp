@@ -188,6 +188,42 @@ void tst_Porovnani_Form::otherFileAndCsv() {
     QCOMPARE(first[1].toDouble(),
              std::round(window->comparison().tests[0].current.averageRate * 1000) / 1000);
     QCOMPARE(QString::fromUtf8(first[13]), window->Grid1->item(0, 10)->text());
+
+    // The engine's summary of the other log: its figures, no judgement, and
+    // only this run's frame times in the graph.
+    const ResultsDetails::Details other = ResultsDetails::ReadDetails(QStringLiteral("jiny.log"));
+    QVERIFY(
+        TestSupport::writeRaw(QStringLiteral("souhrn.json"),
+                              SyntheticRuns::Summary(other, {"3D Trenzor", "2026-01-01", kMemory, kSystem,
+                                                             kExtra, kProcessor, QStringLiteral("Radeon")})));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("rozbity.json"), "{\"program\": "));
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("souhrn.json"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(window->Grid1->rowCount(), 7);
+    QCOMPARE(window->Grid1->item(2, 2)->text(), QString::number(other.tests[2].figures.averageRate, 'f', 2));
+    const double percent = RunComparison::DifferencePercent(window->comparison().tests[2].current.averageRate,
+                                                            other.tests[2].figures.averageRate);
+    QCOMPARE(window->Grid1->item(2, 3)->text().toDouble(), std::round(percent * 10) / 10);
+    QCOMPARE(window->Grid1->item(2, 10)->text(), QStringLiteral("bez snímků nelze posoudit"));
+    QCOMPARE(window->Label2->text(),
+             QStringLiteral("Podmínky běhů se liší: grafická karta %1 / Radeon").arg(kGraphics));
+    window->grab();
+    QStringList legend;
+    for (QAbstractSeries* series : window->Chart1->chart()->series()) {
+        for (QLegendMarker* marker : window->Chart1->chart()->legend()->markers(series)) {
+            if (marker->isVisible()) {
+                legend << marker->label();
+            }
+        }
+    }
+    QCOMPARE(legend, QStringList{"Tento běh (zvolený běh je souhrn bez dob snímků)"});
+    // A broken summary is refused with the file and the reason.
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("rozbity.json"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(MessageBox::recorded().size(), 2);
+    QVERIFY(MessageBox::recorded()[1].text.contains(QStringLiteral("„rozbity.json“")));
+    QVERIFY(MessageBox::recorded()[1].text.contains(QStringLiteral("není platný JSON")));
+    QVERIFY(window->Label1->text().contains(QStringLiteral("souhrn.json")));
 }
 
 QTEST_MAIN(tst_Porovnani_Form)

@@ -2,8 +2,32 @@
 #include "results/RunComparison.h"
 
 #include <QtTest>
+#include <cstring>
 
 using RunComparison::Verdict;
+
+namespace {
+
+// A run of this many synthetic tests at this speed, as a log gives it.
+ResultsDetails::Details Run(int tests, double speed) {
+    ResultsDetails::Details details;
+    details.outcome = ResultsLog::Outcome::Ok;
+    details.summary.extraText = QStringLiteral("okno 640x480, barvy 24 b, Z 24 b, vsync vypnuta");
+    details.summary.graphicsCardText = QStringLiteral("llvmpipe");
+    SyntheticRuns::Shape shape;
+    shape.speed = speed;
+    for (int i = 0; i < tests; ++i) {
+        ResultsDetails::TestDetails test;
+        test.index = i;
+        test.name = ResultsDetails::TestName(i, tests);
+        test.rates = SyntheticRuns::Rates(shape, unsigned(i));
+        test.figures = FrameStatistics::Block(test.rates, test.sampling);
+        details.tests.append(test);
+    }
+    return details;
+}
+
+} // namespace
 
 class tst_RunComparison : public QObject {
     Q_OBJECT
@@ -13,6 +37,8 @@ private slots:
     void judgement();
     void falseAlarmsStayNearFivePercent();
     void compareKeepsTestsOfEitherRun();
+    void summaryAsTheOtherRun_data();
+    void summaryAsTheOtherRun();
     void conditionDifferences_data();
     void conditionDifferences();
 };
@@ -81,21 +107,7 @@ void tst_RunComparison::falseAlarmsStayNearFivePercent() {
 }
 
 void tst_RunComparison::compareKeepsTestsOfEitherRun() {
-    const auto details = [](int tests, double speed) {
-        ResultsDetails::Details details;
-        SyntheticRuns::Shape shape;
-        shape.speed = speed;
-        for (int i = 0; i < tests; ++i) {
-            ResultsDetails::TestDetails test;
-            test.index = i;
-            test.name = ResultsDetails::TestName(i, tests);
-            test.rates = SyntheticRuns::Rates(shape, unsigned(i));
-            test.figures = FrameStatistics::Block(test.rates, test.sampling);
-            details.tests.append(test);
-        }
-        return details;
-    };
-    const RunComparison::Comparison comparison = RunComparison::Compare(details(7, 1.1), details(6, 1));
+    const RunComparison::Comparison comparison = RunComparison::Compare(Run(7, 1.1), Run(6, 1));
     QCOMPARE(comparison.tests.size(), 7);
     QCOMPARE(comparison.tests[0].name, QStringLiteral("Průlet krajinou"));
     QCOMPARE(int(comparison.tests[0].judgement.verdict), int(Verdict::Faster));
@@ -106,6 +118,70 @@ void tst_RunComparison::compareKeepsTestsOfEitherRun() {
     QVERIFY(!comparison.tests[6].inOther);
     QCOMPARE(int(comparison.tests[6].judgement.verdict), int(Verdict::NotJudged));
     QCOMPARE(RunComparison::VerdictText(Verdict::NotJudged), QStringLiteral("–"));
+}
+
+void tst_RunComparison::summaryAsTheOtherRun_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("bytes");
+    // A part of the message naming the file; empty for a summary read.
+    QTest::addColumn<QString>("reason");
+
+    const QStringList header = {"3D Trenzor",
+                                "2026-01-01 00:00:00",
+                                "512 MB",
+                                "Linux",
+                                "okno 800x600, barvy 24 b, Z 24 b, vsync vypnuta",
+                                "CPU",
+                                "Radeon"};
+    QTest::newRow("summary") << "jiny.JSON" << SyntheticRuns::Summary(Run(7, 1), header) << QString();
+    QTest::newRow("broken JSON") << "jiny.json" << QByteArray("{\"program\": ") << "není platný JSON";
+    QTest::newRow("JSON that is no summary")
+        << "jiny.json" << QByteArray("{}") << "není souhrn běhu: pole \"program\" chybí";
+    QTest::newRow("summary without a test")
+        << "jiny.json" << SyntheticRuns::Summary(Run(0, 1), header) << "souhrn běhu neobsahuje žádný test";
+    QTest::newRow("no file") << "chybi.json" << QByteArray() << QString::fromLocal8Bit(std::strerror(ENOENT));
+}
+
+// A summary has the figures but no frame times: the figures are compared,
+// the difference is not judged, and its header's conditions are.
+void tst_RunComparison::summaryAsTheOtherRun() {
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(fileName));
+    QVERIFY(bytes.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()));
+    file.close();
+
+    const ResultsDetails::Details other = RunComparison::ReadRun(dir.filePath(fileName));
+    if (!reason.isEmpty()) {
+        QCOMPARE(int(other.outcome), int(ResultsLog::Outcome::ReadFailed));
+        QVERIFY(other.error);
+        QVERIFY2(other.error->message().contains(fileName) && other.error->message().contains(reason),
+                 qPrintable(other.error->message()));
+        return;
+    }
+    QCOMPARE(int(other.outcome), int(ResultsLog::Outcome::Ok));
+    QCOMPARE(other.summary.score, 1234.5);
+    const ResultsDetails::Details log = Run(7, 1);
+    const RunComparison::Comparison comparison = RunComparison::Compare(Run(7, 1.1), other);
+    QCOMPARE(comparison.tests.size(), 7);
+    for (qsizetype i = 0; i < comparison.tests.size(); ++i) {
+        const RunComparison::TestComparison& test = comparison.tests[i];
+        QCOMPARE(test.other.averageRate, log.tests[i].figures.averageRate);
+        QCOMPARE(test.other.low1PercentRate, log.tests[i].figures.low1PercentRate);
+        QCOMPARE(test.other.percentile99Ms, log.tests[i].figures.percentile99Ms);
+        QVERIFY(std::abs(RunComparison::DifferencePercent(test.current.averageRate, test.other.averageRate) -
+                         10) < 0.5);
+        QCOMPARE(RunComparison::VerdictText(test.judgement.verdict),
+                 QStringLiteral("bez snímků nelze posoudit"));
+    }
+    QCOMPARE(RunComparison::ConditionsWarning(comparison.conditionDifferences),
+             QStringLiteral(
+                 "Podmínky běhů se liší: okno 640x480 / okno 800x600; grafická karta llvmpipe / Radeon"));
+    // No judgement, so the CSV's estimate, interval and parts stay empty.
+    const QList<QByteArray> row = RunComparison::Csv(comparison).split('\n')[1].trimmed().split(',');
+    QCOMPARE(row.mid(10), (QList<QByteArray>{"", "", "", "bez snímků nelze posoudit"}));
 }
 
 void tst_RunComparison::conditionDifferences_data() {
