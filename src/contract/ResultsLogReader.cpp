@@ -7,22 +7,22 @@
 
 #include <algorithm>
 
-    namespace {
+namespace {
 
-    // A frame count line: its leading number rounded halves-to-even. Empty when
-    // the count cannot be a block's: beyond 16 bits or above the largest count.
-    std::optional<int> FrameCount(QByteArrayView line) {
-        const std::optional<qint16> count =
-            NumberRules::RoundToInt16(NumberRules::LeadingNumber(line.begin(), line.end()));
-        if (!count || *count > EngineContract::kMaxFrameCount) {
-            return std::nullopt;
-        }
-        return *count;
+// A frame count line: its leading number rounded halves-to-even. Empty when
+// the count cannot be a block's: beyond 16 bits or above the largest count.
+std::optional<int> FrameCount(QByteArrayView line) {
+    const std::optional<qint16> count =
+        NumberRules::RoundToInt16(NumberRules::LeadingNumber(line.begin(), line.end()));
+    if (!count || *count > EngineContract::kMaxFrameCount) {
+        return std::nullopt;
     }
+    return *count;
+}
 
-    QString Text(QByteArrayView line) {
-        return Cp1250Codec::decode(line.data(), line.size());
-    }
+QString Text(QByteArrayView line) {
+    return Cp1250Codec::decode(line.data(), line.size());
+}
 
 } // namespace
 
