@@ -166,6 +166,23 @@ void LargeDatabase() {
     }
 }
 
+// Chooses each other test of the window's grid in turn, timing the redraw.
+void TimeSwitching(QWidget* window, QTableWidget* grid, std::vector<double>& switching) {
+    for (int test = 1; test < grid->rowCount(); ++test) {
+        switching.push_back(MillisecondsOf([window, grid, test] {
+            grid->setCurrentCell(test, 0);
+            QApplication::processEvents();
+            window->grab();
+        }));
+    }
+}
+
+void PrintSwitching(const char* window, const std::vector<double>& switching) {
+    std::printf(
+        "%s, switching tests: redraw median %.0f ms, worst %.0f ms over %zu switches (goal < 100 ms)\n",
+        window, Median(switching), *std::max_element(switching.begin(), switching.end()), switching.size());
+}
+
 // The details window on a complete log: reading it, filling the table and
 // drawing both charts of the first test, beside the results window's own
 // evaluation of the same log; then the redraw when another test is chosen.
@@ -187,22 +204,14 @@ void DetailsWindow() {
             QApplication::processEvents();
             window->grab();
         }));
-        for (int test = 1; test < 7; ++test) {
-            switching.push_back(MillisecondsOf([window, test] {
-                window->Grid1->setCurrentCell(test, 0);
-                QApplication::processEvents();
-                window->grab();
-            }));
-        }
+        TimeSwitching(window, window->Grid1, switching);
     }
     std::printf(
         "details window, complete log 7 x 32766 frames: open, read and draw median %.0f ms, worst %.0f ms "
         "over %zu rounds (goal < 300 ms); the results window's evaluation of the same log median %.1f ms\n",
         Median(opening), *std::max_element(opening.begin(), opening.end()), opening.size(),
         Median(evaluation));
-    std::printf("details window, switching tests: redraw median %.0f ms, worst %.0f ms over %zu switches "
-                "(goal < 100 ms)\n",
-                Median(switching), *std::max_element(switching.begin(), switching.end()), switching.size());
+    PrintSwitching("details window", switching);
     delete Podrobnosti_Form::existing();
 }
 
@@ -229,21 +238,13 @@ void ComparisonWindow() {
             Porovnani_Form::existing()->grab();
         }));
         Porovnani_Form* window = Porovnani_Form::existing();
-        for (int test = 1; test < 7; ++test) {
-            switching.push_back(MillisecondsOf([window, test] {
-                window->Grid1->setCurrentCell(test, 0);
-                QApplication::processEvents();
-                window->grab();
-            }));
-        }
+        TimeSwitching(window, window->Grid1, switching);
     }
     std::printf(
         "comparison window, two complete logs 7 x 32766 frames: open, read, judge and draw median %.0f ms, "
         "worst %.0f ms over %zu rounds (goal < 300 ms)\n",
         Median(opening), *std::max_element(opening.begin(), opening.end()), opening.size());
-    std::printf("comparison window, switching tests: redraw median %.0f ms, worst %.0f ms over %zu switches "
-                "(goal < 100 ms)\n",
-                Median(switching), *std::max_element(switching.begin(), switching.end()), switching.size());
+    PrintSwitching("comparison window", switching);
     delete Porovnani_Form::existing();
     delete Podrobnosti_Form::existing();
 }

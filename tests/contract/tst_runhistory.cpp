@@ -1,8 +1,8 @@
 #include "TestSupport.h"
+#include "WorkingFolder.h"
 #include "contract/RunHistory.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The run history on disk: the kept bytes, the sidecar, no second copy of a
@@ -24,19 +24,15 @@ private:
                "koda GL\r\n1\r\n" + QByteArray::number(variant) + "\r\n0\r\nkonec\r\n";
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::optional<WorkingFolder> m_folder;
 };
 
 void tst_runhistory::init() {
-    m_previous = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(m_folder.emplace().isValid());
 }
 
 void tst_runhistory::cleanup() {
-    QDir::setCurrent(m_previous);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void tst_runhistory::keepsTheLogAndItsSidecar() {

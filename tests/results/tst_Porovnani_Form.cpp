@@ -1,3 +1,4 @@
+#include "FrontEndFolder.h"
 #include "ResultsFixture.h"
 #include "SyntheticRuns.h"
 #include "common/FileDialog.h"
@@ -15,7 +16,6 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace ResultsFixture;
@@ -40,23 +40,15 @@ private:
     static void keep(const QByteArray& bytes);
     static Porovnani_Form* openComparison();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::optional<FrontEndFolder> m_folder;
 };
 
 void tst_Porovnani_Form::init() {
-    m_previous = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    MessageBox::startRecording();
+    QVERIFY(m_folder.emplace().isValid());
 }
 
 void tst_Porovnani_Form::cleanup() {
-    FileDialog::setAnswer({});
-    TestSupport::destroyAllWindows();
-    MessageBox::stopRecording();
-    QDir::setCurrent(m_previous);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 QByteArray tst_Porovnani_Form::log(double speed, unsigned seed, const QString& conditions) {
