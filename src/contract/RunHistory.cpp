@@ -4,6 +4,7 @@
 #include "contract/EngineContract.h"
 #include "contract/LineReader.h"
 #include "contract/NumberRules.h"
+#include "contract/ResultsLogReader.h"
 #include "contract/TextFile.h"
 
 #include <QCryptographicHash>
@@ -20,25 +21,6 @@ namespace {
 constexpr int kHashDigits = 12;
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 const QString kNameDateFormat = QStringLiteral("yyyyMMdd-HHmmss");
-
-// The first lines of the log, without their line ends; fewer when it has
-// fewer.
-QList<QByteArray> HeaderLines(const QByteArray& bytes) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    while (lines.size() < EngineContract::kLogHeaderLines && start < bytes.size()) {
-        qsizetype end = start;
-        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') {
-            ++end;
-        }
-        lines.append(bytes.mid(start, end - start));
-        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') {
-            ++end;
-        }
-        start = end + 1;
-    }
-    return lines;
-}
 
 QString PathIn(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name;
@@ -74,9 +56,9 @@ std::optional<FileError> Keep(const QString& logFile, double score, const QStrin
     }
 
     using EngineContract::LogLine;
-    const QList<QByteArray> header = HeaderLines(bytes);
-    QDateTime when =
-        QDateTime::fromString(QString::fromLatin1(header.value(int(LogLine::Date))), kDateFormat);
+    // Read once more, only as far as its header.
+    const QStringList header = ResultsLogReader(logFile).header();
+    QDateTime when = QDateTime::fromString(header.value(int(LogLine::Date)), kDateFormat);
     if (!when.isValid()) {
         when = QFileInfo(logFile).lastModified();
     }
@@ -88,8 +70,8 @@ std::optional<FileError> Keep(const QString& logFile, double score, const QStrin
     const QByteArray sidecar = TextFile::JoinLines({
         when.toString(kDateFormat).toLatin1(),
         NumberRules::FormatScore(score).toLatin1(),
-        header.value(int(LogLine::Conditions)),
-        header.value(int(LogLine::GraphicsCard)),
+        Cp1250Codec::encode(header.value(int(LogLine::Conditions))).bytes,
+        Cp1250Codec::encode(header.value(int(LogLine::GraphicsCard))).bytes,
     });
     if (std::optional<FileError> error = TextFile::Replace(base + QStringLiteral(".txt"), sidecar)) {
         return error;
