@@ -2,22 +2,14 @@
 
 #include "contract/FileDescriptor.h"
 #include "contract/FileResult.h"
+#include "contract/RepeatStatistics.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cmath>
 #include <unistd.h>
 
 namespace {
-
-// Student's t at 97.5 % (two-sided 95 %) for 1 to 31 degrees of freedom;
-// kParts parts give at most 31.
-constexpr std::array<double, 31> kT975 = {
-    12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306, 2.262, 2.228, 2.201,
-    2.179,  2.160, 2.145, 2.131, 2.120, 2.110, 2.101, 2.093, 2.086, 2.080, 2.074,
-    2.069,  2.064, 2.060, 2.056, 2.052, 2.048, 2.045, 2.042, 2.040,
-};
 
 // One part of a test: its usable frames and their time in seconds.
 struct Part {
@@ -170,15 +162,13 @@ Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRat
         return judgement;
     }
     const qsizetype n = ratios.size();
-    const double mean = Mean(ratios);
-    double squares = 0;
-    for (const double ratio : ratios) {
-        squares += (ratio - mean) * (ratio - mean);
-    }
+    const RepeatStatistics::Spread spread = RepeatStatistics::Of(ratios);
+    const double mean = spread.mean;
     // What correlation is left after merging widens the interval.
     const double r = std::clamp(Autocorrelation(ratios), 0.0, 0.9);
-    const double standardError = std::sqrt(squares / double(n - 1) / double(n) * (1 + r) / (1 - r));
-    const double halfWidth = kT975[size_t(n - 2)] * standardError;
+    const double standardError =
+        spread.standardDeviation / std::sqrt(double(n)) * std::sqrt((1 + r) / (1 - r));
+    const double halfWidth = RepeatStatistics::StudentT95(int(n) - 1) * standardError;
     judgement.parts = int(n);
     judgement.differencePercent = (std::exp(mean) - 1) * 100;
     judgement.marginPercent = (std::exp(halfWidth) - 1) * 100;
