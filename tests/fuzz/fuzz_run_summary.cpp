@@ -11,7 +11,10 @@
 
 namespace {
 
-// Every field of the written summary is the input's field of that name.
+// Every field of the written summary is the input's field of that name. A
+// number is the double it denotes: the summary's numbers are doubles, so an
+// integer literal past 2^53 is kept as the nearest double, as any JSON
+// reader at double precision keeps it.
 bool keepsEveryField(const QJsonValue& input, const QJsonValue& written) {
     if (written.isObject()) {
         const QJsonObject object = written.toObject();
@@ -33,6 +36,9 @@ bool keepsEveryField(const QJsonValue& input, const QJsonValue& written) {
             }
         }
         return true;
+    }
+    if (written.isDouble()) {
+        return input.isDouble() && input.toDouble() == written.toDouble();
     }
     return input == written;
 }
