@@ -241,8 +241,8 @@ void Porovnani_Form::ShowComparison() {
         Grid1->setRowCount(int(m_comparison.tests.size()));
         for (int test = 0; test < Grid1->rowCount(); ++test) {
             const RunComparison::TestComparison& t = m_comparison.tests[test];
-            const bool a = t.inCurrent && t.current.frames > 0;
-            const bool b = t.inOther && t.other.frames > 0;
+            const bool a = t.inCurrent() && t.current.frames > 0;
+            const bool b = t.inOther() && t.other.frames > 0;
             const QString texts[] = {
                 t.name,
                 Figure(a, t.current.averageRate),
@@ -283,14 +283,16 @@ void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
         chart->setTitle(QString());
         return;
     }
-    chart->setTitle(QStringLiteral("Doba snímků: %1").arg(m_comparison.tests[row].name));
+    const RunComparison::TestComparison& compared = m_comparison.tests[row];
+    chart->setTitle(QStringLiteral("Doba snímků: %1").arg(compared.name));
     QList<QList<QList<QPointF>>> lines;
     double seconds = 0;
     double longestMs = 0;
-    for (const ResultsDetails::Details* details : {&m_current, &m_other}) {
+    for (const auto& [details, at] :
+         {std::pair{&m_current, compared.currentAt}, std::pair{&m_other, compared.otherAt}}) {
         QList<QList<QPointF>> runs;
-        if (row < details->tests.size()) {
-            const ResultsDetails::TestDetails& test = details->tests[row];
+        if (at >= 0) {
+            const ResultsDetails::TestDetails& test = details->tests[at];
             runs = ResultsDetails::FrameTimeRuns(test.rates, test.figures.timeScale);
             seconds = std::max(seconds, test.figures.seconds);
         }
@@ -313,7 +315,7 @@ void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
     // A summary has no frame times to draw: the legend says why its line is
     // missing.
     const bool otherWithoutFrames =
-        row < m_other.tests.size() && RunComparison::LacksFrameTimes(m_other.tests[row]);
+        compared.inOther() && RunComparison::LacksFrameTimes(m_other.tests[compared.otherAt]);
     const QString names[] = {otherWithoutFrames
                                  ? kCurrentName + QStringLiteral(" (zvolený běh je souhrn bez dob snímků)")
                                  : kCurrentName,

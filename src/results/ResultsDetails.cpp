@@ -23,6 +23,7 @@ Details ReadDetails(const QString& fileName) {
         return details;
     }
     details.summary = read.summary;
+    details.testsNumbered = details.tests.size() == EngineContract::kTestCount;
     QList<FrameStatistics::BlockFigures> figures;
     figures.reserve(details.tests.size());
     for (TestDetails& test : details.tests) {

@@ -38,6 +38,10 @@ struct Details {
     // The rest is filled for Ok only.
     ResultsLog::ResultsLogSummary summary;
     QList<TestDetails> tests;
+    // True when each test's index is the engine's test number: a log of all
+    // seven tests, or a summary, which names its tests. A log of fewer tests
+    // does not say which they were.
+    bool testsNumbered = false;
     FrameStatistics::RunFigures run;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <map>
 #include <unistd.h>
 
 namespace {
@@ -182,23 +183,40 @@ Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRat
 
 Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails::Details& other) {
     Comparison comparison;
-    const qsizetype count = std::max(current.tests.size(), other.tests.size());
-    for (qsizetype i = 0; i < count; ++i) {
+    // Each row's test as a position in each run, -1 where a run lacks it.
+    QList<std::pair<qsizetype, qsizetype>> rows;
+    if (current.testsNumbered && other.testsNumbered) {
+        std::map<int, std::pair<qsizetype, qsizetype>> byNumber;
+        for (qsizetype i = 0; i < current.tests.size(); ++i) {
+            byNumber.try_emplace(current.tests[i].index, -1, -1).first->second.first = i;
+        }
+        for (qsizetype i = 0; i < other.tests.size(); ++i) {
+            byNumber.try_emplace(other.tests[i].index, -1, -1).first->second.second = i;
+        }
+        for (const auto& [number, at] : byNumber) {
+            rows.append(at);
+        }
+    } else {
+        for (qsizetype i = 0; i < std::max(current.tests.size(), other.tests.size()); ++i) {
+            rows.append({i < current.tests.size() ? i : -1, i < other.tests.size() ? i : -1});
+        }
+    }
+    for (const auto& [currentAt, otherAt] : rows) {
         TestComparison test;
-        test.inCurrent = i < current.tests.size();
-        test.inOther = i < other.tests.size();
-        test.name = test.inCurrent ? current.tests[i].name : other.tests[i].name;
-        if (test.inCurrent) {
-            test.current = current.tests[i].figures;
+        test.currentAt = currentAt;
+        test.otherAt = otherAt;
+        test.name = test.inCurrent() ? current.tests[currentAt].name : other.tests[otherAt].name;
+        if (test.inCurrent()) {
+            test.current = current.tests[currentAt].figures;
         }
-        if (test.inOther) {
-            test.other = other.tests[i].figures;
+        if (test.inOther()) {
+            test.other = other.tests[otherAt].figures;
         }
-        if (test.inCurrent && test.inOther) {
-            if (LacksFrameTimes(current.tests[i]) || LacksFrameTimes(other.tests[i])) {
+        if (test.inCurrent() && test.inOther()) {
+            if (LacksFrameTimes(current.tests[currentAt]) || LacksFrameTimes(other.tests[otherAt])) {
                 test.judgement.verdict = Verdict::NoFrameTimes;
             } else {
-                test.judgement = Judge(current.tests[i].rates, other.tests[i].rates);
+                test.judgement = Judge(current.tests[currentAt].rates, other.tests[otherAt].rates);
             }
         }
         comparison.tests.append(test);
@@ -210,6 +228,7 @@ Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails:
 ResultsDetails::Details FromSummary(const RunSummaryCodec::Summary& summary) {
     ResultsDetails::Details details;
     details.outcome = ResultsLog::Outcome::Ok;
+    details.testsNumbered = true;
     // The header's fields in the log's order: program, date, memory,
     // operatingSystem, conditions, processor, graphicsCard.
     details.summary.memoryText = summary.header.value(2);
@@ -305,7 +324,7 @@ QByteArray Csv(const Comparison& comparison) {
         return present ? QByteArray::number(value, 'f', 3) : QByteArray();
     };
     for (const TestComparison& test : comparison.tests) {
-        const bool both = test.inCurrent && test.inOther;
+        const bool both = test.inCurrent() && test.inOther();
         const bool judged = test.judgement.parts > 0;
         QByteArray name = test.name.toUtf8();
         if (name.contains(',') || name.contains('"')) {
@@ -316,7 +335,7 @@ QByteArray Csv(const Comparison& comparison) {
              {std::pair{test.current.averageRate, test.other.averageRate},
               std::pair{test.current.low1PercentRate, test.other.low1PercentRate},
               std::pair{test.current.percentile99Ms, test.other.percentile99Ms}}) {
-            csv += ',' + number(test.inCurrent, current) + ',' + number(test.inOther, other) + ',' +
+            csv += ',' + number(test.inCurrent(), current) + ',' + number(test.inOther(), other) + ',' +
                    number(both && other != 0, DifferencePercent(current, other));
         }
         csv += ',' + number(judged, test.judgement.differencePercent) + ',' +

@@ -59,9 +59,12 @@ struct Judgement {
 
 struct TestComparison {
     QString name;
-    // False for a test only one of the runs has; its figures are then 0.
-    bool inCurrent = false;
-    bool inOther = false;
+    // The test's position in each run's tests; -1 for a test only the other
+    // run has, whose figures are then 0.
+    qsizetype currentAt = -1;
+    qsizetype otherAt = -1;
+    bool inCurrent() const { return currentAt >= 0; }
+    bool inOther() const { return otherAt >= 0; }
     FrameStatistics::BlockFigures current;
     FrameStatistics::BlockFigures other;
     Judgement judgement;
@@ -83,6 +86,10 @@ double DifferencePercent(double current, double other);
 // it is cut into parts the same way.
 Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRates);
 
+// One row per test of either run. When both runs number their tests
+// (Details::testsNumbered), a row holds the same test of both, ordered by
+// its number; otherwise the same position, as two logs of fewer tests give
+// nothing else to go by.
 Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails::Details& other);
 
 // A summary as a run to compare with: its header's fields, its last run's

@@ -181,13 +181,16 @@ void tst_Porovnani_Form::otherFileAndCsv() {
              std::round(window->comparison().tests[0].current.averageRate * 1000) / 1000);
     QCOMPARE(QString::fromUtf8(first[13]), window->Grid1->item(0, 10)->text());
 
-    // The engine's summary of the other log: its figures, no judgement, and
-    // only this run's frame times in the graph.
+    // The engine's summary of tests 3 and 6 of the other log: their figures
+    // beside the same tests, no judgement, and only this run's frame times
+    // in the graph.
     const ResultsDetails::Details other = ResultsDetails::ReadDetails(QStringLiteral("jiny.log"));
+    ResultsDetails::Details some = other;
+    some.tests = {other.tests[2], other.tests[5]};
     QVERIFY(
         TestSupport::writeRaw(QStringLiteral("souhrn.json"),
-                              SyntheticRuns::Summary(other, {"3D Trenzor", "2026-01-01", kMemory, kSystem,
-                                                             kExtra, kProcessor, QStringLiteral("Radeon")})));
+                              SyntheticRuns::Summary(some, {"3D Trenzor", "2026-01-01", kMemory, kSystem,
+                                                            kExtra, kProcessor, QStringLiteral("Radeon")})));
     QVERIFY(TestSupport::writeRaw(QStringLiteral("rozbity.json"), "{\"program\": "));
     FileDialog::setAnswer([](const QString&) { return QStringLiteral("souhrn.json"); });
     QTest::mouseClick(window->Command1, Qt::LeftButton);
@@ -197,6 +200,9 @@ void tst_Porovnani_Form::otherFileAndCsv() {
                                                             other.tests[2].figures.averageRate);
     QCOMPARE(window->Grid1->item(2, 3)->text().toDouble(), std::round(percent * 10) / 10);
     QCOMPARE(window->Grid1->item(2, 10)->text(), QStringLiteral("bez snímků nelze posoudit"));
+    QCOMPARE(window->Grid1->item(5, 2)->text(), QString::number(other.tests[5].figures.averageRate, 'f', 2));
+    QCOMPARE(window->Grid1->item(3, 2)->text(), QStringLiteral("–"));
+    window->Grid1->setCurrentCell(2, 0);
     QCOMPARE(window->Label2->text(),
              QStringLiteral("Podmínky běhů se liší: grafická karta %1 / Radeon").arg(kGraphics));
     window->grab();

@@ -5,6 +5,9 @@
 #include <cstring>
 
 using RunComparison::Verdict;
+// Each row's test: its number in the current run and in the other run, -1
+// where that run lacks it.
+using Rows = QList<std::pair<int, int>>;
 
 namespace {
 
@@ -24,7 +27,21 @@ ResultsDetails::Details Run(int tests, double speed) {
         test.figures = FrameStatistics::Block(test.rates, test.sampling);
         details.tests.append(test);
     }
+    details.testsNumbered = tests == EngineContract::kTestCount;
     return details;
+}
+
+// The engine's summary of the given tests of a seven-test run at this
+// speed, as the comparison reads it.
+ResultsDetails::Details SummaryOf(const QList<int>& numbers, double speed) {
+    const ResultsDetails::Details all = Run(EngineContract::kTestCount, speed);
+    ResultsDetails::Details some = all;
+    some.tests.clear();
+    for (const int number : numbers) {
+        some.tests.append(all.tests[number]);
+    }
+    return RunComparison::FromSummary(
+        RunSummaryCodec::decode(SyntheticRuns::Summary(some, QStringList(7, QString()))).summary);
 }
 
 } // namespace
@@ -37,6 +54,8 @@ private slots:
     void judgement();
     void falseAlarmsStayNearFivePercent();
     void compareKeepsTestsOfEitherRun();
+    void rowsPairTheSameTest_data();
+    void rowsPairTheSameTest();
     void summaryAsTheOtherRun_data();
     void summaryAsTheOtherRun();
     void conditionDifferences_data();
@@ -114,10 +133,46 @@ void tst_RunComparison::compareKeepsTestsOfEitherRun() {
     QVERIFY(std::abs(RunComparison::DifferencePercent(comparison.tests[0].current.averageRate,
                                                       comparison.tests[0].other.averageRate) -
                      10) < 0.5);
-    QVERIFY(comparison.tests[6].inCurrent);
-    QVERIFY(!comparison.tests[6].inOther);
+    QVERIFY(comparison.tests[6].inCurrent());
+    QVERIFY(!comparison.tests[6].inOther());
     QCOMPARE(int(comparison.tests[6].judgement.verdict), int(Verdict::NotJudged));
     QCOMPARE(RunComparison::VerdictText(Verdict::NotJudged), QStringLiteral("–"));
+}
+
+void tst_RunComparison::rowsPairTheSameTest_data() {
+    QTest::addColumn<ResultsDetails::Details>("current");
+    QTest::addColumn<ResultsDetails::Details>("other");
+    QTest::addColumn<Rows>("rows");
+
+    QTest::newRow("all seven, a summary of two")
+        << Run(7, 1.1) << SummaryOf({2, 5}, 1)
+        << Rows{{0, -1}, {1, -1}, {2, 2}, {3, -1}, {4, -1}, {5, 5}, {6, -1}};
+    QTest::newRow("summaries of different tests")
+        << SummaryOf({5}, 1.1) << SummaryOf({2, 5}, 1) << Rows{{-1, 2}, {5, 5}};
+    // Three blocks of a log do not say which tests they were: by position.
+    QTest::newRow("a log of three, a summary of two")
+        << Run(3, 1.1) << SummaryOf({2, 5}, 1) << Rows{{0, 2}, {1, 5}, {2, -1}};
+}
+
+// A row compares one test with itself, and its graph draws that test's
+// frames from each run.
+void tst_RunComparison::rowsPairTheSameTest() {
+    QFETCH(ResultsDetails::Details, current);
+    QFETCH(ResultsDetails::Details, other);
+    QFETCH(Rows, rows);
+    const RunComparison::Comparison comparison = RunComparison::Compare(current, other);
+    QCOMPARE(comparison.tests.size(), rows.size());
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const RunComparison::TestComparison& test = comparison.tests[row];
+        const auto [mine, theirs] = rows[row];
+        const auto numberAt = [](const ResultsDetails::Details& run, qsizetype at) {
+            return at < 0 ? -1 : run.tests[at].index;
+        };
+        QCOMPARE(numberAt(current, test.currentAt), mine);
+        QCOMPARE(numberAt(other, test.otherAt), theirs);
+        QCOMPARE(test.current.averageRate, mine < 0 ? 0 : current.tests[test.currentAt].figures.averageRate);
+        QCOMPARE(test.other.averageRate, theirs < 0 ? 0 : other.tests[test.otherAt].figures.averageRate);
+    }
 }
 
 void tst_RunComparison::summaryAsTheOtherRun_data() {
