@@ -1,14 +1,12 @@
 #include "RunComparison.h"
 
-#include "contract/FileDescriptor.h"
 #include "contract/FileResult.h"
+#include "contract/InputFile.h"
 #include "contract/RepeatStatistics.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <map>
-#include <unistd.h>
 
 namespace {
 
@@ -103,36 +101,15 @@ constexpr qint64 kMaxSummaryBytes = 16 * 1024 * 1024;
 
 // The bytes of a summary file, or why they could not be read.
 FileResult<QByteArray> ReadSummaryBytes(const QString& fileName) {
-    const FileError tooLarge{FileError::Operation::Read, fileName,
-                             Text("soubor je větší než 16 MiB, souhrn běhu to není")};
-    RegularFile file = FileDescriptor::openRegular(fileName);
-    if (file.error != 0) {
-        return FileError::fromSystem(FileError::Operation::Read, fileName, file.error);
+    InputFile::Result file = InputFile::read(fileName, kMaxSummaryBytes);
+    if (file.error) {
+        return *file.error;
     }
-    if (file.size > kMaxSummaryBytes) {
-        return tooLarge;
+    if (file.tooLarge) {
+        return FileError{FileError::Operation::Read, fileName,
+                         Text("soubor je větší než 16 MiB, souhrn běhu to není")};
     }
-    // One byte more than the size, so that a file that grew is read whole.
-    QByteArray bytes(file.size + 1, Qt::Uninitialized);
-    qsizetype length = 0;
-    for (;;) {
-        if (length == bytes.size()) {
-            if (length > kMaxSummaryBytes) {
-                return tooLarge;
-            }
-            bytes.resize(length * 2);
-        }
-        const ssize_t got = ::read(file.fd.get(), bytes.data() + length, std::size_t(bytes.size() - length));
-        if (got < 0 && errno != EINTR) {
-            return FileError::fromSystem(FileError::Operation::Read, fileName, errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        length += std::max<ssize_t>(got, 0);
-    }
-    bytes.truncate(length);
-    return bytes;
+    return std::move(file.bytes);
 }
 
 } // namespace

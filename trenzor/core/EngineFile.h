@@ -4,10 +4,8 @@
 #include <QString>
 
 // Reads one of the engine's input files (the configuration, a scene or a
-// browser file) whole. Only a regular file is read: a FIFO, a device, a
-// directory or a link to one of them is refused without blocking on it, and
-// so is a file larger than the caller's limit, so that no input can hold the
-// engine or exhaust its memory. Stateless.
+// browser file) whole through the contract's InputFile, with its limits, and
+// words a failure as the engine prints it. Stateless.
 class EngineFile {
 public:
     struct Result {
