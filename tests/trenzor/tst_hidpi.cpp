@@ -13,6 +13,7 @@
 #include "MeshScene.h"
 #include "OffscreenTarget.h"
 #include "SceneFile.h"
+#include "ScenePicture.h"
 #include "TestScenes.h"
 #include "TestSupport.h"
 #include "contract/EngineConfig.h"
@@ -58,14 +59,6 @@ class TestHidpi : public QObject {
         QCOMPARE(read.summary.blockCount, EngineContract::kTestCount);
     }
 
-    // Reads back a picture drawn into the bound framebuffer, top row first
-    // as on the screen.
-    QImage readBack(QSize size) {
-        QImage image(size, QImage::Format_RGBA8888);
-        m_gl->glReadPixels(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
-        return image.mirrored();
-    }
-
     // The test's first picture (the path at its start) as a full-screen run
     // at scale 1 draws it: 640x480, 16-bit colour and depth; stretched over
     // the screen the way the engine presents it, when asked.
@@ -82,17 +75,7 @@ class TestHidpi : public QObject {
         MeshScene scene(data, false, standard.particleSystemCount, standard.decalCount);
         scene.setup(*m_gl);
         picture.bind(*m_functions);
-        m_gl->glViewport(0, 0, kPicture.width(), kPicture.height());
-        m_gl->glClearColor(data.clearColour.x(), data.clearColour.y(), data.clearColour.z(), 1);
-        m_gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        MeshScene::View view;
-        view.projection.perspective(float(standard.fieldOfView),
-                                    float(kPicture.width()) / float(kPicture.height()),
-                                    float(standard.nearPlane), float(standard.farPlane));
-        const CameraPath::Pose pose = TestScenes::path(test).sample(0);
-        view.eye = pose.eye;
-        view.view.lookAt(pose.eye, pose.target, QVector3D(0, 1, 0));
-        scene.draw(*m_gl, view);
+        ScenePicture::draw(*m_gl, scene, standard, TestScenes::path(test), 0, kPicture);
         QImage image;
         if (stretched) {
             OffscreenTarget screen;
@@ -101,11 +84,11 @@ class TestHidpi : public QObject {
                 GLint framebuffer = 0;
                 m_gl->glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
                 picture.present(*m_functions, *m_gl, unsigned(framebuffer), kScreen);
-                image = readBack(kScreen);
+                image = ScenePicture::readBack(*m_functions, kScreen);
             }
             screen.destroy(*m_functions);
         } else {
-            image = readBack(kPicture);
+            image = ScenePicture::readBack(*m_functions, kPicture);
         }
         scene.teardown(*m_gl);
         picture.destroy(*m_functions);

@@ -2,6 +2,7 @@
 #include "HeadlessWeston.h"
 #include "MeshScene.h"
 #include "OffscreenTarget.h"
+#include "ScenePicture.h"
 #include "TestScenes.h"
 #include "contract/RunConfig.h"
 
@@ -86,21 +87,8 @@ private:
         MeshScene scene(data, safe, 0, 0);
         scene.setup(*m_gl);
         target.bind(*m_functions);
-        m_gl->glViewport(0, 0, kPicture.width(), kPicture.height());
-        m_gl->glClearColor(data.clearColour.x(), data.clearColour.y(), data.clearColour.z(), 1);
-        m_gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        MeshScene::View view;
-        view.projection.perspective(float(standard.fieldOfView),
-                                    float(kPicture.width()) / float(kPicture.height()),
-                                    float(standard.nearPlane), float(standard.farPlane));
-        view.time = time;
-        const CameraPath::Pose pose = path.sample(time);
-        view.eye = pose.eye;
-        view.view.lookAt(pose.eye, pose.target, QVector3D(0, 1, 0));
-        scene.draw(*m_gl, view);
-        QImage image(kPicture, QImage::Format_RGBA8888);
-        m_gl->glReadPixels(0, 0, kPicture.width(), kPicture.height(), GL_RGBA, GL_UNSIGNED_BYTE,
-                           image.bits());
+        ScenePicture::draw(*m_gl, scene, standard, path, time, kPicture);
+        const QImage image = ScenePicture::readBack(*m_functions, kPicture);
         scene.teardown(*m_gl);
         target.destroy(*m_functions);
         return image;

@@ -7,6 +7,7 @@
 #include "OffscreenTarget.h"
 #include "PictureComparison.h"
 #include "RunSummary.h"
+#include "ScenePicture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,24 +29,10 @@ QImage drawPicture(QOpenGLFunctions& f, QOpenGLFunctions_2_1& gl, const RunConfi
     MeshScene scene(slot.scene, safe, config.particleSystemCount, config.decalCount);
     scene.setFault(fault);
     scene.setup(gl);
-    const QVector3D clear = slot.scene.clearColour;
-    gl.glViewport(0, 0, kPicture.width(), kPicture.height());
-    gl.glClearColor(clear.x(), clear.y(), clear.z(), 1);
-    gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    MeshScene::View view;
-    view.projection.perspective(float(config.fieldOfView), float(kPicture.width()) / float(kPicture.height()),
-                                float(config.nearPlane), float(config.farPlane));
-    view.time = time;
-    const CameraPath::Pose pose = slot.path.sample(time);
-    view.eye = pose.eye;
-    view.view.lookAt(pose.eye, pose.target, QVector3D(0, 1, 0));
-    scene.draw(gl, view);
-    QImage image(kPicture, QImage::Format_RGBA8888);
-    f.glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    f.glReadPixels(0, 0, kPicture.width(), kPicture.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    ScenePicture::draw(gl, scene, config, slot.path, time, kPicture);
+    const QImage image = ScenePicture::readBack(f, kPicture);
     scene.teardown(gl);
-    // OpenGL's rows run from the bottom; a picture on disk from the top.
-    return image.mirrored().convertToFormat(QImage::Format_RGB888);
+    return image.convertToFormat(QImage::Format_RGB888);
 }
 
 } // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "CameraPath.h"
+#include "MeshScene.h"
+#include "contract/RunConfig.h"
+
+#include <QImage>
+#include <QSize>
+
+class QOpenGLFunctions;
+
+// One still picture of a test's scene: the scene, set up, drawn into the
+// bound framebuffer as the camera sees it at a moment of its path, framed by
+// the run's projection, and read back. Picture validation draws its pictures
+// with it, and the render tests theirs, so that both see what a run shows.
+// Stateless; the context must be current.
+class ScenePicture {
+public:
+    // Clears the framebuffer's first size pixels to the scene's clear colour
+    // and draws the scene from the path's pose at time seconds.
+    static void draw(QOpenGLFunctions_2_1& gl, MeshScene& scene, const RunConfig& config,
+                     const CameraPath& path, double time, QSize size);
+    // The bound framebuffer's first size pixels, top row first as on a
+    // screen or in a file.
+    static QImage readBack(QOpenGLFunctions& f, QSize size);
+};
