@@ -134,6 +134,10 @@ private slots:
         QTest::newRow("Wayland, scale 2, window") << true << 2 << false << false << "okno 160x120";
         QTest::newRow("Wayland, scale 2, full screen")
             << true << 2 << false << true << "160x120 na obrazovce 2048x1536";
+        // A full-screen window whose buffers changed size when it became
+        // full screen crashed zink on lavapipe here.
+        QTest::newRow("zink on lavapipe, Wayland, scale 2, full screen")
+            << true << 2 << true << true << "160x120 na obrazovce 2048x1536";
     }
 
     void allSevenTests() {

@@ -84,6 +84,11 @@ void EngineWindow::start() {
     // Until its first expose the window has not been seen.
     watchUnseen(true);
     if (m_config.fullScreen) {
+        // No frame: on Wayland the window's first buffers would include
+        // Qt's decorations and shrink to the screen's size once the
+        // compositor makes it full screen, and zink on lavapipe then copies
+        // the larger picture past the end of the smaller buffers.
+        setFlag(Qt::FramelessWindowHint);
         // The geometry as well as the state: without a window manager to
         // honour the full-screen state the window would keep its own size.
         setGeometry(screen()->geometry());
