@@ -214,8 +214,11 @@ private slots:
 
         const Outcome outcome = runEngine(environment, !unattended);
         QVERIFY2(outcome.finished, outcome.errors.constData());
-        QCOMPARE(outcome.status, QProcess::NormalExit);
-        QCOMPARE(outcome.code, 1);
+        QVERIFY2(outcome.status == QProcess::NormalExit && outcome.code == 1,
+                 qPrintable(QStringLiteral("status %1, code %2: %3")
+                                .arg(int(outcome.status))
+                                .arg(outcome.code)
+                                .arg(QString::fromUtf8(outcome.errors))));
         QVERIFY2(QString::fromUtf8(outcome.errors).contains(reason), outcome.errors.constData());
         QCOMPARE(outcome.windowShown, window);
         if (unattended) {
@@ -331,7 +334,9 @@ private slots:
         engine.start(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")});
         QVERIFY(engine.waitForStarted(10000));
         QString window;
-        QTRY_VERIFY_WITH_TIMEOUT(!(window = engineWindow()).isEmpty(), 20000);
+        QTRY_VERIFY2_WITH_TIMEOUT(!(window = engineWindow()).isEmpty() || engine.state() != QProcess::Running,
+                                  "no window in 20 s", 20000);
+        QVERIFY2(!window.isEmpty(), engine.readAllStandardError().constData());
         // The first frame is drawn; the second is hours away.
         QTest::qWait(1500);
         QCOMPARE(engine.state(), QProcess::Running);
