@@ -2,6 +2,7 @@
 
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
+#include "contract/InputFile.h"
 #include "contract/LineReader.h"
 #include "contract/NumberRules.h"
 #include "contract/ResultsLogReader.h"
@@ -36,15 +37,16 @@ QString Fingerprint(const QByteArray& bytes) {
 }
 
 std::optional<FileError> Keep(const QString& logFile, double score, const QString& folder) {
-    QFile log(logFile);
-    if (!log.open(QIODevice::ReadOnly)) {
-        return FileError{FileError::Operation::Read, logFile, log.errorString()};
+    const InputFile::Result log = InputFile::read(logFile, ResultsLogReader::kMaxLogSize);
+    if (log.error) {
+        return log.error;
     }
-    const QByteArray bytes = log.readAll();
-    if (log.error() != QFileDevice::NoError) {
-        return FileError{FileError::Operation::Read, logFile, log.errorString()};
+    if (log.tooLarge) {
+        return FileError{
+            FileError::Operation::Read, logFile,
+            QStringLiteral("soubor je větší než %1 MiB").arg(ResultsLogReader::kMaxLogSize / (1024 * 1024))};
     }
-    log.close();
+    const QByteArray& bytes = log.bytes;
 
     if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST) {
         return FileError::fromSystem(FileError::Operation::Write, folder, errno);

@@ -38,8 +38,9 @@ struct Entry {
 QString Fingerprint(const QByteArray& bytes);
 
 // Keeps the log with its score (the front end's evaluation of it). Nothing
-// happens to the log itself. An error names the file that could not be read
-// or written and the system's reason.
+// happens to the log itself, which is read as an input file of at most
+// ResultsLogReader::kMaxLogSize. An error names the file that could not be
+// read or written and the reason.
 std::optional<FileError> Keep(const QString& logFile, double score, const QString& folder = kFolderName);
 
 // The kept runs, newest first; none when the folder does not exist. A run
