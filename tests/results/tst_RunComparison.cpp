@@ -2,6 +2,7 @@
 #include "results/RunComparison.h"
 
 #include <QtTest>
+#include <cmath>
 #include <cstring>
 
 using RunComparison::Verdict;
@@ -52,6 +53,8 @@ class tst_RunComparison : public QObject {
 private slots:
     void judgement_data();
     void judgement();
+    void handWorkedExamples_data();
+    void handWorkedExamples();
     void falseAlarmsStayNearFivePercent();
     void compareKeepsTestsOfEitherRun();
     void rowsPairTheSameTest_data();
@@ -107,6 +110,87 @@ void tst_RunComparison::judgement() {
         QVERIFY2(std::abs(judgement.differencePercent - (speed - 1) * 100) < judgement.marginPercent,
                  qPrintable(QString::number(judgement.differencePercent)));
     }
+}
+
+// Examples worked by hand. The other run draws 256 fps throughout; in the
+// current run each of the 32 parts takes 1/32 s at 256 × 2^a fps, so the
+// part's log ratio is a × ln 2. Powers of two keep every frame's start exact,
+// so no frame falls into a neighbouring part.
+void tst_RunComparison::handWorkedExamples_data() {
+    QTest::addColumn<QList<int>>("exponents");
+    QTest::addColumn<int>("parts");
+    QTest::addColumn<double>("differencePercent");
+    QTest::addColumn<double>("marginPercent");
+    QTest::addColumn<int>("verdict");
+
+    // a = 1, 0, 1, 0, …: mean ln2 / 2, deviations ±ln2 / 2 alternate, so
+    // r = −31/32 + 1/32 < 0 and all 32 parts stay (r clamped to 0).
+    // s² = 32 (ln2 / 2)² / 31, SE = s / √32 = ln2 / √124 = 0.062246.
+    // t(0.975; 31 degrees of freedom) = 2.039513: half-width 0.126953,
+    // margin e^0.126953 − 1 = 13.536 % (with 32 degrees of freedom 13.518 %,
+    // with 30 13.556 %); difference e^(ln2 / 2) − 1 = √2 − 1 = 41.421 %.
+    QList<int> alternating;
+    for (int part = 0; part < RunComparison::kParts; ++part) {
+        alternating.append(1 - part % 2);
+    }
+    QTest::newRow("32 parts, 31 degrees of freedom")
+        << alternating << 32 << 41.421356 << 13.5363 << int(Verdict::Faster);
+
+    // Blocks of eight parts at a = 1, 0, 1, −1 are merged down to the least
+    // four parts: d = ln2 × (1, 0, 1, −1), mean ln2 / 4, squared deviations
+    // (9 + 1 + 9 + 25) / 16 × ln2², s = ln2 × √(11/12) = 0.663636;
+    // r = −21/44 + 1/4 < 0, clamped to 0. t(0.975; 3) = 3.182446: half-width
+    // 3.182446 × 0.663636 / 2 = 1.055996 > mean 0.173287, margin
+    // e^1.055996 − 1 = 187.484 % (with 4 degrees of freedom, 2.776445: 151.250 %);
+    // difference 2^(1/4) − 1 = 18.921 %.
+    QList<int> blocks;
+    for (const int a : {1, 0, 1, -1}) {
+        blocks += QList<int>(8, a);
+    }
+    QTest::newRow("4 parts, 3 degrees of freedom")
+        << blocks << 4 << 18.920712 << 187.4837 << int(Verdict::WithinNoise);
+
+    // The small-sample correction decides: Σa = 0, Σa² = 34 and
+    // Σ a_i a_(i+1) = −1, so the plain lag-1 autocorrelation is −1/34, below 0,
+    // but −1/34 + 1/32 = 1/544 is above it, and the parts are merged once.
+    // A merged part's rate is the mean of its two: the 16 ratios are
+    // 2, 1.25, 1.25, 1.25, 1.25, 2, 0.5, 1.25, 0.75, 0.5, 2, 0.5, 1.25, 0.5,
+    // 3, 1.25, their product 2³ × 1.25⁷ × 0.5⁴ × 0.75 × 3 = 1.25⁷ × 1.125 =
+    // 5.364418, the mean log ratio ln(5.364418) / 16 and the difference
+    // 5.364418^(1/16) − 1 = 11.070 % (on the 32 parts unmerged it is 0 %).
+    // At 16 parts r = −0.3977 + 1/16 < 0 and merging stops; the logs' s =
+    // 0.567161, t(0.975; 15) = 2.131450, half-width 2.131450 × 0.567161 / 4 =
+    // 0.302218 > mean 0.104987, margin e^0.302218 − 1 = 35.286 %.
+    QTest::newRow("merged by the correction alone")
+        << QList<int>{1, 1,  -1, 1,  1, -1, 1,  -1, -1, 1, 1,  1,  -1, -1, -1, 1,
+                      0, -1, -1, -1, 1, 1,  -1, -1, -1, 1, -1, -1, 1,  2,  -1, 1}
+        << 16 << 11.069589 << 35.2857 << int(Verdict::WithinNoise);
+}
+
+void tst_RunComparison::handWorkedExamples() {
+    QFETCH(QList<int>, exponents);
+    QFETCH(int, parts);
+    QFETCH(double, differencePercent);
+    QFETCH(double, marginPercent);
+    QFETCH(int, verdict);
+    QCOMPARE(exponents.size(), RunComparison::kParts);
+    constexpr double kOtherRate = 256;
+    QList<double> current;
+    for (const int a : exponents) {
+        const double rate = kOtherRate * std::exp2(a);
+        current += QList<double>(qsizetype(rate) / RunComparison::kParts, rate);
+    }
+    const QList<double> other(qsizetype(kOtherRate), kOtherRate);
+
+    const RunComparison::Judgement judgement = RunComparison::Judge(current, other);
+    QCOMPARE(judgement.parts, parts);
+    QVERIFY2(std::abs(judgement.differencePercent - differencePercent) < 1e-4,
+             qPrintable(QString::number(judgement.differencePercent, 'f', 6)));
+    // Beyond 30 degrees of freedom the quantile is approximated within 1e-4,
+    // far less than the step to the next degree of freedom.
+    QVERIFY2(std::abs(judgement.marginPercent - marginPercent) < 0.005,
+             qPrintable(QString::number(judgement.marginPercent, 'f', 6)));
+    QCOMPARE(int(judgement.verdict), verdict);
 }
 
 // The test says "different" for 5 % of the pairs drawn from one

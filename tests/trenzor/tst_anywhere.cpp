@@ -91,42 +91,75 @@ private slots:
                      lines.value(0).contains("llvmpipe"),
                  qPrintable(list.out));
         QVERIFY(lines.last().startsWith("okno: žádný grafický server"));
-        // Refused before any drawing, off screen and for a window alike.
+        // The last device listed draws; the one past it is refused before
+        // any drawing, off screen and for a window alike.
+        const qsizetype devices = lines.size() - 1;
+        const Outcome last = engine({"--offscreen", "--gpu", QString::number(devices - 1), "--tests", "4",
+                                     "--seconds", "0.1", "--size", "16x16"});
+        QVERIFY2(last.status == 0, qPrintable(last.err));
         for (const QString& where : {"--offscreen", "--safe"}) {
-            const Outcome missing = engine({where, "--gpu", QString::number(lines.size())});
+            const Outcome missing = engine({where, "--gpu", QString::number(devices)});
             QCOMPARE(missing.status, 2);
             QVERIFY2(missing.err.contains("--list-gpus"), qPrintable(missing.err));
         }
     }
 
+    // A fault of the driver in every test, or one test's scene file
+    // replaced by another test's (first, middle or last of those run): the
+    // run passes only when every picture does.
     void validation_data() {
         QTest::addColumn<QByteArray>("fault");
         QTest::addColumn<QString>("tests");
-        QTest::addRow("as drawn") << QByteArray() << QString("0,1,2,3,4,5,6");
-        QTest::addRow("depth off") << QByteArray("depth") << QString("1");
-        QTest::addRow("textures missing") << QByteArray("texture") << QString("1");
-        QTest::addRow("back faces drawn") << QByteArray("backfaces") << QString("1");
+        QTest::addColumn<int>("wrong");
+        QTest::addRow("as drawn") << QByteArray() << QString("0,1,2,3,4,5,6") << -1;
+        QTest::addRow("depth off") << QByteArray("depth") << QString("1") << -1;
+        QTest::addRow("textures missing") << QByteArray("texture") << QString("1") << -1;
+        QTest::addRow("back faces drawn") << QByteArray("backfaces") << QString("1") << -1;
+        QTest::addRow("first test wrong") << QByteArray() << QString("1,2,3") << 1;
+        QTest::addRow("middle test wrong") << QByteArray() << QString("2,4,6") << 4;
+        QTest::addRow("last test wrong") << QByteArray() << QString("0,5,6") << 6;
     }
 
     void validation() {
         QFETCH(QByteArray, fault);
         QFETCH(QString, tests);
-        QDir(QDir(m_folder.path()).filePath("validace")).removeRecursively();
+        QFETCH(int, wrong);
+        const QDir folder(m_folder.path());
+        QDir(folder.filePath("validace")).removeRecursively();
+        const QString wrongFile = folder.filePath(QStringLiteral("test%1.bin").arg(wrong));
+        if (wrong >= 0) {
+            QVERIFY(QFile::rename(wrongFile, wrongFile + ".keep"));
+            QVERIFY(
+                QFile::copy(folder.filePath(QStringLiteral("test%1.bin").arg((wrong + 3) % 7)), wrongFile));
+        }
         const Outcome run = engine({"--validate", "--tests", tests, "--summary", "v.json"},
                                    {"TRENZOR_VALIDATE_FAULT=" + QString::fromLatin1(fault)});
+        if (wrong >= 0) {
+            QVERIFY(QFile::remove(wrongFile));
+            QVERIFY(QFile::rename(wrongFile + ".keep", wrongFile));
+        }
+        const bool allPass = fault.isEmpty() && wrong < 0;
         const QStringList verdicts = run.out.split(u'\n').filter(QRegularExpression("^test \\d"));
         QCOMPARE(verdicts.size(), tests.split(u',').size());
-        QCOMPARE(verdicts.filter(" prošel, 0 rozdílných bodů").size(), fault.isEmpty() ? verdicts.size() : 0);
-        QCOMPARE(run.status, fault.isEmpty() ? 0 : 1);
-        QFile file(QDir(m_folder.path()).filePath(QStringLiteral("v.json")));
+        for (const QString& verdict : verdicts) {
+            const bool failing =
+                !fault.isEmpty() || verdict.startsWith(QStringLiteral("test %1:").arg(wrong));
+            QVERIFY2(verdict.contains(failing ? " neprošel, " : " prošel, 0 rozdílných bodů"),
+                     qPrintable(run.out));
+        }
+        QCOMPARE(run.status, allPass ? 0 : 1);
+        QFile file(folder.filePath(QStringLiteral("v.json")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(
             QJsonDocument::fromJson(file.readAll()).object().value("validation").toObject().value("passed"),
-            QJsonValue(fault.isEmpty()));
-        const QDir saved(QDir(m_folder.path()).filePath("validace"));
-        QCOMPARE(saved.exists("1-shaded-1.png") && saved.exists("1-shaded-1-rozdil.png") ||
-                     saved.exists("1-safe-1.png") && saved.exists("1-safe-1-rozdil.png"),
-                 !fault.isEmpty());
+            QJsonValue(allPass));
+        const QDir saved(folder.filePath("validace"));
+        const int failed = fault.isEmpty() ? wrong : 1;
+        const auto savedOf = [&](const char* path) {
+            return saved.exists(QStringLiteral("%1-%2-1.png").arg(failed).arg(path)) &&
+                   saved.exists(QStringLiteral("%1-%2-1-rozdil.png").arg(failed).arg(path));
+        };
+        QCOMPARE(savedOf("shaded") || savedOf("safe"), !allPass);
     }
 };
 

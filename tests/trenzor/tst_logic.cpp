@@ -1,4 +1,5 @@
 #include "CameraPath.h"
+#include "CommandLine.h"
 #include "ConsoleReport.h"
 #include "EngineFile.h"
 #include "FlightCamera.h"
@@ -29,6 +30,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
 #include <cerrno>
 #include <cmath>
 
@@ -317,6 +319,64 @@ private slots:
                  QStringList{QStringLiteral("vysledek.log")});
     }
 
+    // Each documented range of the command line takes its ends and refuses
+    // what lies just past them.
+    void commandLineRanges_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("accepted");
+        const auto row = [](const char* name, const QStringList& arguments, bool accepted) {
+            QTest::newRow(name) << arguments << accepted;
+        };
+        row("seconds, least", {"--seconds", "0.1"}, true);
+        row("seconds, just below", {"--seconds", "0.0999"}, false);
+        row("seconds, most", {"--seconds", "3600"}, true);
+        row("seconds, just above", {"--seconds", "3600.001"}, false);
+        row("size, least", {"--size", "16x16"}, true);
+        row("size, width just below", {"--size", "15x16"}, false);
+        row("size, height just below", {"--size", "16x15"}, false);
+        row("size, most", {"--size", "16384x16384"}, true);
+        row("size, width just above", {"--size", "16385x16384"}, false);
+        row("size, height just above", {"--size", "16384x16385"}, false);
+        row("repeat, least", {"--repeat", "2"}, true);
+        row("repeat, just below", {"--repeat", "1"}, false);
+        row("repeat, most", {"--repeat", "20"}, true);
+        row("repeat, just above", {"--repeat", "21"}, false);
+        row("repeat until, least", {"--repeat-until", "0.01"}, true);
+        row("repeat until, just below", {"--repeat-until", "0.0099"}, false);
+        row("repeat until, most", {"--repeat-until", "100"}, true);
+        row("repeat until, just above", {"--repeat-until", "100.01"}, false);
+        row("gpu, first", {"--gpu", "0", "--offscreen"}, true);
+        row("gpu, just below", {"--gpu", "-1", "--offscreen"}, false);
+    }
+
+    void commandLineRanges() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, accepted);
+        const CommandLine::Result result = CommandLine::parse(QStringList{"trenzor.exe"} + arguments);
+        QCOMPARE(result.action, accepted ? CommandLine::Action::Options : CommandLine::Action::Refuse);
+        if (!accepted) {
+            QVERIFY2(result.text.contains(arguments.first()), qPrintable(result.text));
+            return;
+        }
+        // The value taken is the one given.
+        const QString value = arguments.value(1);
+        const QString option = arguments.first();
+        if (option == QLatin1String("--seconds")) {
+            QCOMPARE(result.options.seconds, value.toDouble());
+        } else if (option == QLatin1String("--size")) {
+            QCOMPARE(QStringLiteral("%1x%2")
+                         .arg(result.config.resolutionWidth)
+                         .arg(result.config.resolutionHeight),
+                     value);
+        } else if (option == QLatin1String("--repeat")) {
+            QCOMPARE(result.options.repeat, value.toInt());
+        } else if (option == QLatin1String("--repeat-until")) {
+            QCOMPARE(result.options.repeatUntilPercent, value.toDouble());
+        } else {
+            QCOMPARE(result.options.gpu, value.toInt());
+        }
+    }
+
     // Only a regular file up to the limit is read; a FIFO is refused at once
     // instead of waiting for a writer.
     void inputFilesAreRegularAndBounded_data() {
@@ -332,18 +392,31 @@ private slots:
                                   << "není to obyčejný soubor";
         QTest::newRow("a folder") << "folder" << QString::fromLocal8Bit(std::strerror(EISDIR));
         QTest::newRow("missing") << "missing" << QString::fromLocal8Bit(std::strerror(ENOENT));
+        // A /proc file reports size 0 and holds more: read whole up to the
+        // limit, refused one byte past it, never cut at it.
+        QTest::newRow("size 0, holds the limit") << "proc" << QString();
+        QTest::newRow("size 0, holds one byte more") << "proc over"
+                                                     << "je příliš velký";
     }
 
     void inputFilesAreRegularAndBounded() {
         QFETCH(QString, kind);
         QFETCH(QString, error);
-        constexpr qint64 kLimit = 4096;
+        qint64 limit = 4096;
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("input.bin"));
+        QString path = dir.filePath(QStringLiteral("input.bin"));
         QByteArray content;
-        if (kind == QStringLiteral("limit") || kind == QStringLiteral("over") ||
-            kind == QStringLiteral("empty")) {
-            content = kind == QStringLiteral("empty") ? QByteArray() : QByteArray(kLimit, 'x');
+        if (kind.startsWith(QStringLiteral("proc"))) {
+            path = QStringLiteral("/proc/version");
+            QFile proc(path);
+            QVERIFY(proc.open(QIODevice::ReadOnly));
+            content = proc.readAll();
+            QVERIFY(content.size() > 16);
+            QCOMPARE(QFileInfo(path).size(), 0);
+            limit = content.size() - (kind == QStringLiteral("proc over") ? 1 : 0);
+        } else if (kind == QStringLiteral("limit") || kind == QStringLiteral("over") ||
+                   kind == QStringLiteral("empty")) {
+            content = kind == QStringLiteral("empty") ? QByteArray() : QByteArray(limit, 'x');
             if (kind == QStringLiteral("over")) {
                 content += 'y';
             }
@@ -355,7 +428,7 @@ private slots:
         } else if (kind == QStringLiteral("folder")) {
             QVERIFY(QDir().mkdir(path));
         }
-        const EngineFile::Result result = EngineFile::read(path, kLimit);
+        const EngineFile::Result result = EngineFile::read(path, limit);
         if (error.isEmpty()) {
             QVERIFY2(result.ok(), qPrintable(result.error));
             QCOMPARE(result.bytes, content);
@@ -626,29 +699,41 @@ private slots:
         QVERIFY(GpuChoice::check({device}, 1).contains("0 až 0"));
     }
 
-    // A channel beyond the tolerance makes a pixel differ; the limit is on
-    // the count of such pixels.
+    // A channel beyond the tolerance makes a pixel differ, whichever channel
+    // it is; the limit is on the count of such pixels.
     void pictureComparison_data() {
+        QTest::addColumn<int>("channel");
         QTest::addColumn<int>("offBy");
         QTest::addColumn<int>("pixels");
         QTest::addColumn<int>("differing");
-        QTest::addRow("within tolerance") << PictureComparison::kTolerance << 1000 << 0;
+        QTest::addRow("within tolerance") << 2 << PictureComparison::kTolerance << 1000 << 0;
         QTest::addRow("at the limit")
-            << PictureComparison::kTolerance + 1 << PictureComparison::kAllowedPixels
+            << 2 << PictureComparison::kTolerance + 1 << PictureComparison::kAllowedPixels
             << PictureComparison::kAllowedPixels;
-        QTest::addRow("over the limit")
-            << 255 << PictureComparison::kAllowedPixels + 1 << PictureComparison::kAllowedPixels + 1;
+        for (const int channel : {0, 1, 2}) {
+            QTest::addRow("over the limit in channel %d", channel)
+                << channel << PictureComparison::kTolerance + 1 << PictureComparison::kAllowedPixels + 1
+                << PictureComparison::kAllowedPixels + 1;
+        }
+        QTest::addRow("over the limit, far off")
+            << 2 << 255 << PictureComparison::kAllowedPixels + 1 << PictureComparison::kAllowedPixels + 1;
     }
 
     void pictureComparison() {
+        QFETCH(int, channel);
         QFETCH(int, offBy);
         QFETCH(int, pixels);
         QFETCH(int, differing);
+        // The other channels are alike and not 0.
+        std::array<int, 3> was = {100, 100, 100};
+        was[std::size_t(channel)] = 0;
+        std::array<int, 3> off = was;
+        off[std::size_t(channel)] = offBy;
         QImage reference(100, 100, QImage::Format_RGB888);
-        reference.fill(QColor(0, 100, 0));
+        reference.fill(QColor(was[0], was[1], was[2]));
         QImage drawn = reference;
         for (int i = 0; i < pixels; ++i) {
-            drawn.setPixelColor(i % 100, i / 100, QColor(0, 100, offBy));
+            drawn.setPixelColor(i % 100, i / 100, QColor(off[0], off[1], off[2]));
         }
         const PictureComparison::Result result = PictureComparison::compare(drawn, reference);
         QCOMPARE(result.differing, differing);

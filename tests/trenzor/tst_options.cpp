@@ -326,6 +326,8 @@ private slots:
         QTest::newRow("switch with a value") << QStringList{"--safe=1"} << "--safe nemá hodnotu";
         QTest::newRow("no seconds") << QStringList{"--seconds", "0"} << "--seconds čeká";
         QTest::newRow("seconds not a number") << QStringList{"--seconds", "nan"} << "--seconds čeká";
+        QTest::newRow("seconds just below the least")
+            << QStringList{"--seconds", "0.0999"} << "--seconds čeká";
         QTest::newRow("too many seconds") << QStringList{"--seconds", "3601"} << "--seconds čeká";
         QTest::newRow("size without height") << QStringList{"--size", "640"} << "--size čeká";
         QTest::newRow("size too small") << QStringList{"--size", "15x480"} << "--size čeká";
@@ -339,6 +341,8 @@ private slots:
         QTest::newRow("no variation") << QStringList{"--repeat-until", "0"} << "--repeat-until čeká";
         QTest::newRow("variation beyond 100 %")
             << QStringList{"--repeat-until", "101"} << "--repeat-until čeká";
+        QTest::newRow("variation just above 100 %")
+            << QStringList{"--repeat-until", "100.01"} << "--repeat-until čeká";
         QTest::newRow("both repeats") << QStringList{"--repeat", "3", "--repeat-until", "5"}
                                       << "--repeat a --repeat-until nelze spojit";
     }
@@ -396,6 +400,9 @@ private slots:
             << "^okno 48x32, " << true << 1;
         QTest::newRow("a longer path") << QStringList{"--tests", "3", "--seconds", "1.5", "--size", "64x48"}
                                        << QList<int>{3} << 1.5 << "^okno 64x48, " << true << 1;
+        QTest::newRow("the shortest path, the smallest window")
+            << QStringList{"--tests", "4", "--seconds", "0.1", "--size", "16x16"} << QList<int>{4} << 0.1
+            << "^okno 16x16, " << true << 1;
         QTest::newRow("safe") << QStringList{"--tests", "2", "--seconds", "0.2", "--size", "64x48", "--safe"}
                               << QList<int>{2} << 0.2 << ", bezpečný mód$" << true << 1;
         QTest::newRow("full screen") << QStringList{"--tests", "6",     "--seconds",   "0.5",
@@ -547,6 +554,31 @@ private slots:
                  qPrintable(QString::number(outcome.msAfterError)));
         QCOMPARE(readFile(QStringLiteral("vysledek.log")).startsWith("Trenzor"), logWritten);
         QVERIFY(readFile(QStringLiteral("vysledek.log")) != kOldLog);
+    }
+
+    // OpenGL errors the driver really reports fail the run: every glClear
+    // of the engine is refused (a preloaded library passes the driver an
+    // invalid bit). The log and the summary are still written, the summary
+    // not complete.
+    void openGlErrorsFailTheRun() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // The sanitizer build's runtime otherwise insists on being loaded
+        // before any preloaded library.
+        EngineProcess engine(
+            {"--tests", "1,4", "--seconds", "0.3", "--size", "64x48", "--summary", "souhrn.json"},
+            {"LD_PRELOAD=" GL_ERROR_SHIM,
+             "ASAN_OPTIONS=" + environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                 ":verify_asan_link_order=0"});
+        QCOMPARE(engine.end(120000), 1);
+        const QString errors = QString::fromUtf8(engine.errors());
+        QVERIFY2(errors.contains(QStringLiteral("trenzor: chyba OpenGL GL_INVALID_VALUE (0x0501) v testu 1")),
+                 qPrintable(errors));
+        QVERIFY2(errors.contains(QStringLiteral("v testu 4")), qPrintable(errors));
+        QVERIFY2(errors.contains(QStringLiteral("běh není úplný")), qPrintable(errors));
+        QVERIFY(readFile(QStringLiteral("vysledek.log")).startsWith("Trenzor"));
+        const QJsonObject summary = QJsonDocument::fromJson(readFile(QStringLiteral("souhrn.json"))).object();
+        QCOMPARE(summary.value("complete"), QJsonValue(false));
+        QVERIFY(summary.value("glErrors").toInt() > 0);
     }
 
     // Two engines in one folder: the second, started while the first runs,

@@ -5,7 +5,8 @@
 // are unmapped and mapped again with xdotool on the X display the test
 // starts; the three runs go on side by side, idle while unseen. The
 // command line's run is a repeated one hidden after its first run, which
-// leaves no log behind either.
+// leaves no log behind either. A run whose window a window manager never
+// maps at all gives up the same way.
 
 #include "EngineFolder.h"
 #include "EngineProcess.h"
@@ -15,6 +16,36 @@
 #include "TestSupport.h"
 
 #include <QtTest>
+#include <xcb/xcb.h>
+
+// A window manager that never maps a window: it holds the display's
+// substructure redirect and leaves every map request unanswered, as one that
+// opens new windows minimised or on another workspace would. Lives for one
+// test; the redirect ends with its connection.
+class NeverMappingManager {
+public:
+    NeverMappingManager()
+        : m_connection(xcb_connect(nullptr, nullptr)) {
+        if (xcb_connection_has_error(m_connection) != 0) {
+            return;
+        }
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+        xcb_generic_error_t* error = xcb_request_check(
+            m_connection, xcb_change_window_attributes_checked(m_connection, root, XCB_CW_EVENT_MASK, &mask));
+        m_holding = error == nullptr;
+        std::free(error);
+    }
+    ~NeverMappingManager() { xcb_disconnect(m_connection); }
+    NeverMappingManager(const NeverMappingManager&) = delete;
+    NeverMappingManager& operator=(const NeverMappingManager&) = delete;
+
+    bool holding() const { return m_holding; }
+
+private:
+    xcb_connection_t* m_connection;
+    bool m_holding = false;
+};
 
 class TestUnseen : public QObject {
     Q_OBJECT
@@ -164,6 +195,21 @@ private slots:
         QVERIFY2(!interactive.engine->errors().contains("trenzor:"),
                  interactive.engine->errors().constData());
         QCOMPARE(interactive.engine->end(), -1);
+    }
+    // The command line's run under a window manager that never maps its
+    // window: never exposed, it gives up a whole stretch after its start.
+    void unattendedRunNeverShownGivesUp() {
+        const NeverMappingManager manager;
+        QVERIFY(manager.holding());
+        Run never = start("never", {"--tests", "1", "--seconds", "2", "--size", "160x120"}, {});
+        const int status = never.engine->end(kUnseenMs + 60000);
+        const qint64 ranMs = never.engine->elapsedMs();
+        QVERIFY2(status == 1, never.engine->errors().constData());
+        QVERIFY2(never.engine->errors().contains("okno testu nebylo 30 s vid"),
+                 never.engine->errors().constData());
+        QVERIFY2(ranMs >= kUnseenMs - 500, qPrintable(QString::number(ranMs)));
+        QVERIFY(never.engine->windowSeen().isEmpty());
+        QVERIFY(!hasLog(never));
     }
 };
 
