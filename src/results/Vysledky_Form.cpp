@@ -12,7 +12,6 @@
 #include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
 #include "contract/RunHistory.h"
-#include "shell/Hlavni_Form.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -115,8 +114,8 @@ void Vysledky_Form::Form_Activate() {
     Command3->setEnabled(false);
     // A log the engine started last has not replaced is an earlier run's:
     // shown now, it would pass for this run's result.
-    Hlavni_Form* main = Hlavni_Form::existing();
-    const EngineRun::Verdict run = main ? main->Run.verdict() : EngineRun::Verdict::NoRun;
+    EngineRun* engine = CurrentRun ? CurrentRun() : nullptr;
+    const EngineRun::Verdict run = engine ? engine->verdict() : EngineRun::Verdict::NoRun;
     if (run == EngineRun::Verdict::Running) {
         MessageBox::show(OutcomeMessage(Outcome::NoLog));
         hide();
@@ -124,7 +123,7 @@ void Vysledky_Form::Form_Activate() {
     }
     if (run == EngineRun::Verdict::Failed) {
         emit resultsLogFound();
-        MessageBox::show(FailedRunMessage(main->Run.endText()), MessageBox::Warning);
+        MessageBox::show(FailedRunMessage(engine->endText()), MessageBox::Warning);
         hide();
         return;
     }

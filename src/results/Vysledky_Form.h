@@ -1,10 +1,12 @@
 #pragma once
 
 #include "SystemsDatabase.h"
+#include "common/EngineRun.h"
 #include "common/SharedInstance.h"
 
 #include <QIcon>
 #include <QWidget>
+#include <functional>
 
 class ComparisonList;
 class QGroupBox;
@@ -44,6 +46,10 @@ public:
     QPushButton* Command3 = nullptr;
     // The image list of the comparison list: its one picture.
     QIcon ImageList1;
+    // The engine run whose log the window evaluates, asked at every
+    // activation; handed over by whoever shows the window (the wait dialog).
+    // Without it, or when it yields none, the log is evaluated as it stands.
+    std::function<EngineRun*()> CurrentRun;
 
 signals:
     // An activation found the results log: the engine has finished, and

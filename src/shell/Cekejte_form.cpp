@@ -1,5 +1,6 @@
 #include "Cekejte_form.h"
 
+#include "Hlavni_Form.h"
 #include "common/ActivationTracker.h"
 #include "common/FormDisplay.h"
 #include "common/Twips.h"
@@ -31,6 +32,10 @@ void Cekejte_form::Command1_Click() {
     const bool created = !Vysledky_Form::existing();
     Vysledky_Form* results = Vysledky_Form::instance();
     if (created) {
+        results->CurrentRun = []() -> EngineRun* {
+            Hlavni_Form* main = Hlavni_Form::existing();
+            return main ? &main->Run : nullptr;
+        };
         // Once per results window, and for whichever wait dialog stands open
         // when it finds the log, not only this one: the engine has finished.
         connect(results, &Vysledky_Form::resultsLogFound, results, [] {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineRun.h"
+#include "common/EngineRun.h"
 #include "common/SharedInstance.h"
 
 #include <QMainWindow>
