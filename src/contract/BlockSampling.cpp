@@ -1,5 +1,7 @@
 #include "BlockSampling.h"
 
+#include "EngineContract.h"
+
 #include <QRegularExpression>
 #include <cmath>
 #include <limits>
@@ -39,7 +41,7 @@ BlockSampling BlockSampling::FromClosingLine(const QString& line, int values) {
     // most values stride.
     const bool fits = stride >= 2 && frames <= std::numeric_limits<int>::max() &&
                       frames > qint64(values - 1) * stride && frames <= qint64(values) * stride;
-    if (!fits || !std::isfinite(seconds) || seconds <= 0) {
+    if (!fits || !std::isfinite(seconds) || seconds <= 0 || seconds > EngineContract::kMaxTestSeconds) {
         return {};
     }
     return BlockSampling{stride, int(frames), seconds};

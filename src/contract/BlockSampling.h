@@ -30,7 +30,7 @@ struct BlockSampling {
     // The thinning a closing line states for a block of this many values:
     // unthinned unless the line has the form above, the stride is at least
     // 2, the frames are those that leave this many values at this stride,
-    // and the time is positive.
+    // and the time is positive and at most EngineContract::kMaxTestSeconds.
     static BlockSampling FromClosingLine(const QString& line, int values);
 
     // "vzorek: každý 2. snímek", as the front end marks a thinned test.

@@ -59,6 +59,17 @@ constexpr int kMaxSize = 16384;
 // files' paths are laid out for it.
 constexpr double kRatedSeconds = 10.0;
 
+// The longest camera path the engine's command line lets a test fly, in
+// seconds.
+constexpr double kLongestPathSeconds = 3600.0;
+// The longest a test's block, or any one of its frames, can have taken: its
+// path and at most one frame beyond the path's end, since a test ends with
+// the frame that shows it. A log or summary that says more is no run's; the
+// front end leaves such a frame out as it leaves out a rate of 0, refuses
+// such a block or summary, and so never asks a chart or a table to show a
+// time no test can take.
+constexpr double kMaxTestSeconds = 2 * kLongestPathSeconds;
+
 // The pace and load of a rated run: drawing as fast as the computer can,
 // with no decals and five particle systems.
 constexpr double kFrameRateLimit = 10000;

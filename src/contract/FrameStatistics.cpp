@@ -1,14 +1,16 @@
 #include "FrameStatistics.h"
 
+#include "EngineContract.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace FrameStatistics {
 
 bool IsUsable(double rate) {
-    // A rate so small that its frame time in ms overflows cannot be drawn
-    // or summed either.
-    return std::isfinite(rate) && rate > 0 && std::isfinite(1000.0 / rate);
+    // A frame longer than a whole test is no frame of a run; it would also
+    // stretch the time axis of a graph beyond any real test.
+    return std::isfinite(rate) && rate >= 1.0 / EngineContract::kMaxTestSeconds;
 }
 
 double Percentile(const QList<double>& ascending, double percent) {

@@ -10,8 +10,9 @@
 // as the results log holds them; a thinned block's rates are a sample of
 // its frames, and its frames and time are those its log states (see
 // BlockSampling). A rate that is 0, negative or not finite
-// has no frame time, nor has one too small for its frame time in ms to be
-// finite; it is left out of every figure and counted. Pure
+// has no frame time, nor has one whose frame time is longer than
+// EngineContract::kMaxTestSeconds; it is left out of every figure and
+// counted. Pure
 // functions, no state.
 namespace FrameStatistics {
 

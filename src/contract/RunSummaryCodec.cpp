@@ -5,7 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <array>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 
@@ -106,6 +108,17 @@ public:
         }
         return value.toDouble();
     }
+    // A figure of frames: a number from 0 to high.
+    double figure(const QJsonObject& in, const char* name, double high = DBL_MAX) {
+        const QJsonValue value = in.value(QLatin1String(name));
+        const double number = value.toDouble(-1);
+        if (!value.isDouble() || !(number >= 0 && number <= high)) {
+            wrong(name, high == DBL_MAX ? QStringLiteral("nezáporné číslo")
+                                        : QStringLiteral("číslo od 0 do %1").arg(high));
+            return 0;
+        }
+        return number;
+    }
     // A whole number from low to high.
     int whole(const QJsonObject& in, const char* name, int low = 0, int high = INT_MAX) {
         const QJsonValue value = in.value(QLatin1String(name));
@@ -124,12 +137,17 @@ public:
         return value.toObject();
     }
 
-private:
-    void wrong(const char* name, const char* kind) {
+    // A fault found beyond the fields' own kinds.
+    void fail(const QString& why) {
         if (m_error.isEmpty()) {
-            m_error = QStringLiteral("pole \"%1\" chybí nebo není %2")
-                          .arg(QLatin1String(name), QString::fromUtf8(kind));
+            m_error = why;
         }
+    }
+
+private:
+    void wrong(const char* name, const char* kind) { wrong(name, QString::fromUtf8(kind)); }
+    void wrong(const char* name, const QString& kind) {
+        fail(QStringLiteral("pole \"%1\" chybí nebo není %2").arg(QLatin1String(name), kind));
     }
 
     QString m_error;
@@ -140,16 +158,19 @@ RunSummaryCodec::Test readTest(FieldReader& reader, const QJsonObject& in) {
     test.index = reader.whole(in, "index", 0, EngineContract::kTestCount - 1);
     test.name = reader.text(in, "name");
     test.glErrors = reader.whole(in, "glErrors");
-    test.values = reader.whole(in, "values");
-    test.leftOut = reader.whole(in, "leftOut");
-    test.frames = reader.whole(in, "frames");
+    // What a block of the log can hold: its values, and as many frames as
+    // the values stand for, in no longer than a test can take.
+    test.values = reader.whole(in, "values", 0, EngineContract::kMaxFrameCount);
+    test.leftOut = reader.whole(in, "leftOut", 0, test.values);
     test.sampleEvery = reader.whole(in, "sampleEvery", 1);
-    test.seconds = reader.number(in, "seconds");
-    test.averageRate = reader.number(in, "averageRate");
-    test.percentile99Ms = reader.number(in, "percentile99Ms");
-    test.low1PercentRate = reader.number(in, "low1PercentRate");
-    test.slowestRate = reader.number(in, "slowestRate");
-    test.fastestRate = reader.number(in, "fastestRate");
+    test.frames =
+        reader.whole(in, "frames", 0, int(std::min<qint64>(qint64(test.values) * test.sampleEvery, INT_MAX)));
+    test.seconds = reader.figure(in, "seconds", EngineContract::kMaxTestSeconds);
+    test.averageRate = reader.figure(in, "averageRate");
+    test.percentile99Ms = reader.figure(in, "percentile99Ms");
+    test.low1PercentRate = reader.figure(in, "low1PercentRate");
+    test.slowestRate = reader.figure(in, "slowestRate");
+    test.fastestRate = reader.figure(in, "fastestRate");
     return test;
 }
 
@@ -157,6 +178,13 @@ RunSummaryCodec::Pass readPass(FieldReader& reader, const QJsonObject& in) {
     RunSummaryCodec::Pass pass;
     for (const QJsonValue value : reader.array(in, "tests")) {
         pass.tests.append(readTest(reader, reader.element(value, "tests")));
+        // A run goes through each test once: a second one of the same
+        // number would hide the first.
+        for (qsizetype earlier = 0; earlier + 1 < pass.tests.size(); ++earlier) {
+            if (pass.tests[earlier].index == pass.tests.constLast().index) {
+                reader.fail(QStringLiteral("test %1 je v souhrnu dvakrát").arg(pass.tests.constLast().index));
+            }
+        }
     }
     const QJsonObject run = reader.object(in, "run");
     pass.run.framesPerSecond = reader.number(run, "framesPerSecond");

@@ -15,7 +15,9 @@
 // the run's figures; for a repeated run also each of its runs ("runs") and
 // the spread of the tests' average rates and of the run's score over them
 // ("spread"). The top level's tests are those of the log written beside it.
-// decode() accepts exactly what encode() can write, and encoding what it
+// decode() accepts exactly what encode() can write of a real run (each test
+// once, figures not negative, no more frames than its values stand for, no
+// test longer than EngineContract::kMaxTestSeconds), and encoding what it
 // decoded gives the same summary back. Stateless.
 class RunSummaryCodec {
 public:

@@ -1,5 +1,6 @@
 #include "Podrobnosti_Form.h"
 
+#include "FrameTimeChart.h"
 #include "Porovnani_Form.h"
 #include "ResultsCsv.h"
 #include "common/FileDialog.h"
@@ -25,7 +26,6 @@
 namespace {
 
 constexpr int kHistogramBins = 40;
-// Every run of frames between gaps in one colour: they are one line, broken.
 constexpr QColor kLineColour(0x20, 0x9f, 0xdf);
 
 // Titles of two short lines, so that nine columns fit the window's width.
@@ -110,7 +110,8 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid1->setSelectionMode(QAbstractItemView::SingleSelection);
     // Seven rows and a two-line header fill the table without scroll bars.
-    const int columnTwips[] = {1950, 870, 870, 900, 900, 1320, 1320, 1320, 1050};
+    // "Doba (s)" holds the longest a test can take, "7200.000".
+    const int columnTwips[] = {1950, 870, 990, 900, 900, 1320, 1260, 1260, 1050};
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(columnTwips[column]));
     }
@@ -147,11 +148,11 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Label4->setWordWrap(true);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Chart1 = ChartView(this, QStringLiteral("Chart1"), Twips::rect(120, 4200, 6600, 4080),
-                       QStringLiteral("Čas testu (s)"), QStringLiteral("Doba snímku (ms)"));
+    Chart1 = new FrameTimeChart(false, this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setGeometry(Twips::rect(120, 4200, 6600, 4080));
     Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(6840, 4200, 3840, 4080),
                        QStringLiteral("Doba snímku (ms)"), QStringLiteral("Počet snímků"));
-    Axis(Chart1->chart(), Qt::Horizontal)->setLabelFormat(QStringLiteral("%.3g"));
     // A narrow chart: fewer labels, so that they are not cut short.
     Axis(Chart2->chart(), Qt::Horizontal)->setTickCount(4);
 
@@ -225,6 +226,7 @@ void Podrobnosti_Form::ShowDetails() {
             thinned[f.stride] << test.name;
         }
     }
+    GridCell::showCutTextsWhole(Grid1);
     const FrameStatistics::RunFigures& run = m_details.run;
     Label1->setText(QStringLiteral("Snímky / celková doba: %1 fps").arg(Fixed(run.framesPerSecond, 2)));
     Label2->setText(QStringLiteral("Geometrický průměr testů: %1 fps").arg(Fixed(run.geometricMeanRate, 2)));
@@ -248,40 +250,12 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     }
     const ResultsDetails::TestDetails& test = m_details.tests[row];
 
-    QChart* times = Chart1->chart();
-    times->removeAllSeries();
     const QString mark = ResultsDetails::SampleMark(test);
-    times->setTitle(mark.isEmpty() ? QStringLiteral("Doba snímků: %1").arg(test.name)
-                                   : QStringLiteral("Doba snímků: %1 (%2)").arg(test.name, mark));
-    const QList<QList<QPointF>> runs = ResultsDetails::FrameTimeRuns(test.rates, test.figures.timeScale);
-    double longestMs = 0;
-    for (const QList<QPointF>& points : runs) {
-        for (const QPointF& point : points) {
-            longestMs = std::max(longestMs, point.y());
-        }
-    }
-    // The ranges first, so that the series are laid out once.
-    const double seconds = test.figures.seconds > 0 ? test.figures.seconds : 1;
-    // The time axis ends with the test; its labels stand at round steps from
-    // 0 (0, 2, 4 s), whatever the test's length.
-    QValueAxis* timeAxis = Axis(times, Qt::Horizontal);
-    timeAxis->setRange(0, seconds);
-    timeAxis->setTickType(QValueAxis::TicksDynamic);
-    timeAxis->setTickAnchor(0);
-    timeAxis->setTickInterval(ResultsDetails::RoundStep(seconds / 6));
-    SetRange(times, Qt::Vertical, 0, longestMs > 0 ? longestMs * 1.05 : 1);
-    for (const QList<QPointF>& points : runs) {
-        auto* series = new QLineSeries;
-        // Qt Charts lays out every point it is given; tens of thousands take
-        // a tenth of a second or more. More than a few points per pixel
-        // column change nothing on the screen.
-        series->replace(
-            ResultsDetails::Thinned(points, 0, Axis(times, Qt::Horizontal)->max(), Chart1->width()));
-        // A frame between two gaps has no line to draw; its point shows it.
-        series->setPointsVisible(points.size() == 1);
-        Attach(times, series);
-        series->setColor(kLineColour);
-    }
+    Chart1->Show(
+        mark.isEmpty() ? QStringLiteral("Doba snímků: %1").arg(test.name)
+                       : QStringLiteral("Doba snímků: %1 (%2)").arg(test.name, mark),
+        {{QString(), kLineColour, ResultsDetails::FrameTimeRuns(test.rates, test.figures.timeScale)}},
+        test.figures.seconds);
 
     QChart* histogramChart = Chart2->chart();
     histogramChart->removeAllSeries();

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-class QChart;
+class FrameTimeChart;
 class QChartView;
 class QLabel;
 class QPushButton;
@@ -46,7 +46,7 @@ public:
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     // The frame-time graph and the histogram of the selected test.
-    QChartView* Chart1 = nullptr;
+    FrameTimeChart* Chart1 = nullptr;
     QChartView* Chart2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;

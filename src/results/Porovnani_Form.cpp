@@ -1,26 +1,24 @@
 #include "Porovnani_Form.h"
 
+#include "FrameTimeChart.h"
 #include "common/FileDialog.h"
 #include "common/GridCell.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
 #include "contract/EngineContract.h"
+#include "contract/InputFile.h"
 #include "contract/NumberRules.h"
+#include "contract/ResultsLogReader.h"
 #include "contract/TextFile.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -60,8 +58,13 @@ QString Difference(bool present, double current, double other) {
     return (percent > 0 ? QStringLiteral("+") : QString()) + QString::number(percent, 'f', 1);
 }
 
-QValueAxis* Axis(QChart* chart, Qt::Orientation orientation) {
-    return static_cast<QValueAxis*>(chart->axes(orientation).constFirst());
+// A kept run's score as its sidecar gives it, to two places: the list is for
+// finding a run. The sidecar is only a cache of the log, which the
+// comparison reads: a score that does not read as one is not shown.
+QString ListedScore(const QString& sidecarScore) {
+    bool ok = false;
+    const double score = sidecarScore.trimmed().toDouble(&ok);
+    return ok && std::isfinite(score) && score >= 0 ? QString::number(score, 'f', 2) : QString();
 }
 
 QPushButton* Button(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
@@ -90,17 +93,20 @@ Porovnani_Form::Porovnani_Form() {
     setObjectName(QStringLiteral("Porovnani_Form"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Porovnání běhů"));
-    resize(Twips::px(14400), Twips::px(10560));
+    // 960 x 664 pixels: on a 1024x768 screen a title bar and a panel of
+    // about 100 pixels together leave the buttons in sight.
+    resize(Twips::px(14400), Twips::px(9960));
 
     List1 = Table(this, QStringLiteral("List1"),
                   {QStringLiteral("Datum"), QStringLiteral("Body"), QStringLiteral("Podmínky"),
                    QStringLiteral("Grafická karta")},
                   Twips::rect(120, 120, 12240, 1560));
-    const int listTwips[] = {3300, 1200, 4500, 2700};
+    // The widths fill the table, so that a cut text is known and gets its
+    // tooltip; the conditions take the most room.
+    const int listTwips[] = {2940, 900, 5520, 2820};
     for (int column = 0; column < List1->columnCount(); ++column) {
         List1->setColumnWidth(column, Twips::px(listTwips[column]));
     }
-    List1->horizontalHeader()->setStretchLastSection(true);
     List1->setToolTip(
         QStringLiteral("Běhy uložené ve složce „%1“, nejnovější nahoře.").arg(RunHistory::kFolderName));
     Command1 = Button(this, QStringLiteral("Command1"), QStringLiteral("Jiný soubor…"),
@@ -117,11 +123,12 @@ Porovnani_Form::Porovnani_Form() {
     Label2->setStyleSheet(QStringLiteral("color: #b00000;"));
 
     Grid1 = Table(this, QStringLiteral("Grid1"), ColumnTitles(), Twips::rect(120, 2580, 14160, 2940));
-    const int gridTwips[] = {1950, 1260, 1260, 780, 1260, 1260, 780, 1470, 1470, 780, 1800};
+    // "Rozdíl" holds a four-digit percentage with its sign and decimal,
+    // "+1364.5"; the widths fill the table.
+    const int gridTwips[] = {1950, 1170, 1170, 960, 1170, 1170, 960, 1350, 1350, 960, 1860};
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(gridTwips[column]));
     }
-    Grid1->horizontalHeader()->setStretchLastSection(true);
     Grid1->horizontalHeader()->setFixedHeight(Twips::px(540));
     Grid1->setToolTip(QStringLiteral(
         "Rozdíl = (tento / zvolený − 1) × 100. Význam: oba běhy letí stejnou cestou; každý test se rozdělí "
@@ -130,25 +137,14 @@ Porovnani_Form::Porovnani_Form() {
         "mohlo způsobit kolísání běhů samo. „bez snímků nelze posoudit“: zvolený běh je souhrn JSON, "
         "který doby snímků nemá."));
 
-    auto* chart = new QChart;
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    chart->legend()->setAlignment(Qt::AlignTop);
-    auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Čas testu (s)"));
-    x->setLabelFormat(QStringLiteral("%g"));
-    auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Doba snímku (ms)"));
-    y->setLabelFormat(QStringLiteral("%g"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    Chart1 = new QChartView(chart, this);
+    Chart1 = new FrameTimeChart(true, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(Twips::rect(120, 5640, 14160, 4200));
+    Chart1->setGeometry(Twips::rect(120, 5640, 14160, 3600));
 
     Command2 = Button(this, QStringLiteral("Command2"), QStringLiteral("Uložit porovnání jako CSV…"),
-                      Twips::rect(9720, 9960, 2760, 495));
+                      Twips::rect(9720, 9360, 2760, 495));
     Command3 = Button(this, QStringLiteral("Command3"), QStringLiteral("Zavřít"),
-                      Twips::rect(12600, 9960, 1680, 495));
+                      Twips::rect(12600, 9360, 1680, 495));
     Command2->setEnabled(false);
 
     connect(List1, &QTableWidget::currentCellChanged, this,
@@ -168,10 +164,13 @@ void Porovnani_Form::Compare(const ResultsDetails::Details& current) {
 
     // The current log is usually kept already: its row says so, and the
     // newest other run is compared with.
+    // Read as any log is, bounded: a log that cannot be read or is too large
+    // to be kept is no kept run, and the details window has already said why.
     QString fingerprint;
-    QFile log(EngineContract::kResultsLogFileName);
-    if (log.open(QIODevice::ReadOnly)) {
-        fingerprint = RunHistory::Fingerprint(log.readAll());
+    const InputFile::Result log =
+        InputFile::read(EngineContract::kResultsLogFileName, ResultsLogReader::kMaxLogSize);
+    if (log.ok()) {
+        fingerprint = RunHistory::Fingerprint(log.bytes);
     }
     FileResult<QList<RunHistory::Entry>> entries = RunHistory::List();
     if (!entries.ok()) {
@@ -189,18 +188,14 @@ void Porovnani_Form::Compare(const ResultsDetails::Details& current) {
             List1->setItem(
                 row, 0,
                 GridCell::make(isCurrent ? entry.date + QStringLiteral(" (tento běh)") : entry.date, false));
-            // The score to two places: the list is for finding a run.
-            List1->setItem(row, 1,
-                           GridCell::make(entry.score.isEmpty()
-                                              ? QString()
-                                              : QString::number(entry.score.toDouble(), 'f', 2),
-                                          true));
+            List1->setItem(row, 1, GridCell::make(ListedScore(entry.score), true));
             List1->setItem(row, 2, GridCell::make(entry.conditions, false));
             List1->setItem(row, 3, GridCell::make(entry.graphicsCard, false));
             if (first < 0 && !isCurrent) {
                 first = row;
             }
         }
+        GridCell::showCutTextsWhole(List1);
     }
     if (first >= 0) {
         List1->setCurrentCell(first, 0);
@@ -267,6 +262,7 @@ void Porovnani_Form::ShowComparison() {
                         .arg(t.judgement.parts));
             }
         }
+        GridCell::showCutTextsWhole(Grid1);
     }
     // The graph is drawn once, here, not again by the table's signal.
     if (Grid1->rowCount() > 0) {
@@ -277,68 +273,33 @@ void Porovnani_Form::ShowComparison() {
 }
 
 void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
-    QChart* chart = Chart1->chart();
-    chart->removeAllSeries();
     if (row < 0 || row >= m_comparison.tests.size()) {
-        chart->setTitle(QString());
+        Chart1->Clear();
         return;
     }
     const RunComparison::TestComparison& compared = m_comparison.tests[row];
-    chart->setTitle(QStringLiteral("Doba snímků: %1").arg(compared.name));
-    QList<QList<QList<QPointF>>> lines;
-    double seconds = 0;
-    double longestMs = 0;
-    for (const auto& [details, at] :
-         {std::pair{&m_current, compared.currentAt}, std::pair{&m_other, compared.otherAt}}) {
-        QList<QList<QPointF>> runs;
-        if (at >= 0) {
-            const ResultsDetails::TestDetails& test = details->tests[at];
-            runs = ResultsDetails::FrameTimeRuns(test.rates, test.figures.timeScale);
-            seconds = std::max(seconds, test.figures.seconds);
-        }
-        for (const QList<QPointF>& points : runs) {
-            for (const QPointF& point : points) {
-                longestMs = std::max(longestMs, point.y());
-            }
-        }
-        lines.append(runs);
-    }
-    // The axis ends with the longer test; its labels stand at round steps
-    // from 0 (0, 2, 4 s).
-    QValueAxis* timeAxis = Axis(chart, Qt::Horizontal);
-    timeAxis->setRange(0, seconds > 0 ? seconds : 1);
-    timeAxis->setTickType(QValueAxis::TicksDynamic);
-    timeAxis->setTickAnchor(0);
-    timeAxis->setTickInterval(ResultsDetails::RoundStep(timeAxis->max() / 6));
-    Axis(chart, Qt::Vertical)->setRange(0, longestMs > 0 ? longestMs * 1.05 : 1);
-    Axis(chart, Qt::Vertical)->applyNiceNumbers();
     // A summary has no frame times to draw: the legend says why its line is
     // missing.
     const bool otherWithoutFrames =
         compared.inOther() && RunComparison::LacksFrameTimes(m_other.tests[compared.otherAt]);
-    const QString names[] = {otherWithoutFrames
-                                 ? kCurrentName + QStringLiteral(" (zvolený běh je souhrn bez dob snímků)")
-                                 : kCurrentName,
-                             kOtherName};
-    const QColor colours[] = {kCurrentColour, kOtherColour};
-    for (int run = 0; run < 2; ++run) {
-        // The runs between gaps of one run are one line, broken: one entry in
-        // the legend.
-        bool named = false;
-        for (const QList<QPointF>& points : lines[run]) {
-            auto* series = new QLineSeries;
-            series->setName(names[run]);
-            series->replace(
-                ResultsDetails::Thinned(points, 0, Axis(chart, Qt::Horizontal)->max(), Chart1->width()));
-            series->setPointsVisible(points.size() == 1);
-            chart->addSeries(series);
-            series->attachAxis(Axis(chart, Qt::Horizontal));
-            series->attachAxis(Axis(chart, Qt::Vertical));
-            series->setColor(colours[run]);
-            chart->legend()->markers(series).constFirst()->setVisible(!named);
-            named = true;
+    QList<FrameTimeChart::Line> lines = {
+        {otherWithoutFrames ? kCurrentName + QStringLiteral(" (zvolený běh je souhrn bez dob snímků)")
+                            : kCurrentName,
+         kCurrentColour,
+         {}},
+        {kOtherName, kOtherColour, {}},
+    };
+    // The axis ends with the longer test.
+    double seconds = 0;
+    for (const auto& [details, at, line] : {std::tuple{&m_current, compared.currentAt, &lines[0]},
+                                            std::tuple{&m_other, compared.otherAt, &lines[1]}}) {
+        if (at >= 0) {
+            const ResultsDetails::TestDetails& test = details->tests[at];
+            line->runs = ResultsDetails::FrameTimeRuns(test.rates, test.figures.timeScale);
+            seconds = std::max(seconds, test.figures.seconds);
         }
     }
+    Chart1->Show(QStringLiteral("Doba snímků: %1").arg(compared.name), lines, seconds);
 }
 
 void Porovnani_Form::List1_CurrentRowChanged(int row) {
@@ -351,8 +312,12 @@ void Porovnani_Form::Command1_Click() {
     const QString name = FileDialog::openFileName(
         this, QStringLiteral("Jiný soubor"), QDir::currentPath(),
         QStringLiteral("Záznamy výsledků a souhrny běhů (*.log *.json);;Všechny soubory (*)"));
-    if (!name.isEmpty()) {
-        OpenRun(name);
+    if (!name.isEmpty() && OpenRun(name)) {
+        // No kept run is compared now: choosing the one that was becomes a
+        // change of row again.
+        const QSignalBlocker blocker(List1);
+        List1->setCurrentCell(-1, -1);
+        List1->clearSelection();
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include <QWidget>
 
-class QChartView;
+class FrameTimeChart;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -47,7 +47,7 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QTableWidget* Grid1 = nullptr;
-    QChartView* Chart1 = nullptr;
+    FrameTimeChart* Chart1 = nullptr;
     // "Jiný soubor…", "Uložit porovnání jako CSV…", "Zavřít".
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;

@@ -29,6 +29,13 @@ Details ReadDetails(const QString& fileName) {
     for (TestDetails& test : details.tests) {
         test.name = TestName(test.index, int(details.tests.size()));
         test.figures = FrameStatistics::Block(test.rates, test.sampling);
+        // Frames that each could be real but together last longer than any
+        // test: the log is no run's.
+        if (test.figures.seconds > EngineContract::kMaxTestSeconds) {
+            Details damaged;
+            damaged.outcome = ResultsLog::Outcome::Damaged;
+            return damaged;
+        }
         figures.append(test.figures);
     }
     details.run = FrameStatistics::Run(figures);

@@ -45,6 +45,8 @@ struct Details {
     FrameStatistics::RunFigures run;
 };
 
+// A log with a block longer than EngineContract::kMaxTestSeconds is
+// Damaged: its times cannot be shown as a test's.
 Details ReadDetails(const QString& fileName = EngineContract::kResultsLogFileName);
 
 // The name a block's row shows: the test's own in a run of the seven tests,

@@ -4,17 +4,23 @@
 #include "common/FileDialog.h"
 #include "common/MessageBox.h"
 #include "contract/EngineContract.h"
+#include "contract/NumberRules.h"
 #include "contract/RunHistory.h"
+#include "results/FrameTimeChart.h"
 #include "results/Podrobnosti_Form.h"
 #include "results/Porovnani_Form.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 
@@ -32,6 +38,10 @@ private slots:
     void comparesWithTheNewestOtherRun();
     void warnsWhenConditionsDiffer();
     void otherFileAndCsv();
+    void refusesImpossibleSummaries_data();
+    void refusesImpossibleSummaries();
+    void hostileLogs();
+    void fitsA1024x768Screen();
 
 private:
     // A log of seven synthetic tests at this speed, with these conditions.
@@ -129,6 +139,29 @@ void tst_Porovnani_Form::comparesWithTheNewestOtherRun() {
     window->List1->setCurrentCell(2, 0);
     QVERIFY(window->Label1->text().contains(QStringLiteral("historie/20260101-000001-")));
     QCOMPARE(window->Grid1->currentRow(), 4);
+
+    // Another file: no kept run stays chosen, and clicking the one that was
+    // chooses it again.
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("jiny.log"), log(1.0, 4)));
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("jiny.log"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QVERIFY(window->List1->selectedItems().isEmpty());
+    QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {},
+                      window->List1->visualItemRect(window->List1->item(2, 0)).center());
+    QVERIFY(window->Label1->text().contains(QStringLiteral("historie/20260101-000001-")));
+
+    // A sidecar with garbage for a score: the list shows none, and the run's
+    // figures come from its log.
+    const QString sidecar = RunHistory::List()->at(2).logFile.chopped(4) + QStringLiteral(".txt");
+    QList<QByteArray> lines = TestSupport::readAll(sidecar).split('\n');
+    lines[1] = "\x01garbage";
+    QVERIFY(TestSupport::writeRaw(sidecar, lines.join('\n')));
+    window->Compare(Podrobnosti_Form::existing()->details());
+    QCOMPARE(window->List1->item(2, 1)->text(), QString());
+    window->List1->setCurrentCell(2, 0);
+    const double score = ResultsLog::ReadResultsLog(RunHistory::List()->at(2).logFile).summary.score;
+    QVERIFY(window->Label1->text().endsWith(
+        QStringLiteral("(%1 bodů)").arg(NumberRules::FormatScore(score).trimmed())));
 }
 
 void tst_Porovnani_Form::warnsWhenConditionsDiffer() {
@@ -222,6 +255,107 @@ void tst_Porovnani_Form::otherFileAndCsv() {
     QVERIFY(MessageBox::recorded()[1].text.contains(QStringLiteral("„rozbity.json“")));
     QVERIFY(MessageBox::recorded()[1].text.contains(QStringLiteral("není platný JSON")));
     QVERIFY(window->Label1->text().contains(QStringLiteral("souhrn.json")));
+}
+
+void tst_Porovnani_Form::refusesImpossibleSummaries_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("negative rate") << "averageRate" << -25.29 << "pole \"averageRate\"";
+    QTest::newRow("seven tests numbered 3") << "index" << 3.0 << "test 3 je v souhrnu dvakrát";
+    QTest::newRow("frames beyond the values") << "frames" << 2147483647.0 << "pole \"frames\"";
+    QTest::newRow("seconds 1e308") << "seconds" << 1e308 << "pole \"seconds\"";
+    QTest::newRow("seconds 100000") << "seconds" << 100000.0 << "pole \"seconds\"";
+}
+
+// A summary whose figures no run can have is refused with the file and the
+// reason, as a broken one is, and the comparison shown stays.
+void tst_Porovnani_Form::refusesImpossibleSummaries() {
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(QString, reason);
+    QVERIFY(TestSupport::writeRaw(EngineContract::kResultsLogFileName, log(1.0, 1)));
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("jiny.log"), log(1.0, 2)));
+    const ResultsDetails::Details other = ResultsDetails::ReadDetails(QStringLiteral("jiny.log"));
+    QJsonObject summary =
+        QJsonDocument::fromJson(SyntheticRuns::Summary(other, QStringList(7, QStringLiteral("x")))).object();
+    QJsonArray tests = summary[QStringLiteral("tests")].toArray();
+    for (qsizetype test = 0; test < tests.size(); ++test) {
+        QJsonObject figures = tests[test].toObject();
+        figures[field] = value;
+        tests[test] = figures;
+    }
+    summary[QStringLiteral("tests")] = tests;
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("souhrn.json"), QJsonDocument(summary).toJson()));
+    Porovnani_Form* window = openComparison();
+    QVERIFY(window);
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("jiny.log"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("souhrn.json"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(MessageBox::recorded().size(), 1);
+    QVERIFY(MessageBox::recorded()[0].text.contains(QStringLiteral("„souhrn.json“")));
+    QVERIFY2(MessageBox::recorded()[0].text.contains(reason), qPrintable(MessageBox::recorded()[0].text));
+    QVERIFY(window->Label1->text().contains(QStringLiteral("jiny.log")));
+}
+
+// Each hostile log, chosen through "Jiný soubor…" and every row clicked,
+// leaves the window answering (the test ends) with under 100 MB more memory.
+void tst_Porovnani_Form::hostileLogs() {
+    QVERIFY(TestSupport::writeRaw(EngineContract::kResultsLogFileName, log(1.0, 1)));
+    Porovnani_Form* window = openComparison();
+    QVERIFY(window);
+    const long before = residentKb();
+    for (const HostileLog& hostile : ResultsFixture::hostileLogs()) {
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("jiny.log"), logHeader() + hostile.log));
+        FileDialog::setAnswer([](const QString&) { return QStringLiteral("jiny.log"); });
+        const qsizetype messages = MessageBox::recorded().size();
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QCOMPARE(MessageBox::recorded().size() == messages, !hostile.percentile99.isEmpty());
+        for (int row = 0; row < window->Grid1->rowCount(); ++row) {
+            QTest::mouseClick(window->Grid1->viewport(), Qt::LeftButton, {},
+                              window->Grid1->visualItemRect(window->Grid1->item(row, 0)).center());
+            QCOMPARE(window->Grid1->currentRow(), row);
+            window->grab();
+        }
+    }
+    QVERIFY2(residentKb() - before < 100 * 1024, qPrintable(QString::number(residentKb() - before)));
+}
+
+// On a 1024x768 screen (the offscreen platform's, set by the test's
+// configuration) the window leaves room for a title bar and a panel, and
+// every text cut short in a table is whole in its tooltip.
+void tst_Porovnani_Form::fitsA1024x768Screen() {
+    QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 1024, 768));
+    const QString conditions = QStringLiteral("okno 640x480 na obrazovce 1024x768, barvy 24 b, Z 24 b, "
+                                              "synchr. vypnuta, bezpečný mód");
+    keep(log(1.0, 1, conditions));
+    // Many times as fast: differences of four digits.
+    QVERIFY(TestSupport::writeRaw(EngineContract::kResultsLogFileName, log(40, 2)));
+    Porovnani_Form* window = openComparison();
+    QVERIFY(window);
+    // A title bar and a panel take up to 100 pixels of the screen's height.
+    QVERIFY2(window->height() + 100 <= 768, qPrintable(QString::number(window->height())));
+    for (const QPushButton* button : window->findChildren<QPushButton*>()) {
+        QVERIFY(window->rect().contains(button->geometry()));
+    }
+    QVERIFY2(window->Grid1->item(0, 3)->text().toDouble() >= 1000,
+             qPrintable(window->Grid1->item(0, 3)->text()));
+    for (const int column : {3, 6}) {
+        QVERIFY2(window->Grid1->item(0, column)->toolTip().isEmpty(),
+                 qPrintable(window->Grid1->item(0, column)->text()));
+    }
+    const QTableWidgetItem* listed = window->List1->item(0, 2);
+    QVERIFY(listed->toolTip().isEmpty() || listed->toolTip() == conditions);
+
+    const ResultsDetails::Details other = ResultsDetails::ReadDetails(RunHistory::List()->at(0).logFile);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("souhrn.json"),
+                                  SyntheticRuns::Summary(other, QStringList(7, QStringLiteral("x")))));
+    FileDialog::setAnswer([](const QString&) { return QStringLiteral("souhrn.json"); });
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    const QTableWidgetItem* verdict = window->Grid1->item(0, 10);
+    QCOMPARE(verdict->text(), QStringLiteral("bez snímků nelze posoudit"));
+    QVERIFY(verdict->toolTip().startsWith(verdict->text()));
 }
 
 QTEST_MAIN(tst_Porovnani_Form)
