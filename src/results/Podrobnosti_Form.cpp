@@ -233,7 +233,7 @@ void Podrobnosti_Form::ShowDetails() {
     Label3->setText(
         QStringLiteral("Výsledek: %1").arg(ResultsLog::ScoreCaption(m_details.summary).trimmed()));
     QString leftOutAndMarks =
-        QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): %1").arg(run.leftOut);
+        QStringLiteral("Vynechané hodnoty (0, záporné, nekonečné nebo delší než test): %1").arg(run.leftOut);
     for (auto stride = thinned.cbegin(); stride != thinned.cend(); ++stride) {
         leftOutAndMarks +=
             QStringLiteral("; %1 – %2")

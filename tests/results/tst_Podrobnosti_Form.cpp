@@ -116,7 +116,8 @@ void tst_Podrobnosti_Form::opensTheDetailsOfTheLog() {
     QCOMPARE(details->Grid1->item(0, 3)->text(), QStringLiteral("1.71"));
     QCOMPARE(details->Label3->text(), QStringLiteral("Výsledek: ") + results->Label2->text().trimmed());
     QCOMPARE(details->Label1->text(), QStringLiteral("Snímky / celková doba: 1.71 fps"));
-    QCOMPARE(details->Label4->text(), QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): 0"));
+    QCOMPARE(details->Label4->text(),
+             QStringLiteral("Vynechané hodnoty (0, záporné, nekonečné nebo delší než test): 0"));
     for (QLabel* label : {details->Label1, details->Label2, details->Label3, details->Label4}) {
         QVERIFY(!label->toolTip().isEmpty());
     }
@@ -135,7 +136,8 @@ void tst_Podrobnosti_Form::opensTheDetailsOfTheLog() {
     QCOMPARE(openDetails(), details);
     QCOMPARE(details->Grid1->rowCount(), 2);
     QCOMPARE(details->Grid1->item(1, 0)->text(), QStringLiteral("Test 2"));
-    QCOMPARE(details->Label4->text(), QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): 1"));
+    QCOMPARE(details->Label4->text(),
+             QStringLiteral("Vynechané hodnoty (0, záporné, nekonečné nebo delší než test): 1"));
 
     // A log gone bad meanwhile: the results window's message, and the
     // details of the old log no longer shown.
@@ -220,9 +222,10 @@ void tst_Podrobnosti_Form::thinnedTestShowsAllItsFrames() {
     QCOMPARE(details->Grid1->item(2, 1)->text(), QStringLiteral("6"));
     // 19 frames in 1.05 s.
     QCOMPARE(details->Label1->text(), QStringLiteral("Snímky / celková doba: 18.10 fps"));
-    QCOMPARE(details->Label4->text(), QStringLiteral("Vynechané hodnoty (0, záporné nebo nekonečné): 0; "
-                                                     "vzorek: každý 2. snímek – Test 1, Test 4; "
-                                                     "vzorek: každý 4. snímek – Test 3"));
+    QCOMPARE(details->Label4->text(),
+             QStringLiteral("Vynechané hodnoty (0, záporné, nekonečné nebo delší než test): 0; "
+                            "vzorek: každý 2. snímek – Test 1, Test 4; "
+                            "vzorek: každý 4. snímek – Test 3"));
     QCOMPARE(details->Chart1->chart()->title(),
              QStringLiteral("Doba snímků: Test 1 (vzorek: každý 2. snímek)"));
     QCOMPARE(details->Chart2->chart()->title(),
