@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "WorkingFolder.h"
 #include "contract/EngineContract.h"
+#include "contract/ResultsLogReader.h"
 #include "contract/RunHistory.h"
 
 #include <QDir>
@@ -22,6 +23,8 @@ private slots:
     void keepsAtMostTheLastRuns();
     void refusals_data();
     void refusals();
+    void headerAsTheFileReaderGivesIt_data();
+    void headerAsTheFileReaderGivesIt();
 
 private:
     static QByteArray log(const QByteArray& date, int variant, const QByteArray& note = {}) {
@@ -200,6 +203,23 @@ void tst_runhistory::refusals() {
         QVERIFY2(listed.error()->message().contains(reason), qPrintable(listed.error()->message()));
     }
     QVERIFY(!RunHistory::Keep(QStringLiteral("chybí.log"), 1).value().message().isEmpty());
+}
+
+// The history takes the header from the bytes it keeps: the same lines as
+// the file's reader gives, also of a log cut within its header.
+void tst_runhistory::headerAsTheFileReaderGivesIt_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("whole") << log("2026-03-04 05:06:07", 1);
+    QTest::newRow("cut after a CR LF") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("cut after a CR") << QByteArray("a\r\nb\r");
+    QTest::newRow("LF and lone CR") << QByteArray("a\nb\rc\r\n\r\nd");
+    QTest::newRow("empty") << QByteArray();
+}
+
+void tst_runhistory::headerAsTheFileReaderGivesIt() {
+    QFETCH(QByteArray, bytes);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), bytes));
+    QCOMPARE(ResultsLogReader::headerOf(bytes), ResultsLogReader(QStringLiteral("vysledek.log")).header());
 }
 
 QTEST_GUILESS_MAIN(tst_runhistory)
