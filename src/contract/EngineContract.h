@@ -6,7 +6,7 @@
 
 // What binds the front end and the test engine: the engine's program file,
 // the files they hand each other in the working folder, the seven rated tests, the size of a results
-// block, the order of the results log's header lines and the names of the
+// block, the order of the results log's header lines and its date's form, and the names of the
 // configuration's directives. Both programs read these facts from here, so a
 // change reaches both at once. Constants only.
 namespace EngineContract {
@@ -105,6 +105,9 @@ enum class LogLine {
     GraphicsCard,
 };
 constexpr int kLogHeaderLines = int(LogLine::GraphicsCard) + 1;
+
+// The date line's form, as QDateTime writes and reads it.
+inline const QString kLogDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 // The directives of the engine configuration, one a line after a "*".
 namespace Directive {

@@ -52,6 +52,24 @@ ResultsLogReader::ResultsLogReader(const QString& fileName) {
     }
 }
 
+QStringList ResultsLogReader::headerOf(QByteArrayView bytes) {
+    QStringList header;
+    qsizetype start = 0;
+    while (header.size() < EngineContract::kLogHeaderLines && start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
+            ++end;
+        }
+        // A line too long damages the log, as when the file is read.
+        if (end - start > LineReader::kMaxLineLength) {
+            break;
+        }
+        header.append(Text(bytes.sliced(start, end - start)));
+        start = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    return header;
+}
+
 void ResultsLogReader::fail(Status status) {
     m_status = status;
     if (status == Status::ReadFailed) {

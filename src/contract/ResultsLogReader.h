@@ -53,6 +53,11 @@ public:
     // Opens the log and reads its header lines.
     explicit ResultsLogReader(const QString& fileName);
 
+    // The header lines of a log already read into memory, as header() gives
+    // them; fewer when the bytes end before them. Lines end as LineReader
+    // ends them: CR LF, LF or a lone CR.
+    static QStringList headerOf(QByteArrayView bytes);
+
     Status status() const { return m_status; }
     // Empty unless the status is ReadFailed.
     const std::optional<FileError>& error() const { return m_error; }

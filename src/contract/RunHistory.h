@@ -13,10 +13,13 @@
 // named after the log's own date line, and a sidecar of the same name ending
 // in ".txt" whose four lines (the date, the score, the log's conditions line
 // and its graphics card line) let the list be shown without reading every
-// log. A log already kept (the same bytes) is not kept twice; of more than
-// kMaxRuns runs the oldest go. Both the front end and the engine's
-// "--history" keep runs through here. Pure functions over the file system,
-// no state.
+// log. Only files of that name are the history's: whatever else lies in the
+// folder is neither listed nor removed. A log already kept (the same bytes)
+// is not kept twice; of more than kMaxRuns runs the oldest by date go, never
+// the one just kept. A log whose conditions line names its tests (TestOrder)
+// is not kept. A symbolic link in the folder's place is refused. Both the
+// front end and the engine's "--history" keep runs through here. Pure
+// functions over the file system, no state.
 namespace RunHistory {
 
 inline const QString kFolderName = QStringLiteral("historie");
@@ -38,13 +41,15 @@ struct Entry {
 QString Fingerprint(const QByteArray& bytes);
 
 // Keeps the log with its score (the front end's evaluation of it). Nothing
-// happens to the log itself, which is read as an input file of at most
-// ResultsLogReader::kMaxLogSize. An error names the file that could not be
-// read or written and the reason.
+// happens to the log itself, which is read once, as an input file of at most
+// ResultsLogReader::kMaxLogSize. A log that names its tests is left out
+// without an error. An error names the file that could not be read or
+// written (the folder, when a link stands in its place) and the reason.
 std::optional<FileError> Keep(const QString& logFile, double score, const QString& folder = kFolderName);
 
-// The kept runs, newest first; none when the folder does not exist. A run
-// whose sidecar is missing or unreadable is listed with the date of its name.
+// The kept runs, newest first; none when the folder does not exist, an
+// error when a link stands in its place. A run whose sidecar is missing or
+// unreadable is listed with the date of its name.
 FileResult<QList<Entry>> List(const QString& folder = kFolderName);
 
 } // namespace RunHistory

@@ -1,7 +1,29 @@
 #include "ResultsDetails.h"
 
+#include "contract/TestOrder.h"
+
 #include <algorithm>
 #include <cmath>
+
+namespace {
+
+// The tests of the log's blocks as its conditions line names them: a
+// distinct rated test for each block (an aborted run has the first of
+// them); empty otherwise.
+QList<int> BlockTests(const QList<int>& named, qsizetype blockCount) {
+    if (named.size() < blockCount) {
+        return {};
+    }
+    QList<int> tests = named.first(blockCount);
+    for (qsizetype i = 0; i < tests.size(); ++i) {
+        if (tests[i] < 0 || tests[i] >= EngineContract::kTestCount || tests.indexOf(tests[i]) != i) {
+            return {};
+        }
+    }
+    return tests;
+}
+
+} // namespace
 
 namespace ResultsDetails {
 
@@ -23,11 +45,22 @@ Details ReadDetails(const QString& fileName) {
         return details;
     }
     details.summary = read.summary;
-    details.testsNumbered = details.tests.size() == EngineContract::kTestCount;
+    // A log of other tests or another order names them: its blocks are
+    // those tests, compared with the same tests of another run. Named
+    // otherwise than the engine names them, they are no test of the seven.
+    const std::optional<QList<int>> named = TestOrder::Named(details.summary.extraText);
+    const QList<int> numbers = named ? BlockTests(*named, details.tests.size()) : QList<int>();
+    details.testsNumbered = named ? !numbers.isEmpty() : details.tests.size() == EngineContract::kTestCount;
     QList<FrameStatistics::BlockFigures> figures;
     figures.reserve(details.tests.size());
     for (TestDetails& test : details.tests) {
-        test.name = TestName(test.index, int(details.tests.size()));
+        if (!numbers.isEmpty()) {
+            test.index = numbers[test.index];
+            test.name = EngineContract::kTestNames[size_t(test.index)].toString();
+        } else {
+            test.name = named ? QStringLiteral("Test %1").arg(test.index + 1)
+                              : TestName(test.index, int(details.tests.size()));
+        }
         test.figures = FrameStatistics::Block(test.rates, test.sampling);
         // Frames that each could be real but together last longer than any
         // test: the log is no run's.

@@ -19,8 +19,8 @@
 namespace ResultsDetails {
 
 struct TestDetails {
-    // The block's position in the log, from 0: the test index in a run of
-    // all seven tests.
+    // The block's position in the log, from 0; the test's number when the
+    // log says which tests its blocks are (Details::testsNumbered).
     int index = 0;
     QString name;
     // The block's frames as the log gives them: instantaneous rates, those
@@ -39,8 +39,9 @@ struct Details {
     ResultsLog::ResultsLogSummary summary;
     QList<TestDetails> tests;
     // True when each test's index is the engine's test number: a log of all
-    // seven tests, or a summary, which names its tests. A log of fewer tests
-    // does not say which they were.
+    // seven tests, a log whose conditions line names its tests (TestOrder)
+    // or a summary, which names its tests. A log of fewer tests written
+    // before the line named them does not say which they were.
     bool testsNumbered = false;
     FrameStatistics::RunFigures run;
 };

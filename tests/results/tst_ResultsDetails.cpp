@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QTest>
+#include <algorithm>
+#include <numeric>
 
 using namespace ResultsFixture;
 using ResultsDetails::Details;
@@ -106,31 +108,60 @@ void tst_ResultsDetails::runFigures() {
 
 void tst_ResultsDetails::testNames_data() {
     QTest::addColumn<int>("blocks");
+    // What the engine adds to the conditions line for other tests or order.
+    QTest::addColumn<QString>("note");
     QTest::addColumn<QStringList>("names");
+    // The tests' numbers, for comparing with another run; empty when the
+    // log does not say which tests its blocks are.
+    QTest::addColumn<QList<int>>("numbers");
     QStringList rated;
     for (const QStringView name : EngineContract::kTestNames) {
         rated << name.toString();
     }
-    QTest::newRow("7 blocks") << 7 << rated;
-    QTest::newRow("3 blocks") << 3 << QStringList{"Test 1", "Test 2", "Test 3"};
+    const QList<int> all = {0, 1, 2, 3, 4, 5, 6};
+    QTest::newRow("7 blocks") << 7 << QString() << rated << all;
+    QTest::newRow("3 blocks") << 3 << QString() << QStringList{"Test 1", "Test 2", "Test 3"} << QList<int>();
     QStringList eight;
     for (int i = 1; i <= 8; ++i) {
         eight << QStringLiteral("Test %1").arg(i);
     }
-    QTest::newRow("8 blocks") << 8 << eight;
+    QTest::newRow("8 blocks") << 8 << QString() << eight << QList<int>();
+    QStringList reversed = rated;
+    std::reverse(reversed.begin(), reversed.end());
+    QTest::newRow("7 blocks in reverse order")
+        << 7 << QStringLiteral(", testy 6,5,4,3,2,1,0") << reversed << QList<int>{6, 5, 4, 3, 2, 1, 0};
+    QTest::newRow("2 blocks of 3 tests named, the run aborted")
+        << 2 << QStringLiteral(", testy 5,2,0") << QStringList{rated[5], rated[2]} << QList<int>{5, 2};
+    QStringList seven;
+    for (int i = 1; i <= 7; ++i) {
+        seven << QStringLiteral("Test %1").arg(i);
+    }
+    QTest::newRow("7 blocks, a test named twice")
+        << 7 << QStringLiteral(", testy 6,5,4,3,2,1,6") << seven << QList<int>();
 }
 
 void tst_ResultsDetails::testNames() {
     QFETCH(int, blocks);
+    QFETCH(QString, note);
     QFETCH(QStringList, names);
-    QVERIFY(writeLog(blocksScoring(30, blocks)));
+    QFETCH(QList<int>, numbers);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"),
+                                  ResultsFixture::logHeader().replace(cp1250(kExtra), cp1250(kExtra + note)) +
+                                      blocksScoring(30, blocks)));
     const Details details = ResultsDetails::ReadDetails();
+    QCOMPARE(details.summary.extraText, kExtra + note);
     QStringList shown;
+    QList<int> indices;
     for (const ResultsDetails::TestDetails& test : details.tests) {
         shown << test.name;
-        QCOMPARE(test.index, int(shown.size()) - 1);
+        indices << test.index;
     }
     QCOMPARE(shown, names);
+    QCOMPARE(details.testsNumbered, !numbers.isEmpty());
+    // Without numbers, a block's index is its position.
+    QList<int> positions(blocks);
+    std::iota(positions.begin(), positions.end(), 0);
+    QCOMPARE(indices, numbers.isEmpty() ? positions : numbers);
     // The names reach the CSV in UTF-8.
     QVERIFY(ResultsCsv::FramesCsv(details).contains("," + names.last().toUtf8() + ","));
 }

@@ -394,17 +394,17 @@ private slots:
         const QList<int> all = {0, 1, 2, 3, 4, 5, 6};
         QTest::newRow("all tests, the browser files' paths")
             << QStringList{"--size", "64x48"} << all << kBrowserSeconds
-            << "^okno 64x48, barvy \\d+ b, Z \\d+ b, " << true << 1;
+            << "^okno 64x48, barvy \\d+ b, Z \\d+ b, [^,]+$" << true << 1;
         QTest::newRow("tests in the order given")
             << QStringList{"--tests", "5,2", "--seconds", "0.2", "--size", "48x32"} << QList<int>{5, 2} << 0.2
-            << "^okno 48x32, " << true << 1;
+            << "^okno 48x32, .*, testy 5,2$" << true << 1;
         QTest::newRow("a longer path") << QStringList{"--tests", "3", "--seconds", "1.5", "--size", "64x48"}
                                        << QList<int>{3} << 1.5 << "^okno 64x48, " << true << 1;
         QTest::newRow("the shortest path, the smallest window")
             << QStringList{"--tests", "4", "--seconds", "0.1", "--size", "16x16"} << QList<int>{4} << 0.1
             << "^okno 16x16, " << true << 1;
         QTest::newRow("safe") << QStringList{"--tests", "2", "--seconds", "0.2", "--size", "64x48", "--safe"}
-                              << QList<int>{2} << 0.2 << ", bezpečný mód$" << true << 1;
+                              << QList<int>{2} << 0.2 << ", bezpečný mód, testy 2$" << true << 1;
         QTest::newRow("full screen") << QStringList{"--tests", "6",     "--seconds",   "0.5",
                                                     "--size",  "64x48", "--fullscreen"}
                                      << QList<int>{6} << 0.5
@@ -412,8 +412,8 @@ private slots:
         QTest::newRow("off screen") << QStringList{"--tests", "0",     "--seconds",  "1.5",
                                                    "--size",  "64x48", "--offscreen"}
                                     << QList<int>{0} << 1.5
-                                    << "^64x48 mimo obrazovku, barvy 15 b, Z 16 b, nezobrazuje se$" << false
-                                    << 1;
+                                    << "^64x48 mimo obrazovku, barvy 15 b, Z 16 b, nezobrazuje se, testy 0$"
+                                    << false << 1;
         QTest::newRow("repeated twice")
             << QStringList{"--tests", "1,4", "--seconds", "0.3", "--size", "64x48", "--repeat", "2"}
             << QList<int>{1, 4} << 0.3 << "^okno 64x48, " << true << 2;
@@ -421,6 +421,13 @@ private slots:
             << QStringList{"--tests", "3",           "--seconds",      "0.2", "--size",
                            "32x32",   "--offscreen", "--repeat-until", "0.01"}
             << QList<int>{3} << 0.2 << "^32x32 mimo obrazovku" << false << 10;
+        // Its blocks are no standard run's: the log says which they are, and
+        // the history does not keep it.
+        QTest::newRow("all tests in another order, with --history")
+            << QStringList{"--tests", "6,5,4,3,2,1,0", "--seconds",   "0.2",
+                           "--size",  "32x32",         "--offscreen", "--history"}
+            << QList<int>{6, 5, 4, 3, 2, 1, 0} << 0.2 << "^32x32 mimo obrazovku, .*, testy 6,5,4,3,2,1,0$"
+            << false << 1;
     }
 
     void eachOption() {
@@ -440,6 +447,14 @@ private slots:
         const QJsonObject summary = checkSummary(readFile(QStringLiteral("souhrn.json")), tests, true);
         const QString line5 = summary[QStringLiteral("conditions")].toString();
         QVERIFY2(QRegularExpression(conditions).match(line5).hasMatch(), qPrintable(line5));
+        QCOMPARE(readLog().header.value(int(EngineContract::LogLine::Conditions)), line5);
+        if (arguments.contains(QStringLiteral("--history"))) {
+            QVERIFY2(
+                outcome.errors.contains("trenzor: běh se do historie neukládá, nejsou to všechny testy v "
+                                        "obvyklém pořadí."),
+                outcome.errors.constData());
+            QVERIFY(!QFileInfo::exists(QStringLiteral("historie")));
+        }
         if (runs > 1) {
             checkRepeated(summary, runs, outcome.out);
         } else {

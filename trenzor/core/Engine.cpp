@@ -13,6 +13,7 @@
 #include "StereoView.h"
 #include "contract/EngineContract.h"
 #include "contract/RunHistory.h"
+#include "contract/TestOrder.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -121,6 +122,7 @@ LogHeader::Granted Engine::granted() const {
     granted.vsync = m_vsyncState;
     granted.safe = m_config.safe;
     granted.device = m_canvas.deviceLabel();
+    granted.tests = m_options ? m_options->tests : QList<int>();
     return granted;
 }
 
@@ -323,12 +325,15 @@ void Engine::finishRun(bool aborted) {
                                      QStringLiteral("trenzor: přerušeno, zapsáno %1 dokončených testů.")
                                          .arg(m_log->blockCount()));
             }
-            if (complete && m_options && m_options->history &&
-                m_log->blockCount() == EngineContract::kTestCount) {
+            if (complete && m_options && m_options->history) {
                 // The history is the user's convenience: the run and its
                 // status stand without it.
-                if (const std::optional<FileError> error =
-                        RunHistory::Keep(EngineContract::kResultsLogFileName, m_log->score())) {
+                if (!TestOrder::ConditionsNote(m_options->tests).isEmpty()) {
+                    ConsoleReport::print(stderr,
+                                         QStringLiteral("trenzor: běh se do historie neukládá, nejsou to "
+                                                        "všechny testy v obvyklém pořadí."));
+                } else if (const std::optional<FileError> error =
+                               RunHistory::Keep(EngineContract::kResultsLogFileName, m_log->score())) {
                     ConsoleReport::print(stderr, QStringLiteral("trenzor: běh se neuložil do historie: %1")
                                                      .arg(error->message().replace(QStringLiteral("\n\n"),
                                                                                    QStringLiteral(" "))));

@@ -3,6 +3,7 @@
 #include "ConsoleReport.h"
 #include "SystemInfo.h"
 #include "contract/EngineContract.h"
+#include "contract/TestOrder.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -22,11 +23,12 @@ QString LogHeader::conditions(const Granted& granted) {
                                    .arg(screen.width())
                                    .arg(screen.height())
                              : QStringLiteral("okno %1x%2").arg(render.width()).arg(render.height());
-    return QStringLiteral("%1, barvy %2 b, Z %3 b, %4%5")
+    return QStringLiteral("%1, barvy %2 b, Z %3 b, %4%5%6")
         .arg(size)
         .arg(granted.colourBits)
         .arg(granted.depthBits)
-        .arg(granted.vsync, granted.safe ? QStringLiteral(", bezpečný mód") : QString());
+        .arg(granted.vsync, granted.safe ? QStringLiteral(", bezpečný mód") : QString(),
+             granted.tests.isEmpty() ? QString() : TestOrder::ConditionsNote(granted.tests));
 }
 
 QStringList LogHeader::compose(const Granted& granted, const QString& glRenderer) {
@@ -34,7 +36,7 @@ QStringList LogHeader::compose(const Granted& granted, const QString& glRenderer
     SystemInfo info;
     QStringList header(EngineContract::kLogHeaderLines);
     header[int(LogLine::Program)] = QStringLiteral("Trenzor %1").arg(QCoreApplication::applicationVersion());
-    header[int(LogLine::Date)] = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    header[int(LogLine::Date)] = QDateTime::currentDateTime().toString(EngineContract::kLogDateFormat);
     header[int(LogLine::Memory)] = info.memory();
     header[int(LogLine::OperatingSystem)] = info.operatingSystem();
     header[int(LogLine::Conditions)] = conditions(granted);

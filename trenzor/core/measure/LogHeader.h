@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSize>
 #include <QStringList>
 
@@ -21,11 +22,15 @@ public:
         bool safe = false;
         // The EGL device an off-screen run chose itself, empty otherwise.
         QString device;
+        // The rated tests in the order of the slots; empty for a run of a
+        // configuration, which the front end writes for the seven in order.
+        QList<int> tests;
     };
 
     // What the run got, short enough for one row of the results window's
     // list: the size on screen (and the picture scaled into it), the drawn
-    // buffer's bits, the vertical sync.
+    // buffer's bits, the vertical sync, and the tests when they are not the
+    // seven in their standard order (TestOrder).
     static QString conditions(const Granted& granted);
     // The header lines, this computer described now; what could not be
     // found out about it is said on standard error.
