@@ -1,3 +1,4 @@
+#include "LogFixture.h"
 #include "contract/BlockSampling.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
@@ -30,13 +31,7 @@ private slots:
     void logReadsBackAsWritten() {
         QFETCH(QList<int>, counts);
         QFETCH(QList<int>, strides);
-        const QStringList header = {QStringLiteral("Trenzor 1.0"),
-                                    QStringLiteral("2026-01-01 10:00:00"),
-                                    QStringLiteral("1024 MB"),
-                                    QStringLiteral("Linux, jádro 6"),
-                                    QStringLiteral("okno 640x480"),
-                                    QStringLiteral("Procesor, 8 jader"),
-                                    QString()};
+        const QStringList header = LogFixture::header();
         ResultsLogWriter writer(header);
         QList<QList<double>> written;
         QList<BlockSampling> samplings;
