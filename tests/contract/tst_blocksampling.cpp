@@ -1,3 +1,5 @@
+#include "LogFixture.h"
+#include "TestSupport.h"
 #include "contract/BlockSampling.h"
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
@@ -6,6 +8,8 @@
 #include "contract/ResultsLogWriter.h"
 
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 
 // The results log as both programs see it: what the engine's writer saves,
 // the reader gives back unchanged; the closing line of a block says how it
@@ -30,13 +34,7 @@ private slots:
     void logReadsBackAsWritten() {
         QFETCH(QList<int>, counts);
         QFETCH(QList<int>, strides);
-        const QStringList header = {QStringLiteral("Trenzor 1.0"),
-                                    QStringLiteral("2026-01-01 10:00:00"),
-                                    QStringLiteral("1024 MB"),
-                                    QStringLiteral("Linux, jádro 6"),
-                                    QStringLiteral("okno 640x480"),
-                                    QStringLiteral("Procesor, 8 jader"),
-                                    QString()};
+        const QStringList header = LogFixture::header();
         ResultsLogWriter writer(header);
         QList<QList<double>> written;
         QList<BlockSampling> samplings;
@@ -71,6 +69,42 @@ private slots:
         QVERIFY(!reader.nextBlock());
         QCOMPARE(reader.status(), ResultsLogReader::Status::Ok);
         QCOMPARE(reader.closingLine(), QStringLiteral("Konec výsledků: %1 testů").arg(counts.size()));
+    }
+
+    // Header lines stay single lines of the code page, and rates keep their
+    // decimal point whatever the locale.
+    void logLinesInTheCodePage() {
+        QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+        QStringList header = LogFixture::header();
+        header[int(EngineContract::LogLine::Processor)] = QStringLiteral("Procesor\r\nzalomený");
+        header[int(EngineContract::LogLine::GraphicsCard)] = QStringLiteral("Karta ∞");
+        ResultsLogWriter log(header);
+        log.addBlock({60.5, 1234.25}, {});
+        const QList<QByteArray> lines = log.encode().split('\n');
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(lines.mid(5, 6), (QList<QByteArray>{"Procesor  zalomen\xFD\r", "Karta ?\r", "2\r",
+                                                     "60.500\r", "1234.250\r", "0\r"}));
+    }
+
+    // A save replaces an earlier, longer log whole, and one into a missing
+    // folder names the file and the reason; the old log is removed before a
+    // run, and a missing one is no error.
+    void logIsSavedWholeAndRemoved() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(EngineContract::kResultsLogFileName);
+        QVERIFY(TestSupport::writeRaw(path, QByteArray("123.456\r\n").repeated(500)));
+        ResultsLogWriter log(LogFixture::header());
+        log.addBlock({12.5, 40.0}, {});
+        QVERIFY(!log.save(path));
+        QCOMPARE(TestSupport::readAll(path), log.encode());
+        QCOMPARE(ResultsLogWriter::removeOld(path), QString());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(ResultsLogWriter::removeOld(path), QString());
+        const QString missing = dir.filePath(QStringLiteral("missing/vysledek.log"));
+        const std::optional<FileError> error = log.save(missing);
+        QVERIFY(error);
+        QCOMPARE(error->oneLine(), QStringLiteral("Soubor %1 nelze zapsat: %2")
+                                       .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT))));
     }
 
     void writtenLineReadsBack() {

@@ -6,6 +6,7 @@
 // "nastaveni.bnc" and "nastaveni.atr" stay byte for byte, and no half-written
 // or temporary file is left behind.
 #include "FrontEndFolder.h"
+#include "LogFixture.h"
 #include "TestSupport.h"
 #include "WaitDialog.h"
 #include "common/DesktopLauncher.h"
@@ -83,15 +84,8 @@ QByteArray previousContent(const QString& name) {
     return name == kAtr ? kUserConfig : name == kBnc ? kUserState : kDatabase;
 }
 
-// A complete rated run scoring 30: seven blocks of one frame, values 15 and 15.
-QByteArray ratedLog() {
-    QByteArray log = cp1250(QStringLiteral("3D Trenzor\r\nčas\r\nPaměť 512 MB\r\nLinux\r\nOpenGL\r\n"
-                                           "Procesor Čtyřjádrový\r\nKarta Ďábelská\r\n"));
-    for (int block = 0; block < 7; ++block) {
-        log += "1\r\n15\r\n15\r\n";
-    }
-    return log + "konec\r\n";
-}
+// A complete rated run scoring 30: seven blocks of one frame.
+const QByteArray kRatedLog = LogFixture::log(QList<QList<double>>(7, {30.0}));
 
 QList<qint16> testValues(const Nastaveni_Form* settings) {
     QList<qint16> values;
@@ -413,7 +407,7 @@ private slots:
         if (const std::optional<QString> reason = prepare({kAtr, kBnc, kDtb})) {
             QSKIP(qPrintable(*reason));
         }
-        writePrevious(QStringLiteral("vysledek.log"), ratedLog());
+        writePrevious(QStringLiteral("vysledek.log"), kRatedLog);
         Vysledky_Form* results = WaitDialog::showResults();
         QVERIFY(results && results->isVisible());
         // The run is kept in the history beside the showing; kept before the
@@ -438,11 +432,11 @@ private slots:
         QTest::mouseClick(results->Command2, Qt::LeftButton);
         QVERIFY(MessageBox::recorded().isEmpty());
         QVERIFY(!results->Command2->isEnabled());
-        QCOMPARE(
-            TestSupport::readAll(kDtb),
-            record(QStringLiteral("Počítač pomalý"), " 10") +
-                cp1250(QStringLiteral("Procesor Čtyřjádrový\r\n 30\r\nKarta Ďábelská\r\nPaměť 512 MB\r\n")) +
-                record(QStringLiteral("Počítač rychlý"), " 40"));
+        QCOMPARE(TestSupport::readAll(kDtb),
+                 record(QStringLiteral("Počítač pomalý"), " 10") +
+                     cp1250(LogFixture::kProcessor + "\r\n 30\r\n" + LogFixture::kGraphics + "\r\n" +
+                            LogFixture::kMemory + "\r\n") +
+                     record(QStringLiteral("Počítač rychlý"), " 40"));
         QCOMPARE(TestSupport::readAll(kBnc), kUserState);
         QCOMPARE(TestSupport::readAll(kAtr), kUserConfig);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LogFixture.h"
 #include "TestSupport.h"
 #include "contract/Cp1250Codec.h"
 
@@ -11,22 +12,10 @@
 // directory.
 namespace ResultsFixture {
 
+using namespace LogFixture;
+
 inline QByteArray cp1250(const QString& text) {
     return Cp1250Codec::encode(text).bytes;
-}
-
-// The computer described by every log of the tests, with Czech letters in the
-// processor, graphics card and memory texts.
-inline const QString kProcessor = QStringLiteral("Procesor Čtyřjádrový 3,2 GHz");
-inline const QString kGraphics = QStringLiteral("Grafická karta Žluťoučký kůň");
-inline const QString kMemory = QStringLiteral("Operační paměť 512 MB");
-inline const QString kSystem = QStringLiteral("Linux 6.1");
-inline const QString kExtra = QStringLiteral("OpenGL 4.6 – ovladač");
-
-// Lines 1 to 7 of a log.
-inline QByteArray logHeader() {
-    return cp1250(QStringLiteral("3D Trenzor\r\nčas běhu\r\n") + kMemory + "\r\n" + kSystem + "\r\n" +
-                  kExtra + "\r\n" + kProcessor + "\r\n" + kGraphics + "\r\n");
 }
 
 // Blocks of one frame with the values v and v: the score of any number of

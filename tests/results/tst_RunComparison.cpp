@@ -1,4 +1,6 @@
+#include "LogFixture.h"
 #include "SyntheticRuns.h"
+#include "contract/EngineContract.h"
 #include "results/RunComparison.h"
 
 #include <QtTest>
@@ -265,13 +267,9 @@ void tst_RunComparison::summaryAsTheOtherRun_data() {
     // A part of the message naming the file; empty for a summary read.
     QTest::addColumn<QString>("reason");
 
-    const QStringList header = {"3D Trenzor",
-                                "2026-01-01 00:00:00",
-                                "512 MB",
-                                "Linux",
-                                "okno 800x600, barvy 24 b, Z 24 b, vsync vypnuta",
-                                "CPU",
-                                "Radeon"};
+    QStringList header = LogFixture::header();
+    header[int(EngineContract::LogLine::Conditions)] = "okno 800x600, barvy 24 b, Z 24 b, vsync vypnuta";
+    header[int(EngineContract::LogLine::GraphicsCard)] = "Radeon";
     QTest::newRow("summary") << "jiny.JSON" << SyntheticRuns::Summary(Run(7, 1), header) << QString();
     QTest::newRow("broken JSON") << "jiny.json" << QByteArray("{\"program\": ") << "není platný JSON";
     QTest::newRow("JSON that is no summary")

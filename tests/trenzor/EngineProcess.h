@@ -5,11 +5,13 @@
 // measured in the screen's own pixels. Shared by the engine tests that start
 // trenzor.exe as a process of its own; several may run at once.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class EngineProcess {
 public:
@@ -41,15 +43,30 @@ public:
         return size;
     }
 
-    // Starts ./trenzor.exe of the current folder with these arguments and
-    // these variables ("NAME=value") added to the environment.
-    explicit EngineProcess(const QStringList& arguments, const QStringList& environment = {}) {
+    // The test's own environment changed: "NAME=value" sets a variable,
+    // "-NAME" removes it.
+    static QProcessEnvironment environment(const QStringList& changes) {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-        for (const QString& pair : environment) {
-            variables.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        for (const QString& change : changes) {
+            if (change.startsWith(u'-')) {
+                variables.remove(change.mid(1));
+            } else {
+                variables.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
+            }
         }
+        return variables;
+    }
+
+    // Starts ./trenzor.exe of the current folder with these arguments and
+    // the environment changed as environment() does.
+    explicit EngineProcess(const QStringList& arguments, const QStringList& changes = {})
+        : EngineProcess(arguments, environment(changes)) {}
+    // Starts program in folder (the current one when empty).
+    EngineProcess(const QStringList& arguments, const QProcessEnvironment& variables,
+                  const QString& program = QStringLiteral("./trenzor.exe"), const QString& folder = {}) {
         m_process.setProcessEnvironment(variables);
-        m_process.start(QStringLiteral("./trenzor.exe"), arguments);
+        m_process.setWorkingDirectory(folder);
+        m_process.start(folder.isEmpty() ? program : QDir(folder).absoluteFilePath(program), arguments);
         m_process.waitForStarted(10000);
         m_clock.start();
     }
@@ -69,7 +86,11 @@ public:
         m_process.waitForFinished(1);
         m_out += m_process.readAllStandardOutput();
         m_errors += m_process.readAllStandardError();
+        if (m_messageMs < 0 && m_errors.contains("trenzor: ")) {
+            m_messageMs = elapsedMs();
+        }
         if (!running()) {
+            m_endMs = m_endMs < 0 ? elapsedMs() : m_endMs;
             return {};
         }
         m_window = xdotool({"search", "--onlyvisible", "--pid", QString::number(m_process.processId())})
@@ -83,13 +104,17 @@ public:
         return m_window;
     }
 
-    // Waits for the end, at most limitMs, and kills an engine still running
-    // then. Returns the exit status; -1 for a crash or a killed engine.
-    int end(qint64 limitMs = 0) {
+    // Waits for the end, at most limitMs, handing each poll()'s window to
+    // watch, and kills an engine still running then. Returns the exit
+    // status; -1 for a crash or a killed engine.
+    int end(qint64 limitMs = 0, const std::function<void(const QString& window)>& watch = {}) {
         QElapsedTimer waited;
         waited.start();
         while (running() && waited.elapsed() < limitMs) {
-            poll();
+            const QString window = poll();
+            if (watch) {
+                watch(window);
+            }
             m_process.waitForFinished(100);
         }
         const bool killed = running();
@@ -106,6 +131,9 @@ public:
     // The engine's window the last time one was seen mapped, and its size.
     const QString& windowSeen() const { return m_windowSeen; }
     QSize windowSize() const { return m_windowSize; }
+    // From the first "trenzor: " line on standard error to the end as
+    // poll() saw them; -1 without such a line.
+    qint64 msAfterMessage() const { return m_messageMs < 0 ? -1 : m_endMs - m_messageMs; }
 
 private:
     QProcess m_process;
@@ -115,4 +143,6 @@ private:
     QString m_window;
     QString m_windowSeen;
     QSize m_windowSize;
+    qint64 m_messageMs = -1;
+    qint64 m_endMs = -1;
 };

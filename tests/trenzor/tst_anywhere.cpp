@@ -1,8 +1,9 @@
+#include "EngineProcess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,24 +24,12 @@ class TestAnywhere : public QObject {
 
     // settings: the environment's extra "NAME=value" entries.
     Outcome engine(const QStringList& arguments, const QStringList& settings = {}) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString& name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-            environment.remove(name);
-        }
-        for (const QString& setting : settings) {
-            environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
-        }
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_folder.path());
-        process.start(QStringLiteral(TRENZOR_EXE), arguments);
-        if (!process.waitForFinished(120'000)) {
-            process.kill();
-            process.waitForFinished();
-        }
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        EngineProcess process(arguments,
+                              EngineProcess::environment(
+                                  QStringList{"-DISPLAY", "-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM"} + settings),
+                              QStringLiteral(TRENZOR_EXE), m_folder.path());
+        const int status = process.end(120'000);
+        return {status, QString::fromUtf8(process.out()), QString::fromUtf8(process.errors())};
     }
 
 private slots:

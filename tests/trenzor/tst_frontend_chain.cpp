@@ -5,6 +5,7 @@
 // files are the generated ones, the browser files quick ones of a few frames.
 
 #include "EngineFolder.h"
+#include "EngineProcess.h"
 #include "TestSupport.h"
 #include "contract/EngineConfig.h"
 #include "contract/EngineContract.h"
@@ -18,7 +19,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtEndian>
 #include <QtTest>
 #include <cmath>
@@ -28,12 +28,14 @@ class TestFrontendChain : public QObject {
 
     EngineFolder m_folder;
 
-    static bool run(const QString& program, const QStringList& arguments) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(program, arguments);
-        return process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit &&
-               process.exitCode() == 0;
+    // Runs the folder's engine to its end; false, with what it said, unless it ends with 0.
+    static bool run(const QStringList& arguments) {
+        EngineProcess engine(arguments);
+        const bool ok = engine.end(180000) == 0;
+        if (!ok) {
+            qWarning("%s", engine.errors().constData());
+        }
+        return ok;
     }
 
 private slots:
@@ -49,7 +51,7 @@ private slots:
                                    EngineConfig::RatedFile(settings, {0, 1, 2, 3, 4, 5, 6})));
         QVERIFY(TestSupport::writeRaw("vysledek.log", "left from an earlier run\r\n"));
 
-        QVERIFY(run(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")}));
+        QVERIFY(run({QStringLiteral("0")}));
 
         const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog();
         QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
@@ -69,12 +71,12 @@ private slots:
     void historyKeepsCompleteRuns() {
         QVERIFY(QDir(RunHistory::kFolderName).removeRecursively());
         const QStringList quick = {"--seconds", "0.2", "--size", "16x16", "--offscreen", "--history"};
-        QVERIFY(run(QStringLiteral("./trenzor.exe"), quick));
-        QVERIFY(run(QStringLiteral("./trenzor.exe"), quick + QStringList{"--tests", "4"}));
+        QVERIFY(run(quick));
+        QVERIFY(run(quick + QStringList{"--tests", "4"}));
         const FileResult<QList<RunHistory::Entry>> kept = RunHistory::List();
         QVERIFY(kept.ok());
         QCOMPARE(kept->size(), 1);
-        QVERIFY(run(QStringLiteral("./trenzor.exe"), quick));
+        QVERIFY(run(quick));
         const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog();
         QCOMPARE(read.outcome, ResultsLog::Outcome::Ok);
         const FileResult<QList<RunHistory::Entry>> both = RunHistory::List();
@@ -99,13 +101,11 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral("test4.bin"), QStringLiteral("thin/test4.bin")));
         QVERIFY(QFile::copy(QStringLiteral("trenzor.exe"), QStringLiteral("thin/trenzor.exe")));
 
-        QProcess engine;
-        engine.setWorkingDirectory(QStringLiteral("thin"));
-        engine.start(QDir(QStringLiteral("thin")).absoluteFilePath(QStringLiteral("trenzor.exe")),
-                     {"--tests", "4", "--seconds", "2", "--size", "16x16", "--offscreen", "--summary", "-"});
-        QVERIFY(engine.waitForFinished(120000));
-        const QString told = QString::fromUtf8(engine.readAllStandardError());
-        QCOMPARE(engine.exitCode(), 0);
+        EngineProcess engine(
+            {"--tests", "4", "--seconds", "2", "--size", "16x16", "--offscreen", "--summary", "-"},
+            EngineProcess::environment({}), QStringLiteral("./trenzor.exe"), QStringLiteral("thin"));
+        QCOMPARE(engine.end(120000), 0);
+        const QString told = QString::fromUtf8(engine.errors());
         const QRegularExpressionMatch measured =
             QRegularExpression(QStringLiteral(": (\\d+) snímků za ([0-9.]+) s,")).match(told);
         const QRegularExpressionMatch written =
@@ -140,7 +140,7 @@ private slots:
         QVERIFY(lastNumber <= frames && lastNumber > frames - stride);
 
         const QJsonObject summary =
-            QJsonDocument::fromJson(engine.readAllStandardOutput())[QStringLiteral("tests")][0].toObject();
+            QJsonDocument::fromJson(engine.out())[QStringLiteral("tests")][0].toObject();
         QCOMPARE(summary[QStringLiteral("values")].toInt(), values);
         QCOMPARE(summary[QStringLiteral("frames")].toInt(), frames);
         QCOMPARE(summary[QStringLiteral("sampleEvery")].toInt(), stride);
@@ -157,16 +157,14 @@ private slots:
         QVERIFY(file);
         QVERIFY(!TextFile::Replace(EngineContract::kConfigFileName, *file));
         QVERIFY(TestSupport::writeRaw("vysledek.log", "left\r\n"));
-        QProcess engine;
-        engine.start(QStringLiteral("./trenzor.exe"), {QStringLiteral("0")});
-        QVERIFY(engine.waitForStarted());
+        EngineProcess engine({QStringLiteral("0")});
         // Free flight runs until the user leaves it; no earlier result is left
         // for the results window to take for this run's.
         QTest::qWait(1500);
-        QCOMPARE(engine.state(), QProcess::Running);
+        engine.poll();
+        QVERIFY(engine.running());
         QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
-        engine.terminate();
-        QVERIFY(engine.waitForFinished(10000));
+        QCOMPARE(engine.end(), -1);
         QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
     }
 };

@@ -16,9 +16,7 @@
 #include "TestSupport.h"
 #include "TextureImage.h"
 #include "WindowPixels.h"
-#include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
-#include "contract/ResultsLogWriter.h"
 
 #include "GpuChoice.h"
 #include "PictureComparison.h"
@@ -27,16 +25,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
 #include <cerrno>
 #include <cmath>
 
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 // The measuring, the results log, the camera and the key mapping: the
@@ -167,21 +162,11 @@ private slots:
         QCOMPARE(recorder.rates(), (QVector<double>{1000.0, 200.0}));
         QCOMPARE(recorder.counts().stride, 4);
         checkCounts(recorder, 0);
-        // The log learns all 7 frames and their 28 ms, and reads them back.
+        // The log learns all 7 frames and their 28 ms.
         const BlockSampling sampling = recorder.sampling();
         QCOMPARE(sampling.stride, 4);
         QCOMPARE(sampling.frames, 7);
         QCOMPARE(sampling.seconds, 0.028);
-        ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
-        log.addBlock(recorder.rates(), sampling);
-        const QList<QByteArray> lines = log.encode().split('\n');
-        QCOMPARE(lines[7], QByteArray("2\r"));
-        const QString closing = Cp1250Codec::decode(lines[10].chopped(1));
-        QCOMPARE(closing, QStringLiteral("0 vzorek: každý 4. snímek; zobrazeno 7 snímků za 0.028000 s"));
-        const BlockSampling read = BlockSampling::FromClosingLine(closing, 2);
-        QCOMPARE(read.stride, 4);
-        QCOMPARE(read.frames, 7);
-        QCOMPARE(read.seconds, 0.028);
     }
 
     // A hidden window: the path stands still, no frame spans the pause, and
@@ -236,87 +221,6 @@ private slots:
         QCOMPARE(
             LogHeader::conditions(granted),
             QStringLiteral("1920x1080 mimo obrazovku, barvy 32 b, Z 24 b, bez synchronizace, bezpečný mód"));
-    }
-
-    void logHasHeaderBlocksAndClosingLine() {
-        QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-        ResultsLogWriter log({"Trenzor 1.0", "2026-01-01 10:00:00", "1024 MB", "Linux, jádro 6", "OpenGL 2.1",
-                              "Procesor\r\nzalomený", "Karta ∞"});
-        log.addBlock({60.5, 1234.25}, {});
-        log.addBlock({}, {});
-        QByteArray bytes = log.encode();
-        QVERIFY(bytes.endsWith("\r\n"));
-        QVERIFY(!bytes.replace("\r\n", "").contains('\n'));
-        const QList<QByteArray> lines = log.encode().split('\n');
-        QCOMPARE(lines.size(), 7 + 4 + 2 + 1 + 1);
-        QCOMPARE(lines[3], QByteArray("Linux, j\xE1"
-                                      "dro 6\r"));
-        QCOMPARE(lines[5], QByteArray("Procesor  zalomen\xFD\r"));
-        QCOMPARE(lines[6], QByteArray("Karta ?\r"));
-        QCOMPARE(lines[7], QByteArray("2\r"));
-        QCOMPARE(lines[8], QByteArray("60.500\r"));
-        QCOMPARE(lines[9], QByteArray("1234.250\r"));
-        QCOMPARE(lines[10], QByteArray("0\r"));
-        QCOMPARE(lines[11], QByteArray("0\r"));
-        QCOMPARE(lines[12], QByteArray("0\r"));
-        QVERIFY(lines[13].startsWith("Konec"));
-        QVERIFY(lines[14].isEmpty());
-        QLocale::setDefault(QLocale::c());
-    }
-
-    void logIsWrittenWholeOrNotAtAll() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("vysledek.log"));
-        ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
-        log.addBlock({1.0}, {});
-        QVERIFY(!log.save(path));
-        QCOMPARE(TestSupport::readAll(path), log.encode());
-        QCOMPARE(ResultsLogWriter::removeOld(path), QString());
-        QVERIFY(!QFile::exists(path));
-        QCOMPARE(ResultsLogWriter::removeOld(path), QString());
-        const QString missing = dir.filePath(QStringLiteral("missing/vysledek.log"));
-        const std::optional<FileError> error = log.save(missing);
-        QVERIFY(error);
-        QCOMPARE(error->oneLine(), QStringLiteral("Soubor %1 nelze zapsat: %2")
-                                       .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT))));
-    }
-
-    // Saving over an earlier, longer log leaves exactly the new bytes: the
-    // log is neither appended to nor overwritten in place. A save that cannot
-    // be completed (a file-size limit, as a full disk) keeps the earlier log
-    // whole and leaves nothing else beside it.
-    void savingReplacesTheEarlierLogWhole() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("vysledek.log"));
-        const QByteArray earlierBytes = QByteArray("123.456\r\n").repeated(500);
-        QVERIFY(TestSupport::writeRaw(path, earlierBytes));
-
-        ResultsLogWriter log({"a", "b", "c", "d", "e", "f", "g"});
-        log.addBlock({12.5, 40.0}, {});
-        QVERIFY(!log.save(path));
-        const QByteArray expected = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n2\r\n12.500\r\n40.000\r\n0\r\n"
-                                    "Konec v\xfdsledk\xf9: 1 test\xf9\r\n";
-        QCOMPARE(TestSupport::readAll(path), expected);
-
-        ResultsLogWriter bigger({"h"});
-        bigger.addBlock(QVector<double>(400, 99.0), {});
-        std::optional<FileError> error;
-        {
-            rlimit saved{};
-            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limited = saved;
-            limited.rlim_cur = 1000;
-            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-            error = bigger.save(path);
-            ::setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, previousHandler);
-        }
-        QVERIFY(error);
-        QCOMPARE(error->fileName, path);
-        QCOMPARE(TestSupport::readAll(path), expected);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{QStringLiteral("vysledek.log")});
     }
 
     // Each documented range of the command line takes its ends and refuses

@@ -7,6 +7,7 @@
 // left off.
 
 #include "EngineFolder.h"
+#include "EngineProcess.h"
 #include "HeadlessWeston.h"
 #include "contract/EngineContract.h"
 
@@ -16,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -26,12 +26,6 @@ class TestMatrix : public QObject {
     EngineFolder m_folder;
     HeadlessWeston m_weston;
     int m_westonScale = 0;
-
-    struct Outcome {
-        int code = -1;
-        QByteArray out;
-        QByteArray errors;
-    };
 
     static QByteArray readFile(const QString& name) {
         QFile file(name);
@@ -59,24 +53,6 @@ class TestMatrix : public QObject {
             m_westonScale = scale;
         }
         return m_weston.environment(environment);
-    }
-
-    static Outcome run(const QProcessEnvironment& environment, const QStringList& arguments) {
-        QProcess engine;
-        engine.setProcessEnvironment(environment);
-        engine.start(QStringLiteral("./trenzor.exe"), arguments);
-        Outcome outcome;
-        if (!engine.waitForStarted(10000)) {
-            return outcome;
-        }
-        if (!engine.waitForFinished(180000)) {
-            engine.kill();
-            engine.waitForFinished(5000);
-        }
-        outcome.out = engine.readAllStandardOutput();
-        outcome.errors = engine.readAllStandardError();
-        outcome.code = engine.exitStatus() == QProcess::NormalExit ? engine.exitCode() : -1;
-        return outcome;
     }
 
     // The results log's line 5 and the sizes of its blocks; fails the test
@@ -154,10 +130,11 @@ private slots:
         }
         QElapsedTimer clock;
         clock.start();
-        const Outcome outcome = run(environment, arguments);
+        EngineProcess engine(arguments, environment);
+        const int code = engine.end(180000);
         qInfo("%lld ms", clock.elapsed());
-        QVERIFY2(outcome.code == 0, outcome.errors.constData());
-        QVERIFY2(!outcome.errors.contains("chyba OpenGL"), outcome.errors.constData());
+        QVERIFY2(code == 0, engine.errors().constData());
+        QVERIFY2(!engine.errors().contains("chyba OpenGL"), engine.errors().constData());
         const QString line5 = checkLog(EngineContract::kTestCount);
         // The pixels asked for, the buffer's bits, and the sync: off, as
         // asked, and known to be so.

@@ -14,16 +14,15 @@
 #include "contract/RunSummaryCodec.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 class TestOptions : public QObject {
     Q_OBJECT
@@ -35,7 +34,6 @@ class TestOptions : public QObject {
     EngineFolder m_folder;
 
     struct Outcome {
-        bool finished = false;
         int code = -1;
         QByteArray out;
         QByteArray errors;
@@ -45,14 +43,9 @@ class TestOptions : public QObject {
         qint64 msAfterError = -1;
     };
 
-    static QString visibleWindowOf(qint64 pid) {
-        return EngineProcess::xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)})
-            .section(u'\n', 0, 0);
-    }
-
     // Runs the engine with these arguments; without a display when asked.
-    // While it runs its mapped windows are looked for; key, if given, is
-    // pressed in the first one found once standard output holds keyAfter.
+    // key, if given, is pressed in its window once standard output holds
+    // keyAfter.
     static Outcome runEngine(const QStringList& arguments, bool display = true, const QString& key = {},
                              const QByteArray& keyAfter = {}) {
         Outcome outcome = runEngineOnce(arguments, display, key, keyAfter);
@@ -71,52 +64,17 @@ class TestOptions : public QObject {
 
     static Outcome runEngineOnce(const QStringList& arguments, bool display, const QString& key,
                                  const QByteArray& keyAfter) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (!display) {
-            environment.remove(QStringLiteral("DISPLAY"));
-            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        }
-        QProcess engine;
-        engine.setProcessEnvironment(environment);
-        engine.start(QStringLiteral("./trenzor.exe"), arguments);
-        Outcome outcome;
-        if (!engine.waitForStarted(10000)) {
-            return outcome;
-        }
-        QElapsedTimer clock;
-        clock.start();
-        QElapsedTimer sinceError;
-        bool keyPressed = false;
-        while (engine.state() == QProcess::Running && clock.elapsed() < 120000) {
-            outcome.errors += engine.readAllStandardError();
-            outcome.out += engine.readAllStandardOutput();
-            if (!sinceError.isValid() && outcome.errors.contains("trenzor: ")) {
-                sinceError.start();
+        EngineProcess engine(arguments,
+                             display ? QStringList() : QStringList{"-DISPLAY", "QT_QPA_PLATFORM=xcb"});
+        bool keyPressed = key.isEmpty();
+        const int code = engine.end(120000, [&](const QString& window) {
+            if (!keyPressed && !window.isEmpty() && engine.out().contains(keyAfter)) {
+                QTest::qWait(500);
+                EngineProcess::pressKey(window, key);
+                keyPressed = true;
             }
-            if (display) {
-                const QString window = visibleWindowOf(engine.processId());
-                outcome.windowSeen = outcome.windowSeen || !window.isEmpty();
-                if (!window.isEmpty() && !key.isEmpty() && !keyPressed && outcome.out.contains(keyAfter)) {
-                    QTest::qWait(500);
-                    EngineProcess::pressKey(window, key);
-                    keyPressed = true;
-                }
-            }
-            engine.waitForFinished(100);
-        }
-        outcome.finished = engine.state() == QProcess::NotRunning;
-        if (!outcome.finished) {
-            engine.kill();
-            engine.waitForFinished(5000);
-        }
-        outcome.out += engine.readAllStandardOutput();
-        outcome.errors += engine.readAllStandardError();
-        // A message read only after the end came with it.
-        outcome.msAfterError = sinceError.isValid()                   ? sinceError.elapsed()
-                               : outcome.errors.contains("trenzor: ") ? 0
-                                                                      : -1;
-        outcome.code = engine.exitStatus() == QProcess::NormalExit ? engine.exitCode() : -1;
-        return outcome;
+        });
+        return {code, engine.out(), engine.errors(), !engine.windowSeen().isEmpty(), engine.msAfterMessage()};
     }
 
     static QByteArray readFile(const QString& name) {
@@ -351,7 +309,6 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
         const Outcome outcome = runEngine(arguments, false);
-        QVERIFY(outcome.finished);
         QCOMPARE(outcome.code, 2);
         const QString errors = QString::fromUtf8(outcome.errors);
         QVERIFY2(errors.contains(message), qPrintable(errors));
@@ -438,7 +395,7 @@ private slots:
         QFETCH(bool, window);
         QFETCH(int, runs);
         const Outcome outcome = runEngine(arguments + QStringList{"--summary", "souhrn.json"});
-        QVERIFY2(outcome.finished && outcome.code == 0, outcome.errors.constData());
+        QVERIFY2(outcome.code == 0, outcome.errors.constData());
         QCOMPARE(outcome.windowSeen, window);
         // What each test did is told on standard output.
         QCOMPARE(outcome.out.count("trenzor: scéna "), 2 * tests.size() * runs);
@@ -523,7 +480,6 @@ private slots:
             runEngine(arguments + QStringList{"--size", "64x48", "--summary", "souhrn.json"}, true,
                       QStringLiteral("Escape"), after);
         QVERIFY2(outcome.windowSeen, outcome.errors.constData());
-        QVERIFY2(outcome.finished, "Esc did not end the engine");
         QCOMPARE(outcome.code, 1);
         QVERIFY2(outcome.errors.contains("přerušeno"), outcome.errors.constData());
         if (finished.isEmpty()) {
@@ -561,8 +517,7 @@ private slots:
         const Outcome outcome = runEngine(arguments);
         QVERIFY(QFile::remove(QStringLiteral("test6.bin")));
         QVERIFY(QFile::rename(QStringLiteral("test6.keep"), QStringLiteral("test6.bin")));
-        QVERIFY2(outcome.finished, outcome.errors.constData());
-        QCOMPARE(outcome.code, 1);
+        QVERIFY2(outcome.code == 1, outcome.errors.constData());
         QVERIFY2(QString::fromUtf8(outcome.errors).contains(message), outcome.errors.constData());
         // No message screen waits for a key or for its time to pass.
         QVERIFY2(outcome.msAfterError >= 0 && outcome.msAfterError < 2000,
@@ -576,14 +531,12 @@ private slots:
     // invalid bit). The log and the summary are still written, the summary
     // not complete.
     void openGlErrorsFailTheRun() {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // The sanitizer build's runtime otherwise insists on being loaded
         // before any preloaded library.
         EngineProcess engine(
             {"--tests", "1,4", "--seconds", "0.3", "--size", "64x48", "--summary", "souhrn.json"},
             {"LD_PRELOAD=" GL_ERROR_SHIM,
-             "ASAN_OPTIONS=" + environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                 ":verify_asan_link_order=0"});
+             "ASAN_OPTIONS=" + qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0"});
         QCOMPARE(engine.end(120000), 1);
         const QString errors = QString::fromUtf8(engine.errors());
         QVERIFY2(errors.contains(QStringLiteral("trenzor: chyba OpenGL GL_INVALID_VALUE (0x0501) v testu 1")),
@@ -603,13 +556,11 @@ private slots:
     // and writes its own log. Then, the first gone, an engine runs again:
     // the lock ended with its holder.
     void aSecondEngineInTheFolderIsRefused() {
-        QProcess first;
+        std::optional<EngineProcess> first;
         const QByteArray marker = "not the first engine's log yet\r\n";
         Outcome second;
         for (int attempt = 1;; ++attempt) {
-            first.start(QStringLiteral("./trenzor.exe"),
-                        {"--tests", "1", "--seconds", "6", "--size", "32x32", "--offscreen"});
-            QVERIFY(first.waitForStarted(10000));
+            first.emplace(QStringList{"--tests", "1", "--seconds", "6", "--size", "32x32", "--offscreen"});
             QVERIFY(QTest::qWaitFor([] { return !QFile::exists(QStringLiteral("vysledek.log")); }, 30000));
             QFile placed(QStringLiteral("vysledek.log"));
             QVERIFY(placed.open(QIODevice::WriteOnly) && placed.write(marker) == marker.size());
@@ -620,22 +571,20 @@ private slots:
             // it connects to the display. When the test's X server refuses
             // that connection on a loaded machine, the first ends at once
             // and the second rightly gets the folder: start again.
-            if (attempt == 5 || !first.waitForFinished(0) ||
-                !first.readAllStandardError().contains("could not connect to display")) {
+            first->poll();
+            if (attempt == 5 || first->running() ||
+                !first->errors().contains("could not connect to display")) {
                 break;
             }
             qInfo("the X server refused the first engine's connection; starting again");
             QTest::qWait(1000 * attempt);
         }
-        QVERIFY(second.finished);
         QCOMPARE(second.code, 1);
         QVERIFY2(second.errors.contains("v této složce už běží jiný test"), second.errors.constData());
         QCOMPARE(readFile(QStringLiteral("vysledek.log")), marker);
-        QCOMPARE(first.state(), QProcess::Running);
+        QVERIFY(first->running());
 
-        QVERIFY(first.waitForFinished(120000));
-        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(first->end(120000), 0);
         const QByteArray log = readFile(QStringLiteral("vysledek.log"));
         QVERIFY(log.contains(Cp1250Codec::encode(QStringLiteral("Konec výsledků: 1 testů")).bytes));
 

@@ -1,4 +1,5 @@
 #include "ConfigParser.h"
+#include "EngineProcess.h"
 #include "EngineWindow.h"
 #include "SceneFile.h"
 #include "TestScenes.h"
@@ -13,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QOpenGLContext>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
@@ -256,11 +256,10 @@ private slots:
         config.replace("*PLAYERVIEWPORT 0 0 0 320 240", "*PLAYERVIEWPORT 0 0 0 16 16");
         config += "*SCENELIST 0 \"whole.bin\"\r\n*SCENELIST 0 \"test4.bin\"\r\n";
         QVERIFY(TestSupport::writeRaw(QStringLiteral("nastaveni.atr"), config));
-        QProcess engine;
-        engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
-        QVERIFY(engine.waitForFinished(60000));
-        QCOMPARE(engine.exitCode(), 0);
-        const QString out = QString::fromUtf8(engine.readAllStandardOutput());
+        EngineProcess engine({QStringLiteral("0")}, EngineProcess::environment({}),
+                             QStringLiteral(TRENZOR_EXE));
+        QCOMPARE(engine.end(60000), 0);
+        const QString out = QString::fromUtf8(engine.out());
         const QRegularExpressionMatch m =
             QRegularExpression(
                 QStringLiteral("zobrazeno (\\d+) snímků: (\\d+) zahřívacích, (\\d+) počátků "
@@ -501,26 +500,21 @@ private slots:
     void theProgramItselfRunsAndRefuses() {
         QVERIFY(TestSupport::writeRaw(QStringLiteral("nastaveni.atr"),
                                       block(false, {"*NOTIMER", "*DONTSHOWINTRO"}, 2)));
-        QProcess engine;
-        engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
-        QVERIFY(engine.waitForFinished(60000));
-        QCOMPARE(engine.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(engine.exitCode(), 0);
+        EngineProcess run({QStringLiteral("0")}, EngineProcess::environment({}), QStringLiteral(TRENZOR_EXE));
+        QCOMPARE(run.end(60000), 0);
         QVERIFY(tinyBlocks(logBlocks(), 2));
-        QVERIFY(engine.readAllStandardOutput().contains("scéna 1"));
+        QVERIFY(run.out().contains("scéna 1"));
 
         // A missing configuration: the reason on standard error, a message
         // window that a key closes; the test cannot press it, so it ends the
         // process after reading the reason.
         QVERIFY(QFile::remove(QStringLiteral("nastaveni.atr")));
         QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), "left from an earlier run\r\n"));
-        engine.start(QStringLiteral(TRENZOR_EXE), {QStringLiteral("0")});
-        QByteArray errors;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (errors += engine.readAllStandardError()).contains("nastaveni.atr nelze otev"), 20000);
+        EngineProcess refused({QStringLiteral("0")}, EngineProcess::environment({}),
+                              QStringLiteral(TRENZOR_EXE));
+        QTRY_VERIFY_WITH_TIMEOUT((refused.poll(), refused.errors().contains("nastaveni.atr nelze otev")),
+                                 20000);
         QVERIFY(!QFile::exists(QStringLiteral("vysledek.log")));
-        engine.kill();
-        QVERIFY(engine.waitForFinished(10000));
     }
 };
 

@@ -16,9 +16,7 @@
 #include <QProcess>
 #include <QtTest>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,7 +39,7 @@ QMap<QString, QByteArray> folderContents() {
 
 } // namespace
 
-class TestFolderLock : public QObject {
+class TestTwoFrontEnds : public QObject {
     Q_OBJECT
 
     std::optional<WorkingFolder> m_folder;
@@ -150,43 +148,6 @@ private slots:
         QCOMPARE(lock.acquire(), FolderLock::Outcome::Held);
     }
 
-    // The lock goes with its holder; a program started meanwhile (the engine)
-    // does not keep it.
-    void lockEndsWithItsHolder() {
-        auto holder = std::make_unique<FolderLock>();
-        QCOMPARE(holder->acquire(), FolderLock::Outcome::Locked);
-        qint64 engine = 0;
-        QVERIFY(QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("30")}, QString(), &engine));
-        FolderLock other;
-        QCOMPARE(other.acquire(), FolderLock::Outcome::Held);
-        holder.reset();
-        const FolderLock::Outcome taken = other.acquire();
-        ::kill(static_cast<pid_t>(engine), SIGKILL);
-        QCOMPARE(taken, FolderLock::Outcome::Locked);
-    }
-
-    // A descriptor handed down counts only when it is the holder's own lock:
-    // another descriptor of the same file, or of another file, does not let
-    // a second program in; the holder's does, and its lock then stays with
-    // the program it was handed to.
-    void handedLockCountsOnlyWhenItIsTheHolders() {
-        auto holder = std::make_unique<FolderLock>();
-        QCOMPARE(holder->acquire(), FolderLock::Outcome::Locked);
-        const int sameFile = ::open(QFile::encodeName(FolderLock::kFileName).constData(), O_RDONLY);
-        QVERIFY(sameFile >= 0);
-        FolderLock withSameFile;
-        QCOMPARE(withSameFile.acquire(sameFile), FolderLock::Outcome::Held);
-        QVERIFY(TestSupport::writeRaw(QStringLiteral("other"), "x"));
-        FolderLock withOtherFile;
-        QCOMPARE(withOtherFile.acquire(::open("other", O_RDONLY)), FolderLock::Outcome::Held);
-
-        FolderLock handedDown;
-        QCOMPARE(handedDown.acquire(holder->handOver()), FolderLock::Outcome::Locked);
-        holder.reset();
-        FolderLock later;
-        QCOMPARE(later.acquire(), FolderLock::Outcome::Held);
-    }
-
     // Two real front ends started one after the other in a folder whose
     // lock file, or the folder itself, is not what the program makes. first
     // and second: what each wrote once settled ("running" when it stands,
@@ -272,5 +233,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFolderLock)
-#include "tst_folderlock.moc"
+QTEST_MAIN(TestTwoFrontEnds)
+#include "tst_twofrontends.moc"
