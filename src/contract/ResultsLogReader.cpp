@@ -37,6 +37,15 @@ ResultsLogReader::ResultsLogReader(const QString& fileName) {
         fail(Status::ReadFailed);
         return;
     }
+    readHeader();
+}
+
+ResultsLogReader::ResultsLogReader(const QByteArray& bytes)
+    : m_reader(std::in_place, LineReader::InMemory{bytes}) {
+    readHeader();
+}
+
+void ResultsLogReader::readHeader() {
     if (m_reader->fileSize() > kMaxLogSize) {
         fail(Status::TooLarge);
         return;

@@ -11,26 +11,29 @@
 
 namespace {
 
-// The field names of the log's header lines, in the lines' order.
-constexpr std::array<const char*, RunSummaryCodec::kHeaderFieldCount> kHeaderFields = {
+// The field names of the log's header lines, in EngineContract::LogLine
+// order.
+constexpr const char* kHeaderFields[] = {
     "program", "date", "memory", "operatingSystem", "conditions", "processor", "graphicsCard",
 };
+static_assert(std::size(kHeaderFields) == RunSummaryCodec::kHeaderFieldCount);
 
 QJsonObject testObject(const RunSummaryCodec::Test& test) {
+    const FrameStatistics::BlockFigures& figures = test.figures;
     return {
         {"index", test.index},
         {"glErrors", test.glErrors},
         {"name", test.name},
-        {"values", test.values},
-        {"leftOut", test.leftOut},
-        {"frames", test.frames},
-        {"sampleEvery", test.sampleEvery},
-        {"seconds", test.seconds},
-        {"averageRate", test.averageRate},
-        {"percentile99Ms", test.percentile99Ms},
-        {"low1PercentRate", test.low1PercentRate},
-        {"slowestRate", test.slowestRate},
-        {"fastestRate", test.fastestRate},
+        {"values", figures.values},
+        {"leftOut", figures.leftOut},
+        {"frames", figures.frames},
+        {"sampleEvery", figures.stride},
+        {"seconds", figures.seconds},
+        {"averageRate", figures.averageRate},
+        {"percentile99Ms", figures.percentile99Ms},
+        {"low1PercentRate", figures.low1PercentRate},
+        {"slowestRate", figures.slowestRate},
+        {"fastestRate", figures.fastestRate},
     };
 }
 
@@ -140,16 +143,16 @@ RunSummaryCodec::Test readTest(FieldReader& reader, const QJsonObject& in) {
     test.index = reader.whole(in, "index", 0, EngineContract::kTestCount - 1);
     test.name = reader.text(in, "name");
     test.glErrors = reader.whole(in, "glErrors");
-    test.values = reader.whole(in, "values");
-    test.leftOut = reader.whole(in, "leftOut");
-    test.frames = reader.whole(in, "frames");
-    test.sampleEvery = reader.whole(in, "sampleEvery", 1);
-    test.seconds = reader.number(in, "seconds");
-    test.averageRate = reader.number(in, "averageRate");
-    test.percentile99Ms = reader.number(in, "percentile99Ms");
-    test.low1PercentRate = reader.number(in, "low1PercentRate");
-    test.slowestRate = reader.number(in, "slowestRate");
-    test.fastestRate = reader.number(in, "fastestRate");
+    test.figures.values = reader.whole(in, "values");
+    test.figures.leftOut = reader.whole(in, "leftOut");
+    test.figures.frames = reader.whole(in, "frames");
+    test.figures.stride = reader.whole(in, "sampleEvery", 1);
+    test.figures.seconds = reader.number(in, "seconds");
+    test.figures.averageRate = reader.number(in, "averageRate");
+    test.figures.percentile99Ms = reader.number(in, "percentile99Ms");
+    test.figures.low1PercentRate = reader.number(in, "low1PercentRate");
+    test.figures.slowestRate = reader.number(in, "slowestRate");
+    test.figures.fastestRate = reader.number(in, "fastestRate");
     return test;
 }
 
@@ -181,7 +184,7 @@ RepeatStatistics::Spread readSpread(FieldReader& reader, const QJsonObject& in) 
 
 QByteArray RunSummaryCodec::encode(const Summary& summary) {
     QJsonObject root;
-    for (std::size_t line = 0; line < kHeaderFields.size(); ++line) {
+    for (std::size_t line = 0; line < std::size(kHeaderFields); ++line) {
         root.insert(QLatin1String(kHeaderFields[line]), summary.header.value(qsizetype(line)));
     }
     root.insert(QLatin1String("complete"), summary.complete);

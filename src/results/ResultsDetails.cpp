@@ -6,40 +6,22 @@
 namespace ResultsDetails {
 
 Details ReadDetails(const QString& fileName) {
+    return DetailsOf(RunEvaluation::OfFile(fileName));
+}
+
+Details DetailsOf(const RunEvaluation& evaluation) {
     Details details;
-    const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog(
-        fileName, [&details](int frameCount, const QList<double>& values, const BlockSampling& sampling) {
-            TestDetails test;
-            test.index = int(details.tests.size());
-            // A negative count has no value lines, count 0 only the closing one.
-            test.rates = values.first(std::max(frameCount, 0));
-            test.sampling = sampling;
-            details.tests.append(std::move(test));
-        });
+    const ResultsLog::ReadResult read = ResultsLog::ResultOf(evaluation);
     details.outcome = read.outcome;
     details.error = read.error;
     if (read.outcome != ResultsLog::Outcome::Ok) {
-        details.tests.clear();
         return details;
     }
     details.summary = read.summary;
-    details.testsNumbered = details.tests.size() == EngineContract::kTestCount;
-    QList<FrameStatistics::BlockFigures> figures;
-    figures.reserve(details.tests.size());
-    for (TestDetails& test : details.tests) {
-        test.name = TestName(test.index, int(details.tests.size()));
-        test.figures = FrameStatistics::Block(test.rates, test.sampling);
-        figures.append(test.figures);
-    }
-    details.run = FrameStatistics::Run(figures);
+    details.tests = evaluation.tests();
+    details.testsNumbered = evaluation.testsNumbered();
+    details.run = evaluation.run();
     return details;
-}
-
-QString TestName(int index, int blockCount) {
-    if (blockCount == EngineContract::kTestCount && index >= 0 && index < EngineContract::kTestCount) {
-        return EngineContract::kTestNames[size_t(index)].toString();
-    }
-    return QStringLiteral("Test %1").arg(index + 1);
 }
 
 QString SampleMark(const TestDetails& test) {

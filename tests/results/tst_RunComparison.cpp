@@ -22,7 +22,7 @@ ResultsDetails::Details Run(int tests, double speed) {
     for (int i = 0; i < tests; ++i) {
         ResultsDetails::TestDetails test;
         test.index = i;
-        test.name = ResultsDetails::TestName(i, tests);
+        test.name = RunEvaluation::TestName(i, tests);
         test.rates = SyntheticRuns::Rates(shape, unsigned(i));
         test.figures = FrameStatistics::Block(test.rates, test.sampling);
         details.tests.append(test);
@@ -40,8 +40,8 @@ ResultsDetails::Details SummaryOf(const QList<int>& numbers, double speed) {
     for (const int number : numbers) {
         some.tests.append(all.tests[number]);
     }
-    return RunComparison::FromSummary(
-        RunSummaryCodec::decode(SyntheticRuns::Summary(some, QStringList(7, QString()))).summary);
+    return ResultsDetails::DetailsOf(RunEvaluation::OfSummary(
+        RunSummaryCodec::decode(SyntheticRuns::Summary(some, QStringList(7, QString()))).summary));
 }
 
 } // namespace
@@ -237,6 +237,10 @@ void tst_RunComparison::summaryAsTheOtherRun() {
     // No judgement, so the CSV's estimate, interval and parts stay empty.
     const QList<QByteArray> row = RunComparison::Csv(comparison).split('\n')[1].trimmed().split(',');
     QCOMPARE(row.mid(10), (QList<QByteArray>{"", "", "", "bez snímků nelze posoudit"}));
+    // A name from a summary keeps its row, whatever it holds.
+    RunComparison::Comparison named = comparison;
+    named.tests[0].name = QStringLiteral("Řádek\r\nzlomený");
+    QVERIFY(RunComparison::Csv(named).split('\n')[1].startsWith("\"Řádek\r"));
 }
 
 void tst_RunComparison::conditionDifferences_data() {
