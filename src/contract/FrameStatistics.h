@@ -41,6 +41,7 @@ struct BlockFigures {
     double low1PercentRate = 0;
     double slowestRate = 0;
     double fastestRate = 0;
+    bool operator==(const BlockFigures&) const = default;
 };
 
 struct RunFigures {

@@ -22,6 +22,12 @@ LineReader::LineReader(const QString& name)
     m_buffer.resize(kChunk);
 }
 
+LineReader::LineReader(InMemory memory)
+    : m_buffer(std::move(memory.bytes))
+    , m_len(m_buffer.size())
+    , m_eof(true)
+    , m_fileSize(m_buffer.size()) {}
+
 void LineReader::fail(int error) {
     m_error = FileError::fromSystem(FileError::Operation::Read, m_name, error);
     m_eof = true;

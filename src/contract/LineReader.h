@@ -21,6 +21,11 @@ public:
     static constexpr qsizetype kMaxLineLength = 64 * 1024;
 
     explicit LineReader(const QString& name);
+    // Bytes already read, whose lines are read by the same rules.
+    struct InMemory {
+        QByteArray bytes;
+    };
+    explicit LineReader(InMemory memory);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 

@@ -37,6 +37,15 @@ ResultsLogReader::ResultsLogReader(const QString& fileName) {
         fail(Status::ReadFailed);
         return;
     }
+    readHeader();
+}
+
+ResultsLogReader::ResultsLogReader(const QByteArray& bytes)
+    : m_reader(std::in_place, LineReader::InMemory{bytes}) {
+    readHeader();
+}
+
+void ResultsLogReader::readHeader() {
     if (m_reader->fileSize() > kMaxLogSize) {
         fail(Status::TooLarge);
         return;
@@ -50,24 +59,6 @@ ResultsLogReader::ResultsLogReader(const QString& fileName) {
         }
         m_header.append(Text(*line));
     }
-}
-
-QStringList ResultsLogReader::headerOf(QByteArrayView bytes) {
-    QStringList header;
-    qsizetype start = 0;
-    while (header.size() < EngineContract::kLogHeaderLines && start < bytes.size()) {
-        qsizetype end = start;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
-            ++end;
-        }
-        // A line too long damages the log, as when the file is read.
-        if (end - start > LineReader::kMaxLineLength) {
-            break;
-        }
-        header.append(Text(bytes.sliced(start, end - start)));
-        start = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
-    }
-    return header;
 }
 
 void ResultsLogReader::fail(Status status) {

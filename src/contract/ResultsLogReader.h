@@ -52,11 +52,8 @@ public:
 
     // Opens the log and reads its header lines.
     explicit ResultsLogReader(const QString& fileName);
-
-    // The header lines of a log already read into memory, as header() gives
-    // them; fewer when the bytes end before them. Lines end as LineReader
-    // ends them: CR LF, LF or a lone CR.
-    static QStringList headerOf(QByteArrayView bytes);
+    // The same for a log's bytes, held by the reader.
+    explicit ResultsLogReader(const QByteArray& bytes);
 
     Status status() const { return m_status; }
     // Empty unless the status is ReadFailed.
@@ -81,6 +78,8 @@ public:
     const QString& closingLine() const { return m_closingLine; }
 
 private:
+    // Checks the size and reads the header lines.
+    void readHeader();
     // The next line; empty when the log ends or fails there, which sets
     // the status.
     std::optional<QByteArrayView> nextLine();

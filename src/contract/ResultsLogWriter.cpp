@@ -2,6 +2,7 @@
 
 #include "contract/Cp1250Codec.h"
 #include "contract/EngineContract.h"
+#include "contract/RunEvaluation.h"
 #include "contract/TextFile.h"
 
 #include <QFile>
@@ -45,15 +46,7 @@ QString ResultsLogWriter::formatRate(double rate) {
 }
 
 double ResultsLogWriter::score() const {
-    double sum = 0;
-    qint64 frames = 0;
-    for (const Block& block : m_blocks) {
-        for (const double rate : block.rates) {
-            sum += formatRate(rate).toDouble();
-        }
-        frames += block.rates.size();
-    }
-    return frames > 0 ? sum / double(frames) : 0;
+    return RunEvaluation::OfBytes(encode()).score();
 }
 
 QByteArray ResultsLogWriter::encode() const {

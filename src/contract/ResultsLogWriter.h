@@ -22,10 +22,8 @@ public:
 
     void addBlock(const QVector<double>& rates, const BlockSampling& sampling);
     int blockCount() const { return int(m_blocks.size()); }
-    // The score the front end computes from the encoded log: the sum of its
-    // values as written, divided by its frame counts. 0 without frames.
-    // Until the contract's log reader serves the engine, this is the one
-    // place the engine scores its log.
+    // The encoded log's score, as the front end evaluates the file
+    // (RunEvaluation); 0 without frames.
     double score() const;
     QByteArray encode() const;
 

@@ -82,7 +82,7 @@ std::optional<FileError> Keep(const QString& logFile, double score, const QStrin
     }
     const QByteArray& bytes = log.bytes;
     using EngineContract::LogLine;
-    const QStringList header = ResultsLogReader::headerOf(bytes);
+    const QStringList header = ResultsLogReader(bytes).header();
     // Blocks of other tests or in another order would be compared as the
     // standard ones by a reader that does not know the note: not kept, and
     // no fault of the run's.

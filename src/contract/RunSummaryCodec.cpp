@@ -13,26 +13,29 @@
 
 namespace {
 
-// The field names of the log's header lines, in the lines' order.
-constexpr std::array<const char*, RunSummaryCodec::kHeaderFieldCount> kHeaderFields = {
+// The field names of the log's header lines, in EngineContract::LogLine
+// order.
+constexpr const char* kHeaderFields[] = {
     "program", "date", "memory", "operatingSystem", "conditions", "processor", "graphicsCard",
 };
+static_assert(std::size(kHeaderFields) == RunSummaryCodec::kHeaderFieldCount);
 
 QJsonObject testObject(const RunSummaryCodec::Test& test) {
+    const FrameStatistics::BlockFigures& figures = test.figures;
     return {
         {"index", test.index},
         {"glErrors", test.glErrors},
         {"name", test.name},
-        {"values", test.values},
-        {"leftOut", test.leftOut},
-        {"frames", test.frames},
-        {"sampleEvery", test.sampleEvery},
-        {"seconds", test.seconds},
-        {"averageRate", test.averageRate},
-        {"percentile99Ms", test.percentile99Ms},
-        {"low1PercentRate", test.low1PercentRate},
-        {"slowestRate", test.slowestRate},
-        {"fastestRate", test.fastestRate},
+        {"values", figures.values},
+        {"leftOut", figures.leftOut},
+        {"frames", figures.frames},
+        {"sampleEvery", figures.stride},
+        {"seconds", figures.seconds},
+        {"averageRate", figures.averageRate},
+        {"percentile99Ms", figures.percentile99Ms},
+        {"low1PercentRate", figures.low1PercentRate},
+        {"slowestRate", figures.slowestRate},
+        {"fastestRate", figures.fastestRate},
     };
 }
 
@@ -160,17 +163,17 @@ RunSummaryCodec::Test readTest(FieldReader& reader, const QJsonObject& in) {
     test.glErrors = reader.whole(in, "glErrors");
     // What a block of the log can hold: its values, and as many frames as
     // the values stand for, in no longer than a test can take.
-    test.values = reader.whole(in, "values", 0, EngineContract::kMaxFrameCount);
-    test.leftOut = reader.whole(in, "leftOut", 0, test.values);
-    test.sampleEvery = reader.whole(in, "sampleEvery", 1);
-    test.frames =
-        reader.whole(in, "frames", 0, int(std::min<qint64>(qint64(test.values) * test.sampleEvery, INT_MAX)));
-    test.seconds = reader.figure(in, "seconds", EngineContract::kMaxTestSeconds);
-    test.averageRate = reader.figure(in, "averageRate");
-    test.percentile99Ms = reader.figure(in, "percentile99Ms");
-    test.low1PercentRate = reader.figure(in, "low1PercentRate");
-    test.slowestRate = reader.figure(in, "slowestRate");
-    test.fastestRate = reader.figure(in, "fastestRate");
+    test.figures.values = reader.whole(in, "values", 0, EngineContract::kMaxFrameCount);
+    test.figures.leftOut = reader.whole(in, "leftOut", 0, test.figures.values);
+    test.figures.stride = reader.whole(in, "sampleEvery", 1);
+    test.figures.frames = reader.whole(
+        in, "frames", 0, int(std::min<qint64>(qint64(test.figures.values) * test.figures.stride, INT_MAX)));
+    test.figures.seconds = reader.figure(in, "seconds", EngineContract::kMaxTestSeconds);
+    test.figures.averageRate = reader.figure(in, "averageRate");
+    test.figures.percentile99Ms = reader.figure(in, "percentile99Ms");
+    test.figures.low1PercentRate = reader.figure(in, "low1PercentRate");
+    test.figures.slowestRate = reader.figure(in, "slowestRate");
+    test.figures.fastestRate = reader.figure(in, "fastestRate");
     return test;
 }
 
@@ -209,7 +212,7 @@ RepeatStatistics::Spread readSpread(FieldReader& reader, const QJsonObject& in) 
 
 QByteArray RunSummaryCodec::encode(const Summary& summary) {
     QJsonObject root;
-    for (std::size_t line = 0; line < kHeaderFields.size(); ++line) {
+    for (std::size_t line = 0; line < std::size(kHeaderFields); ++line) {
         root.insert(QLatin1String(kHeaderFields[line]), summary.header.value(qsizetype(line)));
     }
     root.insert(QLatin1String("complete"), summary.complete);

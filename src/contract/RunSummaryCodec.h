@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EngineContract.h"
+#include "FrameStatistics.h"
 #include "RepeatStatistics.h"
 
 #include <QByteArray>
@@ -21,23 +23,17 @@
 // decoded gives the same summary back. Stateless.
 class RunSummaryCodec {
 public:
-    static constexpr int kHeaderFieldCount = 7;
+    // One field for each of the log's header lines.
+    static constexpr int kHeaderFieldCount = EngineContract::kLogHeaderLines;
 
     struct Test {
         // The rated test's number and name.
         int index = 0;
         QString name;
         int glErrors = 0;
-        int values = 0;
-        int leftOut = 0;
-        int frames = 0;
-        int sampleEvery = 1;
-        double seconds = 0;
-        double averageRate = 0;
-        double percentile99Ms = 0;
-        double low1PercentRate = 0;
-        double slowestRate = 0;
-        double fastestRate = 0;
+        // As the front end figures the test's block; the field
+        // "sampleEvery" is figures.stride, and timeScale is not written.
+        FrameStatistics::BlockFigures figures;
         bool operator==(const Test&) const = default;
     };
 

@@ -1,5 +1,6 @@
 #include "ResultsCsv.h"
 
+#include "CsvWriter.h"
 #include "contract/TextFile.h"
 
 #include <QFileInfo>
@@ -25,63 +26,54 @@ QByteArray Ms(double value) {
     return QByteArray::number(value, 'f', 3);
 }
 
-QByteArray Field(const QString& text) {
-    QByteArray bytes = text.toUtf8();
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) {
-        bytes.replace("\"", "\"\"");
-        bytes = '"' + bytes + '"';
-    }
-    return bytes;
-}
-
 } // namespace
 
 namespace ResultsCsv {
 
 QByteArray FramesCsv(const ResultsDetails::Details& details) {
-    QByteArray csv = QStringLiteral("test,název,snímek,čas od začátku testu (ms),doba snímku (ms),snímková "
-                                    "frekvence (1/s)\r\n")
-                         .toUtf8();
+    CsvWriter csv(QStringLiteral("test,název,snímek,čas od začátku testu (ms),doba snímku (ms),snímková "
+                                 "frekvence (1/s)"));
     for (const ResultsDetails::TestDetails& test : details.tests) {
-        const QByteArray prefix = QByteArray::number(test.index) + ',' + Field(test.name) + ',';
+        const QByteArray index = QByteArray::number(test.index);
+        const QByteArray name = CsvWriter::Field(test.name);
         // A thinned block's values are its frames 1, 1 + stride, ...; their
         // times spread over the test's whole time.
         const FrameStatistics::BlockFigures& figures = test.figures;
         double seconds = 0;
         for (qsizetype value = 0; value < test.rates.size(); ++value) {
             const double rate = test.rates[value];
-            csv += prefix + QByteArray::number(value * figures.stride + 1) + ',';
+            csv.add(index).add(name).add(QByteArray::number(value * figures.stride + 1));
             if (FrameStatistics::IsUsable(rate)) {
                 seconds += 1.0 / rate;
-                csv += Ms(seconds * figures.timeScale * 1000.0) + ',' + Ms(1000.0 / rate) + ',';
+                csv.add(Ms(seconds * figures.timeScale * 1000.0)).add(Ms(1000.0 / rate));
             } else {
-                csv += ",,";
+                csv.add({}).add({});
             }
-            csv += Exact(rate) + "\r\n";
+            csv.add(Exact(rate)).endRow();
         }
     }
-    return csv;
+    return csv.bytes();
 }
 
 QByteArray TestsCsv(const ResultsDetails::Details& details) {
-    QByteArray csv =
-        QStringLiteral(
-            "test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),99. percentil "
-            "doby snímku (ms),nejpomalejší snímek (1/s),nejrychlejší snímek (1/s),vzorek (každý n. "
-            "snímek)\r\n")
-            .toUtf8();
+    CsvWriter csv(
+        QStringLiteral("test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),99. percentil "
+                       "doby snímku (ms),nejpomalejší snímek (1/s),nejrychlejší snímek (1/s),vzorek "
+                       "(každý n. snímek)"));
     for (const ResultsDetails::TestDetails& test : details.tests) {
         const FrameStatistics::BlockFigures& f = test.figures;
-        csv += QByteArray::number(test.index) + ',' + Field(test.name) + ',' + QByteArray::number(f.frames) +
-               ',' + QByteArray::number(f.leftOut);
+        csv.add(QByteArray::number(test.index))
+            .text(test.name)
+            .add(QByteArray::number(f.frames))
+            .add(QByteArray::number(f.leftOut));
         // A test without a usable frame has no figures, not zeros.
         for (const double figure :
              {f.seconds, f.averageRate, f.low1PercentRate, f.percentile99Ms, f.slowestRate, f.fastestRate}) {
-            csv += ',' + (f.frames > 0 ? Figure(figure) : QByteArray());
+            csv.add(f.frames > 0 ? Figure(figure) : QByteArray());
         }
-        csv += ',' + QByteArray::number(f.stride) + "\r\n";
+        csv.add(QByteArray::number(f.stride)).endRow();
     }
-    return csv;
+    return csv.bytes();
 }
 
 QString TestsFileName(const QString& framesFileName) {

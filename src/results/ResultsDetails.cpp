@@ -1,67 +1,27 @@
 #include "ResultsDetails.h"
 
-#include "contract/TestOrder.h"
-
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-// The tests of the log's blocks as its conditions line names them: a
-// distinct rated test for each block (an aborted run has the first of
-// them); empty otherwise.
-QList<int> BlockTests(const QList<int>& named, qsizetype blockCount) {
-    if (named.size() < blockCount) {
-        return {};
-    }
-    QList<int> tests = named.first(blockCount);
-    for (qsizetype i = 0; i < tests.size(); ++i) {
-        if (tests[i] < 0 || tests[i] >= EngineContract::kTestCount || tests.indexOf(tests[i]) != i) {
-            return {};
-        }
-    }
-    return tests;
-}
-
-} // namespace
 
 namespace ResultsDetails {
 
 Details ReadDetails(const QString& fileName) {
+    return DetailsOf(RunEvaluation::OfFile(fileName));
+}
+
+Details DetailsOf(const RunEvaluation& evaluation) {
     Details details;
-    const ResultsLog::ReadResult read = ResultsLog::ReadResultsLog(
-        fileName, [&details](int frameCount, const QList<double>& values, const BlockSampling& sampling) {
-            TestDetails test;
-            test.index = int(details.tests.size());
-            // A negative count has no value lines, count 0 only the closing one.
-            test.rates = values.first(std::max(frameCount, 0));
-            test.sampling = sampling;
-            details.tests.append(std::move(test));
-        });
+    const ResultsLog::ReadResult read = ResultsLog::ResultOf(evaluation);
     details.outcome = read.outcome;
     details.error = read.error;
     if (read.outcome != ResultsLog::Outcome::Ok) {
-        details.tests.clear();
         return details;
     }
     details.summary = read.summary;
-    // A log of other tests or another order names them: its blocks are
-    // those tests, compared with the same tests of another run. Named
-    // otherwise than the engine names them, they are no test of the seven.
-    const std::optional<QList<int>> named = TestOrder::Named(details.summary.extraText);
-    const QList<int> numbers = named ? BlockTests(*named, details.tests.size()) : QList<int>();
-    details.testsNumbered = named ? !numbers.isEmpty() : details.tests.size() == EngineContract::kTestCount;
-    QList<FrameStatistics::BlockFigures> figures;
-    figures.reserve(details.tests.size());
-    for (TestDetails& test : details.tests) {
-        if (!numbers.isEmpty()) {
-            test.index = numbers[test.index];
-            test.name = EngineContract::kTestNames[size_t(test.index)].toString();
-        } else {
-            test.name = named ? QStringLiteral("Test %1").arg(test.index + 1)
-                              : TestName(test.index, int(details.tests.size()));
-        }
-        test.figures = FrameStatistics::Block(test.rates, test.sampling);
+    details.tests = evaluation.tests();
+    details.testsNumbered = evaluation.testsNumbered();
+    details.run = evaluation.run();
+    for (const TestDetails& test : details.tests) {
         // Frames that each could be real but together last longer than any
         // test: the log is no run's.
         if (test.figures.seconds > EngineContract::kMaxTestSeconds) {
@@ -69,17 +29,8 @@ Details ReadDetails(const QString& fileName) {
             damaged.outcome = ResultsLog::Outcome::Damaged;
             return damaged;
         }
-        figures.append(test.figures);
     }
-    details.run = FrameStatistics::Run(figures);
     return details;
-}
-
-QString TestName(int index, int blockCount) {
-    if (blockCount == EngineContract::kTestCount && index >= 0 && index < EngineContract::kTestCount) {
-        return EngineContract::kTestNames[size_t(index)].toString();
-    }
-    return QStringLiteral("Test %1").arg(index + 1);
 }
 
 QString SampleMark(const TestDetails& test) {

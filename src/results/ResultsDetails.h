@@ -11,25 +11,12 @@
 
 // What the results log holds beyond the score: every test's frames and their
 // figures, and the figures of the whole run, for the details window and its
-// CSV export. The log is read by the same reader as the score, so both judge
-// a log alike. A block's first count values are its frames; its last value
-// line (count + 1-th), which the engine writes as a closing 0, is no frame:
-// the details leave it aside while the score keeps summing it. Pure
-// functions, no state.
+// CSV export. The log's one evaluation (RunEvaluation) gives them with the
+// score, so both judge a log alike. Pure functions, no state.
 namespace ResultsDetails {
 
-struct TestDetails {
-    // The block's position in the log, from 0; the test's number when the
-    // log says which tests its blocks are (Details::testsNumbered).
-    int index = 0;
-    QString name;
-    // The block's frames as the log gives them: instantaneous rates, those
-    // that are 0, negative or not finite included (they are gaps). In a
-    // thinned block, every figures.stride-th frame.
-    QList<double> rates;
-    BlockSampling sampling;
-    FrameStatistics::BlockFigures figures;
-};
+// A block's frames and figures, as the evaluation gives them.
+using TestDetails = RunEvaluation::Test;
 
 struct Details {
     ResultsLog::Outcome outcome = ResultsLog::Outcome::NoLog;
@@ -49,10 +36,8 @@ struct Details {
 // A log with a block longer than EngineContract::kMaxTestSeconds is
 // Damaged: its times cannot be shown as a test's.
 Details ReadDetails(const QString& fileName = EngineContract::kResultsLogFileName);
-
-// The name a block's row shows: the test's own in a run of the seven tests,
-// "Test 1", "Test 2", … in a run of any other length.
-QString TestName(int index, int blockCount);
+// The details of an evaluated log or summary.
+Details DetailsOf(const RunEvaluation& evaluation);
 
 // The frame-time graph of a test: points (time since the test's start at the
 // frame's end in s, frame time in ms), one list per run of usable frames. A

@@ -5,30 +5,6 @@
 #include "contract/ResultsLogReader.h"
 #include "contract/TextFile.h"
 
-#include <cmath>
-
-namespace {
-
-using ResultsLog::Outcome;
-using ResultsLog::ReadResult;
-
-ReadResult Failed(const ResultsLogReader& reader) {
-    switch (reader.status()) {
-    case ResultsLogReader::Status::NoLog:
-        return ReadResult{Outcome::NoLog, {}, std::nullopt};
-    case ResultsLogReader::Status::TooLarge:
-        return ReadResult{Outcome::TooLarge, {}, std::nullopt};
-    case ResultsLogReader::Status::ReadFailed:
-        return ReadResult{Outcome::ReadFailed, {}, reader.error()};
-    case ResultsLogReader::Status::Damaged:
-    case ResultsLogReader::Status::Ok:
-        break;
-    }
-    return ReadResult{Outcome::Damaged, {}, std::nullopt};
-}
-
-} // namespace
-
 namespace ResultsLog {
 
 bool ResultsLogExists() {
@@ -40,54 +16,24 @@ ReadResult ReadResultsLog() {
 }
 
 ReadResult ReadResultsLog(const QString& fileName) {
-    return ReadResultsLog(fileName, BlockReceiver());
+    return ResultOf(RunEvaluation::OfFile(fileName));
 }
 
-ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock) {
-    ResultsLogReader reader(fileName);
-    if (reader.status() != ResultsLogReader::Status::Ok) {
-        return Failed(reader);
+ReadResult ResultOf(const RunEvaluation& evaluation) {
+    if (evaluation.outcome() != Outcome::Ok) {
+        return ReadResult{evaluation.outcome(), {}, evaluation.error()};
     }
-    ResultsLogSummary summary;
     using EngineContract::LogLine;
-    const QStringList& header = reader.header();
-    summary.memoryText = header[int(LogLine::Memory)];
-    summary.operatingSystemText = header[int(LogLine::OperatingSystem)];
-    summary.extraText = header[int(LogLine::Conditions)];
-    summary.processorText = header[int(LogLine::Processor)];
-    summary.graphicsCardText = header[int(LogLine::GraphicsCard)];
-
-    qint64 totalFrames = 0;
-    int blockCount = 0;
-    double valueSum = 0;
-    while (reader.nextBlock()) {
-        const ResultsLogReader::Block& block = reader.block();
-        totalFrames += block.frameCount;
-        ++blockCount;
-        for (const double value : block.values) {
-            valueSum += value;
-        }
-        if (onBlock) {
-            onBlock(block.frameCount, block.values, reader.sampling());
-        }
-    }
-    if (reader.status() != ResultsLogReader::Status::Ok) {
-        return Failed(reader);
-    }
-
-    if (totalFrames == 0) {
-        return ReadResult{Outcome::ZeroFrames, {}, std::nullopt};
-    }
-    const double score = valueSum / static_cast<double>(totalFrames);
-    // An overflowing value (1E400) would make the score an infinity or NaN,
-    // which can be neither shown nor stored as a number.
-    if (!std::isfinite(valueSum) || !std::isfinite(score)) {
-        return ReadResult{Outcome::Damaged, {}, std::nullopt};
-    }
-    summary.blockCount = blockCount;
-    summary.totalFrames = totalFrames;
-    summary.valueSum = valueSum;
-    summary.score = score;
+    ResultsLogSummary summary;
+    summary.memoryText = evaluation.headerLine(LogLine::Memory);
+    summary.operatingSystemText = evaluation.headerLine(LogLine::OperatingSystem);
+    summary.extraText = evaluation.headerLine(LogLine::Conditions);
+    summary.processorText = evaluation.headerLine(LogLine::Processor);
+    summary.graphicsCardText = evaluation.headerLine(LogLine::GraphicsCard);
+    summary.blockCount = evaluation.blockCount();
+    summary.totalFrames = evaluation.totalFrames();
+    summary.valueSum = evaluation.valueSum();
+    summary.score = evaluation.score();
     return ReadResult{Outcome::Ok, summary, std::nullopt};
 }
 
@@ -134,11 +80,11 @@ QString ScoreCaption(const ResultsLogSummary& summary) {
 }
 
 bool IsScoreShown(const ResultsLogSummary& summary) {
-    return summary.blockCount >= EngineContract::kTestCount;
+    return RunEvaluation::RatingOf(summary.blockCount) != RunEvaluation::Rating::TooFewTests;
 }
 
 bool JoinsComparison(const ResultsLogSummary& summary) {
-    return summary.blockCount == EngineContract::kTestCount;
+    return RunEvaluation::RatingOf(summary.blockCount) == RunEvaluation::Rating::Rated;
 }
 
 } // namespace ResultsLog

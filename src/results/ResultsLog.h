@@ -1,32 +1,20 @@
 #pragma once
 
-#include "contract/BlockSampling.h"
 #include "contract/FileError.h"
+#include "contract/RunEvaluation.h"
 
 #include <QList>
 #include <QString>
-#include <functional>
 #include <optional>
 
-// What the front end makes of the test engine's results log "vysledek.log",
-// read by ResultsLogReader: the texts describing the tested computer, and
-// the score, the sum of all values divided by the sum of all frame counts,
-// with whether it is a rated run's. The log is read from its first line on
-// every read and closed before the read returns. The front end never writes
-// it.
+// What the results window makes of the test engine's results log
+// "vysledek.log", evaluated by RunEvaluation: the texts describing the tested
+// computer, and the score with whether it is a rated run's. The log is read
+// whole on every read and closed before the read returns. The front end never
+// writes it.
 namespace ResultsLog {
 
-// What ResultsLogReader::Status says, and what the front end finds wrong
-// with a log read without fault: frame counts that add up to 0 (ZeroFrames),
-// or a sum or score that is not a finite number (Damaged).
-enum class Outcome {
-    Ok,
-    NoLog,
-    Damaged,
-    ZeroFrames,
-    TooLarge,
-    ReadFailed,
-};
+using Outcome = RunEvaluation::Outcome;
 
 struct ResultsLogSummary {
     QString processorText;
@@ -55,17 +43,8 @@ ReadResult ReadResultsLog();
 // The same for a log of any name; the benchmarks and tests read large logs
 // through it.
 ReadResult ReadResultsLog(const QString& fileName);
-
-// Receives each block once its value lines are read: the block's frame count,
-// the leading numbers of all its count + 1 value lines, exactly what the
-// score sums, and the thinning its last value line states. The list is
-// reused for the next block. A read whose outcome is not Ok may have
-// delivered blocks before it stopped; they are then no evaluation's.
-using BlockReceiver =
-    std::function<void(int frameCount, const QList<double>& values, const BlockSampling& sampling)>;
-
-// The same read, handing every block's values to onBlock as well.
-ReadResult ReadResultsLog(const QString& fileName, const BlockReceiver& onBlock);
+// What the results window shows of an evaluation.
+ReadResult ResultOf(const RunEvaluation& evaluation);
 
 // The message shown for an outcome that cannot be evaluated (NoLog, Damaged,
 // ZeroFrames, TooLarge); empty for Ok and ReadFailed, which carries its own.

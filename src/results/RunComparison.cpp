@@ -1,5 +1,6 @@
 #include "RunComparison.h"
 
+#include "CsvWriter.h"
 #include "contract/FileResult.h"
 #include "contract/InputFile.h"
 #include "contract/RepeatStatistics.h"
@@ -202,42 +203,6 @@ Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails:
     return comparison;
 }
 
-ResultsDetails::Details FromSummary(const RunSummaryCodec::Summary& summary) {
-    ResultsDetails::Details details;
-    details.outcome = ResultsLog::Outcome::Ok;
-    details.testsNumbered = true;
-    // The header's fields in the log's order: program, date, memory,
-    // operatingSystem, conditions, processor, graphicsCard.
-    details.summary.memoryText = summary.header.value(2);
-    details.summary.operatingSystemText = summary.header.value(3);
-    details.summary.extraText = summary.header.value(4);
-    details.summary.processorText = summary.header.value(5);
-    details.summary.graphicsCardText = summary.header.value(6);
-    details.summary.blockCount = int(summary.last.tests.size());
-    details.summary.score = summary.last.run.score;
-    for (const RunSummaryCodec::Test& test : summary.last.tests) {
-        ResultsDetails::TestDetails row;
-        row.index = test.index;
-        row.name = test.name;
-        row.figures.values = test.values;
-        row.figures.leftOut = test.leftOut;
-        row.figures.stride = test.sampleEvery;
-        row.figures.frames = test.frames;
-        row.figures.seconds = test.seconds;
-        row.figures.averageRate = test.averageRate;
-        row.figures.percentile99Ms = test.percentile99Ms;
-        row.figures.low1PercentRate = test.low1PercentRate;
-        row.figures.slowestRate = test.slowestRate;
-        row.figures.fastestRate = test.fastestRate;
-        details.summary.totalFrames += test.frames;
-        details.tests.append(row);
-    }
-    details.run.framesPerSecond = summary.last.run.framesPerSecond;
-    details.run.geometricMeanRate = summary.last.run.geometricMeanRate;
-    details.run.leftOut = summary.last.run.leftOut;
-    return details;
-}
-
 ResultsDetails::Details ReadRun(const QString& fileName) {
     if (!fileName.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive)) {
         return ResultsDetails::ReadDetails(fileName);
@@ -255,7 +220,7 @@ ResultsDetails::Details ReadRun(const QString& fileName) {
                                  decoded.ok() ? Text("souhrn běhu neobsahuje žádný test") : decoded.error};
         return failed;
     }
-    return FromSummary(decoded.summary);
+    return ResultsDetails::DetailsOf(RunEvaluation::OfSummary(decoded.summary));
 }
 
 bool LacksFrameTimes(const ResultsDetails::TestDetails& test) {
@@ -291,36 +256,32 @@ QString ConditionsWarning(const QStringList& differences) {
 }
 
 QByteArray Csv(const Comparison& comparison) {
-    QByteArray csv =
-        Text("test,průměr tento běh (1/s),průměr zvolený běh (1/s),rozdíl průměru (%),1% low "
-             "tento běh (1/s),1% low zvolený běh (1/s),rozdíl 1% low (%),99. percentil tento běh "
-             "(ms),99. percentil zvolený běh (ms),rozdíl 99. percentilu (%),rozdíl z částí "
-             "(%),95% interval (± %),částí,význam\r\n")
-            .toUtf8();
+    CsvWriter csv(Text("test,průměr tento běh (1/s),průměr zvolený běh (1/s),rozdíl průměru (%),1% low "
+                       "tento běh (1/s),1% low zvolený běh (1/s),rozdíl 1% low (%),99. percentil tento běh "
+                       "(ms),99. percentil zvolený běh (ms),rozdíl 99. percentilu (%),rozdíl z částí "
+                       "(%),95% interval (± %),částí,význam"));
     const auto number = [](bool present, double value) {
         return present ? QByteArray::number(value, 'f', 3) : QByteArray();
     };
     for (const TestComparison& test : comparison.tests) {
         const bool both = test.inCurrent() && test.inOther();
         const bool judged = test.judgement.parts > 0;
-        QByteArray name = test.name.toUtf8();
-        if (name.contains(',') || name.contains('"')) {
-            name = '"' + name.replace("\"", "\"\"") + '"';
-        }
-        csv += name;
+        csv.text(test.name);
         for (const auto& [current, other] :
              {std::pair{test.current.averageRate, test.other.averageRate},
               std::pair{test.current.low1PercentRate, test.other.low1PercentRate},
               std::pair{test.current.percentile99Ms, test.other.percentile99Ms}}) {
-            csv += ',' + number(test.inCurrent(), current) + ',' + number(test.inOther(), other) + ',' +
-                   number(both && other != 0, DifferencePercent(current, other));
+            csv.add(number(test.inCurrent(), current))
+                .add(number(test.inOther(), other))
+                .add(number(both && other != 0, DifferencePercent(current, other)));
         }
-        csv += ',' + number(judged, test.judgement.differencePercent) + ',' +
-               number(judged, test.judgement.marginPercent) + ',' +
-               (judged ? QByteArray::number(test.judgement.parts) : QByteArray()) + ',' +
-               VerdictText(test.judgement.verdict).toUtf8() + "\r\n";
+        csv.add(number(judged, test.judgement.differencePercent))
+            .add(number(judged, test.judgement.marginPercent))
+            .add(judged ? QByteArray::number(test.judgement.parts) : QByteArray())
+            .text(VerdictText(test.judgement.verdict))
+            .endRow();
     }
-    return csv;
+    return csv.bytes();
 }
 
 QString VerdictText(Verdict verdict) {

@@ -92,12 +92,10 @@ Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRat
 // nothing else to go by.
 Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails::Details& other);
 
-// A summary as a run to compare with: its header's fields, its last run's
-// tests' figures and score, no frame times.
-ResultsDetails::Details FromSummary(const RunSummaryCodec::Summary& summary);
-
 // The run of a file the user chose: a name ending in ".json" (any case) is
-// read as a summary, any other as a results log (ResultsDetails). A summary
+// read as a summary (RunEvaluation::OfSummary: its header, its last run's
+// tests' figures and score, no frame times), any other as a results log
+// (ResultsDetails). A summary
 // that cannot be read, is no summary or has no test has the outcome
 // ReadFailed with its error: the file and the reason.
 ResultsDetails::Details ReadRun(const QString& fileName);

@@ -58,12 +58,7 @@ inline QByteArray Summary(const ResultsDetails::Details& run, const QStringList&
         RunSummaryCodec::Test figures;
         figures.index = test.index;
         figures.name = test.name;
-        figures.values = test.figures.values;
-        figures.frames = test.figures.frames;
-        figures.seconds = test.figures.seconds;
-        figures.averageRate = test.figures.averageRate;
-        figures.percentile99Ms = test.figures.percentile99Ms;
-        figures.low1PercentRate = test.figures.low1PercentRate;
+        figures.figures = test.figures;
         summary.last.tests.append(figures);
     }
     summary.last.run.score = 1234.5;

@@ -25,7 +25,7 @@ ResultsDetails::Details Run(int tests, double speed) {
     for (int i = 0; i < tests; ++i) {
         ResultsDetails::TestDetails test;
         test.index = i;
-        test.name = ResultsDetails::TestName(i, tests);
+        test.name = RunEvaluation::TestName(i, tests);
         test.rates = SyntheticRuns::Rates(shape, unsigned(i));
         test.figures = FrameStatistics::Block(test.rates, test.sampling);
         details.tests.append(test);
@@ -43,8 +43,8 @@ ResultsDetails::Details SummaryOf(const QList<int>& numbers, double speed) {
     for (const int number : numbers) {
         some.tests.append(all.tests[number]);
     }
-    return RunComparison::FromSummary(
-        RunSummaryCodec::decode(SyntheticRuns::Summary(some, QStringList(7, QString()))).summary);
+    return ResultsDetails::DetailsOf(RunEvaluation::OfSummary(
+        RunSummaryCodec::decode(SyntheticRuns::Summary(some, QStringList(7, QString()))).summary));
 }
 
 } // namespace
@@ -319,6 +319,12 @@ void tst_RunComparison::summaryAsTheOtherRun() {
     // No judgement, so the CSV's estimate, interval and parts stay empty.
     const QList<QByteArray> row = RunComparison::Csv(comparison).split('\n')[1].trimmed().split(',');
     QCOMPARE(row.mid(10), (QList<QByteArray>{"", "", "", "bez snímků nelze posoudit"}));
+    // A name from a summary keeps its row, whatever it holds.
+    RunComparison::Comparison named = comparison;
+    named.tests[0].name = QStringLiteral("Řádek\r\nzlomený");
+    named.tests[1].name = QStringLiteral("Řádek\nzlomený");
+    const QByteArray csv = RunComparison::Csv(named);
+    QVERIFY(csv.contains("\n\"Řádek\r\nzlomený\",") && csv.contains("\n\"Řádek\nzlomený\","));
 }
 
 void tst_RunComparison::conditionDifferences_data() {

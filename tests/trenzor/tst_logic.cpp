@@ -576,6 +576,9 @@ private slots:
         QCOMPARE(tests[0][QStringLiteral("glErrors")].toInt(-1), 0);
         QCOMPARE(tests[1][QStringLiteral("index")].toInt(), 1);
         QCOMPARE(tests[1][QStringLiteral("glErrors")].toInt(-1), 3);
+        // Each test has the figures of its own block.
+        QCOMPARE(tests[0][QStringLiteral("frames")].toInt(), 2);
+        QCOMPARE(tests[1][QStringLiteral("averageRate")].toDouble(), 5.0);
     }
 
     // A device is chosen for a window through what Mesa reads, or refused.

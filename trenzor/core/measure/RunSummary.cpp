@@ -2,8 +2,8 @@
 
 #include "RunOptions.h"
 #include "contract/EngineContract.h"
-#include "contract/FrameStatistics.h"
 #include "contract/ResultsLogWriter.h"
+#include "contract/RunEvaluation.h"
 #include "contract/TextFile.h"
 
 #include <cerrno>
@@ -12,59 +12,44 @@
 
 RunSummary::RunSummary(QStringList header, bool repeated)
     : m_header(std::move(header))
-    , m_repeated(repeated) {}
+    , m_repeated(repeated)
+    , m_pass(m_header) {}
 
 void RunSummary::addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling,
                           int glErrors) {
-    // The figures are those of the log's numbers, rounded as it writes them,
-    // and of its thinning as the front end reads it back.
-    QList<double> logged;
-    logged.reserve(rates.size());
-    for (const double rate : rates) {
-        logged.append(ResultsLogWriter::formatRate(rate).toDouble());
-        m_valueSum += logged.last();
-    }
-    m_valueCount += logged.size();
-    const FrameStatistics::BlockFigures figures = FrameStatistics::Block(
-        logged, BlockSampling::FromClosingLine(sampling.ClosingLine(), int(rates.size())));
-    m_figures.append(figures);
+    m_pass.addBlock(rates, sampling);
     m_glErrors += glErrors;
     RunSummaryCodec::Test entry;
     entry.index = test;
     entry.name = EngineContract::kTestNames[std::size_t(test)].toString();
     entry.glErrors = glErrors;
-    entry.values = figures.values;
-    entry.leftOut = figures.leftOut;
-    entry.frames = figures.frames;
-    entry.sampleEvery = figures.stride;
-    entry.seconds = figures.seconds;
-    entry.averageRate = figures.averageRate;
-    entry.percentile99Ms = figures.percentile99Ms;
-    entry.low1PercentRate = figures.low1PercentRate;
-    entry.slowestRate = figures.slowestRate;
-    entry.fastestRate = figures.fastestRate;
     m_tests.append(entry);
 }
 
 RunSummaryCodec::Pass RunSummary::current() const {
     RunSummaryCodec::Pass pass;
     pass.tests = m_tests;
-    const FrameStatistics::RunFigures run = FrameStatistics::Run(m_figures);
+    if (m_tests.isEmpty()) {
+        return pass;
+    }
+    // The figures are those of the log's bytes as the front end evaluates
+    // them: its numbers as written, its thinning as read back.
+    const RunEvaluation evaluation = RunEvaluation::OfBytes(m_pass.encode());
+    for (qsizetype i = 0; i < pass.tests.size(); ++i) {
+        pass.tests[i].figures = evaluation.tests().value(i).figures;
+    }
+    const FrameStatistics::RunFigures& run = evaluation.run();
     pass.run.framesPerSecond = run.framesPerSecond;
     pass.run.geometricMeanRate = run.geometricMeanRate;
     pass.run.leftOut = run.leftOut;
-    // The front end's score: the sum of all the log's values over their
-    // count.
-    pass.run.score = m_valueCount > 0 ? m_valueSum / double(m_valueCount) : 0.0;
+    pass.run.score = evaluation.score();
     return pass;
 }
 
 void RunSummary::closeRun() {
     m_closed.append(current());
     m_tests.clear();
-    m_figures.clear();
-    m_valueSum = 0;
-    m_valueCount = 0;
+    m_pass = ResultsLogWriter(m_header);
 }
 
 RepeatStatistics::Spread RunSummary::scoreSpread() const {
@@ -94,7 +79,7 @@ RunSummaryCodec::Summary RunSummary::summary(bool complete) const {
     for (qsizetype i = 0; i < m_closed.first().tests.size(); ++i) {
         QList<double> rates;
         for (const RunSummaryCodec::Pass& pass : m_closed) {
-            rates.append(pass.tests.value(i).averageRate);
+            rates.append(pass.tests.value(i).figures.averageRate);
         }
         const RunSummaryCodec::Test& test = m_closed.first().tests[i];
         summary.testSpread.append({test.index, test.name, RepeatStatistics::Of(rates)});

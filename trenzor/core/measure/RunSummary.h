@@ -1,7 +1,7 @@
 #pragma once
 
 #include "contract/BlockSampling.h"
-#include "contract/FrameStatistics.h"
+#include "contract/ResultsLogWriter.h"
 #include "contract/RunSummaryCodec.h"
 
 #include <QByteArray>
@@ -13,9 +13,9 @@
 
 // The summary of a run for scripts, in JSON (RunSummaryCodec): the conditions
 // of the results log's header lines, and for each finished test the figures
-// of its measured frames, computed from the rates as the log holds them
-// (FrameStatistics), so that it says what the front end's details window
-// says of the same log; then the run's figures. A repeated run keeps each of
+// of its measured frames, evaluated from the bytes of the run's log
+// (RunEvaluation), so that it says what the front end's details window says
+// of the same log; then the run's figures. A repeated run keeps each of
 // its runs and the spread over them. Collects the finished tests of one run
 // (or of each run of a repeated one) alongside the log writer and is written
 // after it.
@@ -49,10 +49,8 @@ private:
     bool m_repeated;
     int m_glErrors = 0;
     QList<RunSummaryCodec::Pass> m_closed;
-    // The current run: its tests, and what its run figures need.
+    // The current run: its tests, and its log, which gives their figures.
     QList<RunSummaryCodec::Test> m_tests;
-    QList<FrameStatistics::BlockFigures> m_figures;
+    ResultsLogWriter m_pass;
     QJsonObject m_validation;
-    double m_valueSum = 0;
-    qint64 m_valueCount = 0;
 };
