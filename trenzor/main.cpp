@@ -171,6 +171,15 @@ QString chooseGpu(const RunOptions& options) {
     return window.error;
 }
 
+// A summary file left by an earlier run; it is written whole at the end of a
+// run, never in part, so only a run that ends well leaves one.
+QString removeOldSummary(const RunOptions& options) {
+    if (options.summaryPath.isEmpty() || options.summaryToStandardOutput()) {
+        return {};
+    }
+    return ResultsLogWriter::removeOld(options.summaryPath);
+}
+
 // Picture validation, drawn through EGL without any display server.
 int validate(int argc, char* argv[], const CommandLine::Result& command) {
     QGuiApplication app(argc, argv);
@@ -214,6 +223,10 @@ int run(int argc, char* argv[]) {
         return CommandLine::kRefusedExit;
     }
     if (command.options.validate) {
+        if (const QString error = removeOldSummary(command.options); !error.isEmpty()) {
+            printError(error);
+            return 1;
+        }
         HeadlessContext::prepare();
         return validate(argc, argv, command);
     }
@@ -230,6 +243,10 @@ int run(int argc, char* argv[]) {
     // must not find an earlier run's results and take them for this one's.
     if (startError.isEmpty()) {
         startError = ResultsLogWriter::removeOld(EngineContract::kResultsLogFileName);
+    }
+    // Nor may a script that reads the summary without the exit status.
+    if (startError.isEmpty()) {
+        startError = removeOldSummary(command.options);
     }
 
     QGuiApplication app(argc, argv);

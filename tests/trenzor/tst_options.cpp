@@ -28,6 +28,8 @@ class TestOptions : public QObject {
     Q_OBJECT
 
     static constexpr char kOldLog[] = "left from an earlier run\r\n";
+    // A summary an earlier run left where this run writes its own.
+    static constexpr char kOldSummary[] = "{\"complete\": true}\n";
     // The browser files' own path length, as the generator writes quick ones.
     static constexpr double kBrowserSeconds = 0.3;
 
@@ -268,6 +270,8 @@ private slots:
         QFile::remove(QStringLiteral("souhrn.json"));
         QFile old(QStringLiteral("vysledek.log"));
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write(kOldLog) > 0);
+        QFile oldSummary(QStringLiteral("souhrn.json"));
+        QVERIFY(oldSummary.open(QIODevice::WriteOnly) && oldSummary.write(kOldSummary) > 0);
     }
 
     void refusedWithoutDisplay_data() {
@@ -494,9 +498,9 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("logWritten");
-        QTest::newRow("a damaged scene file")
-            << QStringList{"--tests", "0,6", "--seconds", "0.2", "--size", "64x48"} << "test6.bin je vadný"
-            << false;
+        QTest::newRow("a damaged scene file") << QStringList{"--tests", "0,6",   "--seconds", "0.2",
+                                                             "--size",  "64x48", "--summary", "souhrn.json"}
+                                              << "test6.bin je vadný" << false;
         QTest::newRow("off screen, a damaged scene file")
             << QStringList{"--tests", "6", "--seconds", "0.2", "--size", "64x48", "--offscreen"}
             << "test6.bin je vadný" << false;
@@ -524,6 +528,9 @@ private slots:
                  qPrintable(QString::number(outcome.msAfterError)));
         QCOMPARE(readFile(QStringLiteral("vysledek.log")).startsWith("Trenzor"), logWritten);
         QVERIFY(readFile(QStringLiteral("vysledek.log")) != kOldLog);
+        // An earlier run's summary is gone, or another file's.
+        QCOMPARE(QFile::exists(QStringLiteral("souhrn.json")),
+                 !arguments.contains(QStringLiteral("souhrn.json")));
     }
 
     // OpenGL errors the driver really reports fail the run: every glClear

@@ -3,6 +3,7 @@
 #include "MeshScene.h"
 #include "OffscreenTarget.h"
 #include "ScenePicture.h"
+#include "StereoView.h"
 #include "TestScenes.h"
 #include "contract/RunConfig.h"
 
@@ -76,8 +77,8 @@ private:
         return data;
     }
 
-    QImage render(const SceneData& data, bool safe, int depthBits, const CameraPath& path, double time) {
-        const RunConfig standard;
+    QImage render(const SceneData& data, bool safe, int depthBits, const CameraPath::Pose& pose, double time,
+                  const RunConfig& config = {}) {
         OffscreenTarget target;
         const QString error = target.create(*m_functions, kPicture, 24, depthBits);
         if (!error.isEmpty()) {
@@ -87,7 +88,7 @@ private:
         MeshScene scene(data, safe, 0, 0);
         scene.setup(*m_gl);
         target.bind(*m_functions);
-        ScenePicture::draw(*m_gl, scene, standard, path, time, kPicture);
+        ScenePicture::draw(*m_gl, scene, config, pose, time, kPicture);
         const QImage image = ScenePicture::readBack(*m_functions, kPicture);
         scene.teardown(*m_gl);
         target.destroy(*m_functions);
@@ -146,8 +147,8 @@ private slots:
         int differing = 0;
         int moment = 0;
         for (double time = 0; time <= path.seconds(); time += 1.25, ++moment) {
-            const QImage drawn = render(data, safe, 16, path, time);
-            const QImage expected = render(reference, safe, 24, path, time);
+            const QImage drawn = render(data, safe, 16, path.sample(time), time);
+            const QImage expected = render(reference, safe, 24, path.sample(time), time);
             QVERIFY(!drawn.isNull() && !expected.isNull());
             differing += differingPixels(drawn, expected);
             const QList<GLenum> errors = GlErrorCheck::take(*m_functions);
@@ -159,6 +160,35 @@ private slots:
         }
         qInfo("%d pixels differ in the nine pictures", differing);
         QVERIFY2(differing <= kAllowedPixels, qPrintable(QString::number(differing)));
+    }
+
+    // The red-blue anaglyph: each eye's picture in its own colour channel,
+    // as the eye half the offset to the camera's side sees it alone; green
+    // keeps the clear colour.
+    void stereoEyesInTheirChannels() {
+        const SceneData data = TestScenes::scene(1);
+        const CameraPath::Pose pose = TestScenes::path(1).sample(2.5);
+        RunConfig stereo;
+        stereo.redBlueStereo = true;
+        stereo.stereoOffset = 3;
+        const QImage both = render(data, false, 24, pose, 2.5, stereo);
+        const std::array<CameraPath::Pose, 2> eyes = StereoView::eyes(pose, stereo.stereoOffset);
+        const QImage left = render(data, false, 24, eyes[0], 2.5);
+        const QImage right = render(data, false, 24, eyes[1], 2.5);
+        const int clearGreen = qRound(data.clearColour.y() * 255);
+        int differing = 0;
+        for (int y = 0; y < both.height(); ++y) {
+            const uchar* b = both.constScanLine(y);
+            const uchar* l = left.constScanLine(y);
+            const uchar* r = right.constScanLine(y);
+            for (int x = 0; x < both.width() * 4; x += 4) {
+                differing += std::abs(b[x] - l[x]) > 40 || std::abs(b[x + 2] - r[x + 2]) > 40 ||
+                             std::abs(b[x + 1] - clearGreen) > 1;
+            }
+        }
+        QVERIFY2(differing <= kAllowedPixels, qPrintable(QString::number(differing)));
+        // The eyes do see different pictures.
+        QVERIFY(differingPixels(left, right) > 1000);
     }
 
     // Errors are taken once each, and named.
@@ -188,7 +218,7 @@ private slots:
         int differing = 0;
         int moment = 0;
         for (double time = 0; time <= path.seconds(); time += 1.25, ++moment) {
-            const QImage drawn = render(data, safe, 16, path, time);
+            const QImage drawn = render(data, safe, 16, path.sample(time), time);
             const QString name = QDir(m_compareFolder).filePath(pictureName(test, safe, moment));
             const QImage other = QImage(name).convertToFormat(QImage::Format_RGBA8888);
             QVERIFY2(!other.isNull(), qPrintable(name));

@@ -4,32 +4,25 @@
 #include "CpuTime.h"
 #include "FlightCamera.h"
 #include "FrameRecorder.h"
-#include "GlProbe.h"
-#include "LogHeader.h"
-#include "OffscreenTarget.h"
 #include "RunOptions.h"
-#include "RunSummary.h"
+#include "RunRecord.h"
 #include "SceneDecoder.h"
-#include "TextPanel.h"
-#include "contract/ResultsLogWriter.h"
+#include "SceneView.h"
 #include "contract/RunConfig.h"
 
 #include <QElapsedTimer>
 #include <QString>
 #include <QVector>
-#include <cstdio>
-#include <memory>
 #include <optional>
 
 class Canvas;
-class MeshScene;
-class QOpenGLFunctions;
-class QOpenGLFunctions_2_1;
 
 // Runs the scene list of one configuration: for each slot its intro screen,
 // then either the measured test along the browser file's camera path or free
-// flight, repeating the list when asked to; collects the measured blocks and
-// writes the results log at the end of a rated run. Driven by the window:
+// flight, repeating the list when asked to. Holds the phases, the keys and
+// the pacing of frames; the run's record (RunRecord) keeps the measured
+// blocks and saves the results, the scene view (SceneView) draws. Driven by
+// the window:
 // initialize() once the context exists, frame() as often as it can,
 // shutdown() before the context goes. Errors end in a message screen (and
 // on standard error) and no log. A run of the command line's options is
@@ -41,7 +34,6 @@ public:
 
     Engine(RunConfig config, QString startupError, Canvas& canvas,
            std::optional<RunOptions> options = std::nullopt);
-    ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -69,9 +61,6 @@ public:
     int msecsToNextFrame() const;
     Phase phase() const { return m_phase; }
     int slot() const { return m_slot; }
-    // The number of the test the current slot runs, as the progress lines
-    // and the summary give it.
-    int testNumber() const;
     // The moment of the camera path the running test shows.
     double pathTime() const { return m_recorder ? m_recorder->pathTime() : 0.0; }
 
@@ -82,19 +71,11 @@ private:
     void startSlot(int slot);
     void beginTest();
     void finishTest();
-    // After a run through every test: whether a repeated run goes on.
-    bool anotherRun() const;
     void finishRun(bool aborted);
-    void drawScene(const CameraPath::Pose& pose, double time);
-    void drawPanel();
     void showIntro();
     // Reports every OpenGL error recorded since the last check, saying when
-    // it was found; counts them for the test and the run.
+    // it was found; the record counts them for the test and the run.
     void checkGlErrors(const QString& when);
-    void readGrantedBits();
-    LogHeader::Granted granted() const;
-    QSize renderSize() const;
-    std::FILE* progressStream() const;
 
     static constexpr int kPanelPeriodMs = 30;
 
@@ -106,40 +87,18 @@ private:
     // Every slot's files are read and checked once, before anything is
     // drawn; the run, repeated or not, draws from here.
     QVector<SceneDecoder::Slot> m_decoded;
-    QOpenGLFunctions_2_1* m_gl = nullptr;
-    QOpenGLFunctions* m_functions = nullptr;
     Phase m_phase = Phase::Starting;
     int m_slot = 0;
-    // Runs through all the tests finished so far (a repeated run has several).
-    int m_rounds = 0;
-    QString m_glRenderer;
-    QString m_vsyncState;
-    GlProbe::Bits m_bitsGranted;
     QElapsedTimer m_clock;
-    std::unique_ptr<MeshScene> m_scene;
+    RunRecord m_record;
+    SceneView m_view;
     CameraPath m_path;
     std::optional<FrameRecorder> m_recorder;
     std::optional<FlightCamera> m_camera;
-    QStringList m_header;
-    std::optional<ResultsLogWriter> m_log;
-    // A repeated run's last run through every test, while the next one
-    // fills m_log: written in its place when the run is aborted.
-    std::optional<ResultsLogWriter> m_completeLog;
-    std::optional<RunSummary> m_summary;
-    OffscreenTarget m_offscreen;
-    TextPanel m_panel;
-    TextPanel m_counter;
     qint64 m_lastFrame = 0;
     qint64 m_nextFrameDue = 0;
     qint64 m_messageShown = 0;
-    qint64 m_counterUpdated = 0;
-    int m_counterFrames = 0;
     int m_testPresented = 0;
-    // OpenGL errors found in the running test and in the whole run; a run
-    // with any is not complete.
-    int m_testGlErrors = 0;
-    int m_glErrors = 0;
-    GlProbe m_probe;
     CpuTime m_cpuTime;
     qint64 m_flightStart = 0;
     QPointF m_lastMouse{-1, -1};

@@ -25,13 +25,16 @@ constexpr QSize kPicture{640, 480};
 constexpr double kMomentShare[ValidationRun::kMoments] = {0.2, 0.5, 0.8};
 
 QImage drawPicture(QOpenGLFunctions& f, QOpenGLFunctions_2_1& gl, const RunConfig& config,
-                   const SceneDecoder::Slot& slot, bool safe, double time, MeshScene::Fault fault) {
-    MeshScene scene(slot.scene, safe, config.particleSystemCount, config.decalCount);
-    scene.setFault(fault);
-    scene.setup(gl);
-    ScenePicture::draw(gl, scene, config, slot.path, time, kPicture);
+                   const SceneDecoder::Slot& slot, bool safe, double time,
+                   std::optional<FaultyScene::Fault> fault) {
+    const std::unique_ptr<MeshScene> scene =
+        fault ? std::make_unique<FaultyScene>(slot.scene, safe, config.particleSystemCount, config.decalCount,
+                                              *fault)
+              : std::make_unique<MeshScene>(slot.scene, safe, config.particleSystemCount, config.decalCount);
+    scene->setup(gl);
+    ScenePicture::draw(gl, *scene, config, slot.path, time, kPicture);
     const QImage image = ScenePicture::readBack(f, kPicture);
-    scene.teardown(gl);
+    scene->teardown(gl);
     return image.convertToFormat(QImage::Format_RGB888);
 }
 
@@ -45,15 +48,22 @@ QString ValidationRun::pictureName(int test, bool safe, int moment) {
     return QStringLiteral("%1-%2-%3.png").arg(test).arg(safe ? "safe" : "shaded").arg(moment);
 }
 
-MeshScene::Fault ValidationRun::faultFromEnvironment() {
+std::optional<FaultyScene::Fault> ValidationRun::faultFromEnvironment() {
     const QByteArray name = qgetenv("TRENZOR_VALIDATE_FAULT");
-    return name == "depth"       ? MeshScene::Fault::Depth
-           : name == "texture"   ? MeshScene::Fault::Texture
-           : name == "backfaces" ? MeshScene::Fault::BackFaces
-                                 : MeshScene::Fault::None;
+    if (name == "depth") {
+        return FaultyScene::Fault::Depth;
+    }
+    if (name == "texture") {
+        return FaultyScene::Fault::Texture;
+    }
+    if (name == "backfaces") {
+        return FaultyScene::Fault::BackFaces;
+    }
+    return std::nullopt;
 }
 
-QString ValidationRun::draw(QOpenGLContext& context, MeshScene::Fault fault, QList<Picture>& pictures) const {
+QString ValidationRun::draw(QOpenGLContext& context, std::optional<FaultyScene::Fault> fault,
+                            QList<Picture>& pictures) const {
     QOpenGLFunctions& f = *context.functions();
     auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(&context);
     if (!gl || !gl->initializeOpenGLFunctions()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeshScene.h"
+#include "FaultyScene.h"
 #include "RunOptions.h"
 #include "SceneDecoder.h"
 #include "contract/RunConfig.h"
@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <optional>
 
 class QOpenGLContext;
 
@@ -34,16 +35,17 @@ public:
 
     ValidationRun(RunConfig config, RunOptions options);
 
-    // Draws every picture of the configured tests; an error text names what
-    // kept them from being drawn.
-    QString draw(QOpenGLContext& context, MeshScene::Fault fault, QList<Picture>& pictures) const;
+    // Draws every picture of the configured tests, with the fault when one
+    // is given; an error text names what kept them from being drawn.
+    QString draw(QOpenGLContext& context, std::optional<FaultyScene::Fault> fault,
+                 QList<Picture>& pictures) const;
     // Compares, reports and saves as described; returns the exit status.
     int run(QOpenGLContext& context, const QString& deviceLabel) const;
 
     // "3-safe-1.png"
     static QString pictureName(int test, bool safe, int moment);
     // The fault TRENZOR_VALIDATE_FAULT asks for.
-    static MeshScene::Fault faultFromEnvironment();
+    static std::optional<FaultyScene::Fault> faultFromEnvironment();
 
 private:
     RunConfig m_config;

@@ -34,8 +34,7 @@ int main(int argc, char* argv[]) {
     }
     QList<ValidationRun::Picture> pictures;
     const ValidationRun validation(command.config, command.options);
-    if (const QString error = validation.draw(*context.context(), MeshScene::Fault::None, pictures);
-        !error.isEmpty()) {
+    if (const QString error = validation.draw(*context.context(), std::nullopt, pictures); !error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(error));
         return 1;
     }

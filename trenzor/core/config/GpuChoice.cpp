@@ -49,5 +49,5 @@ QString GpuChoice::line(const GpuDevice& device) {
         .arg(device.software ? QStringLiteral("software Mesa") : QStringLiteral("hardware"))
         .arg(orNone(device.drmNode), orNone(device.renderNode),
              device.pciSlot.isEmpty() ? QString() : QStringLiteral(", PCI %1").arg(device.pciSlot),
-             device.renderer.isEmpty() ? QStringLiteral("kontext OpenGL nelze vytvořit") : device.renderer);
+             device.driver.isEmpty() ? QStringLiteral("zařízení EGL nelze otevřít") : device.driver);
 }

@@ -4,7 +4,7 @@
 
 // One graphics device EGL offers, as the engine lists and chooses it: its
 // index in EGL's list, whether it is Mesa's software device, its DRM nodes
-// and PCI slot where it has them, and the renderer a context on it names.
+// and PCI slot where it has them, and its driver as EGL names it.
 // Plain data, filled by EglDevices.
 struct GpuDevice {
     int index = 0;
@@ -13,5 +13,7 @@ struct GpuDevice {
     QString renderNode;
     // "0000:01:00.0", empty for a device that is not on the PCI bus.
     QString pciSlot;
-    QString renderer;
+    // "ovladač swrast, Mesa Project": Mesa's name of the driver where EGL
+    // says it, and EGL's vendor; empty when EGL cannot open the device.
+    QString driver;
 };

@@ -78,10 +78,7 @@ MeshScene::MeshScene(SceneData data, bool safe, int particleSystems, int decals)
 
 void MeshScene::setup(QOpenGLFunctions_2_1& gl) {
     for (const SceneData::Texture& recipe : m_data.textures) {
-        QImage image = TextureImage::render(recipe);
-        if (m_fault == Fault::Texture) {
-            image.fill(Qt::white);
-        }
+        const QImage image = textureImage(recipe);
         unsigned id = 0;
         gl.glGenTextures(1, &id);
         gl.glBindTexture(GL_TEXTURE_2D, id);
@@ -145,6 +142,20 @@ void MeshScene::teardown(QOpenGLFunctions_2_1& gl) {
     m_textures.clear();
     m_buffers.clear();
     m_program.reset();
+}
+
+QImage MeshScene::textureImage(const SceneData::Texture& recipe) const {
+    return TextureImage::render(recipe);
+}
+
+// Opaque meshes show their front faces only. A back face lies in the depth
+// buffer as close as the front face it meets at a silhouette, and at 16 bits
+// it would win some of those pixels as a dark speck.
+void MeshScene::setOpaqueState(QOpenGLFunctions_2_1& gl) const {
+    gl.glFrontFace(GL_CCW);
+    gl.glCullFace(GL_BACK);
+    gl.glEnable(GL_CULL_FACE);
+    gl.glDepthMask(GL_TRUE);
 }
 
 QMatrix4x4 MeshScene::modelMatrix(const SceneData::Instance& instance, double time) {
@@ -295,18 +306,7 @@ void MeshScene::draw(QOpenGLFunctions_2_1& gl, const View& view) {
         }
     }
     if (m_safe || m_program->isLinked()) {
-        // Opaque meshes show their front faces only. A back face lies in the
-        // depth buffer as close as the front face it meets at a silhouette,
-        // and at 16 bits it would win some of those pixels as a dark speck.
-        gl.glFrontFace(GL_CCW);
-        gl.glCullFace(GL_BACK);
-        gl.glEnable(GL_CULL_FACE);
-        gl.glDepthMask(GL_TRUE);
-        if (m_fault == Fault::BackFaces) {
-            gl.glDisable(GL_CULL_FACE);
-        } else if (m_fault == Fault::Depth) {
-            gl.glDisable(GL_DEPTH_TEST);
-        }
+        setOpaqueState(gl);
         drawInstances(gl, view, false);
         // Blended layers are seen from both sides.
         gl.glDisable(GL_CULL_FACE);

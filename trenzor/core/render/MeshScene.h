@@ -2,6 +2,7 @@
 
 #include "SceneData.h"
 
+#include <QImage>
 #include <QMatrix4x4>
 #include <QOpenGLShaderProgram>
 #include <QVector3D>
@@ -28,11 +29,8 @@ public:
         double time = 0;
     };
 
-    // Faults a broken driver might make, drawn on purpose so that picture
-    // validation can be seen to catch them; a run never asks for one.
-    enum class Fault { None, Depth, Texture, BackFaces };
-
     MeshScene(SceneData data, bool safe, int particleSystems, int decals);
+    virtual ~MeshScene() = default;
     MeshScene(const MeshScene&) = delete;
     MeshScene& operator=(const MeshScene&) = delete;
 
@@ -41,10 +39,15 @@ public:
     void teardown(QOpenGLFunctions_2_1& gl);
 
     const SceneData& data() const { return m_data; }
-    void setFault(Fault fault) { m_fault = fault; }
 
     // Where an instance is at a moment of its scene's clock.
     static QMatrix4x4 modelMatrix(const SceneData::Instance& instance, double time);
+
+protected:
+    // The picture a texture's recipe gives.
+    virtual QImage textureImage(const SceneData::Texture& recipe) const;
+    // How opaque meshes meet the depth buffer and which faces they show.
+    virtual void setOpaqueState(QOpenGLFunctions_2_1& gl) const;
 
 private:
     struct Buffers {
@@ -82,7 +85,6 @@ private:
     bool m_safe;
     int m_particleSystems;
     int m_decals;
-    Fault m_fault = Fault::None;
     QVector<unsigned> m_textures;
     QVector<Buffers> m_buffers;
     std::unique_ptr<QOpenGLShaderProgram> m_program;

@@ -2,7 +2,6 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <GL/gl.h>
 #include <QFileInfo>
 #include <cstring>
 #include <vector>
@@ -54,24 +53,18 @@ QString deviceText(const Entry& egl, EGLDeviceEXT device, const char* extensions
     return text ? QString::fromLocal8Bit(text) : QString();
 }
 
-// The renderer a compatibility context on the display names; the context is
-// made current only for the question and released.
-QString rendererOf(EGLDisplay display) {
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        return {};
-    }
-    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1, EGL_NONE};
-    const EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
-    if (context == EGL_NO_CONTEXT) {
-        return {};
-    }
-    QString renderer;
-    if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
-        renderer = QString::fromLatin1(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    }
-    eglDestroyContext(display, context);
-    return renderer;
+// What EGL says of the display's driver without a context: Mesa's name of
+// the driver (EGL_MESA_query_driver) where it says it, and the vendor, which
+// every initialised display names.
+QString driverOf(EGLDisplay display) {
+    const QString vendor = QString::fromLatin1(eglQueryString(display, EGL_VENDOR));
+    const auto driverName =
+        reinterpret_cast<PFNEGLGETDISPLAYDRIVERNAMEPROC>(eglGetProcAddress("eglGetDisplayDriverName"));
+    const char* name =
+        hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_MESA_query_driver") && driverName
+            ? driverName(display)
+            : nullptr;
+    return name ? QStringLiteral("ovladač %1, %2").arg(QString::fromLatin1(name), vendor) : vendor;
 }
 
 } // namespace
@@ -99,20 +92,24 @@ QList<GpuDevice> EglDevices::list() {
             }
         }
         QString error;
-        if (void* display = EglDevices::display(int(i), error)) {
-            device.renderer = rendererOf(display);
+        if (const Display display = EglDevices::display(int(i), error)) {
+            device.driver = driverOf(display.get());
         }
         result.append(device);
     }
     return result;
 }
 
-void* EglDevices::display(int index, QString& error) {
+void EglDevices::Terminate::operator()(void* display) const {
+    eglTerminate(display);
+}
+
+EglDevices::Display EglDevices::display(int index, QString& error) {
     const Entry egl;
     const std::vector<EGLDeviceEXT> devices = egl.devices();
     if (index < 0 || std::size_t(index) >= devices.size()) {
         error = QStringLiteral("EGL nenabízí grafické zařízení %1").arg(index);
-        return nullptr;
+        return {};
     }
     const EGLDisplay display =
         egl.platformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[std::size_t(index)], nullptr);
@@ -120,9 +117,9 @@ void* EglDevices::display(int index, QString& error) {
         error = QStringLiteral("EGL nemůže kreslit na zařízení %1 (chyba EGL 0x%2)")
                     .arg(index)
                     .arg(eglGetError(), 0, 16);
-        return nullptr;
+        return {};
     }
-    return display;
+    return Display(display);
 }
 
 int EglDevices::indexOf(void* display) {

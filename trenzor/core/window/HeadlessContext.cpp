@@ -68,8 +68,8 @@ HeadlessContext::~HeadlessContext() {
     }
     m_context.reset();
     if (m_deviceContext) {
-        eglMakeCurrent(m_deviceDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-        eglDestroyContext(m_deviceDisplay, m_deviceContext);
+        eglMakeCurrent(m_deviceDisplay.get(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglDestroyContext(m_deviceDisplay.get(), m_deviceContext);
     }
     if (m_eglContext) {
         eglDestroyContext(m_display, m_eglContext);
@@ -103,7 +103,7 @@ QString HeadlessContext::create(int gpu, bool debug) {
         if (!m_deviceDisplay) {
             return QStringLiteral("OpenGL není k dispozici: %1.").arg(error);
         }
-        m_deviceContext = createContext(m_deviceDisplay, debug);
+        m_deviceContext = createContext(m_deviceDisplay.get(), debug);
         if (m_deviceContext == EGL_NO_CONTEXT) {
             return eglError(QStringLiteral("kontext OpenGL 2.1 na zařízení %1 nelze vytvořit").arg(gpu));
         }
@@ -121,5 +121,5 @@ bool HeadlessContext::makeCurrent() {
         return false;
     }
     return !m_deviceContext ||
-           eglMakeCurrent(m_deviceDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, m_deviceContext) == EGL_TRUE;
+           eglMakeCurrent(m_deviceDisplay.get(), EGL_NO_SURFACE, EGL_NO_SURFACE, m_deviceContext) == EGL_TRUE;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EglDevices.h"
+
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QString>
@@ -34,10 +36,12 @@ public:
     QString deviceLabel() const { return m_label; }
 
 private:
+    // The surfaceless display is Qt's own as well, and Qt terminates it when
+    // the application object goes; the chosen device's is terminated here.
     void* m_display = nullptr;
     void* m_eglContext = nullptr;
     // The chosen device's display and context, drawn with under Qt's.
-    void* m_deviceDisplay = nullptr;
+    EglDevices::Display m_deviceDisplay;
     void* m_deviceContext = nullptr;
     std::unique_ptr<QOpenGLContext> m_context;
     QOffscreenSurface m_surface;
