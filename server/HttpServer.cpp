@@ -65,12 +65,40 @@ HttpServer::HttpServer(ServiceHandlers& handlers)
     const char* const id = R"(([0-9a-f]{1,64}))";
     server.Post("/api/v1/runs", [&handlers](const httplib::Request& request, httplib::Response& response,
                                             const httplib::ContentReader& reader) {
-        // The raw body: the service decodes the multipart form itself.
         ServiceHandlers::Request converted = RequestOf(request);
-        reader([&converted](const char* data, size_t length) {
-            converted.body.append(data, qsizetype(length));
-            return converted.body.size() <= UploadCheck::kMaxBodySize;
-        });
+        if (!request.is_multipart_form_data()) {
+            converted.formError = QStringLiteral("Nahrání musí být multipart/form-data.");
+            Send(handlers.postRun(converted), response);
+            return;
+        }
+        // The parts streamed in, within the body's limit and a few parts.
+        constexpr int kMaxParts = 8;
+        QByteArray current;
+        qsizetype total = 0;
+        const bool read = reader(
+            [&](const httplib::MultipartFormData& part) {
+                current = QByteArray::fromStdString(part.name);
+                if (converted.parts.contains(current)) {
+                    converted.formError =
+                        QStringLiteral("Část %1 je v nahrání dvakrát.").arg(QString::fromUtf8(current));
+                    return false;
+                }
+                converted.parts.insert(current, {});
+                return converted.parts.size() <= kMaxParts;
+            },
+            [&](const char* data, size_t length) {
+                total += qsizetype(length);
+                converted.tooLarge = total > UploadCheck::kMaxBodySize;
+                converted.parts[current].append(data, qsizetype(length));
+                return !converted.tooLarge;
+            });
+        // The library refuses a body whose stated length is over the limit.
+        converted.tooLarge = converted.tooLarge || response.status == 413;
+        if (!read && converted.formError.isEmpty() && !converted.tooLarge) {
+            converted.formError =
+                QStringLiteral("Tělo nahrání není platné multipart/form-data s nejvýše %1 částmi.")
+                    .arg(kMaxParts);
+        }
         Send(handlers.postRun(converted), response);
     });
     server.Get(

@@ -1,7 +1,6 @@
 #include "ServiceHandlers.h"
 
 #include "LogEvaluation.h"
-#include "MultipartForm.h"
 #include "Pages.h"
 #include "Ranking.h"
 #include "UploadCheck.h"
@@ -61,16 +60,15 @@ ServiceHandlers::Reply ServiceHandlers::postRun(const Request& request) {
         reply.headers.append(std::pair<QByteArray, QByteArray>("Retry-After", "60"));
         return reply;
     }
-    if (request.body.size() > UploadCheck::kMaxBodySize) {
+    if (request.tooLarge) {
         return error(
             413, QStringLiteral("too_large"),
             QStringLiteral("Nahrání je větší než %1 MiB.").arg(UploadCheck::kMaxBodySize / (1024 * 1024)));
     }
-    const MultipartForm::Decoded form = MultipartForm::Decode(request.contentType, request.body);
-    if (!form.ok()) {
-        return error(400, QStringLiteral("bad_multipart"), form.error);
+    if (!request.formError.isEmpty()) {
+        return error(400, QStringLiteral("bad_multipart"), request.formError);
     }
-    const UploadCheck::Checked checked = UploadCheck::Check(form.parts);
+    const UploadCheck::Checked checked = UploadCheck::Check(request.parts);
     if (!checked.run) {
         return error(checked.refusal.status, checked.refusal.code, checked.refusal.message);
     }

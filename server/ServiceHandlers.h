@@ -22,7 +22,12 @@ public:
         QByteArray contentType;
         QByteArray authorization;
         QByteArray ifNoneMatch;
-        QByteArray body;
+        // An upload's parts by name, as the multipart/form-data body held
+        // them.
+        QMap<QByteArray, QByteArray> parts;
+        // Why the upload's body could not be taken apart; empty when it was.
+        QString formError;
+        bool tooLarge = false;
         // For the upload limit only; never stored.
         QString clientAddress;
     };

@@ -1,10 +1,9 @@
-// The service's pure logic without sockets or databases: the upload's
-// multipart decoder, the command line, line 5 of the log, the comparison
+// The service's pure logic without sockets or databases: the command
+// line, line 5 of the log, the comparison
 // key, the rankable rule, the ranking as the front end's systems database,
 // the chart and the upload limit.
 #include "ComparisonKey.h"
 #include "LogEvaluation.h"
-#include "MultipartForm.h"
 #include "RankRule.h"
 #include "Ranking.h"
 #include "RateLimiter.h"
@@ -55,48 +54,6 @@ class TestServerLogic : public QObject {
     Q_OBJECT
 
 private slots:
-    void multipart_data() {
-        QTest::addColumn<QByteArray>("contentType");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("log");
-        QTest::addColumn<QString>("error");
-        const QByteArray type = "multipart/form-data; boundary=XyZ";
-        const QByteArray good =
-            "preamble\r\n--XyZ\r\nContent-Disposition: form-data; name=\"log\"; "
-            "filename=\"vysledek.log\"\r\nContent-Type: text/plain\r\n\r\nA\r\nB\r\n--XyZ\r\n"
-            "Content-Disposition: form-data; name=\"summary\"\r\n\r\n{}\r\n--XyZ--\r\n";
-        QTest::newRow("two parts") << type << good << QByteArray("A\r\nB") << QString();
-        QTest::newRow("quoted boundary") << QByteArray("multipart/form-data; boundary=\"XyZ\"") << good
-                                         << QByteArray("A\r\nB") << QString();
-        QTest::newRow("empty part")
-            << type << QByteArray("--XyZ\r\nContent-Disposition: form-data; name=\"log\"\r\n\r\n\r\n--XyZ--")
-            << QByteArray() << QString();
-        QTest::newRow("not multipart") << QByteArray("text/plain") << good << QByteArray()
-                                       << QStringLiteral("Nahrání musí být multipart/form-data.");
-        QTest::newRow("no boundary") << QByteArray("multipart/form-data") << good << QByteArray()
-                                     << QStringLiteral(
-                                            "V hlavičce Content-Type chybí hranice částí (boundary).");
-        QTest::newRow("cut off")
-            << type
-            << good.first(good.indexOf("--XyZ\r\nContent-Disposition: form-data; name=\"summary\"") - 2)
-            << QByteArray() << QStringLiteral("Tělo nahrání je poškozené: část log nekončí.");
-        QTest::newRow("twice") << type << QByteArray(good).replace("name=\"summary\"", "name=\"log\"")
-                               << QByteArray() << QStringLiteral("Část log je v nahrání dvakrát.");
-        QTest::newRow("nameless") << type << QByteArray(good).replace("name=\"summary\"", "x=\"y\"")
-                                  << QByteArray() << QStringLiteral("Část nahrání nemá jméno.");
-    }
-    void multipart() {
-        QFETCH(QByteArray, contentType);
-        QFETCH(QByteArray, body);
-        QFETCH(QByteArray, log);
-        QFETCH(QString, error);
-        const MultipartForm::Decoded decoded = MultipartForm::Decode(contentType, body);
-        QCOMPARE(decoded.error, error);
-        if (error.isEmpty()) {
-            QCOMPARE(decoded.parts.value("log"), log);
-        }
-    }
-
     void options_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("usable");
