@@ -182,11 +182,14 @@ private slots:
         QVERIFY(!smallRun.value("rankable").toBool());
 
         // The ranking holds the ranked run only.
-        const QJsonObject ranking = Object(client.Get("/api/v1/ranking")->body);
+        httplib::Result rankingReply = client.Get("/api/v1/ranking");
+        QCOMPARE(rankingReply->status, 200);
+        const QJsonObject ranking = Object(rankingReply->body);
         QCOMPARE(ranking.value("runs").toInt(), 1);
         const QJsonObject system = ranking.value("systems").toArray().at(0).toObject();
         const QJsonObject evaluation = Object(client.Get("/api/v1/runs/" + id.toStdString())->body);
         QCOMPARE(system.value("processor").toString(), evaluation.value("processor").toString());
+        QVERIFY(evaluation.value("rankable").toBool());
         QCOMPARE(system.value("bestRun").toObject().value("id").toString(), id);
         QCOMPARE(ranking.value("percentiles").toObject().value("p50").toDouble(),
                  evaluation.value("score").toDouble());
