@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ServiceHandlers.h"
+
+#include <QString>
+#include <memory>
+
+namespace httplib {
+class Server;
+}
+
+// The service's HTTP side over cpp-httplib: the routes mapped to their
+// handlers, the limits (body, time per read and write, keep-alive), headers
+// that keep the pages from loading anything from elsewhere, and a JSON error
+// for whatever the library refuses itself. Behind a reverse proxy on the
+// same computer the client's address for the upload limit is the last one
+// the proxy added to X-Forwarded-For. Lives as long as the service.
+class HttpServer {
+public:
+    explicit HttpServer(ServiceHandlers& handlers);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Binds the address and port; false when they cannot be used.
+    bool bind(const QString& address, int port);
+    // Serves until stop(); false when serving failed.
+    bool serve();
+    // Safe from another thread.
+    void stop();
+
+private:
+    std::unique_ptr<httplib::Server> m_server;
+};

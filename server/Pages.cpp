@@ -1,0 +1,140 @@
+#include "Pages.h"
+
+#include "SvgChart.h"
+#include "contract/EngineContract.h"
+#include "contract/NumberRules.h"
+
+namespace {
+
+QString Escaped(const QString& text) {
+    return text.toHtmlEscaped();
+}
+
+QString Number(double value, int decimals = 1) {
+    return QString::number(value, 'f', decimals);
+}
+
+QByteArray Document(const QString& title, const QString& body) {
+    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"cs\"><head><meta charset=\"utf-8\">"
+                          "<meta name=\"viewport\" content=\"width=device-width\"><title>%1</title>"
+                          "<style>body{font-family:sans-serif;margin:2em;max-width:1000px}"
+                          "table{border-collapse:collapse}td,th{border:1px solid #ccc;padding:.2em .5em}"
+                          "td.n{text-align:right}.neni{color:#a00}</style></head><body>%2</body></html>\n")
+        .arg(Escaped(title), body)
+        .toUtf8();
+}
+
+} // namespace
+
+namespace Pages {
+
+QString StoredDataList() {
+    return QStringLiteral(
+        "<ul><li>protokol výsledků tak, jak jej zapsal testovací program (verze programu, datum běhu, popis "
+        "paměti, operačního systému, procesoru a grafické karty, podmínky běhu a snímkové frekvence)</li>"
+        "<li>co z něj služba spočítala: skóre, počet testů, klíč srovnání, zda je běh v pořadí a proč ne</li>"
+        "<li>otisk (SHA-256) protokolu, aby se týž běh neuložil dvakrát, a otisk klíče ke smazání</li>"
+        "<li>čas nahrání</li></ul>"
+        "<p>Služba neukládá název počítače, jméno uživatele, sériová čísla ani síťové adresy; počty nahrání "
+        "z "
+        "jedné adresy drží jen v paměti a po minutě je zapomene. Souhrn běhu a ověření obrazu služba jen "
+        "posoudí a neukládá. Nahraný běh smažete jeho klíčem: <code>curl -X DELETE -H \"Authorization: "
+        "Bearer "
+        "KLÍČ\" …/api/v1/runs/ID</code>.</p>");
+}
+
+QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys, const RunStore::Key& shown) {
+    QString body = QStringLiteral("<h1>Pořadí počítačů</h1>");
+    if (keys.isEmpty()) {
+        body += QStringLiteral("<p>Zatím není nahrán žádný běh, který by byl v pořadí.</p>");
+    } else {
+        body +=
+            QStringLiteral("<p>Srovnání: %1 (%2 běhů)</p>").arg(Escaped(shown.text)).arg(ranking.runCount);
+        if (keys.size() > 1) {
+            body += QStringLiteral("<p>Další srovnání:");
+            for (const RunStore::Key& key : keys) {
+                if (key.id != shown.id) {
+                    body += QStringLiteral(" <a href=\"/?key=%1\">%2</a>").arg(key.id, Escaped(key.text));
+                }
+            }
+            body += QStringLiteral("</p>");
+        }
+        body += QStringLiteral("<p>Percentily skóre:");
+        for (size_t i = 0; i < Ranking::kPercents.size(); ++i) {
+            body +=
+                QStringLiteral(" %1 %: %2").arg(Ranking::kPercents[i]).arg(Number(ranking.percentiles[i]));
+        }
+        body += QStringLiteral("</p><table><tr><th>Počítač</th><th>Grafická karta</th><th>Operační paměť</th>"
+                               "<th>Medián bodů</th><th>Běhů</th><th>Nejlepší běh</th></tr>");
+        for (auto system = ranking.systems.crbegin(); system != ranking.systems.crend(); ++system) {
+            body += QStringLiteral(
+                        "<tr><td>%1</td><td>%2</td><td>%3</td><td class=\"n\">%4</td><td class=\"n\">%5"
+                        "</td><td><a href=\"/r/%6\">%7</a></td></tr>")
+                        .arg(Escaped(system->processor), Escaped(system->graphicsCard),
+                             Escaped(system->memory), Number(system->medianScore))
+                        .arg(system->runs)
+                        .arg(system->bestRunId, Number(system->bestScore));
+        }
+        body += QStringLiteral(
+                    "</table><p><a href=\"/systemy.dtb?key=%1\">systemy.dtb</a> pro srovnání v programu "
+                    "3D výkon</p>")
+                    .arg(shown.id);
+    }
+    body += QStringLiteral("<h2>Co služba ukládá</h2>") + StoredDataList();
+    return Document(QStringLiteral("Pořadí počítačů"), body);
+}
+
+QByteArray RunPage(const RunStore::Run& run, const LogEvaluation& evaluation) {
+    QString body = QStringLiteral("<h1>Běh %1</h1><table>").arg(run.id);
+    const QList<std::pair<QString, QString>> rows = {
+        {QStringLiteral("Počítač"), run.processor},
+        {QStringLiteral("Grafická karta"), run.graphicsCard},
+        {QStringLiteral("Operační paměť"), run.memory},
+        {QStringLiteral("Operační systém"), run.operatingSystem},
+        {QStringLiteral("Podmínky"), run.conditions},
+        {QStringLiteral("Program"), run.program},
+        {QStringLiteral("Srovnání"), run.keyText},
+        {QStringLiteral("Počet bodů"), NumberRules::FormatScore(run.score).trimmed()},
+    };
+    for (const auto& [name, value] : rows) {
+        body += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>").arg(name, Escaped(value));
+    }
+    body += QStringLiteral("</table>");
+    if (run.rankable) {
+        body += QStringLiteral("<p>Běh je v pořadí.</p>");
+    } else {
+        body += QStringLiteral("<p class=\"neni\">Běh není v pořadí:</p><ul class=\"neni\">");
+        for (const QString& reason : run.reasons) {
+            body += QStringLiteral("<li>%1</li>").arg(Escaped(reason));
+        }
+        body += QStringLiteral("</ul>");
+    }
+    body += QStringLiteral("<h2>Testy</h2><table><tr><th>Test</th><th>Snímků</th><th>Čas (s)</th>"
+                           "<th>Průměr (snímků/s)</th><th>1% low (snímků/s)</th><th>99. percentil doby "
+                           "snímku (ms)</th></tr>");
+    QList<QList<double>> rates;
+    for (qsizetype i = 0; i < evaluation.tests.size(); ++i) {
+        const FrameStatistics::BlockFigures& figures = evaluation.tests[i].figures;
+        const QString name = i < EngineContract::kTestCount ? EngineContract::kTestNames[size_t(i)].toString()
+                                                            : QString::number(i);
+        body += QStringLiteral(
+                    "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
+                    "<td class=\"n\">%5</td><td class=\"n\">%6</td></tr>")
+                    .arg(Escaped(name))
+                    .arg(figures.frames)
+                    .arg(Number(figures.seconds, 2), Number(figures.averageRate),
+                         Number(figures.low1PercentRate), Number(figures.percentile99Ms, 2));
+        rates.append(evaluation.tests[i].rates);
+    }
+    body += QStringLiteral("</table><h2>Doby snímků</h2>") + SvgChart::FrameTimes(rates);
+    body += QStringLiteral("<p><a href=\"/\">Pořadí počítačů</a></p>");
+    return Document(QStringLiteral("Běh %1").arg(run.id), body);
+}
+
+QByteArray NotFoundPage(const QString& message) {
+    return Document(QStringLiteral("Nenalezeno"),
+                    QStringLiteral("<h1>Nenalezeno</h1><p>%1</p><p><a href=\"/\">Pořadí počítačů</a></p>")
+                        .arg(Escaped(message)));
+}
+
+} // namespace Pages

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "LogEvaluation.h"
+#include "Ranking.h"
+#include "RunStore.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// The service's pages in Czech, HTML with their style inline and nothing
+// loaded from elsewhere: the ranking of a comparison key with what the
+// service stores, and a run's page with its per-test figures, its
+// frame-time chart and why it is not ranked. Stateless.
+namespace Pages {
+
+QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys, const RunStore::Key& shown);
+QByteArray RunPage(const RunStore::Run& run, const LogEvaluation& evaluation);
+QByteArray NotFoundPage(const QString& message);
+
+// What the service keeps of an upload, as the pages and docs/ list it.
+QString StoredDataList();
+
+} // namespace Pages

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "RunStore.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <mutex>
+
+class QSqlQuery;
+
+// The runs in a database through Qt SQL, prepared statements only. Each
+// thread that calls gets a connection of its own, opened on its first call
+// and closed with the store. What differs between databases (driver,
+// connection options, column types, how a writing transaction starts) is
+// the subclasses'. Lives as long as the service.
+class SqlRunStore : public RunStore {
+public:
+    ~SqlRunStore() override;
+
+    // Opens the calling thread's connection; empty or why it failed.
+    QString open();
+
+    QString migrate() override;
+    Result<Added> add(const Run& run) override;
+    Result<std::optional<Run>> find(const QString& id) override;
+    Result<bool> remove(const QString& id, const QString& tokenHash) override;
+    Result<QList<Ranked>> rankable(const QString& keyId, const QString& renderer) override;
+    Result<QList<Key>> keys() override;
+    Result<qint64> runCount() override;
+
+protected:
+    // driver: "QSQLITE", "QPSQL"; description: the database for messages.
+    SqlRunStore(QString driver, QString description);
+
+    // Sets the database's name, host, user and options on a new connection.
+    virtual void configure(QSqlDatabase& database) const = 0;
+    // Statements run on every new connection.
+    virtual QStringList connectionStatements() const { return {}; }
+    // The column type of a log's bytes.
+    virtual QString blobType() const = 0;
+    // The statement that starts a transaction that will write.
+    virtual QString beginWrite() const { return QStringLiteral("BEGIN"); }
+
+private:
+    // The calling thread's connection, opened; invalid with error set.
+    QSqlDatabase connection(QString& error);
+    QString failure(const QString& what, const QSqlQuery& query) const;
+    // Runs a statement without parameters; empty or why it failed.
+    QString execute(QSqlDatabase& database, const QString& statement);
+
+    QString m_driver;
+    QString m_description;
+    // The names of the connections opened, one per thread.
+    std::mutex m_mutex;
+    QStringList m_connections;
+};

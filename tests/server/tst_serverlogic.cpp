@@ -1,0 +1,271 @@
+// The service's pure logic without sockets or databases: the command
+// line, line 5 of the log, the comparison
+// key, the rankable rule, the ranking as the front end's systems database,
+// the chart and the upload limit.
+#include "ComparisonKey.h"
+#include "LogEvaluation.h"
+#include "RankRule.h"
+#include "Ranking.h"
+#include "RateLimiter.h"
+#include "ServerOptions.h"
+#include "SvgChart.h"
+#include "WorkingFolder.h"
+#include "contract/ResultsLogWriter.h"
+#include "results/SystemsDatabase.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+const QStringList kHeader = {QStringLiteral("Trenzor 1.0.2"),
+                             QStringLiteral("2024-05-01 10:00:00"),
+                             QStringLiteral("Operační paměť 16 GB"),
+                             QStringLiteral("Debian 12"),
+                             QStringLiteral("640x480 mimo obrazovku (EGL 0 software), barvy 24 b, Z 16 b, "
+                                            "nezobrazuje se"),
+                             QStringLiteral("Procesor Č"),
+                             QStringLiteral("llvmpipe")};
+
+QByteArray Log(const QStringList& header, int tests) {
+    ResultsLogWriter writer(header);
+    for (int test = 0; test < tests; ++test) {
+        writer.addBlock({100.0 + test, 200.0, 50.0}, BlockSampling());
+    }
+    return writer.encode();
+}
+
+RunSummaryCodec::Summary Validation(const QStringList& header, int failingTest) {
+    RunSummaryCodec::Summary validation;
+    validation.header = header;
+    QJsonArray tests;
+    for (int test = 0; test < 7; ++test) {
+        tests.append(QJsonObject{{"index", test}, {"passed", test != failingTest}, {"differingPixels", 0}});
+    }
+    validation.validation = QJsonObject{{"passed", failingTest < 0}, {"tests", tests}};
+    return validation;
+}
+
+} // namespace
+
+class TestServerLogic : public QObject {
+    Q_OBJECT
+
+private slots:
+    void options_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("database");
+        QTest::newRow("defaults") << QStringList() << true << "127.0.0.1:8080"
+                                  << "0 vykon3d-server.sqlite";
+        QTest::newRow("postgresql") << QStringList{"--listen", "[::1]:9000", "--database",
+                                                   "postgresql://vykon@db.example:5433/vysledky"}
+                                    << true << "::1:9000"
+                                    << "1 vysledky vykon@db.example:5433";
+        QTest::newRow("sqlite") << QStringList{"--database", "sqlite:/var/lib/v/runs.sqlite"} << true
+                                << "127.0.0.1:8080"
+                                << "0 /var/lib/v/runs.sqlite";
+        QTest::newRow("port 0") << QStringList{"--listen", "127.0.0.1:0"} << false << ""
+                                << "";
+        QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1"} << false << ""
+                                 << "";
+        QTest::newRow("other database") << QStringList{"--database", "mysql://a@b:1/c"} << false << ""
+                                        << "";
+        QTest::newRow("no value") << QStringList{"--database"} << false << ""
+                                  << "";
+        QTest::newRow("unknown") << QStringList{"--verbose"} << false << ""
+                                 << "";
+        QTest::newRow("negative limit") << QStringList{"--upload-limit", "-1"} << false << ""
+                                        << "";
+    }
+    void options() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, usable);
+        QFETCH(QString, listen);
+        QFETCH(QString, database);
+        const ParsedServerOptions parsed = ServerOptions::parse(arguments);
+        QCOMPARE(parsed.options.has_value(), usable);
+        QVERIFY(!parsed.help);
+        if (!usable) {
+            QVERIFY(parsed.text.contains(QLatin1String("--help")));
+            return;
+        }
+        const ServerOptions::Database& db = parsed.options->database;
+        QCOMPARE(QStringLiteral("%1:%2").arg(parsed.options->address).arg(parsed.options->port), listen);
+        QCOMPARE(db.backend == ServerOptions::Backend::Sqlite
+                     ? QStringLiteral("0 %1").arg(db.name)
+                     : QStringLiteral("1 %1 %2@%3:%4").arg(db.name, db.user, db.host).arg(db.port),
+                 database);
+        QVERIFY(ServerOptions::parse({"--upload-limit", "5", "--help"}).help);
+    }
+
+    // Line 5 as the engine writes it, and the key the runs are ranked by.
+    void conditionsAndKey_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("parsed");
+        QTest::newRow("window") << "okno 640x480, barvy 24 b, Z 24 b, synchr. vypnuta"
+                                << "640x480 24/24 off";
+        QTest::newRow("full screen")
+            << "800x600 na obrazovce 1920x1080, barvy 16 b, Z 16 b, ovladač nevypnul synchr."
+            << "800x600 16/16 on";
+        QTest::newRow("off screen, safe")
+            << "320x240 mimo obrazovku (EGL 0 software), barvy 24 b, Z 16 b, nezobrazuje se, bezpečný mód"
+            << "320x240 24/16 off safe";
+        QTest::newRow("window not shown") << "okno 640x480, barvy 24 b, Z 24 b, nezobrazuje se"
+                                          << "640x480 24/24 on";
+        QTest::newRow("other text") << "640x480"
+                                    << "";
+    }
+    void conditionsAndKey() {
+        QFETCH(QString, line);
+        QFETCH(QString, parsed);
+        const std::optional<RunConditions> conditions = RunConditions::parse(line);
+        QCOMPARE(conditions.has_value(), !parsed.isEmpty());
+        if (!conditions) {
+            return;
+        }
+        QCOMPARE(QStringLiteral("%1x%2 %3/%4 %5%6")
+                     .arg(conditions->width)
+                     .arg(conditions->height)
+                     .arg(conditions->colourBits)
+                     .arg(conditions->depthBits)
+                     .arg(conditions->vsyncOff() ? "off" : "on", conditions->safe ? " safe" : ""),
+                 parsed);
+        // A patch level leaves the key; a minor version, the bits or the path change it.
+        const ComparisonKey key = ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), *conditions);
+        QCOMPARE(ComparisonKey::of(QStringLiteral("Trenzor 1.2.9"), *conditions).id, key.id);
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.3.0"), *conditions).id != key.id);
+        RunConditions other = *conditions;
+        other.depthBits += 8;
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), other).id != key.id);
+        other = *conditions;
+        other.safe = !other.safe;
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), other).id != key.id);
+        QCOMPARE(key.id.size(), 16);
+    }
+
+    void rankRule_data() {
+        QTest::addColumn<int>("tests");
+        QTest::addColumn<QString>("conditions");
+        QTest::addColumn<int>("glErrors");
+        QTest::addColumn<int>("validation");
+        QTest::addColumn<QString>("validationRenderer");
+        QTest::addColumn<QString>("reason");
+        const QString standard = kHeader[4];
+        QTest::newRow("rankable") << 7 << standard << 0 << -1 << "llvmpipe"
+                                  << "";
+        QTest::newRow("six tests") << 6 << standard << 0 << -1 << "llvmpipe"
+                                   << "Neproběhlo právě všech 7 testů (proběhlo 6).";
+        QTest::newRow("eight tests") << 8 << standard << 0 << -1 << "llvmpipe"
+                                     << "Neproběhlo právě všech 7 testů (proběhlo 8).";
+        QTest::newRow("320x240") << 7 << "okno 320x240, barvy 24 b, Z 24 b, synchr. vypnuta" << 0 << -1
+                                 << "llvmpipe"
+                                 << "Velikost obrazu 320x240 není standardní 640x480.";
+        QTest::newRow("vsync on") << 7 << "okno 640x480, barvy 24 b, Z 24 b, synchr. neověřitelná" << 0 << -1
+                                  << "llvmpipe"
+                                  << "Vertikální synchronizace nebyla vypnuta (synchr. neověřitelná).";
+        QTest::newRow("gl errors") << 7 << standard << 3 << -1 << "llvmpipe"
+                                   << "OpenGL při běhu ohlásilo 3 chyb.";
+        QTest::newRow("no validation") << 7 << standard << 0 << -2 << ""
+                                       << "Chybí ověření obrazu (trenzor.exe --validate).";
+        QTest::newRow("validation failed") << 7 << standard << 0 << 6 << "llvmpipe"
+                                           << "Ověření obrazu neprošlo v testu 6 (Materiály).";
+        QTest::newRow("other renderer") << 7 << standard << 0 << -1 << "zink"
+                                        << "Ověření obrazu proběhlo na jiném vykreslovači (zink).";
+    }
+    void rankRule() {
+        QFETCH(int, tests);
+        QFETCH(QString, conditions);
+        QFETCH(int, glErrors);
+        QFETCH(int, validation);
+        QFETCH(QString, validationRenderer);
+        QFETCH(QString, reason);
+        QStringList header = kHeader;
+        header[4] = conditions;
+        const LogEvaluation evaluation = LogEvaluation::evaluate(Log(header, tests));
+        QVERIFY2(evaluation.ok(), qPrintable(evaluation.error));
+        QCOMPARE(evaluation.tests.size(), tests);
+        RunSummaryCodec::Summary summary;
+        summary.complete = glErrors == 0;
+        summary.glErrors = glErrors;
+        QStringList validationHeader = header;
+        validationHeader[6] = validationRenderer;
+        const std::optional<RunSummaryCodec::Summary> checked =
+            validation == -2 ? std::nullopt : std::optional(Validation(validationHeader, validation));
+        const QStringList reasons =
+            RankRule::Reasons(evaluation, RunConditions::parse(conditions), summary, checked);
+        QCOMPARE(reasons, reason.isEmpty() ? QStringList() : QStringList{reason});
+    }
+
+    // The score as the front end computes it, and logs it cannot evaluate.
+    void evaluation() {
+        const LogEvaluation evaluation = LogEvaluation::evaluate(Log(kHeader, 7));
+        QCOMPARE(evaluation.totalFrames, 21);
+        // Per test 100 + i + 200 + 50 and the closing 0.
+        QCOMPARE(evaluation.score, (7 * 350.0 + 21) / 21);
+        QCOMPARE(evaluation.header, kHeader);
+        QCOMPARE(evaluation.tests[2].rates, QList<double>({102, 200, 50}));
+        const QByteArray log = Log(kHeader, 7);
+        QVERIFY(!LogEvaluation::evaluate(log.first(log.size() / 2)).ok());
+        QVERIFY(!LogEvaluation::evaluate("a\r\nb\r\n").ok());
+    }
+
+    // The ranking read back by the front end's own reader: one record a
+    // system with its median, ascending, Windows-1250 and CR LF.
+    void systemsDatabase() {
+        const QList<RunStore::Ranked> runs = {
+            {"a1", "Procesor Č", "llvmpipe", "Paměť 8", 30}, {"a2", "Procesor Č", "llvmpipe", "Paměť 8", 50},
+            {"a3", "Procesor Č", "llvmpipe", "Paměť 8", 40}, {"b1", "Rychlý", "GPU", "Paměť 32", 300},
+            {"c1", "Pomalý", "GPU", "Paměť 2", 10},          {"c2", "Pomalý", "GPU", "Paměť 2", 11},
+        };
+        const Ranking ranking = Ranking::of(runs);
+        QCOMPARE(ranking.runCount, 6);
+        QCOMPARE(ranking.percentiles[2], 30.0);
+        QCOMPARE(ranking.percentiles[4], 300.0);
+        QCOMPARE(ranking.systems[1].bestRunId, QStringLiteral("a2"));
+        QCOMPARE(ranking.systems[1].runs, 3);
+        const WorkingFolder folder;
+        QFile file(SystemsDatabase::kFileName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray bytes = ranking.systemsDatabase();
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+        QVERIFY(bytes.startsWith("Pomal\xfd\r\n 10.5\r\nGPU\r\nPam\xec\x9d 2\r\n"));
+        const FileResult<QList<SystemRecord>> read = SystemsDatabase::ReadSystemsDatabase();
+        QVERIFY(read.ok());
+        QCOMPARE(read.value(), (QList<SystemRecord>{{"Pomalý", " 10.5", "GPU", "Paměť 2"},
+                                                    {"Procesor Č", " 40", "llvmpipe", "Paměť 8"},
+                                                    {"Rychlý", " 300", "GPU", "Paměť 32"}}));
+        QCOMPARE(Ranking::of({}).systemsDatabase(), QByteArray());
+    }
+
+    // A stutter among many frames stays in the chart, which loads nothing.
+    void chart() {
+        QList<double> rates(10000, 100.0);
+        rates[5000] = 4.0;
+        const QString svg = SvgChart::FrameTimes({rates, {50.0, 50.0}, {}});
+        QCOMPARE(svg.count(QLatin1String("<polyline")), 3);
+        QVERIFY(svg.contains(QLatin1String(">262.5 ms<")));
+        QVERIFY(!svg.contains(QLatin1String("script")) && !svg.contains(QLatin1String("href")));
+    }
+
+    void uploadLimit() {
+        RateLimiter limiter(2);
+        const RateLimiter::Clock::time_point start{};
+        QVERIFY(limiter.allow("a", start));
+        QVERIFY(limiter.allow("a", start + std::chrono::seconds(30)));
+        QVERIFY(!limiter.allow("a", start + std::chrono::seconds(59)));
+        QVERIFY(limiter.allow("b", start + std::chrono::seconds(59)));
+        QVERIFY(limiter.allow("a", start + std::chrono::seconds(61)));
+        RateLimiter unlimited(0);
+        for (int i = 0; i < 100; ++i) {
+            QVERIFY(unlimited.allow("a", start));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerLogic)
+#include "tst_serverlogic.moc"

@@ -1,0 +1,327 @@
+// vykon3d-server as users get it: the program over HTTP with real engine
+// logs, on an SQLite file and on a PostgreSQL 15 of the test's own, the same
+// API test on both; its pages in headless chromium; a SIGKILL during a stream
+// of uploads; its exit statuses.
+#include "EngineFolder.h"
+#include "FreePort.h"
+#include "PostgresInstance.h"
+#include "contract/NumberRules.h"
+#include "results/SystemsDatabase.h"
+
+#include <httplib.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+#include <atomic>
+#include <csignal>
+#include <optional>
+#include <thread>
+
+namespace {
+
+QByteArray Read(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QJsonObject Object(const std::string& body) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
+}
+
+// The service as a process of its own, on a free loopback port.
+class Service {
+public:
+    // Empty when it listens, else its output.
+    QString start(const QString& database, const QStringList& more = {}) {
+        m_port = FreePort();
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(
+            QStringLiteral(VYKON3D_SERVER),
+            QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--database", database} +
+                more);
+        while (m_process.waitForReadyRead(20000)) {
+            m_output += m_process.readAll();
+            if (m_output.contains("naslouchá")) {
+                return {};
+            }
+        }
+        return QString::fromUtf8(m_output + m_process.readAll());
+    }
+    // Ends it with SIGTERM; its exit status.
+    int stop() {
+        m_process.terminate();
+        m_process.waitForFinished(10000);
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+    void kill() {
+        ::kill(pid_t(m_process.processId()), SIGKILL);
+        m_process.waitForFinished(10000);
+    }
+    int port() const { return m_port; }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    httplib::Client client() const { return httplib::Client("127.0.0.1", m_port); }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    int m_port = 0;
+};
+
+httplib::Result Upload(httplib::Client& client, const QByteArray& log, const QByteArray& validation,
+                       const QByteArray& summary = {}) {
+    httplib::MultipartFormDataItems items = {{"log", log.toStdString(), "vysledek.log", "text/plain"}};
+    if (!validation.isEmpty()) {
+        items.push_back({"validation", validation.toStdString(), "validace.json", "application/json"});
+    }
+    if (!summary.isEmpty()) {
+        items.push_back({"summary", summary.toStdString(), "beh.json", "application/json"});
+    }
+    return client.Post("/api/v1/runs", items);
+}
+
+// What headless chromium shows of a page, after it has laid it out.
+QString Dom(const QString& url) {
+    QProcess chromium;
+    chromium.start(QStringLiteral("chromium"),
+                   {"--headless", "--no-sandbox", "--disable-gpu", "--dump-dom", url});
+    chromium.waitForFinished(60000);
+    return QString::fromUtf8(chromium.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestService : public QObject {
+    Q_OBJECT
+
+    EngineFolder m_folder;
+    PostgresInstance m_postgres;
+    QByteArray m_log;
+    QByteArray m_summary;
+    QByteArray m_validation;
+    QByteArray m_smallLog;
+
+    QByteArray runEngine(const QStringList& arguments) {
+        QProcess engine;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        engine.setProcessEnvironment(environment);
+        engine.setProcessChannelMode(QProcess::MergedChannels);
+        engine.start(m_folder.filePath(QStringLiteral("trenzor.exe")), arguments);
+        engine.waitForFinished(180000);
+        if (engine.exitStatus() != QProcess::NormalExit || engine.exitCode() != 0) {
+            qWarning("%s", engine.readAll().constData());
+            return {};
+        }
+        return Read(QStringLiteral("vysledek.log"));
+    }
+
+private slots:
+    void initTestCase() {
+        QCOMPARE(m_folder.fill(), QString());
+        m_log = runEngine({"--offscreen", "--seconds", "1", "--summary", "beh.json"});
+        m_summary = Read(QStringLiteral("beh.json"));
+        QVERIFY(!runEngine({"--validate", "--summary", "validace.json"}).isEmpty());
+        m_validation = Read(QStringLiteral("validace.json"));
+        m_smallLog = runEngine({"--offscreen", "--seconds", "0.2", "--size", "320x240"});
+        QVERIFY(!m_log.isEmpty() && !m_summary.isEmpty() && !m_validation.isEmpty() && !m_smallLog.isEmpty());
+        QCOMPARE(m_postgres.start(), QString());
+    }
+
+    void api_data() {
+        QTest::addColumn<QString>("database");
+        QTest::newRow("sqlite")
+            << QStringLiteral("sqlite:%1").arg(m_folder.filePath(QStringLiteral("runs.sqlite")));
+        QTest::newRow("postgresql") << m_postgres.url();
+    }
+    void api() {
+        QFETCH(QString, database);
+        Service service;
+        QCOMPARE(service.start(database, {"--upload-limit", "8"}), QString());
+        httplib::Client client = service.client();
+
+        // A real run with its summary and validation is ranked.
+        httplib::Result uploaded = Upload(client, m_log, m_validation, m_summary);
+        QVERIFY(uploaded);
+        QCOMPARE(uploaded->status, 201);
+        const QJsonObject run = Object(uploaded->body);
+        QCOMPARE(run.value("reasons").toArray(), QJsonArray());
+        QVERIFY(run.value("rankable").toBool());
+        const QString id = run.value("id").toString();
+        QCOMPARE(run.value("url").toString(), "/r/" + id);
+        // The same log again: the first upload's id, nothing new.
+        httplib::Result again = Upload(client, m_log, m_validation);
+        QCOMPARE(again->status, 200);
+        QCOMPARE(Object(again->body).value("id").toString(), id);
+
+        // The log with one value changed, with its original summary.
+        QByteArray changed = m_log;
+        const qsizetype at =
+            changed.indexOf("\r\n", changed.indexOf("\r\n", changed.indexOf("\r\n5") + 2) + 2);
+        changed.insert(at, "1");
+        httplib::Result refused = Upload(client, changed, m_validation, m_summary);
+        QCOMPARE(refused->status, 422);
+        QCOMPARE(Object(refused->body).value("error").toString(), "summary_mismatch");
+        QVERIFY(!Object(refused->body).value("message").toString().isEmpty());
+
+        // A run at 320x240 is stored, not ranked, with the reason.
+        httplib::Result small = Upload(client, m_smallLog, m_validation);
+        QCOMPARE(small->status, 201);
+        QCOMPARE(Object(small->body).value("reasons").toArray(),
+                 QJsonArray{"Velikost obrazu 320x240 není standardní 640x480."});
+        const QJsonObject smallRun = Object(
+            client.Get("/api/v1/runs/" + Object(small->body).value("id").toString().toStdString())->body);
+        QCOMPARE(smallRun.value("tests").toArray().size(), 7);
+        QVERIFY(!smallRun.value("rankable").toBool());
+
+        // The ranking holds the ranked run only.
+        httplib::Result rankingReply = client.Get("/api/v1/ranking");
+        QCOMPARE(rankingReply->status, 200);
+        const QJsonObject ranking = Object(rankingReply->body);
+        QCOMPARE(ranking.value("runs").toInt(), 1);
+        const QJsonObject system = ranking.value("systems").toArray().at(0).toObject();
+        const QJsonObject evaluation = Object(client.Get("/api/v1/runs/" + id.toStdString())->body);
+        QCOMPARE(system.value("processor").toString(), evaluation.value("processor").toString());
+        QVERIFY(evaluation.value("rankable").toBool());
+        QCOMPARE(system.value("bestRun").toObject().value("id").toString(), id);
+        QCOMPARE(ranking.value("percentiles").toObject().value("p50").toDouble(),
+                 evaluation.value("score").toDouble());
+
+        // systemy.dtb as the front end reads it, with its ETag.
+        httplib::Result dtb = client.Get("/systemy.dtb");
+        QCOMPARE(dtb->status, 200);
+        QFile file(SystemsDatabase::kFileName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(dtb->body));
+        file.close();
+        const FileResult<QList<SystemRecord>> records = SystemsDatabase::ReadSystemsDatabase();
+        QVERIFY(records.ok());
+        QCOMPARE(records.value().size(), 1);
+        QCOMPARE(records.value()[0].computerText, evaluation.value("processor").toString());
+        QCOMPARE(records.value()[0].scoreText,
+                 NumberRules::FormatScore(evaluation.value("score").toDouble()));
+        QCOMPARE(client.Get("/systemy.dtb", {{"If-None-Match", dtb->get_header_value("ETag")}})->status, 304);
+
+        // The pages in a real browser.
+        if (database.startsWith(QLatin1String("sqlite"))) {
+            const QString ranked = Dom(service.base() + "/");
+            QVERIFY2(ranked.contains(evaluation.value("processor").toString().toHtmlEscaped()),
+                     qPrintable(ranked));
+            QVERIFY(ranked.contains("/r/" + id));
+            const QString page = Dom(service.base() + "/r/" + Object(small->body).value("id").toString());
+            QVERIFY2(page.contains("Velikost obrazu 320x240 není standardní 640x480."), qPrintable(page));
+            QCOMPARE(page.count("<polyline"), 7);
+        }
+
+        // Too large a body; then deleting with the token only.
+        QCOMPARE(
+            client.Post("/api/v1/runs", std::string(9 * 1024 * 1024, 'x'), "multipart/form-data; boundary=a")
+                ->status,
+            413);
+        httplib::Headers wrong = {{"Authorization", "Bearer 00"}};
+        QCOMPARE(client.Delete("/api/v1/runs/" + id.toStdString(), wrong)->status, 404);
+        httplib::Headers token = {
+            {"Authorization", "Bearer " + run.value("deleteToken").toString().toStdString()}};
+        QCOMPARE(client.Delete("/api/v1/runs/" + id.toStdString(), token)->status, 204);
+        QCOMPARE(client.Get("/api/v1/runs/" + id.toStdString())->status, 404);
+        QCOMPARE(Object(client.Get("/api/v1/ranking")->body).value("runs").toInt(), 0);
+
+        // Five uploads so far; the limit of eight a minute answers the ninth with 429.
+        int status = 0;
+        for (int i = 0; i < 3; ++i) {
+            status = Upload(client, "x", {})->status;
+        }
+        QCOMPARE(status, 422);
+        QCOMPARE(Upload(client, "x", {})->status, 429);
+        QCOMPARE(service.stop(), 0);
+    }
+
+    // Killed during a stream of uploads, the service has lost no run it
+    // acknowledged and holds no half run when it starts again.
+    void killDuringUploads() {
+        const QString path = m_folder.filePath(QStringLiteral("kill.sqlite"));
+        Service service;
+        QCOMPARE(service.start("sqlite:" + path, {"--upload-limit", "0"}), QString());
+        QStringList acknowledged;
+        std::atomic<bool> going{true};
+        std::thread uploader([&] {
+            httplib::Client client = service.client();
+            for (int i = 0; going; ++i) {
+                QByteArray log = m_log;
+                // Another date line makes another run.
+                const qsizetype dateStart = log.indexOf("\r\n") + 2;
+                log.replace(dateStart, log.indexOf("\r\n", dateStart) - dateStart, QByteArray::number(i));
+                httplib::Result result = Upload(client, log, m_validation);
+                if (result && result->status == 201) {
+                    acknowledged.append(Object(result->body).value("id").toString());
+                }
+            }
+        });
+        QTest::qWait(1500);
+        service.kill();
+        going = false;
+        uploader.join();
+        QVERIFY(acknowledged.size() > 3);
+
+        Service restarted;
+        QCOMPARE(restarted.start("sqlite:" + path), QString());
+        httplib::Client client = restarted.client();
+        for (const QString& id : acknowledged) {
+            QCOMPARE(client.Get("/api/v1/runs/" + id.toStdString())->status, 200);
+        }
+        QCOMPARE(restarted.stop(), 0);
+        {
+            QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "kill");
+            database.setDatabaseName(path);
+            QVERIFY(database.open());
+            QSqlQuery query(database);
+            QVERIFY(query.exec("PRAGMA integrity_check") && query.next());
+            QCOMPARE(query.value(0).toString(), "ok");
+            QVERIFY(query.exec("SELECT log_hash, log, test_count FROM runs"));
+            int rows = 0;
+            while (query.next()) {
+                ++rows;
+                QCOMPARE(query.value(0).toString(),
+                         QCryptographicHash::hash(query.value(1).toByteArray(), QCryptographicHash::Sha256)
+                             .toHex());
+                QCOMPARE(query.value(2).toInt(), 7);
+            }
+            // At most the one upload in flight was stored unacknowledged.
+            QVERIFY2(rows == acknowledged.size() || rows == acknowledged.size() + 1,
+                     qPrintable(QString::number(rows)));
+        }
+        QSqlDatabase::removeDatabase("kill");
+    }
+
+    void exitStatuses() {
+        QProcess server;
+        server.start(QStringLiteral(VYKON3D_SERVER), {"--listen", "nowhere"});
+        QVERIFY(server.waitForFinished(10000));
+        QCOMPARE(server.exitCode(), 2);
+        // A database of a newer schema is refused.
+        const QString path = m_folder.filePath(QStringLiteral("newer.sqlite"));
+        {
+            QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "newer");
+            database.setDatabaseName(path);
+            QVERIFY(database.open());
+            QSqlQuery query(database);
+            QVERIFY(query.exec("CREATE TABLE schema_version (version INTEGER NOT NULL)"));
+            QVERIFY(query.exec("INSERT INTO schema_version VALUES (99)"));
+        }
+        QSqlDatabase::removeDatabase("newer");
+        server.start(QStringLiteral(VYKON3D_SERVER), {"--database", "sqlite:" + path});
+        QVERIFY(server.waitForFinished(10000));
+        QCOMPARE(server.exitCode(), 1);
+        QVERIFY(server.readAllStandardError().contains("schéma verze 99"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestService)
+#include "tst_service.moc"
