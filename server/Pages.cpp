@@ -84,7 +84,7 @@ QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys,
     return Document(QStringLiteral("Pořadí počítačů"), body);
 }
 
-QByteArray RunPage(const RunStore::Run& run, const LogEvaluation& evaluation) {
+QByteArray RunPage(const RunStore::Run& run, const RunEvaluation& evaluation) {
     QString body = QStringLiteral("<h1>Běh %1</h1><table>").arg(run.id);
     const QList<std::pair<QString, QString>> rows = {
         {QStringLiteral("Počítač"), run.processor},
@@ -113,8 +113,8 @@ QByteArray RunPage(const RunStore::Run& run, const LogEvaluation& evaluation) {
                            "<th>Průměr (snímků/s)</th><th>1% low (snímků/s)</th><th>99. percentil doby "
                            "snímku (ms)</th></tr>");
     QList<QList<double>> rates;
-    for (qsizetype i = 0; i < evaluation.tests.size(); ++i) {
-        const FrameStatistics::BlockFigures& figures = evaluation.tests[i].figures;
+    for (qsizetype i = 0; i < evaluation.tests().size(); ++i) {
+        const FrameStatistics::BlockFigures& figures = evaluation.tests()[i].figures;
         const QString name = i < EngineContract::kTestCount ? EngineContract::kTestNames[size_t(i)].toString()
                                                             : QString::number(i);
         body += QStringLiteral(
@@ -124,7 +124,7 @@ QByteArray RunPage(const RunStore::Run& run, const LogEvaluation& evaluation) {
                     .arg(figures.frames)
                     .arg(Number(figures.seconds, 2), Number(figures.averageRate),
                          Number(figures.low1PercentRate), Number(figures.percentile99Ms, 2));
-        rates.append(evaluation.tests[i].rates);
+        rates.append(evaluation.tests()[i].rates);
     }
     body += QStringLiteral("</table><h2>Doby snímků</h2>") + SvgChart::FrameTimes(rates);
     body += QStringLiteral("<p><a href=\"/\">Pořadí počítačů</a></p>");

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LogEvaluation.h"
 #include "Ranking.h"
 #include "RunStore.h"
+#include "contract/RunEvaluation.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,7 +15,7 @@
 namespace Pages {
 
 QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys, const RunStore::Key& shown);
-QByteArray RunPage(const RunStore::Run& run, const LogEvaluation& evaluation);
+QByteArray RunPage(const RunStore::Run& run, const RunEvaluation& evaluation);
 QByteArray NotFoundPage(const QString& message);
 
 // What the service keeps of an upload, as the pages and docs/ list it.

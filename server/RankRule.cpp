@@ -10,17 +10,16 @@ namespace {
 
 // What the validation summary says is wrong with it for this run; empty
 // when it passed for every test on the run's engine and renderer.
-QString ValidationProblem(const LogEvaluation& evaluation, const RunSummaryCodec::Summary& validation) {
+QString ValidationProblem(const RunEvaluation& evaluation, const RunSummaryCodec::Summary& validation) {
     using EngineContract::LogLine;
     if (validation.validation.isEmpty()) {
         return QStringLiteral("Připojený soubor ověření obrazu není výsledkem --validate.");
     }
-    if (validation.header.value(int(LogLine::Program)) != evaluation.headerLine(int(LogLine::Program))) {
+    if (validation.header.value(int(LogLine::Program)) != evaluation.headerLine(LogLine::Program)) {
         return QStringLiteral("Ověření obrazu provedla jiná verze testovacího programu (%1).")
             .arg(validation.header.value(int(LogLine::Program)));
     }
-    if (validation.header.value(int(LogLine::GraphicsCard)) !=
-        evaluation.headerLine(int(LogLine::GraphicsCard))) {
+    if (validation.header.value(int(LogLine::GraphicsCard)) != evaluation.headerLine(LogLine::GraphicsCard)) {
         return QStringLiteral("Ověření obrazu proběhlo na jiném vykreslovači (%1).")
             .arg(validation.header.value(int(LogLine::GraphicsCard)));
     }
@@ -47,14 +46,14 @@ QString ValidationProblem(const LogEvaluation& evaluation, const RunSummaryCodec
 
 namespace RankRule {
 
-QStringList Reasons(const LogEvaluation& evaluation, const std::optional<RunConditions>& conditions,
+QStringList Reasons(const RunEvaluation& evaluation, const std::optional<RunConditions>& conditions,
                     const std::optional<RunSummaryCodec::Summary>& summary,
                     const std::optional<RunSummaryCodec::Summary>& validation) {
     QStringList reasons;
-    if (evaluation.tests.size() != EngineContract::kTestCount) {
+    if (evaluation.tests().size() != EngineContract::kTestCount) {
         reasons.append(QStringLiteral("Neproběhlo právě všech %1 testů (proběhlo %2).")
                            .arg(EngineContract::kTestCount)
-                           .arg(evaluation.tests.size()));
+                           .arg(evaluation.tests().size()));
     }
     if (!conditions) {
         reasons.append(

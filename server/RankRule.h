@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LogEvaluation.h"
 #include "RunConditions.h"
+#include "contract/RunEvaluation.h"
 #include "contract/RunSummaryCodec.h"
 
 #include <QStringList>
@@ -17,7 +17,7 @@ namespace RankRule {
 
 // conditions: line 5 as parsed, empty when it is not in the engine's form.
 // summary, validation: the decoded parts, empty when not uploaded.
-QStringList Reasons(const LogEvaluation& evaluation, const std::optional<RunConditions>& conditions,
+QStringList Reasons(const RunEvaluation& evaluation, const std::optional<RunConditions>& conditions,
                     const std::optional<RunSummaryCodec::Summary>& summary,
                     const std::optional<RunSummaryCodec::Summary>& validation);
 

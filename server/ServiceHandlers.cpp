@@ -1,10 +1,10 @@
 #include "ServiceHandlers.h"
 
-#include "LogEvaluation.h"
 #include "Pages.h"
 #include "Ranking.h"
 #include "UploadCheck.h"
 #include "contract/EngineContract.h"
+#include "contract/RunEvaluation.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -74,23 +74,23 @@ ServiceHandlers::Reply ServiceHandlers::postRun(const Request& request) {
     }
     const UploadCheck::CheckedRun& checkedRun = *checked.run;
     using EngineContract::LogLine;
-    const LogEvaluation& evaluation = checkedRun.evaluation;
+    const RunEvaluation& evaluation = checkedRun.evaluation;
     RunStore::Run run;
     run.id = RandomHex(8);
     const QString token = RandomHex(16);
     run.logHash = checkedRun.logHash;
     run.tokenHash = TokenHash(token);
     run.uploaded = QDateTime::currentDateTimeUtc();
-    run.program = evaluation.headerLine(int(LogLine::Program));
+    run.program = evaluation.headerLine(LogLine::Program);
     run.keyId = checkedRun.key.id;
     run.keyText = checkedRun.key.description;
-    run.processor = evaluation.headerLine(int(LogLine::Processor));
-    run.graphicsCard = evaluation.headerLine(int(LogLine::GraphicsCard));
-    run.memory = evaluation.headerLine(int(LogLine::Memory));
-    run.operatingSystem = evaluation.headerLine(int(LogLine::OperatingSystem));
-    run.conditions = evaluation.headerLine(int(LogLine::Conditions));
-    run.score = evaluation.score;
-    run.testCount = int(evaluation.tests.size());
+    run.processor = evaluation.headerLine(LogLine::Processor);
+    run.graphicsCard = evaluation.headerLine(LogLine::GraphicsCard);
+    run.memory = evaluation.headerLine(LogLine::Memory);
+    run.operatingSystem = evaluation.headerLine(LogLine::OperatingSystem);
+    run.conditions = evaluation.headerLine(LogLine::Conditions);
+    run.score = evaluation.score();
+    run.testCount = int(evaluation.tests().size());
     run.rankable = checkedRun.rankable();
     run.reasons = checkedRun.reasons;
     run.log = checkedRun.log;
@@ -119,10 +119,10 @@ ServiceHandlers::Reply ServiceHandlers::getRun(const QString& id) {
         return error(404, QStringLiteral("not_found"), QStringLiteral("Běh %1 tu není.").arg(id));
     }
     const RunStore::Run& run = *found.value;
-    const LogEvaluation evaluation = LogEvaluation::evaluate(run.log);
+    const RunEvaluation evaluation = RunEvaluation::OfBytes(run.log);
     QJsonArray tests;
-    for (qsizetype i = 0; i < evaluation.tests.size(); ++i) {
-        const FrameStatistics::BlockFigures& figures = evaluation.tests[i].figures;
+    for (qsizetype i = 0; i < evaluation.tests().size(); ++i) {
+        const FrameStatistics::BlockFigures& figures = evaluation.tests()[i].figures;
         tests.append(QJsonObject{{"index", int(i)},
                                  {"frames", figures.frames},
                                  {"values", figures.values},
@@ -279,6 +279,6 @@ ServiceHandlers::Reply ServiceHandlers::runPage(const QString& id) {
     }
     return Reply{200,
                  "text/html; charset=utf-8",
-                 Pages::RunPage(*found.value, LogEvaluation::evaluate(found.value->log)),
+                 Pages::RunPage(*found.value, RunEvaluation::OfBytes(found.value->log)),
                  {}};
 }

@@ -25,19 +25,35 @@ bool Agrees(double summary, double log) {
 
 namespace UploadCheck {
 
-QString SummaryDisagreement(const LogEvaluation& evaluation, const RunSummaryCodec::Summary& summary) {
-    if (summary.header != evaluation.header) {
+QString LogProblem(const RunEvaluation& evaluation) {
+    switch (evaluation.outcome()) {
+    case RunEvaluation::Outcome::Ok:
+        return {};
+    case RunEvaluation::Outcome::TooLarge:
+        return QStringLiteral("Protokol výsledků je příliš velký.");
+    case RunEvaluation::Outcome::ZeroFrames:
+        return QStringLiteral("Protokol výsledků nemá žádné snímky.");
+    case RunEvaluation::Outcome::NoLog:
+    case RunEvaluation::Outcome::Damaged:
+    case RunEvaluation::Outcome::ReadFailed:
+        break;
+    }
+    return QStringLiteral("Protokol výsledků je neúplný nebo poškozený.");
+}
+
+QString SummaryDisagreement(const RunEvaluation& evaluation, const RunSummaryCodec::Summary& summary) {
+    if (summary.header != evaluation.header()) {
         return QStringLiteral("Souhrn běhu je z jiného běhu než protokol (liší se hlavička).");
     }
     const QList<RunSummaryCodec::Test>& tests = summary.last.tests;
-    if (tests.size() != evaluation.tests.size()) {
+    if (tests.size() != evaluation.tests().size()) {
         return QStringLiteral("Souhrn běhu uvádí %1 testů, protokol %2.")
             .arg(tests.size())
-            .arg(evaluation.tests.size());
+            .arg(evaluation.tests().size());
     }
     for (qsizetype i = 0; i < tests.size(); ++i) {
-        const RunSummaryCodec::Test& stated = tests[i];
-        const FrameStatistics::BlockFigures& figures = evaluation.tests[i].figures;
+        const FrameStatistics::BlockFigures& stated = tests[i].figures;
+        const FrameStatistics::BlockFigures& figures = evaluation.tests()[i].figures;
         if (stated.frames != figures.frames || stated.values != figures.values ||
             !Agrees(stated.seconds, figures.seconds) || !Agrees(stated.averageRate, figures.averageRate) ||
             !Agrees(stated.percentile99Ms, figures.percentile99Ms) ||
@@ -46,7 +62,7 @@ QString SummaryDisagreement(const LogEvaluation& evaluation, const RunSummaryCod
             return QStringLiteral("Údaje souhrnu běhu nesouhlasí s protokolem v testu %1.").arg(i + 1);
         }
     }
-    if (!Agrees(summary.last.run.score, evaluation.score)) {
+    if (!Agrees(summary.last.run.score, evaluation.score())) {
         return QStringLiteral("Skóre souhrnu běhu nesouhlasí s protokolem.");
     }
     return {};
@@ -68,9 +84,9 @@ Checked Check(const QMap<QByteArray, QByteArray>& parts) {
     }
     CheckedRun run;
     run.log = parts.value("log");
-    run.evaluation = LogEvaluation::evaluate(run.log);
-    if (!run.evaluation.ok()) {
-        return Refused(QStringLiteral("log_invalid"), run.evaluation.error);
+    run.evaluation = RunEvaluation::OfBytes(run.log);
+    if (const QString problem = LogProblem(run.evaluation); !problem.isEmpty()) {
+        return Refused(QStringLiteral("log_invalid"), problem);
     }
     std::optional<RunSummaryCodec::Summary> summary;
     if (parts.contains("summary")) {
@@ -95,8 +111,8 @@ Checked Check(const QMap<QByteArray, QByteArray>& parts) {
         validation = decoded.summary;
     }
     using EngineContract::LogLine;
-    run.conditions = RunConditions::parse(run.evaluation.headerLine(int(LogLine::Conditions)));
-    run.key = ComparisonKey::of(run.evaluation.headerLine(int(LogLine::Program)),
+    run.conditions = RunConditions::parse(run.evaluation.headerLine(LogLine::Conditions));
+    run.key = ComparisonKey::of(run.evaluation.headerLine(LogLine::Program),
                                 run.conditions.value_or(RunConditions()));
     run.reasons = RankRule::Reasons(run.evaluation, run.conditions, summary, validation);
     run.logHash = QString::fromLatin1(QCryptographicHash::hash(run.log, QCryptographicHash::Sha256).toHex());

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ComparisonKey.h"
-#include "LogEvaluation.h"
 #include "RunConditions.h"
+#include "contract/RunEvaluation.h"
 #include "contract/RunSummaryCodec.h"
 
 #include <QByteArray>
@@ -31,7 +31,7 @@ struct CheckedRun {
     QByteArray log;
     // SHA-256 of the log's bytes, hex: the same log is stored once.
     QString logHash;
-    LogEvaluation evaluation;
+    RunEvaluation evaluation;
     std::optional<RunConditions> conditions;
     ComparisonKey key;
     QStringList reasons;
@@ -47,8 +47,12 @@ struct Checked {
 // parts: the upload's named parts ("log", "validation", "summary").
 Checked Check(const QMap<QByteArray, QByteArray>& parts);
 
+// Why the service cannot take a log it has evaluated, in Czech; empty when
+// it can.
+QString LogProblem(const RunEvaluation& evaluation);
+
 // Why the summary's figures disagree with the log's beyond the rounding of
 // their decimal text; empty when they agree.
-QString SummaryDisagreement(const LogEvaluation& evaluation, const RunSummaryCodec::Summary& summary);
+QString SummaryDisagreement(const RunEvaluation& evaluation, const RunSummaryCodec::Summary& summary);
 
 } // namespace UploadCheck

@@ -3,14 +3,15 @@
 // key, the rankable rule, the ranking as the front end's systems database,
 // the chart and the upload limit.
 #include "ComparisonKey.h"
-#include "LogEvaluation.h"
 #include "RankRule.h"
 #include "Ranking.h"
 #include "RateLimiter.h"
 #include "ServerOptions.h"
 #include "SvgChart.h"
+#include "UploadCheck.h"
 #include "WorkingFolder.h"
 #include "contract/ResultsLogWriter.h"
+#include "contract/RunEvaluation.h"
 #include "results/SystemsDatabase.h"
 
 #include <QFile>
@@ -185,9 +186,10 @@ private slots:
         QFETCH(QString, reason);
         QStringList header = kHeader;
         header[4] = conditions;
-        const LogEvaluation evaluation = LogEvaluation::evaluate(Log(header, tests));
-        QVERIFY2(evaluation.ok(), qPrintable(evaluation.error));
-        QCOMPARE(evaluation.tests.size(), tests);
+        const RunEvaluation evaluation = RunEvaluation::OfBytes(Log(header, tests));
+        QVERIFY2(UploadCheck::LogProblem(evaluation).isEmpty(),
+                 qPrintable(UploadCheck::LogProblem(evaluation)));
+        QCOMPARE(evaluation.tests().size(), tests);
         RunSummaryCodec::Summary summary;
         summary.complete = glErrors == 0;
         summary.glErrors = glErrors;
@@ -202,15 +204,15 @@ private slots:
 
     // The score as the front end computes it, and logs it cannot evaluate.
     void evaluation() {
-        const LogEvaluation evaluation = LogEvaluation::evaluate(Log(kHeader, 7));
-        QCOMPARE(evaluation.totalFrames, 21);
+        const RunEvaluation evaluation = RunEvaluation::OfBytes(Log(kHeader, 7));
+        QCOMPARE(evaluation.totalFrames(), 21);
         // Per test 100 + i + 200 + 50 and the closing 0.
-        QCOMPARE(evaluation.score, (7 * 350.0 + 21) / 21);
-        QCOMPARE(evaluation.header, kHeader);
-        QCOMPARE(evaluation.tests[2].rates, QList<double>({102, 200, 50}));
+        QCOMPARE(evaluation.score(), (7 * 350.0 + 21) / 21);
+        QCOMPARE(evaluation.header(), kHeader);
+        QCOMPARE(evaluation.tests()[2].rates, QList<double>({102, 200, 50}));
         const QByteArray log = Log(kHeader, 7);
-        QVERIFY(!LogEvaluation::evaluate(log.first(log.size() / 2)).ok());
-        QVERIFY(!LogEvaluation::evaluate("a\r\nb\r\n").ok());
+        QVERIFY(!UploadCheck::LogProblem(RunEvaluation::OfBytes(log.first(log.size() / 2))).isEmpty());
+        QVERIFY(!UploadCheck::LogProblem(RunEvaluation::OfBytes("a\r\nb\r\n")).isEmpty());
     }
 
     // The ranking read back by the front end's own reader: one record a

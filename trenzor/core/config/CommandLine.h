@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RunOptions.h"
+#include "contract/EngineContract.h"
 #include "contract/RunConfig.h"
 
 #include <QString>
@@ -17,7 +18,8 @@ public:
     // The exit status of a command line that cannot be used.
     static constexpr int kRefusedExit = 2;
     static constexpr double kMinSeconds = 0.1;
-    static constexpr double kMaxSeconds = 3600;
+    // The longest path any reader of a log believes a test can fly.
+    static constexpr double kMaxSeconds = EngineContract::kLongestPathSeconds;
 
     struct Result {
         Action action = Action::ConfigFile;
