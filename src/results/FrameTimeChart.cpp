@@ -21,7 +21,8 @@ FrameTimeChart::FrameTimeChart(bool withLegend, QWidget* parent)
     QChart* graph = chart();
     graph->setMargins(QMargins(4, 4, 4, 4));
     graph->legend()->setVisible(withLegend);
-    graph->legend()->setAlignment(Qt::AlignTop);
+    // Beside the plot, which keeps the height for the frame times.
+    graph->legend()->setAlignment(Qt::AlignRight);
     auto* x = new QValueAxis;
     x->setTitleText(QStringLiteral("Čas testu (s)"));
     x->setLabelFormat(QStringLiteral("%.3g"));

@@ -116,6 +116,8 @@ Podrobnosti_Form::Podrobnosti_Form() {
         Grid1->setColumnWidth(column, Twips::px(columnTwips[column]));
     }
     Grid1->horizontalHeader()->setFixedHeight(Twips::px(540));
+    // A selected row would make every title bold, and too wide for its column.
+    Grid1->horizontalHeader()->setHighlightSections(false);
     Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid1->verticalHeader()->setDefaultSectionSize(Twips::px(330));
     Grid1->setToolTip(QStringLiteral(

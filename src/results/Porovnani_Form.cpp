@@ -32,14 +32,14 @@ const QString kOtherName = QStringLiteral("Zvolený běh");
 const QStringList& ColumnTitles() {
     static const QStringList titles = {
         QStringLiteral("Test"),
-        QStringLiteral("Průměr (fps)\ntento"),
-        QStringLiteral("Průměr (fps)\nzvolený"),
+        QStringLiteral("Průměr\n(fps)\ntento"),
+        QStringLiteral("Průměr\n(fps)\nzvolený"),
         QStringLiteral("Rozdíl\n(%)"),
-        QStringLiteral("1% low (fps)\ntento"),
-        QStringLiteral("1% low (fps)\nzvolený"),
+        QStringLiteral("1% low\n(fps)\ntento"),
+        QStringLiteral("1% low\n(fps)\nzvolený"),
         QStringLiteral("Rozdíl\n(%)"),
-        QStringLiteral("99. perc. (ms)\ntento"),
-        QStringLiteral("99. perc. (ms)\nzvolený"),
+        QStringLiteral("99. perc.\n(ms)\ntento"),
+        QStringLiteral("99. perc.\n(ms)\nzvolený"),
         QStringLiteral("Rozdíl\n(%)"),
         QStringLiteral("Význam rozdílu\nprůměru"),
     };
@@ -82,6 +82,8 @@ QTableWidget* Table(QWidget* parent, const QString& name, const QStringList& tit
     table->verticalHeader()->hide();
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A selected row would make every title bold, and too wide for its column.
+    table->horizontalHeader()->setHighlightSections(false);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setDefaultSectionSize(Twips::px(300));
     return table;
@@ -129,7 +131,7 @@ Porovnani_Form::Porovnani_Form() {
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(gridTwips[column]));
     }
-    Grid1->horizontalHeader()->setFixedHeight(Twips::px(540));
+    Grid1->horizontalHeader()->setFixedHeight(Twips::px(780));
     Grid1->setToolTip(QStringLiteral(
         "Rozdíl = (tento / zvolený − 1) × 100. Význam: oba běhy letí stejnou cestou; každý test se rozdělí "
         "na 32 stejně dlouhých částí a porovnají se jejich snímkové frekvence párovým t-testem na 95 %. "
