@@ -69,8 +69,14 @@ private slots:
         QTest::newRow("sqlite") << QStringList{"--database", "sqlite:/var/lib/v/runs.sqlite"} << true
                                 << "127.0.0.1:8080"
                                 << "0 /var/lib/v/runs.sqlite";
+        QTest::newRow("port 1") << QStringList{"--listen", "127.0.0.1:1"} << true << "127.0.0.1:1"
+                                << "0 vykon3d-server.sqlite";
+        QTest::newRow("port 65535") << QStringList{"--listen", "127.0.0.1:65535"} << true << "127.0.0.1:65535"
+                                    << "0 vykon3d-server.sqlite";
         QTest::newRow("port 0") << QStringList{"--listen", "127.0.0.1:0"} << false << ""
                                 << "";
+        QTest::newRow("port 65536") << QStringList{"--listen", "127.0.0.1:65536"} << false << ""
+                                    << "";
         QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1"} << false << ""
                                  << "";
         QTest::newRow("other database") << QStringList{"--database", "mysql://a@b:1/c"} << false << ""
@@ -174,6 +180,9 @@ private slots:
                                        << "Chybí ověření obrazu (trenzor.exe --validate).";
         QTest::newRow("validation failed") << 7 << standard << 0 << 6 << "llvmpipe"
                                            << "Ověření obrazu neprošlo v testu 6 (Materiály).";
+        QTest::newRow("validation failed in the first test")
+            << 7 << standard << 0 << 0 << "llvmpipe"
+            << "Ověření obrazu neprošlo v testu 0 (Průlet krajinou).";
         QTest::newRow("other renderer") << 7 << standard << 0 << -1 << "zink"
                                         << "Ověření obrazu proběhlo na jiném vykreslovači (zink).";
     }
