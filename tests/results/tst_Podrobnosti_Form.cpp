@@ -274,7 +274,8 @@ void tst_Podrobnosti_Form::hostileLogs() {
         QVERIFY2(details->Grid1->item(row, 2)->toolTip().isEmpty(),
                  qPrintable(details->Grid1->item(row, 2)->text()));
     }
-    QVERIFY2(residentKb() - before < 100 * 1024, qPrintable(QString::number(residentKb() - before)));
+    QVERIFY2(residentKb() - before < kHostileFileMemoryKb,
+             qPrintable(QString::number(residentKb() - before)));
 }
 
 void tst_Podrobnosti_Form::savesCsv() {

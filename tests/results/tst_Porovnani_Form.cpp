@@ -319,7 +319,8 @@ void tst_Porovnani_Form::hostileLogs() {
             window->grab();
         }
     }
-    QVERIFY2(residentKb() - before < 100 * 1024, qPrintable(QString::number(residentKb() - before)));
+    QVERIFY2(residentKb() - before < kHostileFileMemoryKb,
+             qPrintable(QString::number(residentKb() - before)));
 }
 
 // On a 1024x768 screen (the offscreen platform's, set by the test's
