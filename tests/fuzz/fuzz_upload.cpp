@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const UploadCheck::CheckedRun& run = *checked.run;
-    FUZZ_CHECK(std::isfinite(run.evaluation.score));
-    FUZZ_CHECK(run.evaluation.header.size() == 7);
+    FUZZ_CHECK(std::isfinite(run.evaluation.score()));
+    FUZZ_CHECK(run.evaluation.header().size() == 7);
     FUZZ_CHECK(run.key.id.size() == 16);
     FUZZ_CHECK(run.logHash.size() == 64);
     // A run is never ranked without its validation.
