@@ -95,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!result.error);
     FUZZ_CHECK(result.outcome == expected.outcome);
     // A block's stated thinning always fits its values.
-    for (const RunEvaluation::Test& test : RunEvaluation::OfFile(name).tests()) {
+    const RunEvaluation evaluation = RunEvaluation::OfFile(name);
+    for (const RunEvaluation::Test& test : evaluation.tests()) {
         const BlockSampling& sampling = test.sampling;
         const int frameCount = int(test.rates.size());
         FUZZ_CHECK(sampling.stride >= 1);
