@@ -1,7 +1,7 @@
 // The captions as the window system gets them: the X property _NET_WM_NAME
 // of every window and of both kinds of message box, read with xprop, after
 // the program has started the way main() starts it. Runs on a real X display
-// only (xvfb-run, platform xcb).
+// only (its own Xvfb, platform xcb).
 #include "TestSupport.h"
 #include "WorkingFolder.h"
 #include "common/DesktopLauncher.h"
@@ -57,7 +57,7 @@ class TestCaptions : public QObject {
 private slots:
     void initTestCase() {
         if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-            QSKIP("needs an X display: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+            QSKIP("needs an X display: run under tests/with-x-server.sh with QT_QPA_PLATFORM=xcb");
         }
         QVERIFY(m_folder.emplace().isValid());
         // A results log and a database, so that both results windows stay open.

@@ -1,4 +1,4 @@
-// The engine on a screen scaled by 2 (the test starts itself under xvfb-run
+// The engine on a screen scaled by 2 (the test starts itself on its own Xvfb
 // with QT_SCALE_FACTOR=2): a size in the configuration or on the command line
 // is pixels. The command line's runs and the front end's standard run of all
 // seven tests draw exactly the pixels asked, in a window and in full screen,

@@ -50,22 +50,6 @@ class TestOptions : public QObject {
     // keyAfter.
     static Outcome runEngine(const QStringList& arguments, bool display = true, const QString& key = {},
                              const QByteArray& keyAfter = {}) {
-        Outcome outcome = runEngineOnce(arguments, display, key, keyAfter);
-        // On a loaded machine the test's X server now and then refuses a
-        // connection for a moment (seen twice in a row under the sanitizer
-        // build); that is no fault of the engine, which then rightly ends at
-        // once, so it is run again after a pause, a few times at most.
-        for (int attempt = 1;
-             attempt < 5 && display && outcome.errors.contains("could not connect to display"); ++attempt) {
-            qInfo("the X server refused the engine's connection; running it again");
-            QTest::qWait(1000 * attempt);
-            outcome = runEngineOnce(arguments, display, key, keyAfter);
-        }
-        return outcome;
-    }
-
-    static Outcome runEngineOnce(const QStringList& arguments, bool display, const QString& key,
-                                 const QByteArray& keyAfter) {
         EngineProcess engine(arguments,
                              display ? QStringList() : QStringList{"-DISPLAY", "QT_QPA_PLATFORM=xcb"});
         bool keyPressed = key.isEmpty();

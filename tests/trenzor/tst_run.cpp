@@ -22,8 +22,8 @@
 #include <algorithm>
 #include <ctime>
 
-// Real runs of the engine on an X display (the test starts itself under
-// xvfb-run): tiny browser files of a short path and a few frames, every
+// Real runs of the engine on an X display (the test starts itself on its own
+// Xvfb): tiny browser files of a short path and a few frames, every
 // switch, the results log checked line by line.
 class TestRun : public QObject {
     Q_OBJECT
