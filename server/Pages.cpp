@@ -43,7 +43,12 @@ QString StoredDataList() {
         "KLÍČ\" …/api/v1/runs/ID</code>.</p>");
 }
 
-QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys, const RunStore::Key& shown) {
+qsizetype PageCount(const Ranking& ranking) {
+    return std::max<qsizetype>(1, (ranking.systems.size() + kSystemsPerPage - 1) / kSystemsPerPage);
+}
+
+QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys, const RunStore::Key& shown,
+                       int page) {
     QString body = QStringLiteral("<h1>Pořadí počítačů</h1>");
     if (keys.isEmpty()) {
         body += QStringLiteral("<p>Zatím není nahrán žádný běh, který by byl v pořadí.</p>");
@@ -64,21 +69,34 @@ QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys,
             body +=
                 QStringLiteral(" %1 %: %2").arg(Ranking::kPercents[i]).arg(Number(ranking.percentiles[i]));
         }
-        body += QStringLiteral("</p><table><tr><th>Počítač</th><th>Grafická karta</th><th>Operační paměť</th>"
-                               "<th>Medián bodů</th><th>Běhů</th><th>Nejlepší běh</th></tr>");
-        for (auto system = ranking.systems.crbegin(); system != ranking.systems.crend(); ++system) {
-            body += QStringLiteral(
-                        "<tr><td>%1</td><td>%2</td><td>%3</td><td class=\"n\">%4</td><td class=\"n\">%5"
-                        "</td><td><a href=\"/r/%6\">%7</a></td></tr>")
-                        .arg(Escaped(system->processor), Escaped(system->graphicsCard),
-                             Escaped(system->memory), Number(system->medianScore))
-                        .arg(system->runs)
-                        .arg(system->bestRunId, Number(system->bestScore));
-        }
         body += QStringLiteral(
-                    "</table><p><a href=\"/systemy.dtb?key=%1\">systemy.dtb</a> pro srovnání v programu "
-                    "3D výkon</p>")
-                    .arg(shown.id);
+            "</p><table><tr><th>Pořadí</th><th>Počítač</th><th>Grafická karta</th>"
+            "<th>Operační paměť</th><th>Medián bodů</th><th>Běhů</th><th>Nejlepší běh</th></tr>");
+        // Best first: the last of the ascending list.
+        const qsizetype first = qsizetype(page - 1) * kSystemsPerPage;
+        for (qsizetype i = first; i < std::min(first + kSystemsPerPage, ranking.systems.size()); ++i) {
+            const Ranking::System& system = ranking.systems[ranking.systems.size() - 1 - i];
+            body += QStringLiteral("<tr><td class=\"n\">%1</td><td>%2</td><td>%3</td><td>%4</td>"
+                                   "<td class=\"n\">%5</td><td class=\"n\">%6</td>"
+                                   "<td><a href=\"/r/%7\">%8</a></td></tr>")
+                        .arg(i + 1)
+                        .arg(Escaped(system.processor), Escaped(system.graphicsCard), Escaped(system.memory),
+                             Number(system.medianScore))
+                        .arg(system.runs)
+                        .arg(system.bestRunId, Number(system.bestScore));
+        }
+        body += QStringLiteral("</table><p>Strana %1 z %2").arg(page).arg(PageCount(ranking));
+        if (page > 1) {
+            body +=
+                QStringLiteral(" <a href=\"/?key=%1&amp;page=%2\">předchozí</a>").arg(shown.id).arg(page - 1);
+        }
+        if (page < PageCount(ranking)) {
+            body += QStringLiteral(" <a href=\"/?key=%1&amp;page=%2\">další</a>").arg(shown.id).arg(page + 1);
+        }
+        body +=
+            QStringLiteral("</p><p><a href=\"/systemy.dtb?key=%1\">systemy.dtb</a> pro srovnání v programu "
+                           "3D výkon</p>")
+                .arg(shown.id);
     }
     body += QStringLiteral("<h2>Co služba ukládá</h2>") + StoredDataList();
     return Document(QStringLiteral("Pořadí počítačů"), body);

@@ -14,7 +14,14 @@
 // frame-time chart and why it is not ranked. Stateless.
 namespace Pages {
 
-QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys, const RunStore::Key& shown);
+// The ranking shows this many systems a page, best first, in its page and its JSON.
+constexpr qsizetype kSystemsPerPage = 50;
+// At least 1, so that an empty ranking has its one page.
+qsizetype PageCount(const Ranking& ranking);
+
+// page: from 1 to PageCount().
+QByteArray RankingPage(const Ranking& ranking, const QList<RunStore::Key>& keys, const RunStore::Key& shown,
+                       int page);
 QByteArray RunPage(const RunStore::Run& run, const RunEvaluation& evaluation);
 QByteArray NotFoundPage(const QString& message);
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kPageSize = 50;
-
 QByteArray Json(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -40,7 +38,8 @@ QString RunUrl(const QString& id) {
 
 ServiceHandlers::ServiceHandlers(RunStore& store, RateLimiter& limiter)
     : m_store(store)
-    , m_limiter(limiter) {}
+    , m_limiter(limiter)
+    , m_rankings(store) {}
 
 ServiceHandlers::Reply ServiceHandlers::error(int status, const QString& code, const QString& message) {
     return Reply{status, "application/json", Json(QJsonObject{{"error", code}, {"message", message}}), {}};
@@ -97,6 +96,9 @@ ServiceHandlers::Reply ServiceHandlers::postRun(const Request& request) {
     const RunStore::Result<RunStore::Added> added = m_store.add(run);
     if (!added.ok()) {
         return storeFailed(added.error);
+    }
+    if (added.value.created && run.rankable) {
+        m_rankings.forget();
     }
     QJsonObject answer{{"id", added.value.id},
                        {"url", RunUrl(added.value.id)},
@@ -168,11 +170,12 @@ ServiceHandlers::Reply ServiceHandlers::deleteRun(const QString& id, const Reque
         return error(404, QStringLiteral("not_found"),
                      QStringLiteral("Běh %1 s tímto klíčem tu není.").arg(id));
     }
+    m_rankings.forget();
     return Reply{204, "application/json", {}, {}};
 }
 
 RunStore::Result<RunStore::Key> ServiceHandlers::shownKey(const Request& request) {
-    const RunStore::Result<QList<RunStore::Key>> keys = m_store.keys();
+    const RunStore::Result<QList<RunStore::Key>> keys = m_rankings.keys(RankingCache::Clock::now());
     if (!keys.ok()) {
         return {{}, keys.error};
     }
@@ -185,31 +188,35 @@ RunStore::Result<RunStore::Key> ServiceHandlers::shownKey(const Request& request
     return {RunStore::Key{asked, {}, 0}, {}};
 }
 
+std::optional<int> ServiceHandlers::pageOf(const Request& request) {
+    bool ok = true;
+    const int page = request.query.value(QStringLiteral("page"), QStringLiteral("1")).toInt(&ok);
+    return ok && page >= 1 ? std::optional<int>(page) : std::nullopt;
+}
+
 ServiceHandlers::Reply ServiceHandlers::ranking(const Request& request) {
     const RunStore::Result<RunStore::Key> key = shownKey(request);
     if (!key.ok()) {
         return storeFailed(key.error);
     }
-    bool pageOk = true;
-    const QString pageText = request.query.value(QStringLiteral("page"), QStringLiteral("1"));
-    const int page = pageText.toInt(&pageOk);
-    if (!pageOk || page < 1) {
+    const std::optional<int> page = pageOf(request);
+    if (!page) {
         return error(400, QStringLiteral("bad_page"), QStringLiteral("Stránka musí být celé číslo od 1."));
     }
-    const RunStore::Result<QList<RunStore::Ranked>> runs =
-        m_store.rankable(key.value.id, request.query.value(QStringLiteral("renderer")));
-    if (!runs.ok()) {
-        return storeFailed(runs.error);
+    const auto found = m_rankings.ranking(key.value.id, request.query.value(QStringLiteral("renderer")),
+                                          RankingCache::Clock::now());
+    if (!found.ok()) {
+        return storeFailed(found.error);
     }
-    const Ranking ranking = Ranking::of(runs.value);
+    const Ranking& ranking = *found.value;
     QJsonObject percentiles;
     for (size_t i = 0; i < Ranking::kPercents.size(); ++i) {
         percentiles.insert(QStringLiteral("p%1").arg(Ranking::kPercents[i]), ranking.percentiles[i]);
     }
     QJsonArray systems;
     // Best first: the last of the ascending list.
-    const qsizetype first = qsizetype(page - 1) * kPageSize;
-    for (qsizetype i = first; i < std::min(first + kPageSize, ranking.systems.size()); ++i) {
+    const qsizetype first = qsizetype(*page - 1) * Pages::kSystemsPerPage;
+    for (qsizetype i = first; i < std::min(first + Pages::kSystemsPerPage, ranking.systems.size()); ++i) {
         const Ranking::System& system = ranking.systems[ranking.systems.size() - 1 - i];
         systems.append(QJsonObject{{"processor", system.processor},
                                    {"graphicsCard", system.graphicsCard},
@@ -223,8 +230,8 @@ ServiceHandlers::Reply ServiceHandlers::ranking(const Request& request) {
     const QJsonObject answer{{"key", QJsonObject{{"id", key.value.id}, {"text", key.value.text}}},
                              {"runs", ranking.runCount},
                              {"percentiles", percentiles},
-                             {"page", page},
-                             {"pages", int((ranking.systems.size() + kPageSize - 1) / kPageSize)},
+                             {"page", *page},
+                             {"pages", int(Pages::PageCount(ranking))},
                              {"systems", systems}};
     return Reply{200, "application/json", Json(answer), {}};
 }
@@ -234,11 +241,11 @@ ServiceHandlers::Reply ServiceHandlers::systemsDatabase(const Request& request) 
     if (!key.ok()) {
         return storeFailed(key.error);
     }
-    const RunStore::Result<QList<RunStore::Ranked>> runs = m_store.rankable(key.value.id, {});
-    if (!runs.ok()) {
-        return storeFailed(runs.error);
+    const auto found = m_rankings.ranking(key.value.id, {}, RankingCache::Clock::now());
+    if (!found.ok()) {
+        return storeFailed(found.error);
     }
-    const QByteArray bytes = Ranking::of(runs.value).systemsDatabase();
+    const QByteArray bytes = found.value->systemsDatabase();
     const QByteArray etag =
         '"' + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(32) + '"';
     if (request.ifNoneMatch == etag) {
@@ -251,19 +258,24 @@ ServiceHandlers::Reply ServiceHandlers::systemsDatabase(const Request& request) 
 }
 
 ServiceHandlers::Reply ServiceHandlers::rankingPage(const Request& request) {
-    const RunStore::Result<QList<RunStore::Key>> keys = m_store.keys();
+    const RunStore::Result<QList<RunStore::Key>> keys = m_rankings.keys(RankingCache::Clock::now());
     const RunStore::Result<RunStore::Key> key = shownKey(request);
     if (!keys.ok() || !key.ok()) {
         return storeFailed(keys.ok() ? key.error : keys.error);
     }
-    const RunStore::Result<QList<RunStore::Ranked>> runs = m_store.rankable(key.value.id, {});
-    if (!runs.ok()) {
-        return storeFailed(runs.error);
+    const auto found = m_rankings.ranking(key.value.id, {}, RankingCache::Clock::now());
+    if (!found.ok()) {
+        return storeFailed(found.error);
     }
-    return Reply{200,
-                 "text/html; charset=utf-8",
-                 Pages::RankingPage(Ranking::of(runs.value), keys.value, key.value),
-                 {}};
+    const std::optional<int> page = pageOf(request);
+    if (!page || *page > Pages::PageCount(*found.value)) {
+        return Reply{404,
+                     "text/html; charset=utf-8",
+                     Pages::NotFoundPage(QStringLiteral("Tato stránka pořadí tu není.")),
+                     {}};
+    }
+    return Reply{
+        200, "text/html; charset=utf-8", Pages::RankingPage(*found.value, keys.value, key.value, *page), {}};
 }
 
 ServiceHandlers::Reply ServiceHandlers::runPage(const QString& id) {

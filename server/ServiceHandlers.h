@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RankingCache.h"
 #include "RateLimiter.h"
 #include "RunStore.h"
 
@@ -7,6 +8,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <optional>
 #include <utility>
 
 // The service's routes, one handler each, over a RunStore and apart from
@@ -56,7 +58,10 @@ private:
     // rankable runs; empty id when none has any.
     RunStore::Result<RunStore::Key> shownKey(const Request& request);
     Reply storeFailed(const QString& error) const;
+    // The page asked for in the query string, from 1; nullopt when it is no such number.
+    static std::optional<int> pageOf(const Request& request);
 
     RunStore& m_store;
     RateLimiter& m_limiter;
+    RankingCache m_rankings;
 };

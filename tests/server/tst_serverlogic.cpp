@@ -1,10 +1,13 @@
 // The service's pure logic without sockets or databases: the command
 // line, line 5 of the log, the comparison
-// key, the rankable rule, the ranking as the front end's systems database,
-// the chart and the upload limit.
+// key, the rankable rule, the ranking as the front end's systems database
+// and its pages, the rankings kept between requests, the chart and the
+// upload limit.
 #include "ComparisonKey.h"
+#include "Pages.h"
 #include "RankRule.h"
 #include "Ranking.h"
+#include "RankingCache.h"
 #include "RateLimiter.h"
 #include "ServerOptions.h"
 #include "SvgChart.h"
@@ -18,6 +21,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -48,6 +52,32 @@ RunSummaryCodec::Summary Validation(const QStringList& header, int failingTest) 
     validation.validation = QJsonObject{{"passed", failingTest < 0}, {"tests", tests}};
     return validation;
 }
+
+// A store whose rankable runs the test sets, counting how often they are read.
+class CountingStore final : public RunStore {
+public:
+    QList<Ranked> runs;
+    int reads = 0;
+    // Called while the rankable runs are read.
+    std::function<void()> duringRead;
+
+    QString migrate() override { return {}; }
+    Result<Added> add(const Run&) override { return {}; }
+    Result<std::optional<Run>> find(const QString&) override { return {}; }
+    Result<bool> remove(const QString&, const QString&) override { return {}; }
+    Result<QList<Ranked>> rankable(const QString&, const QString&) override {
+        ++reads;
+        if (duringRead) {
+            duringRead();
+        }
+        return {runs, {}};
+    }
+    Result<QList<Key>> keys() override {
+        ++reads;
+        return {{Key{"k", "klíč", runs.size()}}, {}};
+    }
+    Result<qint64> runCount() override { return {runs.size(), {}}; }
+};
 
 } // namespace
 
@@ -251,6 +281,64 @@ private slots:
                                                     {"Procesor Č", " 40", "llvmpipe", "Paměť 8"},
                                                     {"Rychlý", " 300", "GPU", "Paměť 32"}}));
         QCOMPARE(Ranking::of({}).systemsDatabase(), QByteArray());
+    }
+
+    // 120 systems: the best 50 on the first page, the 51st first on the
+    // second, the last page links back only.
+    void rankingPages() {
+        QList<RunStore::Ranked> runs;
+        for (int i = 0; i < 120; ++i) {
+            runs.append({QStringLiteral("r%1").arg(i), QStringLiteral("Procesor %1").arg(i), "GPU", "Paměť",
+                         1000.0 - i});
+        }
+        const Ranking ranking = Ranking::of(runs);
+        const RunStore::Key key{"k1", "klíč", 120};
+        QCOMPARE(Pages::PageCount(ranking), 3);
+        QCOMPARE(Pages::PageCount(Ranking::of({})), 1);
+        const QString first = QString::fromUtf8(Pages::RankingPage(ranking, {key}, key, 1));
+        QVERIFY(first.contains("<td class=\"n\">1</td><td>Procesor 0</td>"));
+        QVERIFY(first.contains("<td>Procesor 49</td>") && !first.contains("<td>Procesor 50</td>"));
+        QVERIFY(first.contains("Strana 1 z 3 <a href=\"/?key=k1&amp;page=2\">další</a></p>"));
+        const QString second = QString::fromUtf8(Pages::RankingPage(ranking, {key}, key, 2));
+        QVERIFY(second.contains("<td class=\"n\">51</td><td>Procesor 50</td>"));
+        QVERIFY(second.contains("page=1\">předchozí</a> <a href=\"/?key=k1&amp;page=3\">další</a>"));
+        const QString last = QString::fromUtf8(Pages::RankingPage(ranking, {key}, key, 3));
+        QVERIFY(last.contains("<td>Procesor 119</td>") && !last.contains("další"));
+    }
+
+    // A ranking is read again after forget() or when it is 10 s old; one
+    // computed while the runs changed is handed out but not kept.
+    void rankingsKept() {
+        CountingStore store;
+        store.runs = {{"a", "P", "G", "M", 10}};
+        RankingCache cache(store);
+        const RankingCache::Clock::time_point start{};
+        QCOMPARE(cache.ranking("k", {}, start).value->runCount, 1);
+        QCOMPARE(cache.keys(start).value.size(), 1);
+        store.runs.append({"b", "P", "G", "M", 20});
+        QCOMPARE(cache.ranking("k", {}, start + std::chrono::seconds(9)).value->runCount, 1);
+        QCOMPARE(cache.keys(start + std::chrono::seconds(9)).value.first().rankableRuns, 1);
+        QCOMPARE(store.reads, 2);
+        // Another renderer is a ranking of its own.
+        QCOMPARE(cache.ranking("k", "G", start).value->runCount, 2);
+        QCOMPARE(cache.ranking("k", {}, start + std::chrono::seconds(10)).value->runCount, 2);
+        store.runs.append({"c", "P", "G", "M", 30});
+        cache.forget();
+        QCOMPARE(cache.ranking("k", {}, start + std::chrono::seconds(11)).value->runCount, 3);
+        QCOMPARE(cache.keys(start + std::chrono::seconds(11)).value.first().rankableRuns, 3);
+        store.duringRead = [&cache] { cache.forget(); };
+        cache.ranking("k", {}, start + std::chrono::seconds(30));
+        store.duringRead = nullptr;
+        const int reads = store.reads;
+        cache.ranking("k", {}, start + std::chrono::seconds(30));
+        QCOMPARE(store.reads, reads + 1);
+        for (int i = 0; i < RankingCache::kMaxRankings * 2; ++i) {
+            cache.ranking("k", QString::number(i), start);
+        }
+        QCOMPARE(
+            cache.ranking("k", QString::number(RankingCache::kMaxRankings * 2 - 1), start).value->runCount,
+            3);
+        QCOMPARE(store.reads, reads + 1 + RankingCache::kMaxRankings * 2);
     }
 
     // A stutter among many frames stays in the chart, which loads nothing.
