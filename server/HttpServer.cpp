@@ -53,6 +53,13 @@ HttpServer::HttpServer(ServiceHandlers& handlers)
     server.set_write_timeout(10, 0);
     server.set_keep_alive_timeout(5);
     server.set_keep_alive_max_count(100);
+    // Instead of the library's SO_REUSEPORT, which would let another
+    // process bind the same port and take a share of the connections.
+    server.set_socket_options([this](int socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        m_listening = socket;
+    });
     server.set_default_headers({{"X-Content-Type-Options", "nosniff"},
                                 {"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'"},
                                 {"Referrer-Policy", "no-referrer"}});
@@ -157,7 +164,13 @@ HttpServer::HttpServer(ServiceHandlers& handlers)
 HttpServer::~HttpServer() = default;
 
 bool HttpServer::bind(const QString& address, int port) {
-    return m_server->bind_to_port(address.toStdString(), port);
+    if (!m_server->bind_to_port(address.toStdString(), port)) {
+        return false;
+    }
+    // The library listens with a backlog of 5: a burst of uploads beyond
+    // that would wait for the clients' SYN retries or be dropped. Listening
+    // again on the same socket only sets its backlog.
+    return ::listen(m_listening, SOMAXCONN) == 0;
 }
 
 bool HttpServer::serve() {

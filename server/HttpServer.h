@@ -14,7 +14,9 @@ class Server;
 // that keep the pages from loading anything from elsewhere, and a JSON error
 // for whatever the library refuses itself. Behind a reverse proxy on the
 // same computer the client's address for the upload limit is the last one
-// the proxy added to X-Forwarded-For. Lives as long as the service.
+// the proxy added to X-Forwarded-For. The port is not shared with another
+// process (no SO_REUSEPORT), and connections arriving at once wait in a
+// backlog of the system's size. Lives as long as the service.
 class HttpServer {
 public:
     explicit HttpServer(ServiceHandlers& handlers);
@@ -31,4 +33,7 @@ public:
 
 private:
     std::unique_ptr<httplib::Server> m_server;
+    // The listening socket, once bound; the library's own backlog of 5
+    // connections is widened on it.
+    int m_listening = -1;
 };

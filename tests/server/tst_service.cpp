@@ -320,6 +320,16 @@ private slots:
         QVERIFY(server.waitForFinished(10000));
         QCOMPARE(server.exitCode(), 1);
         QVERIFY(server.readAllStandardError().contains("schéma verze 99"));
+        // A port another service listens on is not shared.
+        Service first;
+        QCOMPARE(first.start("sqlite:" + m_folder.filePath(QStringLiteral("first.sqlite"))), QString());
+        server.start(QStringLiteral(VYKON3D_SERVER),
+                     {"--listen", QStringLiteral("127.0.0.1:%1").arg(first.port()), "--database",
+                      "sqlite:" + m_folder.filePath(QStringLiteral("second.sqlite"))});
+        QVERIFY(server.waitForFinished(10000));
+        QCOMPARE(server.exitCode(), 1);
+        QVERIFY(server.readAllStandardError().contains("nelze naslouchat"));
+        QCOMPARE(first.stop(), 0);
     }
 };
 
