@@ -12,15 +12,19 @@ QString ComparisonKey::engineVersion(const QString& program) {
     return match.captured(1) + QLatin1Char('.') + match.captured(2);
 }
 
-ComparisonKey ComparisonKey::of(const QString& program, const RunConditions& conditions) {
+ComparisonKey ComparisonKey::of(const QString& program, const RunConditions& conditions,
+                                const QString& scenes) {
     const QString description =
-        QStringLiteral("verze %1, %2x%3, barvy %4 b, Z %5 b, %6")
-            .arg(engineVersion(program))
+        QStringLiteral("verze %1, scény %2, %3x%4, barvy %5 b, Z %6 b, %7")
+            .arg(engineVersion(program),
+                 scenes.isEmpty() ? QStringLiteral("neuvedené") : scenes.left(kScenesShown))
             .arg(conditions.width)
             .arg(conditions.height)
             .arg(conditions.colourBits)
             .arg(conditions.depthBits)
             .arg(conditions.safe ? QStringLiteral("bezpečný mód") : QStringLiteral("shadery"));
-    const QByteArray hash = QCryptographicHash::hash(description.toUtf8(), QCryptographicHash::Sha256);
+    // The whole scenes' hash, not the part the text shows.
+    const QByteArray hash = QCryptographicHash::hash((description + QLatin1Char('\n') + scenes).toUtf8(),
+                                                     QCryptographicHash::Sha256);
     return ComparisonKey{QString::fromLatin1(hash.toHex().left(16)), description};
 }

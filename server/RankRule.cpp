@@ -39,6 +39,9 @@ QString ValidationProblem(const RunEvaluation& evaluation, const RunSummaryCodec
     if (!validation.validation.value(QLatin1String("passed")).toBool()) {
         return QStringLiteral("Ověření obrazu neprošlo.");
     }
+    if (validation.scenes.isEmpty()) {
+        return QStringLiteral("Ověření obrazu neuvádí, se kterými soubory scén proběhlo.");
+    }
     return {};
 }
 
@@ -81,6 +84,8 @@ QStringList Reasons(const RunEvaluation& evaluation, const std::optional<RunCond
         reasons.append(QStringLiteral("Chybí ověření obrazu (trenzor.exe --validate)."));
     } else if (const QString problem = ValidationProblem(evaluation, *validation); !problem.isEmpty()) {
         reasons.append(problem);
+    } else if (summary && !summary->scenes.isEmpty() && summary->scenes != validation->scenes) {
+        reasons.append(QStringLiteral("Běh a ověření obrazu proběhly s jinými soubory scén."));
     }
     return reasons;
 }

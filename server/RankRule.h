@@ -11,8 +11,8 @@
 // all seven tests at the standard 640x480, vertical sync off as granted, no
 // OpenGL errors where the run's summary counts them, and a picture
 // validation by the same engine build on the same renderer that passed for
-// every test. Everything else is stored and shown with these reasons, in
-// Czech. Stateless.
+// every test with the scene files the run's summary names. Everything else is stored and shown with these
+// reasons, in Czech. Stateless.
 namespace RankRule {
 
 // conditions: line 5 as parsed, empty when it is not in the engine's form.

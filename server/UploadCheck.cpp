@@ -112,8 +112,13 @@ Checked Check(const QMap<QByteArray, QByteArray>& parts) {
     }
     using EngineContract::LogLine;
     run.conditions = RunConditions::parse(run.evaluation.headerLine(LogLine::Conditions));
+    // The run's own summary names the scene files it drew; without it, the
+    // validation names those it drew (RankRule sees that they agree).
+    const QString scenes = summary && !summary->scenes.isEmpty() ? summary->scenes
+                           : validation                          ? validation->scenes
+                                                                 : QString();
     run.key = ComparisonKey::of(run.evaluation.headerLine(LogLine::Program),
-                                run.conditions.value_or(RunConditions()));
+                                run.conditions.value_or(RunConditions()), scenes);
     run.reasons = RankRule::Reasons(run.evaluation, run.conditions, summary, validation);
     run.logHash = QString::fromLatin1(QCryptographicHash::hash(run.log, QCryptographicHash::Sha256).toHex());
     return Checked{std::move(run), {}};

@@ -216,6 +216,9 @@ QByteArray RunSummaryCodec::encode(const Summary& summary) {
         root.insert(QLatin1String(kHeaderFields[line]), summary.header.value(qsizetype(line)));
     }
     root.insert(QLatin1String("complete"), summary.complete);
+    if (!summary.scenes.isEmpty()) {
+        root.insert(QLatin1String("scenes"), summary.scenes);
+    }
     root.insert(QLatin1String("glErrors"), summary.glErrors);
     root.insert(QLatin1String("tests"), testArray(summary.last.tests));
     root.insert(QLatin1String("run"), runObject(summary.last.run));
@@ -264,6 +267,10 @@ RunSummaryCodec::Decoded RunSummaryCodec::decode(const QByteArray& bytes) {
         summary.header.append(reader.text(root, field));
     }
     summary.complete = reader.flag(root, "complete");
+    // Engines before the scene files' hash wrote none.
+    if (root.contains(QLatin1String("scenes"))) {
+        summary.scenes = reader.text(root, "scenes");
+    }
     summary.glErrors = reader.whole(root, "glErrors");
     summary.last = readPass(reader, root);
     if (root.contains(QLatin1String("runs"))) {

@@ -65,6 +65,9 @@ public:
         // graphicsCard: the log's header lines in order.
         QStringList header;
         bool complete = false;
+        // The SHA-256 (hex) over the scene and browser files the run drew,
+        // slot by slot; empty when the summary names none.
+        QString scenes;
         // Every OpenGL error of the run, in whichever of its runs.
         int glErrors = 0;
         Pass last;

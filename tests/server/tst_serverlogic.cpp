@@ -50,6 +50,7 @@ RunSummaryCodec::Summary Validation(const QStringList& header, int failingTest) 
         tests.append(QJsonObject{{"index", test}, {"passed", test != failingTest}, {"differingPixels", 0}});
     }
     validation.validation = QJsonObject{{"passed", failingTest < 0}, {"tests", tests}};
+    validation.scenes = QStringLiteral("5ce7e5");
     return validation;
 }
 
@@ -171,17 +172,23 @@ private slots:
                      .arg(conditions->depthBits)
                      .arg(conditions->vsyncOff() ? "off" : "on", conditions->safe ? " safe" : ""),
                  parsed);
-        // A patch level leaves the key; a minor version, the bits or the path change it.
-        const ComparisonKey key = ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), *conditions);
-        QCOMPARE(ComparisonKey::of(QStringLiteral("Trenzor 1.2.9"), *conditions).id, key.id);
-        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.3.0"), *conditions).id != key.id);
+        // A patch level leaves the key; a minor version, the scenes, the bits or the path change it.
+        const QString scenes = QStringLiteral("0123456789abcdef");
+        const ComparisonKey key = ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), *conditions, scenes);
+        QCOMPARE(ComparisonKey::of(QStringLiteral("Trenzor 1.2.9"), *conditions, scenes).id, key.id);
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.3.0"), *conditions, scenes).id != key.id);
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), *conditions, "0123456789abcdeF").id !=
+                key.id);
         RunConditions other = *conditions;
         other.depthBits += 8;
-        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), other).id != key.id);
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), other, scenes).id != key.id);
         other = *conditions;
         other.safe = !other.safe;
-        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), other).id != key.id);
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), other, scenes).id != key.id);
         QCOMPARE(key.id.size(), 16);
+        QVERIFY(key.description.startsWith("verze 1.2, scény 0123456789ab, "));
+        QVERIFY(ComparisonKey::of(QStringLiteral("Trenzor 1.2.3"), *conditions, {})
+                    .description.startsWith("verze 1.2, scény neuvedené, "));
     }
 
     void rankRule_data() {
@@ -191,30 +198,53 @@ private slots:
         QTest::addColumn<int>("validation");
         QTest::addColumn<QString>("validationRenderer");
         QTest::addColumn<QString>("reason");
+        // The scene files' hash the run's summary names: "" for none, "-"
+        // when neither it nor the validation names any.
+        QTest::addColumn<QString>("scenes");
         const QString standard = kHeader[4];
         QTest::newRow("rankable") << 7 << standard << 0 << -1 << "llvmpipe"
+                                  << ""
                                   << "";
         QTest::newRow("six tests") << 6 << standard << 0 << -1 << "llvmpipe"
-                                   << "Neproběhlo právě všech 7 testů (proběhlo 6).";
+                                   << "Neproběhlo právě všech 7 testů (proběhlo 6)."
+                                   << "";
         QTest::newRow("eight tests") << 8 << standard << 0 << -1 << "llvmpipe"
-                                     << "Neproběhlo právě všech 7 testů (proběhlo 8).";
+                                     << "Neproběhlo právě všech 7 testů (proběhlo 8)."
+                                     << "";
         QTest::newRow("320x240") << 7 << "okno 320x240, barvy 24 b, Z 24 b, synchr. vypnuta" << 0 << -1
                                  << "llvmpipe"
-                                 << "Velikost obrazu 320x240 není standardní 640x480.";
+                                 << "Velikost obrazu 320x240 není standardní 640x480."
+                                 << "";
         QTest::newRow("vsync on") << 7 << "okno 640x480, barvy 24 b, Z 24 b, synchr. neověřitelná" << 0 << -1
                                   << "llvmpipe"
-                                  << "Vertikální synchronizace nebyla vypnuta (synchr. neověřitelná).";
+                                  << "Vertikální synchronizace nebyla vypnuta (synchr. neověřitelná)."
+                                  << "";
         QTest::newRow("gl errors") << 7 << standard << 3 << -1 << "llvmpipe"
-                                   << "OpenGL při běhu ohlásilo 3 chyb.";
+                                   << "OpenGL při běhu ohlásilo 3 chyb."
+                                   << "";
         QTest::newRow("no validation") << 7 << standard << 0 << -2 << ""
-                                       << "Chybí ověření obrazu (trenzor.exe --validate).";
+                                       << "Chybí ověření obrazu (trenzor.exe --validate)."
+                                       << "";
         QTest::newRow("validation failed") << 7 << standard << 0 << 6 << "llvmpipe"
-                                           << "Ověření obrazu neprošlo v testu 6 (Materiály).";
+                                           << "Ověření obrazu neprošlo v testu 6 (Materiály)."
+                                           << "";
         QTest::newRow("validation failed in the first test")
             << 7 << standard << 0 << 0 << "llvmpipe"
-            << "Ověření obrazu neprošlo v testu 0 (Průlet krajinou).";
+            << "Ověření obrazu neprošlo v testu 0 (Průlet krajinou)."
+            << "";
         QTest::newRow("other renderer") << 7 << standard << 0 << -1 << "zink"
-                                        << "Ověření obrazu proběhlo na jiném vykreslovači (zink).";
+                                        << "Ověření obrazu proběhlo na jiném vykreslovači (zink)."
+                                        << "";
+        QTest::newRow("scenes as validated") << 7 << standard << 0 << -1 << "llvmpipe"
+                                             << ""
+                                             << "5ce7e5";
+        QTest::newRow("other scenes than validated") << 7 << standard << 0 << -1 << "llvmpipe"
+                                                     << "Běh a ověření obrazu proběhly s jinými soubory scén."
+                                                     << "5ce7e6";
+        QTest::newRow("validation names no scenes")
+            << 7 << standard << 0 << -1 << "llvmpipe"
+            << "Ověření obrazu neuvádí, se kterými soubory scén proběhlo."
+            << "-";
     }
     void rankRule() {
         QFETCH(int, tests);
@@ -223,6 +253,7 @@ private slots:
         QFETCH(int, validation);
         QFETCH(QString, validationRenderer);
         QFETCH(QString, reason);
+        QFETCH(QString, scenes);
         QStringList header = kHeader;
         header[4] = conditions;
         const RunEvaluation evaluation = RunEvaluation::OfBytes(Log(header, tests));
@@ -232,10 +263,14 @@ private slots:
         RunSummaryCodec::Summary summary;
         summary.complete = glErrors == 0;
         summary.glErrors = glErrors;
+        summary.scenes = scenes == "-" ? QString() : scenes;
         QStringList validationHeader = header;
         validationHeader[6] = validationRenderer;
-        const std::optional<RunSummaryCodec::Summary> checked =
+        std::optional<RunSummaryCodec::Summary> checked =
             validation == -2 ? std::nullopt : std::optional(Validation(validationHeader, validation));
+        if (checked && scenes == "-") {
+            checked->scenes.clear();
+        }
         const QStringList reasons =
             RankRule::Reasons(evaluation, RunConditions::parse(conditions), summary, checked);
         QCOMPARE(reasons, reason.isEmpty() ? QStringList() : QStringList{reason});

@@ -23,7 +23,7 @@ private:
     };
     static Run run(RunRecord& record, int tests, const QList<double>& roundRates, int glErrors = 0,
                    int abortAfter = -1) {
-        record.begin({"trenzor", "2024-01-01", "cpu", "mem", "640x480", "opengl", "renderer"});
+        record.begin({"trenzor", "2024-01-01", "cpu", "mem", "640x480", "opengl", "renderer"}, {});
         if (abortAfter == 0) {
             return {0, record.finish(true)};
         }

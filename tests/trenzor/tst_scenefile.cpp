@@ -135,8 +135,8 @@ private slots:
     }
 
     // The slots of a run: a file two slots name is read once and shared, a
-    // path is flown in the time asked, and a file that cannot be read or
-    // decoded is named.
+    // path is flown in the time asked, the files' hash names what was drawn,
+    // and a file that cannot be read or decoded is named.
     void slotsAreDecodedBeforeTheRun() {
         QTemporaryDir dir;
         const QString browser = dir.filePath(QStringLiteral("browser0.bin"));
@@ -157,6 +157,23 @@ private slots:
         QVERIFY((result.decoded[1].path.sample(1.65).eye - TestScenes::path(0).sample(3.3).eye).length() <
                 1e-4f);
         QCOMPARE(SceneDecoder::decode({{browser, scene}}, 0).decoded[0].path.seconds(), 10.0);
+        // The files' hash depends on their bytes and their slots, not on the time asked.
+        QCOMPARE(SceneDecoder::decode({{browser, scene}, {browser, scene}}, 0).scenesHash, result.scenesHash);
+        QCOMPARE(result.scenesHash.size(), 64);
+        QVERIFY(SceneDecoder::decode({{browser, scene}}, 0).scenesHash != result.scenesHash);
+        const QString copy = dir.filePath(QStringLiteral("test5.bin"));
+        QVERIFY(QFile::copy(scene, copy));
+        QCOMPARE(SceneDecoder::decode({{browser, copy}, {browser, scene}}, 0).scenesHash, result.scenesHash);
+        SceneData other = smallScene();
+        other.name += QLatin1Char('2');
+        QFile changed(copy);
+        QVERIFY(changed.open(QIODevice::WriteOnly));
+        QVERIFY(changed.write(SceneFile::encodeScene(other)) > 0);
+        changed.close();
+        const SceneDecoder::Result changedResult =
+            SceneDecoder::decode({{browser, scene}, {browser, copy}}, 0);
+        QVERIFY(changedResult.error.isEmpty());
+        QVERIFY(changedResult.scenesHash != result.scenesHash);
 
         const SceneDecoder::Result failed = SceneDecoder::decode({{browser, scene}, {browser, broken}}, 0);
         QVERIFY(failed.decoded.isEmpty());

@@ -45,8 +45,8 @@ void Engine::initialize() {
         return;
     }
     if (!m_config.freeFlight) {
-        m_record.begin(
-            LogHeader::compose(m_view.granted(m_options ? &*m_options : nullptr, vsync), m_view.renderer()));
+        const LogHeader::Granted granted = m_view.granted(m_options ? &*m_options : nullptr, vsync);
+        m_record.begin(LogHeader::compose(granted, m_view.renderer()), scenes.scenesHash);
     }
     startSlot(0);
 }

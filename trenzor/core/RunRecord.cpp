@@ -25,12 +25,13 @@ int RunRecord::test(int slot) const {
     return slot;
 }
 
-void RunRecord::begin(const QStringList& header) {
+void RunRecord::begin(const QStringList& header, const QString& scenes) {
     m_header = header;
     m_log.emplace(m_header);
     // A repeated run's spread is printed even without a summary file.
     if (m_options && (!m_options->summaryPath.isEmpty() || m_options->repeated())) {
         m_summary.emplace(m_header, m_options->repeated());
+        m_summary->setScenes(scenes);
     }
 }
 

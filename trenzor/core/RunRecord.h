@@ -35,7 +35,8 @@ public:
     // the summary give it.
     int test(int slot) const;
 
-    void begin(const QStringList& header);
+    // scenes: the hash of the scene files the run draws, for the summary.
+    void begin(const QStringList& header, const QString& scenes);
     // A test starts: its own OpenGL errors count from 0.
     void beginTest() { m_testGlErrors = 0; }
     void countGlErrors(int count);

@@ -63,7 +63,7 @@ std::optional<FaultyScene::Fault> ValidationRun::faultFromEnvironment() {
 }
 
 QString ValidationRun::draw(QOpenGLContext& context, std::optional<FaultyScene::Fault> fault,
-                            QList<Picture>& pictures) const {
+                            QList<Picture>& pictures, QString* scenesHash) const {
     QOpenGLFunctions& f = *context.functions();
     auto* gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(&context);
     if (!gl || !gl->initializeOpenGLFunctions()) {
@@ -72,6 +72,9 @@ QString ValidationRun::draw(QOpenGLContext& context, std::optional<FaultyScene::
     const SceneDecoder::Result scenes = SceneDecoder::decode(m_config.scenes, 0);
     if (!scenes.error.isEmpty()) {
         return scenes.error;
+    }
+    if (scenesHash) {
+        *scenesHash = scenes.scenesHash;
     }
     OffscreenTarget target;
     if (QString error = target.create(f, kPicture, 24, m_config.depthBits); !error.isEmpty()) {
@@ -101,7 +104,9 @@ int ValidationRun::run(QOpenGLContext& context, const QString& deviceLabel) cons
     clock.start();
     std::FILE* report = m_options.summaryToStandardOutput() ? stderr : stdout;
     QList<Picture> pictures;
-    if (const QString error = draw(context, faultFromEnvironment(), pictures); !error.isEmpty()) {
+    QString scenesHash;
+    if (const QString error = draw(context, faultFromEnvironment(), pictures, &scenesHash);
+        !error.isEmpty()) {
         ConsoleReport::print(stderr, QStringLiteral("trenzor: %1").arg(error));
         return 1;
     }
@@ -159,6 +164,7 @@ int ValidationRun::run(QOpenGLContext& context, const QString& deviceLabel) cons
         const QString renderer =
             QString::fromLatin1(reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER)));
         RunSummary summary(LogHeader::compose(granted, renderer), false);
+        summary.setScenes(scenesHash);
         summary.setValidation(QJsonObject{{"passed", allPassed},
                                           {"tolerance", PictureComparison::kTolerance},
                                           {"allowedPixels", PictureComparison::kAllowedPixels},

@@ -36,9 +36,10 @@ public:
     ValidationRun(RunConfig config, RunOptions options);
 
     // Draws every picture of the configured tests, with the fault when one
-    // is given; an error text names what kept them from being drawn.
-    QString draw(QOpenGLContext& context, std::optional<FaultyScene::Fault> fault,
-                 QList<Picture>& pictures) const;
+    // is given, and tells the scene files' hash when asked; an error text
+    // names what kept them from being drawn.
+    QString draw(QOpenGLContext& context, std::optional<FaultyScene::Fault> fault, QList<Picture>& pictures,
+                 QString* scenesHash = nullptr) const;
     // Compares, reports and saves as described; returns the exit status.
     int run(QOpenGLContext& context, const QString& deviceLabel) const;
 

@@ -64,6 +64,7 @@ RunSummaryCodec::Summary RunSummary::summary(bool complete) const {
     RunSummaryCodec::Summary summary;
     summary.header = m_header;
     summary.complete = complete;
+    summary.scenes = m_scenes;
     summary.glErrors = m_glErrors;
     summary.validation = m_validation;
     summary.last = m_closed.isEmpty() ? current() : m_closed.last();

@@ -31,6 +31,8 @@ public:
     void closeRun();
     // The outcome of picture validation, written as the field "validation".
     void setValidation(const QJsonObject& validation) { m_validation = validation; }
+    // The hash of the scene files drawn (SceneDecoder), written as "scenes".
+    void setScenes(const QString& scenes) { m_scenes = scenes; }
     int closedRuns() const { return int(m_closed.size()); }
     // The spread of the closed runs' scores.
     RepeatStatistics::Spread scoreSpread() const;
@@ -53,4 +55,5 @@ private:
     QList<RunSummaryCodec::Test> m_tests;
     ResultsLogWriter m_pass;
     QJsonObject m_validation;
+    QString m_scenes;
 };

@@ -22,6 +22,9 @@ public:
         // Why a file cannot be read or decoded, naming it; empty when all
         // could.
         QString error;
+        // SHA-256 (hex) of each slot's browser and scene file's SHA-256 in
+        // turn: which files, in which order, the run drew.
+        QString scenesHash;
     };
 
     // With seconds above 0, every path is flown in that many seconds.
