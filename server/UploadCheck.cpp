@@ -59,7 +59,9 @@ QString SummaryDisagreement(const RunEvaluation& evaluation, const RunSummaryCod
             !Agrees(stated.percentile99Ms, figures.percentile99Ms) ||
             !Agrees(stated.slowestRate, figures.slowestRate) ||
             !Agrees(stated.fastestRate, figures.fastestRate)) {
-            return QStringLiteral("Údaje souhrnu běhu nesouhlasí s protokolem v testu %1.").arg(i + 1);
+            return QStringLiteral("Údaje souhrnu běhu nesouhlasí s protokolem v testu %1 (%2).")
+                .arg(evaluation.tests()[i].index)
+                .arg(evaluation.tests()[i].name);
         }
     }
     if (!Agrees(summary.last.run.score, evaluation.score())) {
