@@ -319,7 +319,7 @@ private slots:
     }
 
     // 120 systems: the best 50 on the first page, the 51st first on the
-    // second, the last page links back only.
+    // second, the last page links back only; the other keys are linked.
     void rankingPages() {
         QList<RunStore::Ranked> runs;
         for (int i = 0; i < 120; ++i) {
@@ -330,7 +330,10 @@ private slots:
         const RunStore::Key key{"k1", "klíč", 120};
         QCOMPARE(Pages::PageCount(ranking), 3);
         QCOMPARE(Pages::PageCount(Ranking::of({})), 1);
-        const QString first = QString::fromUtf8(Pages::RankingPage(ranking, {key}, key, 1));
+        const RunStore::Key other{"k2", "jiný klíč", 3};
+        const QString first = QString::fromUtf8(Pages::RankingPage(ranking, {key, other}, key, 1));
+        // The other keys are linked, the one shown is not.
+        QVERIFY(first.contains("<a href=\"/?key=k2\">jiný klíč</a>") && !first.contains("href=\"/?key=k1\""));
         QVERIFY(first.contains("<td class=\"n\">1</td><td>Procesor 0</td>"));
         QVERIFY(first.contains("<td>Procesor 49</td>") && !first.contains("<td>Procesor 50</td>"));
         QVERIFY(first.contains("Strana 1 z 3 <a href=\"/?key=k1&amp;page=2\">další</a></p>"));
