@@ -308,6 +308,8 @@ void tst_RunComparison::summaryAsTheOtherRun() {
         QCOMPARE(test.other.averageRate, log.tests[i].figures.averageRate);
         QCOMPARE(test.other.low1PercentRate, log.tests[i].figures.low1PercentRate);
         QCOMPARE(test.other.percentile99Ms, log.tests[i].figures.percentile99Ms);
+        QCOMPARE(test.other.slowestRate, log.tests[i].figures.slowestRate);
+        QCOMPARE(test.other.fastestRate, log.tests[i].figures.fastestRate);
         QVERIFY(std::abs(RunComparison::DifferencePercent(test.current.averageRate, test.other.averageRate) -
                          10) < 0.5);
         QCOMPARE(RunComparison::VerdictText(test.judgement.verdict),

@@ -4,10 +4,11 @@
 #include "SettingsTestSupport.h"
 
 #include "common/CaptionButton.h"
-#include "contract/Cp1250Codec.h"
+#include "contract/EngineConfigParser.h"
 #include "contract/LineReader.h"
 #include "settings/DirectoryList.h"
 #include "settings/FileList.h"
+#include "settings/SettingsState.h"
 #include "settings/ValueCheckBox.h"
 
 #include <QApplication>
@@ -20,21 +21,8 @@
 
 namespace {
 
-const QByteArray kStandardState =
-    QByteArray(" 1 \r\n").repeated(7) + " 0 \r\n 0 \r\n 1 \r\n 0 \r\n 4 \r\n 0 \r\n 0 \r\n 1 \r\n";
-
-const QByteArray kBlockHead = "*PLAYERCOUNT 1\r\n"
-                              "*PLAYERVIEWPORT 0 0 0 640 480\r\n";
-const QByteArray kFixedLines = "*PLAYERKEYBOARDCONTROLS 0 37 39 33 34 38 40 188 190 186 189 96 17\r\n"
-                               "*PLAYERHEADLIMIT 0 -0.2\r\n"
-                               "*NEARCLIPPINGPLANE 0.5\r\n"
-                               "*FARCLIPPINGPLANE 3000\r\n"
-                               "*FIELDOFVIEW 45\r\n"
-                               "*MOUSESENSITIVITY 0.01\r\n"
-                               "*NOTIMER\r\n"
-                               "*NOVSYNC\r\n"
-                               "*FRAMERATELIMIT 10000\r\n";
-const QByteArray kBlockTail = "*DECALCOUNT 0\r\n*PARTICLESYSTEMCOUNT 5\r\n";
+// The standard settings in the order of stateFile().
+const QList<int> kStandard = {1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1};
 
 const QString kWarning =
     QStringLiteral("Upozornění: Test nebude hodnocen pokud nepoužijete základní nastavení "
@@ -51,6 +39,41 @@ QByteArray stateFile(const QList<int>& values) {
         bytes += (value < 0 ? QByteArray::number(value) : ' ' + QByteArray::number(value)) + " \r\n";
     }
     return bytes;
+}
+
+// The settings the dialog reads back from its state file, in the order of
+// stateFile(); empty when it cannot.
+QList<int> savedState() {
+    LineReader reader(QStringLiteral("nastaveni.bnc"));
+    const std::optional<SettingsState> s = SettingsState::read(reader, {10, 3, 2}); // the lists' sizes
+    if (reader.error() || !s) {
+        return {};
+    }
+    return QList<int>(s->tests.begin(), s->tests.end())
+           << s->noIntro << s->endless << s->fullScreen << s->stereo << s->lists[0] << s->lists[1]
+           << s->lists[2] << s->rated;
+}
+
+// What the engine reads from "nastaveni.atr" of the dialog's choices: the
+// screen, the switches that are on and the scene pairs by slot; the parser's
+// message when it cannot read the file.
+QStringList configuration() {
+    const EngineConfigParser::Result read = EngineConfigParser::parse(TestSupport::readAll("nastaveni.atr"));
+    const RunConfig& c = read.config;
+    QStringList fields = {read.ok() ? QString::asprintf("%dx%d %d/%d", c.resolutionWidth, c.resolutionHeight,
+                                                        c.colourBits, c.depthBits)
+                                    : read.error};
+    const bool on[] = {c.dontShowIntro, c.fullScreen, c.redBlueStereo, c.endlessLoop, c.safe, c.freeFlight};
+    const QStringList switches = {"no intro", "full screen", "stereo", "endless", "safe", "free flight"};
+    for (int i = 0; i < switches.size(); ++i) {
+        if (on[i]) {
+            fields << switches[i];
+        }
+    }
+    for (const RunConfig::ScenePair& pair : c.scenes) {
+        fields << pair.browserFile + " + " + pair.sceneFile;
+    }
+    return fields;
 }
 
 } // namespace
@@ -146,7 +169,7 @@ private slots:
             s->Command2->click();
         });
         QVERIFY(visible);
-        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), kStandardState);
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), stateFile(kStandard));
         QCOMPARE(TestSupport::readAll("nastaveni.bnc").size(), 75);
         QVERIFY(!dialog()->isVisible());
         QVERIFY(main()->isVisible());
@@ -156,8 +179,8 @@ private slots:
     void activationLoadsTheStateFile() {
         // Tests 0 and 6 ticked, test 2 greyed; no intro, endless, no full
         // screen, stereo greyed; 1600x1200, 32 bits, 24 bits; free flight.
-        QVERIFY(
-            TestSupport::writeRaw("nastaveni.bnc", stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0})));
+        const QByteArray file = stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0});
+        QVERIFY(TestSupport::writeRaw("nastaveni.bnc", file));
         inDialog([](Nastaveni_Form* s) {
             QCOMPARE(testValues(s), (QList<qint16>{1, 0, 2, 0, 0, 0, 1}));
             QCOMPARE(s->Check4[2]->checkState(), Qt::PartiallyChecked);
@@ -179,8 +202,7 @@ private slots:
             s->Command2->click();
         });
         // Loading writes nothing.
-        QCOMPARE(TestSupport::readAll("nastaveni.bnc"),
-                 stateFile({1, 0, 2, 0, 0, 0, 1, 1, 1, 0, 2, 9, 2, 1, 0}));
+        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), file);
     }
 
     // A state file with a line too long for any value (a huge one-line file,
@@ -224,23 +246,22 @@ private slots:
     // right after writes back the corrected file.
     void oddStateFileIsNeverWrittenBackWorse_data() {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QList<int>>("saved");
         QTest::newRow("short file") << stateFile({0, 1, 0})
-                                    << stateFile({0, 1, 0, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1});
-        QTest::newRow("empty file") << QByteArray() << kStandardState;
+                                    << QList<int>{0, 1, 0, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1};
+        QTest::newRow("empty file") << QByteArray() << kStandard;
         QTest::newRow("values out of range")
-            << stateFile({5, -1, 1, 1, 1, 1, 1, 3, 0, 99999, -32768, -1, 3, -2, 1})
-            << stateFile({1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1});
+            << stateFile({5, -1, 1, 1, 1, 1, 1, 3, 0, 99999, -32768, -1, 3, -2, 1}) << kStandard;
         QTest::newRow("letters and fractions")
             << QByteArray("x\r\n0.5\r\n1.5\r\n 1 "
                           "yes\r\n1\r\n1\r\n1\r\n\r\n\r\n1\r\n0\r\n8.5\r\n1\r\n1\r\n1.0\r\nmore\r\n")
-            << stateFile({0, 0, 2, 1, 1, 1, 1, 0, 0, 1, 0, 8, 1, 1, 1});
+            << QList<int>{0, 0, 2, 1, 1, 1, 1, 0, 0, 1, 0, 8, 1, 1, 1};
         QTest::newRow("lone line feeds") << QByteArray("1\n1\n0\n1\n1\n1\n1\n0\n0\n1\n0\n4\n0\n0\n1\n")
-                                         << stateFile({1, 1, 0, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1});
+                                         << QList<int>{1, 1, 0, 1, 1, 1, 1, 0, 0, 1, 0, 4, 0, 0, 1};
     }
     void oddStateFileIsNeverWrittenBackWorse() {
         QFETCH(QByteArray, file);
-        QFETCH(QByteArray, saved);
+        QFETCH(QList<int>, saved);
         QVERIFY(TestSupport::writeRaw("nastaveni.bnc", file));
         bool hidden = false;
         inDialog([&](Nastaveni_Form* s) {
@@ -251,11 +272,11 @@ private slots:
             hidden = !s->isVisible();
         });
         QVERIFY(hidden);
-        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), saved);
+        QCOMPARE(savedState(), saved);
     }
 
     void savingRightAfterLoadingGivesTheSameBytes() {
-        const QByteArray file = stateFile({1, 0, 2, 0, 1, 0, 1, 1, 1, 0, 0, 9, 2, 1, 1});
+        const QByteArray file = stateFile({1, 0, 2, 0, 1, 0, 1, 1, 0, 0, 2, 9, 2, 1, 1});
         QVERIFY(TestSupport::writeRaw("nastaveni.bnc", file));
         inDialog([](Nastaveni_Form* s) {
             s->SaveDialogState();
@@ -351,7 +372,7 @@ private slots:
         QVERIFY(!dialog()->isVisible());
         QVERIFY(main()->isVisible());
         QCOMPARE(dialog()->Combo1->currentIndex(), 0);
-        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), kStandardState);
+        QCOMPARE(savedState(), kStandard);
         QCOMPARE(TestSupport::readAll("nastaveni.atr"), atr);
     }
 
@@ -506,51 +527,34 @@ private slots:
         QTest::addColumn<QList<int>>("state");
         QTest::addColumn<bool>("safeMode");
         QTest::addColumn<bool>("warned");
-        QTest::addColumn<QByteArray>("configuration");
+        QTest::addColumn<QStringList>("engine");
 
         QTest::newRow("tests 1, 4 and 6 at the rated defaults")
             << QList<int>{0, 1, 0, 0, 1, 0, 1, 0, 0, 1, 0, 4, 0, 0, 1} << false << false
-            << kBlockHead + "*PLAYERCONTROLLER 0 -1\r\n" + kFixedLines +
-                   "*RESOLUTION 640 480 16\r\n*DEPTHBITS 16\r\n*FULLSCREEN\r\n" + kBlockTail +
-                   "*SCENELIST 0 \"browser1.bin\"\r\n*SCENELIST 0 \"test1.bin\"\r\n"
-                   "*SCENELIST 1 \"browser4.bin\"\r\n*SCENELIST 1 \"test4.bin\"\r\n"
-                   "*SCENELIST 2 \"browser6.bin\"\r\n*SCENELIST 2 \"test6.bin\"\r\n";
+            << QStringList{"640x480 16/16", "full screen", "browser1.bin + test1.bin",
+                           "browser4.bin + test4.bin", "browser6.bin + test6.bin"};
         QTest::newRow("stereo warns, then is written")
-            << QList<int>{1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 4, 0, 0, 1} << false << true
-            << kBlockHead + "*PLAYERCONTROLLER 0 -1\r\n" + kFixedLines +
-                   "*RESOLUTION 640 480 16\r\n*DEPTHBITS 16\r\n*RED_BLUE_STEREO\r\n*STEREO_OFFSET 1.5\r\n" +
-                   kBlockTail +
-                   "*SCENELIST 0 \"browser0.bin\"\r\n*SCENELIST 0 \"test0.bin\"\r\n"
-                   "*SCENELIST 1 \"browser6.bin\"\r\n*SCENELIST 1 \"test6.bin\"\r\n";
+            << QList<int>{1, 0, 0, 0, 0, 0, 1, 1, 0, 0, 1, 4, 0, 0, 1} << false << true
+            << QStringList{"640x480 16/16", "no intro", "stereo", "browser0.bin + test0.bin",
+                           "browser6.bin + test6.bin"};
         QTest::newRow("all switches but no warning; greyed test skipped, greyed boxes on")
             << QList<int>{2, 0, 0, 1, 0, 0, 0, 2, 1, 2, 0, 4, 0, 0, 1} << true << false
-            << kBlockHead + "*PLAYERCONTROLLER 0 -1\r\n" + kFixedLines +
-                   "*RESOLUTION 640 480 16\r\n*DEPTHBITS "
-                   "16\r\n*DONTSHOWINTRO\r\n*FULLSCREEN\r\n*ENDLESSLOOP\r\n"
-                   "*SAFE\r\n" +
-                   kBlockTail + "*SCENELIST 0 \"browser3.bin\"\r\n*SCENELIST 0 \"test3.bin\"\r\n";
+            << QStringList{"640x480 16/16", "no intro", "full screen",
+                           "endless",       "safe",     "browser3.bin + test3.bin"};
         QTest::newRow("greyed stereo: written, no warning")
             << QList<int>{0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 4, 0, 0, 1} << false << false
-            << kBlockHead + "*PLAYERCONTROLLER 0 -1\r\n" + kFixedLines +
-                   "*RESOLUTION 640 480 16\r\n*DEPTHBITS 16\r\n*RED_BLUE_STEREO\r\n*STEREO_OFFSET 1.5\r\n" +
-                   kBlockTail + "*SCENELIST 0 \"browser5.bin\"\r\n*SCENELIST 0 \"test5.bin\"\r\n";
+            << QStringList{"640x480 16/16", "stereo", "browser5.bin + test5.bin"};
         QTest::newRow("1600x1200, 32 and 24 bits warn")
             << QList<int>{1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 9, 2, 1, 1} << false << true
-            << "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 1600 1200\r\n*PLAYERCONTROLLER 0 -1\r\n" +
-                   kFixedLines + "*RESOLUTION 1600 1200 32\r\n*DEPTHBITS 24\r\n" + kBlockTail +
-                   "*SCENELIST 0 \"browser0.bin\"\r\n*SCENELIST 0 \"test0.bin\"\r\n"
-                   "*SCENELIST 1 \"browser1.bin\"\r\n*SCENELIST 1 \"test1.bin\"\r\n"
-                   "*SCENELIST 2 \"browser2.bin\"\r\n*SCENELIST 2 \"test2.bin\"\r\n"
-                   "*SCENELIST 3 \"browser3.bin\"\r\n*SCENELIST 3 \"test3.bin\"\r\n"
-                   "*SCENELIST 4 \"browser4.bin\"\r\n*SCENELIST 4 \"test4.bin\"\r\n"
-                   "*SCENELIST 5 \"browser5.bin\"\r\n*SCENELIST 5 \"test5.bin\"\r\n"
-                   "*SCENELIST 6 \"browser6.bin\"\r\n*SCENELIST 6 \"test6.bin\"\r\n";
+            << QStringList{"1600x1200 32/24",          "browser0.bin + test0.bin", "browser1.bin + test1.bin",
+                           "browser2.bin + test2.bin", "browser3.bin + test3.bin", "browser4.bin + test4.bin",
+                           "browser5.bin + test5.bin", "browser6.bin + test6.bin"};
     }
     void confirmRatedTests() {
         QFETCH(QList<int>, state);
         QFETCH(bool, safeMode);
         QFETCH(bool, warned);
-        QFETCH(QByteArray, configuration);
+        QFETCH(QStringList, engine);
         QVERIFY(TestSupport::writeRaw("nastaveni.bnc", stateFile(state)));
         const QByteArray before = TestSupport::readAll("nastaveni.atr");
         QByteArray atWarning;
@@ -574,8 +578,8 @@ private slots:
         } else {
             QVERIFY(MessageBox::recorded().isEmpty());
         }
-        QCOMPARE(TestSupport::readAll("nastaveni.atr"), configuration);
-        QCOMPARE(TestSupport::readAll("nastaveni.bnc"), stateFile(state));
+        QCOMPARE(configuration(), engine);
+        QCOMPARE(savedState(), state);
     }
 
     // A confirmation the dialog refuses: one message, the dialog stays open,
@@ -619,12 +623,8 @@ private slots:
         QVERIFY(TestSupport::writeRaw("browser.bin", ""));
         QVERIFY(
             TestSupport::writeRaw("nastaveni.bnc", stateFile({1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 6, 1, 1, 0})));
-        const QByteArray expected =
-            "*PLAYERCOUNT 1\r\n*PLAYERVIEWPORT 0 0 0 1024 768\r\n*PLAYERCONTROLLER 0 1\r\n" + kFixedLines +
-            "*RESOLUTION 1024 768 24\r\n*DEPTHBITS 24\r\n*DONTSHOWINTRO\r\n"
-            "*RED_BLUE_STEREO\r\n*STEREO_OFFSET 1.5\r\n*ENDLESSLOOP\r\n" +
-            kBlockTail + "*SCENELIST 0 \"browser.bin\"\r\n*SCENELIST 0 \"" +
-            Cp1250Codec::encode(scene).bytes + "\"\r\n";
+        const QStringList expected = {"1024x768 24/24", "no intro",    "stereo",
+                                      "endless",        "free flight", "browser.bin + " + scene};
         for (int round = 0; round < 2; ++round) {
             inDialog([&](Nastaveni_Form* s) {
                 if (round == 0) {
@@ -635,7 +635,7 @@ private slots:
             // Off the rated defaults but in free flight: no warning.
             QVERIFY(MessageBox::recorded().isEmpty());
             QVERIFY(!dialog()->isVisible());
-            QCOMPARE(TestSupport::readAll("nastaveni.atr"), expected);
+            QCOMPARE(configuration(), expected);
             QCOMPARE(dialog()->Command4->text(), scene);
         }
     }
@@ -690,7 +690,7 @@ private slots:
         } else {
             // The configuration went out whole; the dialog stays open so that
             // the user can confirm again once the state file can be written.
-            QVERIFY(TestSupport::readAll("nastaveni.atr").endsWith("*SCENELIST 5 \"test6.bin\"\r\n"));
+            QCOMPARE(configuration().last(), QStringLiteral("browser6.bin + test6.bin"));
         }
     }
 
