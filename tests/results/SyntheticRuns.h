@@ -62,6 +62,9 @@ inline QByteArray Summary(const ResultsDetails::Details& run, const QStringList&
         summary.last.tests.append(figures);
     }
     summary.last.run.score = 1234.5;
+    summary.last.run.framesPerSecond = 111.5;
+    summary.last.run.geometricMeanRate = 222.5;
+    summary.last.run.leftOut = 3;
     return RunSummaryCodec::encode(summary);
 }
 

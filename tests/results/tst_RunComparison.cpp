@@ -300,6 +300,9 @@ void tst_RunComparison::summaryAsTheOtherRun() {
     }
     QCOMPARE(int(other.outcome), int(ResultsLog::Outcome::Ok));
     QCOMPARE(other.summary.score, 1234.5);
+    QCOMPARE(other.run.framesPerSecond, 111.5);
+    QCOMPARE(other.run.geometricMeanRate, 222.5);
+    QCOMPARE(other.run.leftOut, 3);
     const ResultsDetails::Details log = Run(7, 1);
     const RunComparison::Comparison comparison = RunComparison::Compare(Run(7, 1.1), other);
     QCOMPARE(comparison.tests.size(), 7);
