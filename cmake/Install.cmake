@@ -4,8 +4,12 @@
 # working folder and starts the front end there. A .desktop entry and an icon
 # put the program into the desktop's menu, AppStream metadata into software
 # centres, and manual pages, the licence and the changelog go where Debian
-# wants them. CPack builds a Debian package of the same installation.
+# wants them. The results service with its systemd unit and manual page is a
+# component of its own, "server"; everything else is "vykon3d". CPack builds
+# a Debian package of each: vykon3d, the program users run, and
+# vykon3d-server.
 include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME vykon3d)
 
 set(VYKON_LIBEXEC_DIR "${CMAKE_INSTALL_LIBEXECDIR}/vykon3d")
 set(VYKON_SHARE_DIR "${CMAKE_INSTALL_DATADIR}/vykon3d")
@@ -14,24 +18,27 @@ install(TARGETS vykon3d RUNTIME DESTINATION "${VYKON_LIBEXEC_DIR}")
 if(TARGET trenzor)
     install(TARGETS trenzor RUNTIME DESTINATION "${VYKON_LIBEXEC_DIR}")
 endif()
-# A stripped installation, the package's among them, also drops the .comment
+# A stripped installation, the packages' among them, also drops the .comment
 # sections, in which every compiler and crt object left its version: no
 # program reads them, and Debian's packages go without them.
+function(vykon_drop_comments component directory)
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            foreach(program ${ARGN})
+                set(path \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${directory}/\${program}\")
+                execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment \"\${path}\"
+                                RESULT_VARIABLE status)
+                if(NOT status EQUAL 0)
+                    message(FATAL_ERROR \"${CMAKE_OBJCOPY} could not remove .comment from \${path}\")
+                endif()
+            endforeach()
+        endif()" COMPONENT ${component})
+endfunction()
 set(VYKON_PROGRAMS "$<TARGET_FILE_NAME:vykon3d>")
 if(TARGET trenzor)
     list(APPEND VYKON_PROGRAMS "$<TARGET_FILE_NAME:trenzor>")
 endif()
-install(CODE "
-    if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program ${VYKON_PROGRAMS})
-            set(path \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VYKON_LIBEXEC_DIR}/\${program}\")
-            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment \"\${path}\"
-                            RESULT_VARIABLE status)
-            if(NOT status EQUAL 0)
-                message(FATAL_ERROR \"${CMAKE_OBJCOPY} could not remove .comment from \${path}\")
-            endif()
-        endforeach()
-    endif()")
+vykon_drop_comments(vykon3d "${VYKON_LIBEXEC_DIR}" ${VYKON_PROGRAMS})
 install(DIRECTORY "${VYKON_WORKDIR}/" DESTINATION "${VYKON_SHARE_DIR}"
     FILES_MATCHING PATTERN "*.bin" PATTERN "pomoc.chm" PATTERN "systemy.dtb")
 
@@ -48,7 +55,7 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/org.example.vykon3d.metainfo.xml"
 # gzip -9n leaves no name or time stamp in the file, so the same source
 # always gives the same bytes.
 set(VYKON_GZIPPED)
-foreach(source vykon3d.1 trenzor.6 changelog)
+foreach(source vykon3d.1 trenzor.6 vykon3d-server.8 changelog)
     set(copy "${CMAKE_BINARY_DIR}/packaging/${source}")
     add_custom_command(OUTPUT "${copy}.gz"
         COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/packaging/${source}" "${copy}"
@@ -66,25 +73,55 @@ install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" "${PROJECT_SOURCE_DIR
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/lintian-overrides"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME vykon3d)
 
+# The results service: the program for administrators, its manual page, its
+# systemd unit where Debian keeps units (the usr-merged /usr/lib is not
+# theirs yet), and its documentation with the set-up behind a web server.
+install(TARGETS vykon3d-server RUNTIME DESTINATION "${CMAKE_INSTALL_SBINDIR}" COMPONENT server)
+vykon_drop_comments(server "${CMAKE_INSTALL_SBINDIR}" "$<TARGET_FILE_NAME:vykon3d-server>")
+install(FILES "${CMAKE_BINARY_DIR}/packaging/vykon3d-server.8.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man8"
+    COMPONENT server)
+set(VYKON_SYSTEMD_UNIT_DIR "/lib/systemd/system" CACHE PATH "Where the results service's systemd unit goes")
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/vykon3d-server.service" DESTINATION "${VYKON_SYSTEMD_UNIT_DIR}"
+    COMPONENT server)
+install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" "${PROJECT_SOURCE_DIR}/packaging/copyright"
+    "${PROJECT_SOURCE_DIR}/docs/results-service.md"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/vykon3d-server" COMPONENT server)
+
 set(CPACK_PACKAGE_NAME "vykon3d")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "Tým 3D výkon <vykon3d@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D performance test for Linux desktops")
-# Debian allows 80 characters a line in the description, the blank CPack
-# puts before each line included.
-set(CPACK_PACKAGE_DESCRIPTION "Measures how fast the computer draws 3D graphics with seven OpenGL test
-scenes, computes a score in points and compares it with other computers in a
-systems database of its own. The user interface is in Czech.")
 set(CPACK_GENERATOR "DEB")
-set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL vykon3d server)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beyond the libraries the programs link: the X11 platform plugin that shows
-# the windows, Mesa's drivers for OpenGL, and the opener of the help file.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libgl1-mesa-dri")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils, qt6-translations-l10n")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
-# The package holds stripped programs without .comment sections; the
+# The packages hold stripped programs without .comment sections; the
 # symbols stay in the build tree.
 set(CPACK_STRIP_FILES ON)
+
+# Each description's first line is its package's synopsis. Debian allows 80
+# characters a line, the blank CPack puts before each line included.
+set(CPACK_DEBIAN_VYKON3D_PACKAGE_NAME "vykon3d")
+set(CPACK_DEBIAN_VYKON3D_DESCRIPTION "3D performance test for Linux desktops
+Measures how fast the computer draws 3D graphics with seven OpenGL test
+scenes, computes a score in points and compares it with other computers in a
+systems database of its own. The user interface is in Czech.")
+set(CPACK_DEBIAN_VYKON3D_PACKAGE_SECTION "graphics")
+# Beyond the libraries the programs link: the X11 platform plugin that shows
+# the windows, Mesa's drivers for OpenGL, and the opener of the help file.
+set(CPACK_DEBIAN_VYKON3D_PACKAGE_DEPENDS "qt6-qpa-plugins, libgl1-mesa-dri")
+set(CPACK_DEBIAN_VYKON3D_PACKAGE_RECOMMENDS "xchm, xdg-utils, qt6-translations-l10n")
+
+set(CPACK_DEBIAN_SERVER_PACKAGE_NAME "vykon3d-server")
+set(CPACK_DEBIAN_SERVER_DESCRIPTION "results service of the 3D performance test
+Takes results of the 3D performance test uploaded over HTTP, evaluates each
+results log itself, ranks the valid runs and serves the ranking as web pages
+in Czech, as JSON and as the test's systems database. Keeps the runs in
+SQLite or PostgreSQL; comes with a hardened systemd unit.")
+set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION "web")
+# The Qt SQL driver of its default database is a plugin the program does
+# not link; PostgreSQL's is needed only for a PostgreSQL database.
+set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_SERVER_PACKAGE_SUGGESTS "libqt6sql6-psql, sqlite3, nginx")
 include(CPack)

@@ -14,7 +14,7 @@ packages=(
     xvfb xauth xdg-utils x11-utils xdotool strace
     fp-utils
     lintian appstream desktop-file-utils
-    libcpp-httplib-dev libqt6sql6-sqlite libqt6sql6-psql postgresql-15 chromium
+    libcpp-httplib-dev libqt6sql6-sqlite libqt6sql6-psql postgresql-15 chromium systemd curl
     "$@"
 )
 missing=()

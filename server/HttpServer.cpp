@@ -1,5 +1,6 @@
 #include "HttpServer.h"
 
+#include "DeadlineServer.h"
 #include "UploadCheck.h"
 
 #include <httplib.h>
@@ -46,7 +47,7 @@ QString Id(const httplib::Request& request) {
 } // namespace
 
 HttpServer::HttpServer(ServiceHandlers& handlers)
-    : m_server(std::make_unique<httplib::Server>()) {
+    : m_server(std::make_unique<DeadlineServer>(kRequestTime)) {
     httplib::Server& server = *m_server;
     server.set_payload_max_length(size_t(UploadCheck::kMaxBodySize));
     server.set_read_timeout(10, 0);

@@ -3,6 +3,7 @@
 #include "ServiceHandlers.h"
 
 #include <QString>
+#include <chrono>
 #include <memory>
 
 namespace httplib {
@@ -10,7 +11,8 @@ class Server;
 }
 
 // The service's HTTP side over cpp-httplib: the routes mapped to their
-// handlers, the limits (body, time per read and write, keep-alive), headers
+// handlers, the limits (body, time per read and write and per request,
+// keep-alive), headers
 // that keep the pages from loading anything from elsewhere, and a JSON error
 // for whatever the library refuses itself. Behind a reverse proxy on the
 // same computer the client's address for the upload limit is the last one
@@ -30,6 +32,11 @@ public:
     bool serve();
     // Safe from another thread.
     void stop();
+
+    // Within which a request must be read and answered: an upload of the
+    // largest size at about 1.1 Mbit/s, and behind a reverse proxy, which
+    // takes the body before passing it on, far more.
+    static constexpr std::chrono::seconds kRequestTime{60};
 
 private:
     std::unique_ptr<httplib::Server> m_server;

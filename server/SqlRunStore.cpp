@@ -43,11 +43,6 @@ QString SqlRunStore::failure(const QString& what, const QSqlQuery& query) const 
     return QStringLiteral("%1: %2: %3").arg(m_description, what, query.lastError().text());
 }
 
-QString SqlRunStore::execute(QSqlDatabase& database, const QString& statement) {
-    QSqlQuery query(database);
-    return query.exec(statement) ? QString() : failure(statement, query);
-}
-
 QSqlDatabase SqlRunStore::connection(QString& error) {
     const QString name = QStringLiteral("vykon3d-server-%1").arg(quintptr(QThread::currentThreadId()));
     if (QSqlDatabase::contains(name)) {
@@ -72,12 +67,38 @@ QSqlDatabase SqlRunStore::connection(QString& error) {
         return {};
     }
     for (const QString& statement : connectionStatements()) {
-        if (QString failed = execute(database, statement); !failed.isEmpty()) {
-            error = failed;
+        if (QSqlQuery query(database); !query.exec(statement)) {
+            error = failure(statement, query);
             return {};
         }
     }
     return database;
+}
+
+SqlRunStore::Query SqlRunStore::exec(const QString& statement, const QVariantList& values,
+                                     const QString& what) {
+    QString error;
+    const QSqlDatabase database = connection(error);
+    if (!error.isEmpty()) {
+        return {std::nullopt, error};
+    }
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    // A statement without values runs as it is: PostgreSQL prepares only
+    // queries and changes of rows, no BEGIN or CREATE.
+    bool done = false;
+    if (values.isEmpty()) {
+        done = query.exec(statement);
+    } else if (query.prepare(statement)) {
+        for (const QVariant& value : values) {
+            query.addBindValue(value);
+        }
+        done = query.exec();
+    }
+    if (!done) {
+        return {std::nullopt, failure(what.isEmpty() ? statement : what, query)};
+    }
+    return {std::move(query), {}};
 }
 
 QString SqlRunStore::open() {
@@ -87,29 +108,29 @@ QString SqlRunStore::open() {
 }
 
 QString SqlRunStore::migrate() {
-    QString error;
-    QSqlDatabase database = connection(error);
-    if (!error.isEmpty()) {
-        return error;
-    }
-    if (error = execute(database, beginWrite()); !error.isEmpty()) {
+    if (const QString error = exec(beginWrite()).error; !error.isEmpty()) {
         return error;
     }
     const auto rollback = [&](const QString& why) {
-        execute(database, QStringLiteral("ROLLBACK"));
+        exec(QStringLiteral("ROLLBACK"));
         return why;
     };
-    if (error = execute(
-            database, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"));
+    if (const QString error =
+            exec(QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"))
+                .error;
         !error.isEmpty()) {
         return rollback(error);
     }
-    QSqlQuery query(database);
-    if (!query.prepare(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !query.exec()) {
-        return rollback(failure(QStringLiteral("verze schématu"), query));
+    int version = 0;
+    {
+        Query found = exec(QStringLiteral("SELECT MAX(version) FROM schema_version"), {},
+                           QStringLiteral("verze schématu"));
+        if (!found.ok()) {
+            return rollback(found.error);
+        }
+        QSqlQuery& query = *found.value;
+        version = query.next() && !query.value(0).isNull() ? query.value(0).toInt() : 0;
     }
-    const int version = query.next() && !query.value(0).isNull() ? query.value(0).toInt() : 0;
-    query.finish();
     if (version > kSchemaVersion) {
         return rollback(
             QStringLiteral("%1: databáze má schéma verze %2, tato verze vykon3d-server zná nejvýše verzi "
@@ -132,91 +153,74 @@ QString SqlRunStore::migrate() {
     };
     for (int step = version; step < kSchemaVersion; ++step) {
         for (const QString& statement : steps[step]) {
-            if (error = execute(database, statement); !error.isEmpty()) {
+            if (const QString error = exec(statement).error; !error.isEmpty()) {
                 return rollback(error);
             }
         }
     }
     if (version < kSchemaVersion) {
-        QSqlQuery update(database);
-        if (!update.prepare(version == 0 ? QStringLiteral("INSERT INTO schema_version (version) VALUES (?)")
-                                         : QStringLiteral("UPDATE schema_version SET version = ?")) ||
-            (update.addBindValue(kSchemaVersion), !update.exec())) {
-            return rollback(failure(QStringLiteral("verze schématu"), update));
+        if (const QString error =
+                exec(version == 0 ? QStringLiteral("INSERT INTO schema_version (version) VALUES (?)")
+                                  : QStringLiteral("UPDATE schema_version SET version = ?"),
+                     {kSchemaVersion}, QStringLiteral("verze schématu"))
+                    .error;
+            !error.isEmpty()) {
+            return rollback(error);
         }
     }
-    return execute(database, QStringLiteral("COMMIT"));
+    return exec(QStringLiteral("COMMIT")).error;
 }
 
 RunStore::Result<RunStore::Added> SqlRunStore::add(const Run& run) {
-    QString error;
-    QSqlDatabase database = connection(error);
-    if (!error.isEmpty()) {
-        return {{}, error};
-    }
     const auto existing = [&]() -> Result<std::optional<QString>> {
-        QSqlQuery query(database);
-        if (!query.prepare(QStringLiteral("SELECT id FROM runs WHERE log_hash = ?"))) {
-            return {{}, failure(QStringLiteral("hledání běhu"), query)};
+        Query found = exec(QStringLiteral("SELECT id FROM runs WHERE log_hash = ?"), {run.logHash},
+                           QStringLiteral("hledání běhu"));
+        if (!found.ok()) {
+            return {{}, found.error};
         }
-        query.addBindValue(run.logHash);
-        if (!query.exec()) {
-            return {{}, failure(QStringLiteral("hledání běhu"), query)};
-        }
+        QSqlQuery& query = *found.value;
         return {query.next() ? std::optional(query.value(0).toString()) : std::nullopt, {}};
     };
-    if (error = execute(database, beginWrite()); !error.isEmpty()) {
+    if (const QString error = exec(beginWrite()).error; !error.isEmpty()) {
         return {{}, error};
     }
     const Result<std::optional<QString>> found = existing();
     if (!found.ok() || found.value) {
-        execute(database, QStringLiteral("ROLLBACK"));
+        exec(QStringLiteral("ROLLBACK"));
         return {{found.value.value_or(QString()), false}, found.error};
     }
-    QSqlQuery insert(database);
-    insert.prepare(
-        QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-            .arg(QLatin1String(kRunColumns)));
-    for (const QVariant& value :
-         {QVariant(run.id), QVariant(run.logHash), QVariant(run.tokenHash),
-          QVariant(run.uploaded.toUTC().toString(Qt::ISODate)), QVariant(run.program), QVariant(run.keyId),
-          QVariant(run.keyText), QVariant(run.processor), QVariant(run.graphicsCard), QVariant(run.memory),
-          QVariant(run.operatingSystem), QVariant(run.conditions), QVariant(run.score),
-          QVariant(run.testCount), QVariant(run.rankable ? 1 : 0), QVariant(ReasonsText(run.reasons)),
-          QVariant(run.log)}) {
-        insert.addBindValue(value);
-    }
-    if (!insert.exec()) {
-        const QString why = failure(QStringLiteral("uložení běhu"), insert);
-        execute(database, QStringLiteral("ROLLBACK"));
+    const QString inserted =
+        exec(
+            QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                .arg(QLatin1String(kRunColumns)),
+            {run.id, run.logHash, run.tokenHash, run.uploaded.toUTC().toString(Qt::ISODate), run.program,
+             run.keyId, run.keyText, run.processor, run.graphicsCard, run.memory, run.operatingSystem,
+             run.conditions, run.score, run.testCount, run.rankable ? 1 : 0, ReasonsText(run.reasons),
+             run.log},
+            QStringLiteral("uložení běhu"))
+            .error;
+    if (!inserted.isEmpty()) {
+        exec(QStringLiteral("ROLLBACK"));
         // Another upload of the same log may have come first.
         const Result<std::optional<QString>> again = existing();
         if (again.ok() && again.value) {
             return {{*again.value, false}, {}};
         }
-        return {{}, why};
+        return {{}, inserted};
     }
-    if (error = execute(database, QStringLiteral("COMMIT")); !error.isEmpty()) {
+    if (const QString error = exec(QStringLiteral("COMMIT")).error; !error.isEmpty()) {
         return {{}, error};
     }
     return {{run.id, true}, {}};
 }
 
 RunStore::Result<std::optional<RunStore::Run>> SqlRunStore::find(const QString& id) {
-    QString error;
-    QSqlDatabase database = connection(error);
-    if (!error.isEmpty()) {
-        return {{}, error};
+    Query found = exec(QStringLiteral("SELECT %1 FROM runs WHERE id = ?").arg(QLatin1String(kRunColumns)),
+                       {id}, QStringLiteral("čtení běhu"));
+    if (!found.ok()) {
+        return {{}, found.error};
     }
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT %1 FROM runs WHERE id = ?").arg(QLatin1String(kRunColumns)))) {
-        return {{}, failure(QStringLiteral("čtení běhu"), query)};
-    }
-    query.addBindValue(id);
-    if (!query.exec()) {
-        return {{}, failure(QStringLiteral("čtení běhu"), query)};
-    }
+    QSqlQuery& query = *found.value;
     if (!query.next()) {
         return {std::nullopt, {}};
     }
@@ -242,46 +246,28 @@ RunStore::Result<std::optional<RunStore::Run>> SqlRunStore::find(const QString& 
 }
 
 RunStore::Result<bool> SqlRunStore::remove(const QString& id, const QString& tokenHash) {
-    QString error;
-    QSqlDatabase database = connection(error);
-    if (!error.isEmpty()) {
-        return {false, error};
+    Query deleted = exec(QStringLiteral("DELETE FROM runs WHERE id = ? AND token_hash = ?"), {id, tokenHash},
+                         QStringLiteral("smazání běhu"));
+    if (!deleted.ok()) {
+        return {false, deleted.error};
     }
-    QSqlQuery query(database);
-    if (!query.prepare(QStringLiteral("DELETE FROM runs WHERE id = ? AND token_hash = ?"))) {
-        return {false, failure(QStringLiteral("smazání běhu"), query)};
-    }
-    query.addBindValue(id);
-    query.addBindValue(tokenHash);
-    if (!query.exec()) {
-        return {false, failure(QStringLiteral("smazání běhu"), query)};
-    }
-    return {query.numRowsAffected() > 0, {}};
+    return {deleted.value->numRowsAffected() > 0, {}};
 }
 
 RunStore::Result<QList<RunStore::Ranked>> SqlRunStore::rankable(const QString& keyId,
                                                                 const QString& renderer) {
-    QString error;
-    QSqlDatabase database = connection(error);
-    if (!error.isEmpty()) {
-        return {{}, error};
-    }
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    const QString select =
-        QStringLiteral("SELECT id, processor, graphics_card, memory, score FROM runs "
-                       "WHERE key_id = ? AND rankable = 1%1")
-            .arg(renderer.isEmpty() ? QString() : QStringLiteral(" AND graphics_card = ?"));
-    if (!query.prepare(select)) {
-        return {{}, failure(QStringLiteral("pořadí"), query)};
-    }
-    query.addBindValue(keyId);
+    QVariantList values{keyId};
     if (!renderer.isEmpty()) {
-        query.addBindValue(renderer);
+        values.append(renderer);
     }
-    if (!query.exec()) {
-        return {{}, failure(QStringLiteral("pořadí"), query)};
+    Query found = exec(QStringLiteral("SELECT id, processor, graphics_card, memory, score FROM runs "
+                                      "WHERE key_id = ? AND rankable = 1%1")
+                           .arg(renderer.isEmpty() ? QString() : QStringLiteral(" AND graphics_card = ?")),
+                       values, QStringLiteral("pořadí"));
+    if (!found.ok()) {
+        return {{}, found.error};
     }
+    QSqlQuery& query = *found.value;
     QList<Ranked> runs;
     while (query.next()) {
         runs.append(Ranked{query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
@@ -291,18 +277,13 @@ RunStore::Result<QList<RunStore::Ranked>> SqlRunStore::rankable(const QString& k
 }
 
 RunStore::Result<QList<RunStore::Key>> SqlRunStore::keys() {
-    QString error;
-    QSqlDatabase database = connection(error);
-    if (!error.isEmpty()) {
-        return {{}, error};
+    Query found = exec(QStringLiteral("SELECT key_id, MIN(key_text), COUNT(*) FROM runs WHERE rankable = 1 "
+                                      "GROUP BY key_id ORDER BY COUNT(*) DESC, key_id"),
+                       {}, QStringLiteral("klíče srovnání"));
+    if (!found.ok()) {
+        return {{}, found.error};
     }
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT key_id, MIN(key_text), COUNT(*) FROM runs WHERE rankable = 1 "
-                                      "GROUP BY key_id ORDER BY COUNT(*) DESC, key_id")) ||
-        !query.exec()) {
-        return {{}, failure(QStringLiteral("klíče srovnání"), query)};
-    }
+    QSqlQuery& query = *found.value;
     QList<Key> keys;
     while (query.next()) {
         keys.append(Key{query.value(0).toString(), query.value(1).toString(), query.value(2).toLongLong()});
@@ -311,13 +292,12 @@ RunStore::Result<QList<RunStore::Key>> SqlRunStore::keys() {
 }
 
 RunStore::Result<qint64> SqlRunStore::runCount() {
-    QString error;
-    QSqlDatabase database = connection(error);
-    if (!error.isEmpty()) {
-        return {0, error};
+    Query found = exec(QStringLiteral("SELECT COUNT(*) FROM runs"), {}, QStringLiteral("počet běhů"));
+    if (!found.ok()) {
+        return {0, found.error};
     }
-    QSqlQuery query(database);
-    if (!query.prepare(QStringLiteral("SELECT COUNT(*) FROM runs")) || !query.exec() || !query.next()) {
+    QSqlQuery& query = *found.value;
+    if (!query.next()) {
         return {0, failure(QStringLiteral("počet běhů"), query)};
     }
     return {query.value(0).toLongLong(), {}};

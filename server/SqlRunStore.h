@@ -3,10 +3,11 @@
 #include "RunStore.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 #include <mutex>
-
-class QSqlQuery;
+#include <optional>
 
 // The runs in a database through Qt SQL, prepared statements only. Each
 // thread that calls gets a connection of its own, opened on its first call
@@ -42,11 +43,17 @@ protected:
     virtual QString beginWrite() const { return QStringLiteral("BEGIN"); }
 
 private:
+    // A statement's query to read from, or why it failed.
+    using Query = Result<std::optional<QSqlQuery>>;
+
     // The calling thread's connection, opened; invalid with error set.
     QSqlDatabase connection(QString& error);
     QString failure(const QString& what, const QSqlQuery& query) const;
-    // Runs a statement without parameters; empty or why it failed.
-    QString execute(QSqlDatabase& database, const QString& statement);
+    // Runs a statement on the calling thread's connection, values bound to
+    // its placeholders in order: the query, before its first row, or why it
+    // failed; what names the statement in that message (the statement itself
+    // when empty).
+    Query exec(const QString& statement, const QVariantList& values = {}, const QString& what = {});
 
     QString m_driver;
     QString m_description;

@@ -11,7 +11,9 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-cmake --install "$build" --prefix "$tmp/prefix" > /dev/null
+# The program users run; the results service's component puts its systemd
+# unit into /lib/systemd/system whatever the prefix.
+cmake --install "$build" --prefix "$tmp/prefix" --component vykon3d > /dev/null
 prefix="$tmp/prefix"
 for f in bin/vykon3d libexec/vykon3d/vykon3d libexec/vykon3d/trenzor.exe share/vykon3d/pomoc.chm \
          share/vykon3d/systemy.dtb share/applications/vykon3d.desktop \
@@ -59,7 +61,9 @@ cmp -s "$work/systemy.dtb" "$prefix/share/vykon3d/systemy.dtb" || fail "the ship
 printf 'Můj počítač\r\n 99\r\nkarta\r\npaměť\r\n' | iconv -f UTF-8 -t CP1250 > "$work/systemy.dtb"
 printf ' 1 \r\n' > "$work/nastaveni.bnc"
 cp "$work/systemy.dtb" "$tmp/own.dtb"
-cmake --install "$build" --prefix "$tmp/prefix" > /dev/null
+# The program users run; the results service's component puts its systemd
+# unit into /lib/systemd/system whatever the prefix.
+cmake --install "$build" --prefix "$tmp/prefix" --component vykon3d > /dev/null
 # Without its engine configuration the front end writes a new one at start,
 # which shows that this start went all the way through the launcher.
 rm "$work/nastaveni.atr"

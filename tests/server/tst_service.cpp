@@ -244,6 +244,9 @@ private slots:
         }
         QCOMPARE(status, 422);
         QCOMPARE(Upload(client, "x", {})->status, 429);
+        // Through a proxy on this computer another client has a limit of its own.
+        client.set_default_headers({{"X-Forwarded-For", "192.0.2.7"}});
+        QCOMPARE(Upload(client, "x", {})->status, 422);
         QCOMPARE(service.stop(), 0);
     }
 
