@@ -32,7 +32,7 @@ function(vykon_drop_comments component directory)
                     message(FATAL_ERROR \"${CMAKE_OBJCOPY} could not remove .comment from \${path}\")
                 endif()
             endforeach()
-        endif()" COMPONENT ${component})
+        endif()" COMPONENT ${component} ${VYKON_${component}_EXCLUDE})
 endfunction()
 set(VYKON_PROGRAMS "$<TARGET_FILE_NAME:vykon3d>")
 if(TARGET trenzor)
@@ -76,16 +76,20 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/lintian-overrides"
 # The results service: the program for administrators, its manual page, its
 # systemd unit where Debian keeps units (the usr-merged /usr/lib is not
 # theirs yet), and its documentation with the set-up behind a web server.
-install(TARGETS vykon3d-server RUNTIME DESTINATION "${CMAKE_INSTALL_SBINDIR}" COMPONENT server)
+# Only its package or `cmake --install --component server` installs it: a
+# user's `cmake --install --prefix ~/.local` gets the desktop program alone
+# and never writes to the system's unit folder.
+set(VYKON_server_EXCLUDE EXCLUDE_FROM_ALL)
+install(TARGETS vykon3d-server RUNTIME DESTINATION "${CMAKE_INSTALL_SBINDIR}" COMPONENT server EXCLUDE_FROM_ALL)
 vykon_drop_comments(server "${CMAKE_INSTALL_SBINDIR}" "$<TARGET_FILE_NAME:vykon3d-server>")
 install(FILES "${CMAKE_BINARY_DIR}/packaging/vykon3d-server.8.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man8"
-    COMPONENT server)
+    COMPONENT server EXCLUDE_FROM_ALL)
 set(VYKON_SYSTEMD_UNIT_DIR "/lib/systemd/system" CACHE PATH "Where the results service's systemd unit goes")
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/vykon3d-server.service" DESTINATION "${VYKON_SYSTEMD_UNIT_DIR}"
-    COMPONENT server)
+    COMPONENT server EXCLUDE_FROM_ALL)
 install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" "${PROJECT_SOURCE_DIR}/packaging/copyright"
     "${PROJECT_SOURCE_DIR}/docs/results-service.md"
-    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/vykon3d-server" COMPONENT server)
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/vykon3d-server" COMPONENT server EXCLUDE_FROM_ALL)
 
 set(CPACK_PACKAGE_NAME "vykon3d")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
