@@ -74,6 +74,48 @@ private:
     int m_port = 0;
 };
 
+// The status lines of the answers to these requests, sent one after the
+// other on one connection, each once the answer before it has come whole.
+QList<QByteArray> StatusLines(int port, const QList<QByteArray>& requests) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(quint16(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QList<QByteArray> lines;
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        return lines;
+    }
+    const timeval timeout{20, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    for (const QByteArray& request : requests) {
+        if (::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size()) {
+            break;
+        }
+        QByteArray answer;
+        qsizetype headerEnd = -1;
+        qsizetype length = 0;
+        char buffer[4096];
+        while (headerEnd < 0 || answer.size() < headerEnd + 4 + length) {
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) {
+                break;
+            }
+            answer.append(buffer, got);
+            if (headerEnd < 0 && (headerEnd = answer.indexOf("\r\n\r\n")) >= 0) {
+                const qsizetype at = answer.toLower().indexOf("content-length: ");
+                length = at >= 0 ? answer.mid(at + 16, answer.indexOf('\r', at) - at - 16).toLongLong() : 0;
+            }
+        }
+        if (headerEnd < 0) {
+            break;
+        }
+        lines.append(answer.left(answer.indexOf("\r\n")));
+    }
+    close(fd);
+    return lines;
+}
+
 httplib::Result Upload(httplib::Client& client, const QByteArray& log, const QByteArray& validation,
                        const QByteArray& summary = {}) {
     httplib::MultipartFormDataItems items = {{"log", log.toStdString(), "vysledek.log", "text/plain"}};
@@ -247,6 +289,10 @@ private slots:
         // Through a proxy on this computer another client has a limit of its own.
         client.set_default_headers({{"X-Forwarded-For", "192.0.2.7"}});
         QCOMPARE(Upload(client, "x", {})->status, 422);
+        // A connection kept alive carries request after request.
+        const QByteArray request = "GET /api/v1/ranking HTTP/1.1\r\nHost: a\r\n\r\n";
+        QCOMPARE(StatusLines(service.port(), {request, request, request}),
+                 QList<QByteArray>(3, "HTTP/1.1 200 OK"));
         QCOMPARE(service.stop(), 0);
     }
 
