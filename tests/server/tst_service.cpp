@@ -349,6 +349,8 @@ private slots:
             // At most the one upload in flight was stored unacknowledged.
             QVERIFY2(rows == acknowledged.size() || rows == acknowledged.size() + 1,
                      qPrintable(QString::number(rows)));
+            qInfo("killed after %lld acknowledged uploads; %d whole runs stored", qint64(acknowledged.size()),
+                  rows);
         }
         QSqlDatabase::removeDatabase("kill");
     }
