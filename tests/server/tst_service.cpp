@@ -5,6 +5,7 @@
 #include "EngineFolder.h"
 #include "FreePort.h"
 #include "PostgresInstance.h"
+#include "ServiceProcess.h"
 #include "contract/NumberRules.h"
 #include "results/SystemsDatabase.h"
 
@@ -31,48 +32,13 @@ QByteArray Read(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+httplib::Client Client(const ServiceProcess& service) {
+    return httplib::Client("127.0.0.1", service.port());
+}
+
 QJsonObject Object(const std::string& body) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
 }
-
-// The service as a process of its own, on a free loopback port.
-class Service {
-public:
-    // Empty when it listens, else its output.
-    QString start(const QString& database, const QStringList& more = {}) {
-        m_port = FreePort();
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(
-            QStringLiteral(VYKON3D_SERVER),
-            QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--database", database} +
-                more);
-        while (m_process.waitForReadyRead(20000)) {
-            m_output += m_process.readAll();
-            if (m_output.contains("naslouchá")) {
-                return {};
-            }
-        }
-        return QString::fromUtf8(m_output + m_process.readAll());
-    }
-    // Ends it with SIGTERM; its exit status.
-    int stop() {
-        m_process.terminate();
-        m_process.waitForFinished(10000);
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
-    void kill() {
-        ::kill(pid_t(m_process.processId()), SIGKILL);
-        m_process.waitForFinished(10000);
-    }
-    int port() const { return m_port; }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
-    httplib::Client client() const { return httplib::Client("127.0.0.1", m_port); }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-    int m_port = 0;
-};
 
 // The status lines of the answers to these requests, sent one after the
 // other on one connection, each once the answer before it has come whole.
@@ -185,9 +151,9 @@ private slots:
     }
     void api() {
         QFETCH(QString, database);
-        Service service;
+        ServiceProcess service;
         QCOMPARE(service.start(database, {"--upload-limit", "8"}), QString());
-        httplib::Client client = service.client();
+        httplib::Client client = Client(service);
 
         // A real run with its summary and validation is ranked.
         httplib::Result uploaded = Upload(client, m_log, m_validation, m_summary);
@@ -300,12 +266,12 @@ private slots:
     // acknowledged and holds no half run when it starts again.
     void killDuringUploads() {
         const QString path = m_folder.filePath(QStringLiteral("kill.sqlite"));
-        Service service;
+        ServiceProcess service;
         QCOMPARE(service.start("sqlite:" + path, {"--upload-limit", "0"}), QString());
         QStringList acknowledged;
         std::atomic<bool> going{true};
         std::thread uploader([&] {
-            httplib::Client client = service.client();
+            httplib::Client client = Client(service);
             for (int i = 0; going; ++i) {
                 QByteArray log = m_log;
                 // Another date line makes another run.
@@ -323,9 +289,9 @@ private slots:
         uploader.join();
         QVERIFY(acknowledged.size() > 3);
 
-        Service restarted;
+        ServiceProcess restarted;
         QCOMPARE(restarted.start("sqlite:" + path), QString());
-        httplib::Client client = restarted.client();
+        httplib::Client client = Client(restarted);
         for (const QString& id : acknowledged) {
             QCOMPARE(client.Get("/api/v1/runs/" + id.toStdString())->status, 200);
         }
@@ -376,7 +342,7 @@ private slots:
         QCOMPARE(server.exitCode(), 1);
         QVERIFY(server.readAllStandardError().contains("schéma verze 99"));
         // A port another service listens on is not shared.
-        Service first;
+        ServiceProcess first;
         QCOMPARE(first.start("sqlite:" + m_folder.filePath(QStringLiteral("first.sqlite"))), QString());
         server.start(QStringLiteral(VYKON3D_SERVER),
                      {"--listen", QStringLiteral("127.0.0.1:%1").arg(first.port()), "--database",
