@@ -1,7 +1,5 @@
 #pragma once
 
-#include "RunStore.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -10,7 +8,7 @@
 // The ranking of one comparison key: its rankable runs grouped into systems
 // (the same processor, graphics card and memory texts), each with the median
 // of its runs' scores, how many runs it has and its best run; and the
-// percentiles of all the key's runs. Built from the runs, a value object.
+// percentiles of all the key's runs. KeyRuns makes it; a value object.
 struct Ranking {
     struct System {
         QString processor;
@@ -30,10 +28,6 @@ struct Ranking {
     // The key's scores at kPercents (nearest rank); all 0 without runs.
     std::array<double, kPercents.size()> percentiles{};
     qint64 runCount = 0;
-
-    static Ranking of(const QList<RunStore::Ranked>& runs);
-    // The median of any values; 0 for none.
-    static double median(QList<double> values);
 
     // The systems as the front end's systems database: one four-line record
     // a system, ascending, its score the median as the front end writes a

@@ -75,8 +75,8 @@ public:
     virtual Result<std::optional<Run>> find(const QString& id) = 0;
     // True when a run with this id and token hash was there and is gone.
     virtual Result<bool> remove(const QString& id, const QString& tokenHash) = 0;
-    // The rankable runs of the key; of one renderer only unless it is empty.
-    virtual Result<QList<Ranked>> rankable(const QString& keyId, const QString& renderer) = 0;
+    // The rankable runs of the key.
+    virtual Result<QList<Ranked>> rankable(const QString& keyId) = 0;
     // Every key with rankable runs, most runs first.
     virtual Result<QList<Key>> keys() = 0;
     virtual Result<qint64> runCount() = 0;

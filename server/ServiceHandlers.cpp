@@ -98,7 +98,7 @@ ServiceHandlers::Reply ServiceHandlers::postRun(const Request& request) {
         return storeFailed(added.error);
     }
     if (added.value.created && run.rankable) {
-        m_rankings.forget();
+        m_rankings.added(run);
     }
     QJsonObject answer{{"id", added.value.id},
                        {"url", RunUrl(added.value.id)},
@@ -161,6 +161,11 @@ ServiceHandlers::Reply ServiceHandlers::deleteRun(const QString& id, const Reque
         return reply;
     }
     const QString token = QString::fromLatin1(request.authorization.mid(7).trimmed());
+    // What the ranking must lose when the run goes.
+    const RunStore::Result<std::optional<RunStore::Run>> found = m_store.find(id);
+    if (!found.ok()) {
+        return storeFailed(found.error);
+    }
     const RunStore::Result<bool> removed = m_store.remove(id, TokenHash(token));
     if (!removed.ok()) {
         return storeFailed(removed.error);
@@ -170,7 +175,9 @@ ServiceHandlers::Reply ServiceHandlers::deleteRun(const QString& id, const Reque
         return error(404, QStringLiteral("not_found"),
                      QStringLiteral("Běh %1 s tímto klíčem tu není.").arg(id));
     }
-    m_rankings.forget();
+    if (found.value && found.value->rankable) {
+        m_rankings.removed(*found.value);
+    }
     return Reply{204, "application/json", {}, {}};
 }
 

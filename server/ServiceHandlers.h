@@ -50,6 +50,8 @@ public:
     Reply systemsDatabase(const Request& request);
     Reply rankingPage(const Request& request);
     Reply runPage(const QString& id);
+    // Reads the rankings most asked for before the first request asks.
+    void warmRankings() { m_rankings.warm(); }
 
     static Reply error(int status, const QString& code, const QString& message);
 

@@ -254,16 +254,10 @@ RunStore::Result<bool> SqlRunStore::remove(const QString& id, const QString& tok
     return {deleted.value->numRowsAffected() > 0, {}};
 }
 
-RunStore::Result<QList<RunStore::Ranked>> SqlRunStore::rankable(const QString& keyId,
-                                                                const QString& renderer) {
-    QVariantList values{keyId};
-    if (!renderer.isEmpty()) {
-        values.append(renderer);
-    }
+RunStore::Result<QList<RunStore::Ranked>> SqlRunStore::rankable(const QString& keyId) {
     Query found = exec(QStringLiteral("SELECT id, processor, graphics_card, memory, score FROM runs "
-                                      "WHERE key_id = ? AND rankable = 1%1")
-                           .arg(renderer.isEmpty() ? QString() : QStringLiteral(" AND graphics_card = ?")),
-                       values, QStringLiteral("pořadí"));
+                                      "WHERE key_id = ? AND rankable = 1"),
+                       {keyId}, QStringLiteral("pořadí"));
     if (!found.ok()) {
         return {{}, found.error};
     }

@@ -25,7 +25,7 @@ public:
     Result<Added> add(const Run& run) override;
     Result<std::optional<Run>> find(const QString& id) override;
     Result<bool> remove(const QString& id, const QString& tokenHash) override;
-    Result<QList<Ranked>> rankable(const QString& keyId, const QString& renderer) override;
+    Result<QList<Ranked>> rankable(const QString& keyId) override;
     Result<QList<Key>> keys() override;
     Result<qint64> runCount() override;
 

@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
     }
     RateLimiter limiter(options.uploadsPerMinute);
     ServiceHandlers handlers(*store, limiter);
+    handlers.warmRankings();
     HttpServer server(handlers);
     if (!server.bind(options.address, options.port)) {
         std::fprintf(stderr, "vykon3d-server: na adrese %s:%d nelze naslouchat\n",

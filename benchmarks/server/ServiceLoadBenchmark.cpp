@@ -14,6 +14,7 @@
 #include "FreePort.h"
 #include "PostgresInstance.h"
 #include "PostgresRunStore.h"
+#include "RankingCache.h"
 #include "ServerOptions.h"
 #include "SqliteRunStore.h"
 #include "contract/BlockSampling.h"
@@ -253,7 +254,7 @@ bool Fill(RunStore& store, const QString& modelId, const QByteArray& log, qint64
 
 // The first request of a path, which reads the database, and the median and
 // slowest of 20 more, which the service answers from the ranking it keeps.
-void TimeGet(const Service& service, const char* path) {
+void TimeGet(const Service& service, const char* path, const char* when = "") {
     httplib::Client client("127.0.0.1", service.port());
     client.set_read_timeout(120, 0);
     std::vector<double> times;
@@ -269,8 +270,8 @@ void TimeGet(const Service& service, const char* path) {
     }
     const double first = times.front();
     times.erase(times.begin());
-    std::printf("  GET %-18s %d, %zu bytes: first %.1f ms, then median %.1f ms, slowest %.1f ms\n", path,
-                status, bytes, first, Percentile(times, 50), Percentile(times, 100));
+    std::printf("  GET %-18s %d, %zu bytes: first%s %.1f ms, then median %.1f ms, slowest %.1f ms\n", path,
+                status, bytes, when, first, Percentile(times, 50), Percentile(times, 100));
 }
 
 // One database's figures; false when something could not be measured.
@@ -307,9 +308,16 @@ bool Measure(const QString& program, const QString& database, const Inputs& inpu
     if (!service.start(database)) {
         return false;
     }
-    TimeGet(service, "/");
+    TimeGet(service, "/", " after start");
     TimeGet(service, "/api/v1/ranking");
     TimeGet(service, "/systemy.dtb");
+    // A change of this service's own, then one it learns of only when the
+    // kept ranking has aged: the first request after each.
+    std::printf("  one more upload:\n");
+    Upload(service, inputs, 1, 1, 0, quint32(uploads) * 2 + 1);
+    TimeGet(service, "/", " after an upload");
+    std::this_thread::sleep_for(RankingCache::kFreshFor + std::chrono::seconds(1));
+    TimeGet(service, "/", " once aged");
     return true;
 }
 

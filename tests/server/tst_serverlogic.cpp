@@ -4,6 +4,7 @@
 // and its pages, the rankings kept between requests, the chart and the
 // upload limit.
 #include "ComparisonKey.h"
+#include "KeyRuns.h"
 #include "Pages.h"
 #include "RankRule.h"
 #include "Ranking.h"
@@ -21,7 +22,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTest>
+#include <atomic>
 #include <functional>
+#include <mutex>
 
 namespace {
 
@@ -57,27 +60,41 @@ RunSummaryCodec::Summary Validation(const QStringList& header, int failingTest) 
 // A store whose rankable runs the test sets, counting how often they are read.
 class CountingStore final : public RunStore {
 public:
-    QList<Ranked> runs;
-    int reads = 0;
-    // Called while the rankable runs are read.
+    std::atomic<int> reads = 0;
+    // Called once, when the rankable runs are next read, before they are
+    // handed over, on the reader's thread.
     std::function<void()> duringRead;
 
+    void setRuns(const QList<Ranked>& runs) {
+        const std::lock_guard lock(m_mutex);
+        m_runs = runs;
+    }
     QString migrate() override { return {}; }
     Result<Added> add(const Run&) override { return {}; }
     Result<std::optional<Run>> find(const QString&) override { return {}; }
     Result<bool> remove(const QString&, const QString&) override { return {}; }
-    Result<QList<Ranked>> rankable(const QString&, const QString&) override {
+    Result<QList<Ranked>> rankable(const QString& keyId) override {
         ++reads;
-        if (duringRead) {
-            duringRead();
+        QList<Ranked> runs;
+        if (keyId == "k") {
+            const std::lock_guard lock(m_mutex);
+            runs = m_runs;
+        }
+        if (const std::function<void()> once = std::exchange(duringRead, nullptr)) {
+            once();
         }
         return {runs, {}};
     }
     Result<QList<Key>> keys() override {
         ++reads;
-        return {{Key{"k", "klíč", runs.size()}}, {}};
+        const std::lock_guard lock(m_mutex);
+        return {{Key{"k", "klíč", m_runs.size()}}, {}};
     }
-    Result<qint64> runCount() override { return {runs.size(), {}}; }
+    Result<qint64> runCount() override { return {0, {}}; }
+
+private:
+    std::mutex m_mutex;
+    QList<Ranked> m_runs;
 };
 
 } // namespace
@@ -297,7 +314,11 @@ private slots:
             {"a3", "Procesor Č", "llvmpipe", "Paměť 8", 40}, {"b1", "Rychlý", "GPU", "Paměť 32", 300},
             {"c1", "Pomalý", "GPU", "Paměť 2", 10},          {"c2", "Pomalý", "GPU", "Paměť 2", 11},
         };
-        const Ranking ranking = Ranking::of(runs);
+        KeyRuns keyRuns(runs);
+        // A run already there, or one not there, changes nothing.
+        keyRuns.add(runs[1]);
+        keyRuns.remove({"a9", "Procesor Č", "llvmpipe", "Paměť 8", 30});
+        const Ranking ranking = keyRuns.ranking({});
         QCOMPARE(ranking.runCount, 6);
         QCOMPARE(ranking.percentiles[2], 30.0);
         QCOMPARE(ranking.percentiles[4], 300.0);
@@ -315,7 +336,7 @@ private slots:
         QCOMPARE(read.value(), (QList<SystemRecord>{{"Pomalý", " 10.5", "GPU", "Paměť 2"},
                                                     {"Procesor Č", " 40", "llvmpipe", "Paměť 8"},
                                                     {"Rychlý", " 300", "GPU", "Paměť 32"}}));
-        QCOMPARE(Ranking::of({}).systemsDatabase(), QByteArray());
+        QCOMPARE(KeyRuns().ranking({}).systemsDatabase(), QByteArray());
     }
 
     // 120 systems: the best 50 on the first page, the 51st first on the
@@ -326,10 +347,10 @@ private slots:
             runs.append({QStringLiteral("r%1").arg(i), QStringLiteral("Procesor %1").arg(i), "GPU", "Paměť",
                          1000.0 - i});
         }
-        const Ranking ranking = Ranking::of(runs);
+        const Ranking ranking = KeyRuns(runs).ranking({});
         const RunStore::Key key{"k1", "klíč", 120};
         QCOMPARE(Pages::PageCount(ranking), 3);
-        QCOMPARE(Pages::PageCount(Ranking::of({})), 1);
+        QCOMPARE(Pages::PageCount(KeyRuns().ranking({})), 1);
         const RunStore::Key other{"k2", "jiný klíč", 3};
         const QString first = QString::fromUtf8(Pages::RankingPage(ranking, {key, other}, key, 1));
         // The other keys are linked, the one shown is not.
@@ -344,39 +365,57 @@ private slots:
         QVERIFY(last.contains("<td>Procesor 119</td>") && !last.contains("další"));
     }
 
-    // A ranking is read again after forget() or when it is 10 s old; one
-    // computed while the runs changed is handed out but not kept.
+    // A ranking is read once and then kept: this service's own uploads and
+    // deletions change it at once, also while it is being read; what another
+    // instance stored comes in the background once it is 10 s old, while the
+    // kept one is handed out without waiting.
     void rankingsKept() {
         CountingStore store;
-        store.runs = {{"a", "P", "G", "M", 10}};
+        const RunStore::Ranked a{"a", "P", "G", "M", 10}, b{"b", "P", "G", "M", 20},
+            c{"c", "Q", "H", "M", 30};
+        store.setRuns({a});
         RankingCache cache(store);
         const RankingCache::Clock::time_point start{};
-        QCOMPARE(cache.ranking("k", {}, start).value->runCount, 1);
-        QCOMPARE(cache.keys(start).value.size(), 1);
-        store.runs.append({"b", "P", "G", "M", 20});
-        QCOMPARE(cache.ranking("k", {}, start + std::chrono::seconds(9)).value->runCount, 1);
-        QCOMPARE(cache.keys(start + std::chrono::seconds(9)).value.first().rankableRuns, 1);
+        const auto count = [&](const QString& renderer, int seconds) {
+            return cache.ranking("k", renderer, start + std::chrono::seconds(seconds)).value->runCount;
+        };
+        QCOMPARE(count({}, 0), 1);
+        QCOMPARE(cache.keys(start).value.first().rankableRuns, 1);
         QCOMPARE(store.reads, 2);
-        // Another renderer is a ranking of its own.
-        QCOMPARE(cache.ranking("k", "G", start).value->runCount, 2);
-        QCOMPARE(cache.ranking("k", {}, start + std::chrono::seconds(10)).value->runCount, 2);
-        store.runs.append({"c", "P", "G", "M", 30});
-        cache.forget();
-        QCOMPARE(cache.ranking("k", {}, start + std::chrono::seconds(11)).value->runCount, 3);
-        QCOMPARE(cache.keys(start + std::chrono::seconds(11)).value.first().rankableRuns, 3);
-        store.duringRead = [&cache] { cache.forget(); };
-        cache.ranking("k", {}, start + std::chrono::seconds(30));
-        store.duringRead = nullptr;
+        RunStore::Run run;
+        run.keyId = "k";
+        run.id = c.id, run.processor = c.processor, run.graphicsCard = c.graphicsCard, run.memory = c.memory;
+        run.score = c.score;
+        store.setRuns({a, c});
+        cache.added(run);
+        QCOMPARE(count({}, 9), 2);
+        QCOMPARE(count("H", 9), 1);
+        QCOMPARE(cache.keys(start + std::chrono::seconds(9)).value.first().rankableRuns, 2);
+        QCOMPARE(store.reads, 2);
+        // Another instance stored b.
+        store.setRuns({a, b, c});
+        QCOMPARE(count({}, 10), 2);
+        QTRY_COMPARE(count({}, 10), 3);
+        QCOMPARE(store.reads, 3);
+        // Deleted while a reading that still saw it ran; stored while one
+        // that did not see it ran. Each reading also brings another
+        // instance's run.
+        store.setRuns({a, b, c, {"d", "R", "G", "M", 40}});
+        store.duringRead = [&] { cache.removed(run); };
+        QCOMPARE(count({}, 100), 3);
+        QTRY_COMPARE(count("G", 100), 3);
+        QCOMPARE(count("H", 100), 0);
+        store.setRuns({a, b, {"d", "R", "G", "M", 40}, {"e", "R", "G", "M", 50}});
+        store.duringRead = [&] { cache.added(run); };
+        QTRY_COMPARE(count("G", 200), 4);
+        QCOMPARE(count("H", 200), 1);
+        // Keys beyond the bound push out the one used longest ago.
         const int reads = store.reads;
-        cache.ranking("k", {}, start + std::chrono::seconds(30));
-        QCOMPARE(store.reads, reads + 1);
-        for (int i = 0; i < RankingCache::kMaxRankings * 2; ++i) {
-            cache.ranking("k", QString::number(i), start);
+        for (int i = 0; i < RankingCache::kMaxKeys; ++i) {
+            cache.ranking(QString::number(i), {}, start + std::chrono::seconds(300));
         }
-        QCOMPARE(
-            cache.ranking("k", QString::number(RankingCache::kMaxRankings * 2 - 1), start).value->runCount,
-            3);
-        QCOMPARE(store.reads, reads + 1 + RankingCache::kMaxRankings * 2);
+        QCOMPARE(count({}, 300), 4);
+        QCOMPARE(store.reads, reads + RankingCache::kMaxKeys + 1);
     }
 
     // A stutter among many frames stays in the chart, which loads nothing.
