@@ -74,14 +74,12 @@ void RankingCache::refreshKeys(bool warmKeys) {
         return;
     }
     for (qsizetype i = 0; i < std::min<qsizetype>(keys.value.size(), kMaxKeys); ++i) {
-        RunStore::Result<KeyRuns> runs = read(keys.value[i].id);
-        const std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
         if (m_stopping) {
             return;
         }
-        if (runs.ok() && !m_entries.contains(keys.value[i].id)) {
-            insertLocked(keys.value[i].id, std::move(runs.value), Clock::now());
-        }
+        // A key that cannot be read now is read when it is asked for.
+        fetchLocked(lock, keys.value[i].id, Clock::now());
     }
 }
 
@@ -150,36 +148,47 @@ RunStore::Result<QList<RunStore::Key>> RankingCache::keys(Clock::time_point now)
 
 RunStore::Result<std::shared_ptr<const Ranking>>
 RankingCache::ranking(const QString& keyId, const QString& renderer, Clock::time_point now) {
-    {
-        const std::lock_guard lock(m_mutex);
-        if (const auto entry = m_entries.find(keyId); entry != m_entries.end()) {
-            entry->used = now;
-            if (now - entry->read >= kFreshFor && !entry->due) {
-                entry->due = true;
-                entry->dueAt = now;
-                scheduleLocked(keyId);
-            }
-            if (const auto kept = entry->rankings.constFind(renderer); kept != entry->rankings.constEnd()) {
-                return {*kept, {}};
-            }
-            if (entry->rankings.size() >= kMaxRenderers) {
-                entry->rankings.clear();
-            }
-            auto ranking = std::make_shared<const Ranking>(entry->runs.ranking(renderer));
-            entry->rankings.insert(renderer, ranking);
-            return {ranking, {}};
-        }
+    std::unique_lock lock(m_mutex);
+    if (const QString error = fetchLocked(lock, keyId, now); !error.isEmpty()) {
+        return {{}, error};
     }
-    RunStore::Result<KeyRuns> runs = read(keyId);
-    if (!runs.ok()) {
-        return {{}, runs.error};
+    Entry& entry = m_entries[keyId];
+    entry.used = now;
+    if (now - entry.read >= kFreshFor && !entry.due) {
+        entry.due = true;
+        entry.dueAt = now;
+        scheduleLocked(keyId);
     }
-    auto ranking = std::make_shared<const Ranking>(runs.value.ranking(renderer));
-    const std::lock_guard lock(m_mutex);
-    if (!m_entries.contains(keyId)) {
-        insertLocked(keyId, std::move(runs.value), now);
+    if (const auto kept = entry.rankings.constFind(renderer); kept != entry.rankings.constEnd()) {
+        return {*kept, {}};
     }
+    if (entry.rankings.size() >= kMaxRenderers) {
+        entry.rankings.clear();
+    }
+    auto ranking = std::make_shared<const Ranking>(entry.runs.ranking(renderer));
+    entry.rankings.insert(renderer, ranking);
     return {ranking, {}};
+}
+
+QString RankingCache::fetchLocked(std::unique_lock<std::mutex>& lock, const QString& keyId,
+                                  Clock::time_point now) {
+    while (m_fetching.contains(keyId)) {
+        m_fetched.wait(lock);
+    }
+    if (m_entries.contains(keyId)) {
+        return {};
+    }
+    m_fetching.append(keyId);
+    lock.unlock();
+    RunStore::Result<KeyRuns> runs = read(keyId);
+    lock.lock();
+    m_fetching.removeOne(keyId);
+    m_fetched.notify_all();
+    if (!runs.ok()) {
+        return runs.error;
+    }
+    insertLocked(keyId, std::move(runs.value), now);
+    return {};
 }
 
 void RankingCache::added(const RunStore::Run& run) {

@@ -20,7 +20,8 @@
 // removed()). What other instances sharing the database store is read again
 // on a thread of the cache's own once a kept reading is kFreshFor old;
 // meanwhile the kept one is handed out. Only a key never asked for before is
-// read while its request waits; warm() reads the keys with most runs ahead.
+// read while its request waits; warm() reads the keys with most runs ahead,
+// and a request for a key being read waits for that reading.
 // Safe to call from the server's threads at once; lives as long as the
 // service, and its thread ends with it.
 class RankingCache {
@@ -82,6 +83,10 @@ private:
     // changed meanwhile is applied to them, so a reading is never stale by
     // this service's own uploads.
     RunStore::Result<KeyRuns> read(const QString& keyId);
+    // Makes sure the key's runs are kept, reading them unless they are; one
+    // reading however many ask at once, the others wait for it. Called and
+    // returns with the lock held; the reason when they could not be read.
+    QString fetchLocked(std::unique_lock<std::mutex>& lock, const QString& keyId, Clock::time_point now);
     void insertLocked(const QString& keyId, KeyRuns runs, Clock::time_point now);
     void change(const RunStore::Run& run, bool add);
 
@@ -99,6 +104,9 @@ private:
     // The first change each running reading must apply.
     QList<quint64> m_readings;
     QList<QString> m_jobs;
+    // Keys whose runs are being read for fetchLocked().
+    QList<QString> m_fetching;
+    std::condition_variable m_fetched;
     bool m_stopping = false;
     std::condition_variable m_wake;
     std::thread m_worker;
