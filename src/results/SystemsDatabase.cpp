@@ -81,6 +81,12 @@ std::optional<FileError> WriteSystemsDatabase(const QList<SystemRecord>& records
     if (bytes.error()) {
         return bytes.error();
     }
+    // A file the reader refuses would hide every record it holds.
+    if (bytes->size() > kMaxFileSize) {
+        return FileError{FileError::Operation::Write, kFileName,
+                         QStringLiteral("Databáze by byla větší než %1 MB, víc než program přečte.")
+                             .arg(kMaxFileSize / (1024 * 1024))};
+    }
     return TextFile::Replace(kFileName, *bytes);
 }
 

@@ -70,8 +70,8 @@ bool SystemsDatabaseExists();
 FileResult<QList<SystemRecord>> ReadSystemsDatabase();
 
 // Replaces the file with the records, in this order, atomically: when the
-// write fails, or a text holds a character Windows-1250 cannot write, the
-// previous database stays whole.
+// write fails, a text holds a character Windows-1250 cannot write, or the
+// file would be larger than kMaxFileSize, the previous database stays whole.
 std::optional<FileError> WriteSystemsDatabase(const QList<SystemRecord>& records);
 
 } // namespace SystemsDatabase

@@ -3,6 +3,7 @@
 #include "ComparisonList.h"
 #include "ResultsLog.h"
 #include "SystemsDatabase.h"
+#include "WorldSystemsUpdate.h"
 #include "common/ActivationTracker.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
@@ -25,6 +26,17 @@ Vysledky2_Form::Vysledky2_Form()
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(Twips::rect(3000, 5400, 2535, 495));
     connect(Command1, &QPushButton::clicked, this, &Vysledky2_Form::Command1_Click);
+    Command2 = new QPushButton(QStringLiteral("Aktualizovat seznam počítačů"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(Twips::rect(120, 5400, 2760, 495));
+    // The caption is longer than the room left of "Ok": a smaller face keeps
+    // it whole rather than moving what the window holds.
+    for (QFont font = Command2->font();
+         Command2->sizeHint().width() > Command2->width() && font.pointSizeF() > 6; Command2->setFont(font)) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    connect(new WorldSystemsUpdate(Command2), &WorldSystemsUpdate::merged, this,
+            &Vysledky2_Form::Form_Activate);
 
     ActivationTracker::instance().track(this, [this] { Form_Activate(); });
 }

@@ -5,6 +5,7 @@
 #include "Podrobnosti_Form.h"
 #include "ResultsLog.h"
 #include "SystemsDatabase.h"
+#include "WorldSystemsUpdate.h"
 #include "common/ActivationTracker.h"
 #include "common/FormDisplay.h"
 #include "common/MessageBox.h"
@@ -99,6 +100,11 @@ Vysledky_Form::Vysledky_Form()
     Command3->setObjectName(QStringLiteral("Command3"));
     Command3->setGeometry(Twips::rect(5280, 5520, 1455, 495));
     Command3->setEnabled(false);
+    Command4 = new QPushButton(QStringLiteral("Aktualizovat seznam počítačů"), this);
+    Command4->setObjectName(QStringLiteral("Command4"));
+    Command4->setGeometry(Twips::rect(120, 5520, 3360, 495));
+    connect(new WorldSystemsUpdate(Command4), &WorldSystemsUpdate::merged, this,
+            &Vysledky_Form::Form_Activate);
 
     connect(Command1, &QPushButton::clicked, this, &Vysledky_Form::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Vysledky_Form::Command2_Click);

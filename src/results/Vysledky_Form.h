@@ -21,7 +21,8 @@ class QPushButton;
 // evaluates the log and the database anew. "Podrobnosti…" opens the details
 // window of the same log. A complete run is kept in the run history
 // (RunHistory) beside the showing; a history that cannot be written is
-// warned about once and changes nothing else. "OK" hides it; closing it with the
+// warned about once and changes nothing else. "Aktualizovat seznam
+// počítačů" brings the results service's systems in and evaluates anew. "OK" hides it; closing it with the
 // title-bar button destroys it, and the next use creates it afresh.
 class Vysledky_Form : public QWidget, public SharedInstance<Vysledky_Form> {
     Q_OBJECT
@@ -44,6 +45,9 @@ public:
     // "Podrobnosti…": the details window of the evaluated log; enabled only
     // after an evaluation that could show a score.
     QPushButton* Command3 = nullptr;
+    // "Aktualizovat seznam počítačů": the world's systems from the results
+    // service merged into the systems database (WorldSystemsUpdate).
+    QPushButton* Command4 = nullptr;
     // The image list of the comparison list: its one picture.
     QIcon ImageList1;
     // The engine run whose log the window evaluates, asked at every

@@ -169,6 +169,14 @@ void tst_SystemsDatabase::fileSizeLimit() {
         QVERIFY(error);
         QCOMPARE(error->reason, QStringLiteral("Soubor je větší než 16 MB."));
     }
+    // Nor is a file written that the reader would refuse: the old one stays.
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 10"})));
+    const QString longText(64 * 1024, u'x');
+    const QList<SystemRecord> large(70, SystemRecord{longText, longText, longText, longText});
+    error = SystemsDatabase::WriteSystemsDatabase(large);
+    QVERIFY(error);
+    QCOMPARE(error->reason, QStringLiteral("Databáze by byla větší než 16 MB, víc než program přečte."));
+    QCOMPARE(TestSupport::readAll(QStringLiteral("systemy.dtb")), database({" 10"}));
 }
 
 QTEST_GUILESS_MAIN(tst_SystemsDatabase)
