@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QThreadPool>
@@ -197,6 +198,13 @@ void tst_Podrobnosti_Form::everyColumnAsComputedByHand() {
     QCOMPARE(details->Grid1->horizontalHeaderItem(5)->text(), QStringLiteral("1 % času\nnejpomalejší (fps)"));
     QCOMPARE(details->Grid1->horizontalHeaderItem(7)->text(), QStringLiteral("Nejpomalejší\n(fps)"));
     QCOMPARE(details->Grid1->horizontalHeaderItem(8)->text(), QStringLiteral("Nejrychlejší\n(fps)"));
+    // Thirteen columns fit the table without scrolling, and the window with
+    // all it holds a 1024 pixels wide screen.
+    QCOMPARE(details->Grid1->horizontalScrollBar()->maximum(), 0);
+    QVERIFY2(details->width() <= 1024, qPrintable(QString::number(details->width())));
+    for (const QWidget* child : details->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QVERIFY2(details->rect().contains(child->geometry()), qPrintable(child->objectName()));
+    }
 
     // One 200 ms frame among 999 of 8 ms (docs/smoothness.md): the 1% low
     // stays 125 fps, the slowest 1 % of the time runs at 5 fps, the frame
