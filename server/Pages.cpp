@@ -129,7 +129,8 @@ QByteArray RunPage(const RunStore::Run& run, const RunEvaluation& evaluation) {
     }
     body += QStringLiteral("<h2>Testy</h2><table><tr><th>Test</th><th>Snímků</th><th>Čas (s)</th>"
                            "<th>Průměr (snímků/s)</th><th>1% low (snímků/s)</th><th>99. percentil doby "
-                           "snímku (ms)</th></tr>");
+                           "snímku (ms)</th><th>1 % času nejpomalejší (snímků/s)</th><th>Záseky (snímků)</th>"
+                           "<th>Záseky (% času)</th><th>Kolísání (ms)</th></tr>");
     QList<QList<double>> rates;
     for (qsizetype i = 0; i < evaluation.tests().size(); ++i) {
         const FrameStatistics::BlockFigures& figures = evaluation.tests()[i].figures;
@@ -137,11 +138,20 @@ QByteArray RunPage(const RunStore::Run& run, const RunEvaluation& evaluation) {
                                                             : QString::number(i);
         body += QStringLiteral(
                     "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
-                    "<td class=\"n\">%5</td><td class=\"n\">%6</td></tr>")
+                    "<td class=\"n\">%5</td><td class=\"n\">%6</td>")
                     .arg(Escaped(name))
                     .arg(figures.frames)
                     .arg(Number(figures.seconds, 2), Number(figures.averageRate),
                          Number(figures.low1PercentRate), Number(figures.percentile99Ms, 2));
+        // A test without a usable frame has no smoothness.
+        const Smoothness::Figures smoothness = figures.smoothness.value_or(Smoothness::Figures{});
+        const auto cell = [&figures](const QString& text) {
+            return QStringLiteral("<td class=\"n\">%1</td>")
+                .arg(figures.smoothness ? text : QStringLiteral("–"));
+        };
+        body += cell(Number(smoothness.slowestTimeRate)) + cell(QString::number(smoothness.stutterFrames)) +
+                cell(Number(smoothness.stutterPercent, 2)) + cell(Number(smoothness.jitter99Ms, 2)) +
+                QStringLiteral("</tr>");
         rates.append(evaluation.tests()[i].rates);
     }
     body += QStringLiteral("</table><h2>Doby snímků</h2>") + SvgChart::FrameTimes(rates);

@@ -55,6 +55,7 @@ BlockFigures Block(const QList<double>& rates, const BlockSampling& sampling) {
     figures.low1PercentRate = 1000.0 / figures.percentile99Ms;
     figures.slowestRate = 1000.0 / frameMs.back();
     figures.fastestRate = 1000.0 / frameMs.front();
+    figures.smoothness = Smoothness::Of(rates, figures.frames);
     return figures;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "BlockSampling.h"
+#include "Smoothness.h"
 
 #include <QList>
+#include <optional>
 
 // Figures of a test's measured frames, shared by the front end's details
 // window and the engine's run summary so that both say the same. A test's
@@ -41,6 +43,9 @@ struct BlockFigures {
     double low1PercentRate = 0;
     double slowestRate = 0;
     double fastestRate = 0;
+    // How evenly the frames came; none for a block without a usable frame
+    // and for a summary written before these figures.
+    std::optional<Smoothness::Figures> smoothness;
     bool operator==(const BlockFigures&) const = default;
 };
 

@@ -22,7 +22,7 @@ static_assert(std::size(kHeaderFields) == RunSummaryCodec::kHeaderFieldCount);
 
 QJsonObject testObject(const RunSummaryCodec::Test& test) {
     const FrameStatistics::BlockFigures& figures = test.figures;
-    return {
+    QJsonObject object{
         {"index", test.index},
         {"glErrors", test.glErrors},
         {"name", test.name},
@@ -37,6 +37,14 @@ QJsonObject testObject(const RunSummaryCodec::Test& test) {
         {"slowestRate", figures.slowestRate},
         {"fastestRate", figures.fastestRate},
     };
+    if (const std::optional<Smoothness::Figures>& smoothness = figures.smoothness) {
+        object.insert(QLatin1String("stutterLimitMs"), smoothness->stutterLimitMs);
+        object.insert(QLatin1String("stutterFrames"), smoothness->stutterFrames);
+        object.insert(QLatin1String("stutterPercent"), smoothness->stutterPercent);
+        object.insert(QLatin1String("slowestTimeRate"), smoothness->slowestTimeRate);
+        object.insert(QLatin1String("jitter99Ms"), smoothness->jitter99Ms);
+    }
+    return object;
 }
 
 QJsonArray testArray(const QList<RunSummaryCodec::Test>& tests) {
@@ -174,6 +182,16 @@ RunSummaryCodec::Test readTest(FieldReader& reader, const QJsonObject& in) {
     test.figures.low1PercentRate = reader.figure(in, "low1PercentRate");
     test.figures.slowestRate = reader.figure(in, "slowestRate");
     test.figures.fastestRate = reader.figure(in, "fastestRate");
+    // Engines before the smoothness figures wrote none of them.
+    if (in.contains(QLatin1String("stutterFrames"))) {
+        Smoothness::Figures smoothness;
+        smoothness.stutterLimitMs = reader.figure(in, "stutterLimitMs");
+        smoothness.stutterFrames = reader.whole(in, "stutterFrames", 0, test.figures.frames);
+        smoothness.stutterPercent = reader.figure(in, "stutterPercent", 100);
+        smoothness.slowestTimeRate = reader.figure(in, "slowestTimeRate");
+        smoothness.jitter99Ms = reader.figure(in, "jitter99Ms");
+        test.figures.smoothness = smoothness;
+    }
     return test;
 }
 

@@ -27,8 +27,9 @@ namespace {
 
 constexpr int kHistogramBins = 40;
 constexpr QColor kLineColour(0x20, 0x9f, 0xdf);
+constexpr QColor kStutterColour(0xd0, 0x30, 0x30);
 
-// Titles of two short lines, so that nine columns fit the window's width.
+// Titles of two short lines, so that thirteen columns fit the window's width.
 const QStringList& ColumnTitles() {
     static const QStringList titles = {
         QStringLiteral("Test"),
@@ -36,9 +37,13 @@ const QStringList& ColumnTitles() {
         QStringLiteral("Doba\n(s)"),
         QStringLiteral("Průměr\n(fps)"),
         QStringLiteral("1% low\n(fps)"),
+        QStringLiteral("1 % času\nnejpomalejší (fps)"),
         QStringLiteral("99. percentil\n(ms)"),
         QStringLiteral("Nejpomalejší\n(fps)"),
         QStringLiteral("Nejrychlejší\n(fps)"),
+        QStringLiteral("Záseky\n(snímky)"),
+        QStringLiteral("Záseky\n(% času)"),
+        QStringLiteral("Kolísání\n(ms)"),
         QStringLiteral("Vynecháno"),
     };
     return titles;
@@ -100,18 +105,18 @@ Podrobnosti_Form::Podrobnosti_Form() {
     setObjectName(QStringLiteral("Podrobnosti_Form"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Podrobnosti výsledků"));
-    resize(Twips::px(10800), Twips::px(9015));
+    resize(Twips::px(14850), Twips::px(9015));
 
     Grid1 = new QTableWidget(0, int(ColumnTitles().size()), this);
     Grid1->setObjectName(QStringLiteral("Grid1"));
-    Grid1->setGeometry(Twips::rect(120, 120, 10560, 2940));
+    Grid1->setGeometry(Twips::rect(120, 120, 14610, 2940));
     Grid1->setHorizontalHeaderLabels(ColumnTitles());
     Grid1->verticalHeader()->hide();
     Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid1->setSelectionMode(QAbstractItemView::SingleSelection);
     // Seven rows and a two-line header fill the table without scroll bars.
     // "Doba (s)" holds the longest a test can take, "7200.000".
-    const int columnTwips[] = {1950, 870, 990, 900, 900, 1320, 1260, 1260, 1050};
+    const int columnTwips[] = {1950, 870, 990, 900, 900, 1440, 1320, 1260, 1260, 870, 870, 870, 1050};
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(columnTwips[column]));
     }
@@ -122,25 +127,28 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Grid1->verticalHeader()->setDefaultSectionSize(Twips::px(330));
     Grid1->setToolTip(QStringLiteral(
         "Jeden řádek na test. Průměr = snímky / doba testu. 1% low = 1000 / 99. percentil doby snímku: "
-        "nejvýš 1 % snímků trvalo déle. Nejpomalejší a nejrychlejší snímek jako snímková frekvence."));
+        "nejvýš 1 % snímků trvalo déle. 1 % času nejpomalejší = snímky / čas nejpomalejších snímků, které "
+        "spolu trvaly 1 % doby testu. Nejpomalejší a nejrychlejší snímek jako snímková frekvence. Záseky: "
+        "snímky delší než 2,5× medián doby snímku, jejich počet a podíl na době testu. Kolísání = 99. "
+        "percentil rozdílu doby snímku oproti předchozímu snímku."));
 
     Label1 = FigureLabel(
-        this, QStringLiteral("Label1"), Twips::rect(120, 3180, 5160, 300),
+        this, QStringLiteral("Label1"), Twips::rect(120, 3180, 7260, 300),
         QStringLiteral("Všechny snímky všech testů děleno součtem jejich dob. Každá sekunda váží stejně, "
                        "takže delší a pomalejší testy váží víc."));
     Label2 = FigureLabel(
-        this, QStringLiteral("Label2"), Twips::rect(5400, 3180, 5280, 300),
+        this, QStringLiteral("Label2"), Twips::rect(7500, 3180, 7230, 300),
         QStringLiteral("Geometrický průměr průměrných snímkových frekvencí testů: každý test váží stejně, "
                        "ať vykreslil snímků kolik chce. Dvakrát rychlejší test jej zvýší stejným dílem, "
                        "ať je to kterýkoli test."));
     Label3 = FigureLabel(
-        this, QStringLiteral("Label3"), Twips::rect(120, 3480, 10560, 300),
+        this, QStringLiteral("Label3"), Twips::rect(120, 3480, 14610, 300),
         QStringLiteral("Výsledek, jak jej ukazuje okno Výsledky testů: součet všech hodnot záznamu děleno "
                        "počtem snímků, tedy průměr okamžitých snímkových frekvencí. Každý snímek váží "
                        "stejně, takže rychlé testy s mnoha snímky váží víc, a při kolísající době snímku "
                        "vychází výš než snímky / celková doba."));
     Label4 = FigureLabel(
-        this, QStringLiteral("Label4"), Twips::rect(120, 3780, 10560, 420),
+        this, QStringLiteral("Label4"), Twips::rect(120, 3780, 14610, 420),
         QStringLiteral("Hodnoty 0, záporné nebo nekonečné nejsou snímkovou frekvencí: do údajů se "
                        "nepočítají a v grafu jsou mezerou. Výsledek v bodech je sčítá, jak jsou. Test, "
                        "který zobrazil víc snímků, než se vejde do záznamu, zapsal jen každý 2. (4., …) "
@@ -152,22 +160,22 @@ Podrobnosti_Form::Podrobnosti_Form() {
 
     Chart1 = new FrameTimeChart(false, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(Twips::rect(120, 4200, 6600, 4080));
-    Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(6840, 4200, 3840, 4080),
+    Chart1->setGeometry(Twips::rect(120, 4200, 9450, 4080));
+    Chart2 = ChartView(this, QStringLiteral("Chart2"), Twips::rect(9690, 4200, 5040, 4080),
                        QStringLiteral("Doba snímku (ms)"), QStringLiteral("Počet snímků"));
     // A narrow chart: fewer labels, so that they are not cut short.
     Axis(Chart2->chart(), Qt::Horizontal)->setTickCount(4);
 
     Command1 = new QPushButton(QStringLiteral("Uložit jako CSV…"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips::rect(7080, 8400, 1935, 495));
+    Command1->setGeometry(Twips::rect(11130, 8400, 1935, 495));
     Command2 = new QPushButton(QStringLiteral("Zavřít"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(Twips::rect(9120, 8400, 1560, 495));
+    Command2->setGeometry(Twips::rect(13170, 8400, 1560, 495));
 
     Command3 = new QPushButton(QStringLiteral("Porovnat s…"), this);
     Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setGeometry(Twips::rect(5040, 8400, 1935, 495));
+    Command3->setGeometry(Twips::rect(9090, 8400, 1935, 495));
 
     connect(Grid1, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { Grid1_CurrentRowChanged(row); });
@@ -204,15 +212,23 @@ void Podrobnosti_Form::ShowDetails() {
         const auto figure = [any](double value, int decimals) {
             return any ? Fixed(value, decimals) : QStringLiteral("–");
         };
+        // A summary written before the smoothness figures has none.
+        const auto smooth = [&f](double Smoothness::Figures::*value, int decimals) {
+            return f.smoothness ? Fixed((*f.smoothness).*value, decimals) : QStringLiteral("–");
+        };
         const QString texts[] = {
             test.name,
             QString::number(f.frames),
             figure(f.seconds, 3),
             figure(f.averageRate, 2),
             figure(f.low1PercentRate, 2),
+            smooth(&Smoothness::Figures::slowestTimeRate, 2),
             figure(f.percentile99Ms, 2),
             figure(f.slowestRate, 2),
             figure(f.fastestRate, 2),
+            f.smoothness ? QString::number(f.smoothness->stutterFrames) : QStringLiteral("–"),
+            smooth(&Smoothness::Figures::stutterPercent, 2),
+            smooth(&Smoothness::Figures::jitter99Ms, 2),
             QString::number(f.leftOut),
         };
         for (int column = 0; column < Grid1->columnCount(); ++column) {
@@ -265,7 +281,7 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     histogramChart->setTitle(mark.isEmpty() ? QStringLiteral("Rozložení dob snímků")
                                             : QStringLiteral("Rozložení dob snímků<br>(%1)").arg(mark));
     const ResultsDetails::Histogram histogram =
-        ResultsDetails::FrameTimeHistogram(test.rates, kHistogramBins);
+        ResultsDetails::FrameTimeHistogram(test.rates, kHistogramBins, test.figures.stride);
     if (histogram.counts.isEmpty()) {
         SetRange(histogramChart, Qt::Horizontal, 0, 1);
         SetRange(histogramChart, Qt::Vertical, 0, 1);
@@ -278,20 +294,30 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
     const double first = histogram.firstMs;
     steps.append(QPointF(first, 0));
     for (qsizetype bin = 0; bin < histogram.counts.size(); ++bin) {
-        steps.append(QPointF(first + double(bin) * histogram.binMs, histogram.counts[bin]));
-        steps.append(QPointF(first + double(bin + 1) * histogram.binMs, histogram.counts[bin]));
+        steps.append(QPointF(first + double(bin) * histogram.binMs, double(histogram.counts[bin])));
+        steps.append(QPointF(first + double(bin + 1) * histogram.binMs, double(histogram.counts[bin])));
     }
     const double last = first + double(histogram.counts.size()) * histogram.binMs;
     steps.append(QPointF(last, 0));
     outline->replace(steps);
-    const int most = *std::max_element(histogram.counts.cbegin(), histogram.counts.cend());
+    const qint64 most = *std::max_element(histogram.counts.cbegin(), histogram.counts.cend());
     SetRange(histogramChart, Qt::Horizontal, first, last);
-    SetRange(histogramChart, Qt::Vertical, 0, most);
+    SetRange(histogramChart, Qt::Vertical, 0, double(most));
     auto* area = new QAreaSeries(outline);
     Attach(histogramChart, area);
     // The area does not own its outline; removing the area must not leave
     // it behind at every redraw.
     outline->setParent(area);
+    // The stutter limit as a line where it falls among the frame times.
+    const std::optional<Smoothness::Figures>& smoothness = test.figures.smoothness;
+    if (smoothness && smoothness->stutterLimitMs >= first && smoothness->stutterLimitMs <= last) {
+        auto* limit = new QLineSeries;
+        limit->setName(QStringLiteral("Mez záseku"));
+        limit->setColor(kStutterColour);
+        limit->replace(
+            {QPointF(smoothness->stutterLimitMs, 0), QPointF(smoothness->stutterLimitMs, double(most))});
+        Attach(histogramChart, limit);
+    }
 }
 
 void Podrobnosti_Form::Command1_Click() {

@@ -139,9 +139,16 @@ Porovnani_Form::Porovnani_Form() {
         "mohlo způsobit kolísání běhů samo. „bez snímků nelze posoudit“: zvolený běh je souhrn JSON, "
         "který doby snímků nemá."));
 
+    Label3 = new QLabel(this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(Twips::rect(120, 5580, 14160, 300));
+    Label3->setToolTip(QStringLiteral(
+        "Záseky: snímky delší než 2,5× medián doby snímku téhož běhu, jako podíl doby testu. Význam: "
+        "rozdíl podílu záseků v 32 částech testu, párový t-test na 95 % jako u průměru."));
+
     Chart1 = new FrameTimeChart(true, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(Twips::rect(120, 5640, 14160, 3600));
+    Chart1->setGeometry(Twips::rect(120, 5940, 14160, 3300));
 
     Command2 = Button(this, QStringLiteral("Command2"), QStringLiteral("Uložit porovnání jako CSV…"),
                       Twips::rect(9720, 9360, 2760, 495));
@@ -277,9 +284,11 @@ void Porovnani_Form::ShowComparison() {
 void Porovnani_Form::Grid1_CurrentRowChanged(int row) {
     if (row < 0 || row >= m_comparison.tests.size()) {
         Chart1->Clear();
+        Label3->clear();
         return;
     }
     const RunComparison::TestComparison& compared = m_comparison.tests[row];
+    Label3->setText(RunComparison::StutterLine(compared));
     // A summary has no frame times to draw: the legend says why its line is
     // missing.
     const bool otherWithoutFrames =

@@ -47,6 +47,8 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QTableWidget* Grid1 = nullptr;
+    // The selected test's stutter in both runs and whether it differs.
+    QLabel* Label3 = nullptr;
     FrameTimeChart* Chart1 = nullptr;
     // "Jiný soubor…", "Uložit porovnání jako CSV…", "Zavřít".
     QPushButton* Command1 = nullptr;

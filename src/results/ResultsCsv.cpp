@@ -56,10 +56,11 @@ QByteArray FramesCsv(const ResultsDetails::Details& details) {
 }
 
 QByteArray TestsCsv(const ResultsDetails::Details& details) {
-    CsvWriter csv(
-        QStringLiteral("test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),99. percentil "
-                       "doby snímku (ms),nejpomalejší snímek (1/s),nejrychlejší snímek (1/s),vzorek "
-                       "(každý n. snímek)"));
+    CsvWriter csv(QStringLiteral(
+        "test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),99. percentil "
+        "doby snímku (ms),nejpomalejší snímek (1/s),nejrychlejší snímek (1/s),vzorek "
+        "(každý n. snímek),záseky (snímky),záseky (% času),mez záseku (ms),nejpomalejší 1 % času "
+        "(1/s),kolísání 99. percentil (ms)"));
     for (const ResultsDetails::TestDetails& test : details.tests) {
         const FrameStatistics::BlockFigures& f = test.figures;
         csv.add(QByteArray::number(test.index))
@@ -71,7 +72,14 @@ QByteArray TestsCsv(const ResultsDetails::Details& details) {
              {f.seconds, f.averageRate, f.low1PercentRate, f.percentile99Ms, f.slowestRate, f.fastestRate}) {
             csv.add(f.frames > 0 ? Figure(figure) : QByteArray());
         }
-        csv.add(QByteArray::number(f.stride)).endRow();
+        csv.add(QByteArray::number(f.stride));
+        const Smoothness::Figures smoothness = f.smoothness.value_or(Smoothness::Figures{});
+        csv.add(f.smoothness ? QByteArray::number(smoothness.stutterFrames) : QByteArray());
+        for (const double figure : {smoothness.stutterPercent, smoothness.stutterLimitMs,
+                                    smoothness.slowestTimeRate, smoothness.jitter99Ms}) {
+            csv.add(f.smoothness ? Figure(figure) : QByteArray());
+        }
+        csv.endRow();
     }
     return csv.bytes();
 }

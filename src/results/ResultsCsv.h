@@ -12,7 +12,8 @@
 // window's figures. A value that is no frame rate keeps its row with its
 // time and frame time empty. A thinned test has a row for each frame its log
 // holds, numbered as the test's frames, and its sampling step in the test's
-// row. Pure functions but Write.
+// row. The test's row ends with its smoothness (Smoothness), empty for a
+// summary written before it. Pure functions but Write.
 namespace ResultsCsv {
 
 // The name the file dialog proposes, in the working folder.

@@ -106,7 +106,7 @@ QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, i
     return kept;
 }
 
-Histogram FrameTimeHistogram(const QList<double>& rates, int bins) {
+Histogram FrameTimeHistogram(const QList<double>& rates, int bins, int stride) {
     Histogram histogram;
     double shortest = 0;
     double longest = 0;
@@ -133,7 +133,7 @@ Histogram FrameTimeHistogram(const QList<double>& rates, int bins) {
     for (const double rate : rates) {
         if (FrameStatistics::IsUsable(rate)) {
             const int bin = int((1000.0 / rate - shortest) / histogram.binMs);
-            ++histogram.counts[std::clamp(bin, 0, bins - 1)];
+            histogram.counts[std::clamp(bin, 0, bins - 1)] += stride;
         }
     }
     return histogram;

@@ -62,11 +62,14 @@ QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, i
 double RoundStep(double raw);
 
 // Frame times in ms counted in equal bins from the shortest to the longest.
+// Each rate counts as stride frames, so that a thinned block's bars count
+// the test's frames, as the axis says; a stride from a hostile log can make
+// that more than an int holds.
 struct Histogram {
     double firstMs = 0;
     double binMs = 0;
-    QList<int> counts;
+    QList<qint64> counts;
 };
-Histogram FrameTimeHistogram(const QList<double>& rates, int bins);
+Histogram FrameTimeHistogram(const QList<double>& rates, int bins, int stride);
 
 } // namespace ResultsDetails

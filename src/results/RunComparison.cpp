@@ -11,16 +11,18 @@
 
 namespace {
 
-// One part of a test: its usable frames and their time in seconds.
+// One part of a test: its usable frames and their time in seconds, and the
+// time of those frames that stutter.
 struct Part {
     double frames = 0;
     double seconds = 0;
+    double stutterSeconds = 0;
 };
 
 // The test's usable frames cut along its time into kParts equal parts; a
-// frame belongs to the part in which it starts. Empty for a test without a
-// usable frame.
-QList<Part> Parts(const QList<double>& rates) {
+// frame belongs to the part in which it starts, and stutters when it is
+// longer than stutterLimitMs. Empty for a test without a usable frame.
+QList<Part> Parts(const QList<double>& rates, double stutterLimitMs = HUGE_VAL) {
     double total = 0;
     for (const double rate : rates) {
         if (FrameStatistics::IsUsable(rate)) {
@@ -40,6 +42,9 @@ QList<Part> Parts(const QList<double>& rates) {
             std::clamp(int(start / total * RunComparison::kParts), 0, RunComparison::kParts - 1);
         parts[index].frames += 1;
         parts[index].seconds += 1.0 / rate;
+        if (1000.0 / rate > stutterLimitMs) {
+            parts[index].stutterSeconds += 1.0 / rate;
+        }
         start += 1.0 / rate;
     }
     return parts;
@@ -48,23 +53,27 @@ QList<Part> Parts(const QList<double>& rates) {
 QList<Part> MergedInPairs(const QList<Part>& parts) {
     QList<Part> merged;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        merged.append({parts[i].frames + parts[i + 1].frames, parts[i].seconds + parts[i + 1].seconds});
+        merged.append({parts[i].frames + parts[i + 1].frames, parts[i].seconds + parts[i + 1].seconds,
+                       parts[i].stutterSeconds + parts[i + 1].stutterSeconds});
     }
     return merged;
 }
 
-// The log ratios of the parts' rates; empty when a part of either run has no
-// frame, which has no rate.
-QList<double> LogRatios(const QList<Part>& current, const QList<Part>& other) {
-    QList<double> ratios;
+// The paired differences of the parts: log ratios of the rates, or the
+// stutter's share of the time in percent of the current run minus the
+// other's. Empty when a part of either run has no frame.
+QList<double> Differences(const QList<Part>& current, const QList<Part>& other, bool stutter) {
+    QList<double> differences;
     for (qsizetype i = 0; i < current.size(); ++i) {
         if (current[i].frames == 0 || other[i].frames == 0) {
             return {};
         }
-        ratios.append(
-            std::log((current[i].frames / current[i].seconds) / (other[i].frames / other[i].seconds)));
+        differences.append(stutter ? 100 * (current[i].stutterSeconds / current[i].seconds -
+                                            other[i].stutterSeconds / other[i].seconds)
+                                   : std::log((current[i].frames / current[i].seconds) /
+                                              (other[i].frames / other[i].seconds)));
     }
-    return ratios;
+    return differences;
 }
 
 double Mean(const QList<double>& values) {
@@ -121,42 +130,57 @@ double DifferencePercent(double current, double other) {
     return other != 0 ? (current / other - 1) * 100 : 0;
 }
 
-Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRates) {
+namespace {
+
+// The paired t-test over the parts, merged while they follow each other too
+// closely. For rates the differences are log ratios, turned into percent;
+// for stutter they are percentage points already.
+Judgement JudgeParts(QList<Part> current, QList<Part> other, bool stutter) {
     Judgement judgement;
-    QList<Part> current = Parts(currentRates);
-    QList<Part> other = Parts(otherRates);
     if (current.isEmpty() || other.isEmpty()) {
         return judgement;
     }
-    QList<double> ratios = LogRatios(current, other);
+    QList<double> differences = Differences(current, other, stutter);
     // Parts without a frame (a frame longer than a part) and parts that
     // follow each other too closely are merged with their neighbours.
     while (current.size() > kMinParts &&
-           (ratios.isEmpty() || Autocorrelation(ratios) > kMaxAutocorrelation)) {
+           (differences.isEmpty() || Autocorrelation(differences) > kMaxAutocorrelation)) {
         current = MergedInPairs(current);
         other = MergedInPairs(other);
-        ratios = LogRatios(current, other);
+        differences = Differences(current, other, stutter);
     }
-    if (ratios.isEmpty()) {
+    if (differences.isEmpty()) {
         return judgement;
     }
-    const qsizetype n = ratios.size();
-    const RepeatStatistics::Spread spread = RepeatStatistics::Of(ratios);
+    const qsizetype n = differences.size();
+    const RepeatStatistics::Spread spread = RepeatStatistics::Of(differences);
     const double mean = spread.mean;
     // What correlation is left after merging widens the interval.
-    const double r = std::clamp(Autocorrelation(ratios), 0.0, 0.9);
+    const double r = std::clamp(Autocorrelation(differences), 0.0, 0.9);
     const double standardError =
         spread.standardDeviation / std::sqrt(double(n)) * std::sqrt((1 + r) / (1 - r));
     const double halfWidth = RepeatStatistics::StudentT95(int(n) - 1) * standardError;
     judgement.parts = int(n);
-    judgement.differencePercent = (std::exp(mean) - 1) * 100;
-    judgement.marginPercent = (std::exp(halfWidth) - 1) * 100;
+    judgement.differencePercent = stutter ? mean : (std::exp(mean) - 1) * 100;
+    judgement.marginPercent = stutter ? halfWidth : (std::exp(halfWidth) - 1) * 100;
     if (std::abs(mean) <= halfWidth) {
         judgement.verdict = Verdict::WithinNoise;
     } else {
-        judgement.verdict = mean > 0 ? Verdict::Faster : Verdict::Slower;
+        // Less stutter is the better run, as a faster one is.
+        judgement.verdict = (mean > 0) != stutter ? Verdict::Faster : Verdict::Slower;
     }
     return judgement;
+}
+
+} // namespace
+
+Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRates) {
+    return JudgeParts(Parts(currentRates), Parts(otherRates), false);
+}
+
+Judgement JudgeStutter(const QList<double>& currentRates, double currentLimitMs,
+                       const QList<double>& otherRates, double otherLimitMs) {
+    return JudgeParts(Parts(currentRates, currentLimitMs), Parts(otherRates, otherLimitMs), true);
 }
 
 Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails::Details& other) {
@@ -193,8 +217,14 @@ Comparison Compare(const ResultsDetails::Details& current, const ResultsDetails:
         if (test.inCurrent() && test.inOther()) {
             if (LacksFrameTimes(current.tests[currentAt]) || LacksFrameTimes(other.tests[otherAt])) {
                 test.judgement.verdict = Verdict::NoFrameTimes;
+                test.stutter.verdict = Verdict::NoFrameTimes;
             } else {
                 test.judgement = Judge(current.tests[currentAt].rates, other.tests[otherAt].rates);
+                if (test.current.smoothness && test.other.smoothness) {
+                    test.stutter =
+                        JudgeStutter(current.tests[currentAt].rates, test.current.smoothness->stutterLimitMs,
+                                     other.tests[otherAt].rates, test.other.smoothness->stutterLimitMs);
+                }
             }
         }
         comparison.tests.append(test);
@@ -256,12 +286,18 @@ QString ConditionsWarning(const QStringList& differences) {
 }
 
 QByteArray Csv(const Comparison& comparison) {
-    CsvWriter csv(Text("test,průměr tento běh (1/s),průměr zvolený běh (1/s),rozdíl průměru (%),1% low "
-                       "tento běh (1/s),1% low zvolený běh (1/s),rozdíl 1% low (%),99. percentil tento běh "
-                       "(ms),99. percentil zvolený běh (ms),rozdíl 99. percentilu (%),rozdíl z částí "
-                       "(%),95% interval (± %),částí,význam"));
+    CsvWriter csv(Text(
+        "test,průměr tento běh (1/s),průměr zvolený běh (1/s),rozdíl průměru (%),1% low "
+        "tento běh (1/s),1% low zvolený běh (1/s),rozdíl 1% low (%),99. percentil tento běh "
+        "(ms),99. percentil zvolený běh (ms),rozdíl 99. percentilu (%),rozdíl z částí "
+        "(%),95% interval (± %),částí,význam,záseky tento běh (% času),záseky zvolený běh (% času),rozdíl "
+        "záseků z částí (procentní body),95% interval záseků (± body),význam rozdílu záseků"));
     const auto number = [](bool present, double value) {
         return present ? QByteArray::number(value, 'f', 3) : QByteArray();
+    };
+    const auto stutterShare = [&number](const FrameStatistics::BlockFigures& figures) {
+        return number(figures.smoothness.has_value(),
+                      figures.smoothness ? figures.smoothness->stutterPercent : 0);
     };
     for (const TestComparison& test : comparison.tests) {
         const bool both = test.inCurrent() && test.inOther();
@@ -278,7 +314,13 @@ QByteArray Csv(const Comparison& comparison) {
         csv.add(number(judged, test.judgement.differencePercent))
             .add(number(judged, test.judgement.marginPercent))
             .add(judged ? QByteArray::number(test.judgement.parts) : QByteArray())
-            .text(VerdictText(test.judgement.verdict))
+            .text(VerdictText(test.judgement.verdict));
+        const bool stutterJudged = test.stutter.parts > 0;
+        csv.add(stutterShare(test.current))
+            .add(stutterShare(test.other))
+            .add(number(stutterJudged, test.stutter.differencePercent))
+            .add(number(stutterJudged, test.stutter.marginPercent))
+            .text(StutterVerdictText(test.stutter.verdict))
             .endRow();
     }
     return csv.bytes();
@@ -298,6 +340,38 @@ QString VerdictText(Verdict verdict) {
         break;
     }
     return Text("–");
+}
+
+QString StutterLine(const TestComparison& test) {
+    const auto share = [](const FrameStatistics::BlockFigures& figures) {
+        return figures.smoothness
+                   ? QString::number(figures.smoothness->stutterPercent, 'f', 2) + Text(" % času")
+                   : Text("–");
+    };
+    QString line =
+        Text("Záseky – %1: tento běh %2, zvolený běh %3: %4")
+            .arg(test.name, share(test.current), share(test.other), StutterVerdictText(test.stutter.verdict));
+    if (test.stutter.parts > 0) {
+        line += Text(" (%1%2 ± %3 procentního bodu, 95 %)")
+                    .arg(test.stutter.differencePercent > 0 ? Text("+") : QString(),
+                         QString::number(test.stutter.differencePercent, 'f', 2),
+                         QString::number(test.stutter.marginPercent, 'f', 2));
+    }
+    return line;
+}
+
+QString StutterVerdictText(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Faster:
+        return Text("méně záseků");
+    case Verdict::Slower:
+        return Text("více záseků");
+    case Verdict::WithinNoise:
+    case Verdict::NoFrameTimes:
+    case Verdict::NotJudged:
+        break;
+    }
+    return VerdictText(verdict);
 }
 
 } // namespace RunComparison

@@ -28,6 +28,11 @@
 // neighbouring parts are merged in pairs (down to kMinParts). A paired
 // t-test at 95 % then asks whether the mean of the d_j differs from 0, its
 // standard error widened by (1 + r) / (1 − r) for a correlation r left.
+//
+// Stutter is judged the same way, its d_j being the difference of the
+// stutter's share of part j's time in percent (a frame stutters beyond 2.5
+// times its own run's median frame time, Smoothness): a share that is mostly
+// 0 has no log ratio.
 namespace RunComparison {
 
 constexpr int kParts = 32;
@@ -68,6 +73,10 @@ struct TestComparison {
     FrameStatistics::BlockFigures current;
     FrameStatistics::BlockFigures other;
     Judgement judgement;
+    // Whether the stutter's share of the time differs; Faster when the
+    // current run stutters less, the difference and margin in percentage
+    // points.
+    Judgement stutter;
 };
 
 struct Comparison {
@@ -85,6 +94,11 @@ double DifferencePercent(double current, double other);
 // them. A thinned block's sample spreads over the test like its frames, so
 // it is cut into parts the same way.
 Judgement Judge(const QList<double>& currentRates, const QList<double>& otherRates);
+
+// The judgement of the difference in stutter, each run's frames stuttering
+// beyond its own limit (Smoothness::Figures::stutterLimitMs).
+Judgement JudgeStutter(const QList<double>& currentRates, double currentLimitMs,
+                       const QList<double>& otherRates, double otherLimitMs);
 
 // One row per test of either run. When both runs number their tests
 // (Details::testsNumbered), a row holds the same test of both, ordered by
@@ -112,12 +126,20 @@ QString ConditionsWarning(const QStringList& differences);
 
 // The comparison as CSV, as the details window's export writes it: UTF-8,
 // a header row, "," between fields, "." as decimal point, CR LF. One row per
-// test: both runs' figures, the differences in percent and the judgement; a
-// figure a run lacks is empty.
+// test: both runs' figures, the differences in percent and the judgement,
+// then both runs' stutter and its judgement; a figure a run lacks is empty.
 QByteArray Csv(const Comparison& comparison);
 
 // "rychlejší", "pomalejší", "rozdíl v rámci šumu", "–", "bez snímků nelze
 // posoudit".
 QString VerdictText(Verdict verdict);
+// The same for stutter: "méně záseků", "více záseků", and the others as
+// VerdictText.
+QString StutterVerdictText(Verdict verdict);
+
+// A test's stutter in both runs and whether it differs, one line for the
+// comparison window: "Záseky – Test 1: tento běh 2.44 % času, zvolený běh
+// 0.00 % času: více záseků (+2.44 ± 1.10 procentního bodu, 95 %)".
+QString StutterLine(const TestComparison& test);
 
 } // namespace RunComparison

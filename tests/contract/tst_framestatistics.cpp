@@ -8,6 +8,8 @@
 
 using namespace FrameStatistics;
 
+Q_DECLARE_METATYPE(BlockSampling)
+
 class TestFrameStatistics : public QObject {
     Q_OBJECT
 
@@ -64,6 +66,50 @@ private slots:
         QCOMPARE(figures.low1PercentRate, figures.percentile99Ms > 0 ? 1000 / figures.percentile99Ms : 0.0);
         QTEST(figures.slowestRate, "slowest");
         QTEST(figures.fastestRate, "fastest");
+    }
+
+    // How evenly the frames came. The worked example of docs/smoothness.md:
+    // one 200 ms frame among 999 of 8 ms is 1 % of the frames but 2.4 % of
+    // the time; it leaves the 99th percentile at 8 ms, while the slowest 1 %
+    // of the time runs at 5 fps. A thinned block's 2 kept stutters of every
+    // 3rd frame stand for 6 frames; a gap parts its neighbours.
+    void smoothness_data() {
+        QTest::addColumn<QList<double>>("rates");
+        QTest::addColumn<BlockSampling>("sampling");
+        QTest::addColumn<double>("p99Ms");
+        QTest::addColumn<double>("limitMs");
+        QTest::addColumn<int>("stutterFrames");
+        QTest::addColumn<double>("stutterPercent");
+        QTest::addColumn<double>("slowestTimeRate");
+        QTest::addColumn<double>("jitterMs");
+        QList<double> example(999, 125.0);
+        example.insert(500, 5.0);
+        QTest::newRow("worked example")
+            << example << BlockSampling{} << 8.0 << 20.0 << 1 << 100 * 200.0 / 8192 << 5.0 << 0.0;
+        QList<double> thinned;
+        for (int pair = 0; pair < 48; ++pair) {
+            thinned << 100.0 << 1000.0 / 12;
+        }
+        thinned << 25.0 << 25.0;
+        QTest::newRow("thinned") << thinned << BlockSampling{3, 294, 3.408} << 40.0 << 30.0 << 6
+                                 << 100 * 80.0 / 1136 << 25.0 << 28.0;
+        QTest::newRow("gap parts neighbours")
+            << QList<double>{100, 0, 50, 50} << BlockSampling{} << 20.0 << 50.0 << 0 << 0.0 << 50.0 << 0.0;
+        QTest::newRow("steps") << QList<double>{100, 50, 100, 50} << BlockSampling{} << 20.0 << 25.0 << 0
+                               << 0.0 << 50.0 << 10.0;
+    }
+    void smoothness() {
+        QFETCH(QList<double>, rates);
+        QFETCH(BlockSampling, sampling);
+        const BlockFigures figures = Block(rates, sampling);
+        QTEST(figures.percentile99Ms, "p99Ms");
+        QVERIFY(figures.smoothness);
+        QTEST(figures.smoothness->stutterLimitMs, "limitMs");
+        QTEST(figures.smoothness->stutterFrames, "stutterFrames");
+        QTEST(figures.smoothness->stutterPercent, "stutterPercent");
+        QTEST(figures.smoothness->slowestTimeRate, "slowestTimeRate");
+        QTEST(figures.smoothness->jitter99Ms, "jitterMs");
+        QVERIFY(!Block(QList<double>{0, -1}, sampling).smoothness);
     }
 
     // Frames over time weighs the long test; the geometric mean weighs each

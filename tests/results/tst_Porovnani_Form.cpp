@@ -208,7 +208,7 @@ void tst_Porovnani_Form::otherFileAndCsv() {
     QCOMPARE(lines.size(), 9);
     QVERIFY(lines[0].startsWith("test,průměr tento běh (1/s),"));
     const QList<QByteArray> first = lines[1].trimmed().split(',');
-    QCOMPARE(first.size(), 14);
+    QCOMPARE(first.size(), 19);
     QCOMPARE(QString::fromUtf8(first[0]), QStringLiteral("Průlet krajinou"));
     QCOMPARE(first[1].toDouble(),
              std::round(window->comparison().tests[0].current.averageRate * 1000) / 1000);
@@ -236,6 +236,13 @@ void tst_Porovnani_Form::otherFileAndCsv() {
     QCOMPARE(window->Grid1->item(5, 2)->text(), QString::number(other.tests[5].figures.averageRate, 'f', 2));
     QCOMPARE(window->Grid1->item(3, 2)->text(), QStringLiteral("–"));
     window->Grid1->setCurrentCell(2, 0);
+    // A summary's stutter share is shown, its difference not judged.
+    QCOMPARE(
+        window->Label3->text(),
+        QStringLiteral("Záseky – %1: tento běh %2 % času, zvolený běh %3 % času: bez snímků nelze posoudit")
+            .arg(other.tests[2].name,
+                 QString::number(window->comparison().tests[2].current.smoothness->stutterPercent, 'f', 2),
+                 QString::number(other.tests[2].figures.smoothness->stutterPercent, 'f', 2)));
     QCOMPARE(window->Label2->text(),
              QStringLiteral("Podmínky běhů se liší: grafická karta %1 / Radeon").arg(kGraphics));
     window->grab();
@@ -356,6 +363,9 @@ void tst_Porovnani_Form::fitsA1024x768Screen() {
     QTest::mouseClick(window->Command1, Qt::LeftButton);
     const QTableWidgetItem* verdict = window->Grid1->item(0, 10);
     QCOMPARE(verdict->text(), QStringLiteral("bez snímků nelze posoudit"));
+    QVERIFY2(window->Label3->fontMetrics().horizontalAdvance(window->Label3->text()) <=
+                 window->Label3->contentsRect().width(),
+             qPrintable(window->Label3->text()));
     QVERIFY(verdict->toolTip().startsWith(verdict->text()));
 }
 

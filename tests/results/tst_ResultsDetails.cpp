@@ -238,9 +238,9 @@ void tst_ResultsDetails::thinnedBlocksShowAllTheirFrames() {
                              "2,Test 3,2,40.000,20.000,50\r\n"),
              frames.constData());
     const QByteArray tests = ResultsCsv::TestsCsv(details);
-    QVERIFY2(
-        tests.contains("\r\n0,Test 1,8,0,0.25,32,20,50,20,100,2\r\n1,Test 2,1,0,0.1,10,10,100,10,10,1\r\n"),
-        tests.constData());
+    QVERIFY2(tests.contains("\r\n0,Test 1,8,0,0.25,32,20,50,20,100,2,0,0,50,20,20\r\n"
+                            "1,Test 2,1,0,0.1,10,10,100,10,10,1,0,0,250,10,0\r\n"),
+             tests.constData());
 }
 
 // A column's lowest and highest points survive, with the run's ends; a
@@ -285,19 +285,25 @@ void tst_ResultsDetails::thinningKeepsEverySpike() {
 void tst_ResultsDetails::histogram_data() {
     QTest::addColumn<QList<double>>("rates");
     QTest::addColumn<int>("bins");
+    QTest::addColumn<int>("stride");
     QTest::addColumn<double>("firstMs");
     QTest::addColumn<double>("binMs");
-    QTest::addColumn<QList<int>>("counts");
+    QTest::addColumn<QList<qint64>>("counts");
     // 10, 20, 20 and 40 ms in 10 ms bins; the longest falls in the last.
-    QTest::newRow("spread") << QList<double>{100, 50, 50, 0, 25} << 3 << 10.0 << 10.0 << QList<int>{1, 2, 1};
-    QTest::newRow("all equal") << QList<double>{50, 50} << 2 << 19.0 << 1.0 << QList<int>{0, 2};
-    QTest::newRow("no frame") << QList<double>{0, -1} << 3 << 0.0 << 0.0 << QList<int>{};
+    QTest::newRow("spread") << QList<double>{100, 50, 50, 0, 25} << 3 << 1 << 10.0 << 10.0
+                            << QList<qint64>{1, 2, 1};
+    QTest::newRow("all equal") << QList<double>{50, 50} << 2 << 1 << 19.0 << 1.0 << QList<qint64>{0, 2};
+    // Each kept frame of a thinned block stands for its stride's frames.
+    QTest::newRow("every 3rd frame") << QList<double>{100, 50, 50, 25} << 3 << 3 << 10.0 << 10.0
+                                     << QList<qint64>{3, 6, 3};
+    QTest::newRow("no frame") << QList<double>{0, -1} << 3 << 1 << 0.0 << 0.0 << QList<qint64>{};
 }
 
 void tst_ResultsDetails::histogram() {
     QFETCH(QList<double>, rates);
     QFETCH(int, bins);
-    const ResultsDetails::Histogram histogram = ResultsDetails::FrameTimeHistogram(rates, bins);
+    QFETCH(int, stride);
+    const ResultsDetails::Histogram histogram = ResultsDetails::FrameTimeHistogram(rates, bins, stride);
     QTEST(histogram.firstMs, "firstMs");
     QTEST(histogram.binMs, "binMs");
     QTEST(histogram.counts, "counts");
@@ -319,13 +325,17 @@ void tst_ResultsDetails::csvBytes() {
                             "1,Test 2,3,230.000,80.000,12.5\r\n")
                  .toUtf8());
     // Test 2: 3 frames in 0.23 s; the 99th percentile is the longest frame.
+    // Its smoothness: the median 80 ms makes the stutter limit 200 ms, the
+    // slowest 2.3 ms run at 8 fps, and 25 → 125 ms is the largest step.
     QCOMPARE(ResultsCsv::TestsCsv(details),
              QStringLiteral("test,název,snímky,vynecháno,doba (s),průměr (1/s),1% low (1/s),"
                             "99. percentil doby snímku (ms),nejpomalejší snímek (1/s),"
-                            "nejrychlejší snímek (1/s),vzorek (každý n. snímek)\r\n"
-                            "0,Test 1,1,1,0.02,50,50,20,50,50,1\r\n"
-                            "1,Test 2,3,0,0.23,13.0434782609,8,125,8,40,1\r\n"
-                            "2,Test 3,0,0,,,,,,,1\r\n")
+                            "nejrychlejší snímek (1/s),vzorek (každý n. snímek),záseky (snímky),"
+                            "záseky (% času),mez záseku (ms),nejpomalejší 1 % času (1/s),"
+                            "kolísání 99. percentil (ms)\r\n"
+                            "0,Test 1,1,1,0.02,50,50,20,50,50,1,0,0,50,50,0\r\n"
+                            "1,Test 2,3,0,0.23,13.0434782609,8,125,8,40,1,0,0,200,8,100\r\n"
+                            "2,Test 3,0,0,,,,,,,1,,,,,\r\n")
                  .toUtf8());
 }
 

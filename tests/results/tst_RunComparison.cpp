@@ -3,6 +3,9 @@
 #include "contract/EngineContract.h"
 #include "results/RunComparison.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
@@ -58,6 +61,8 @@ private slots:
     void handWorkedExamples_data();
     void handWorkedExamples();
     void falseAlarmsStayNearFivePercent();
+    void stutterJudgement_data();
+    void stutterJudgement();
     void compareKeepsTestsOfEitherRun();
     void rowsPairTheSameTest_data();
     void rowsPairTheSameTest();
@@ -211,6 +216,52 @@ void tst_RunComparison::falseAlarmsStayNearFivePercent() {
     QVERIFY2(alarms <= 10, qPrintable(QString::number(alarms)));
 }
 
+void tst_RunComparison::stutterJudgement_data() {
+    QTest::addColumn<double>("currentShare");
+    QTest::addColumn<double>("otherShare");
+    QTest::addColumn<int>("verdict");
+    QTest::newRow("neither stutters") << 0.0 << 0.0 << int(Verdict::WithinNoise);
+    QTest::newRow("both alike") << 0.01 << 0.01 << int(Verdict::WithinNoise);
+    QTest::newRow("four times as often") << 0.02 << 0.005 << int(Verdict::Slower);
+    QTest::newRow("a quarter as often") << 0.005 << 0.02 << int(Verdict::Faster);
+}
+
+// Frames drawn 8 times as long at random, this share of them, in runs that
+// are otherwise alike: whether the stutter's share of the time differs.
+void tst_RunComparison::stutterJudgement() {
+    QFETCH(double, currentShare);
+    QFETCH(double, otherShare);
+    QFETCH(int, verdict);
+    // 10 s at about 1000 fps with 5 % jitter, on a path that costs the same
+    // everywhere (a costly place would stutter by the median's measure).
+    const auto stuttering = [](double share, unsigned seed) {
+        std::mt19937 random(seed);
+        std::normal_distribution<double> jitter(0, 0.05);
+        std::bernoulli_distribution stutters(share);
+        QList<double> rates;
+        for (double seconds = 0; seconds < 10; seconds += 1 / rates.constLast()) {
+            rates.append(1000 * std::exp(jitter(random)) / (stutters(random) ? 8 : 1));
+        }
+        return rates;
+    };
+    const QList<double> current = stuttering(currentShare, 11);
+    const QList<double> other = stuttering(otherShare, 12);
+    const Smoothness::Figures mine = *FrameStatistics::Block(current, {}).smoothness;
+    const Smoothness::Figures theirs = *FrameStatistics::Block(other, {}).smoothness;
+    const RunComparison::Judgement judgement =
+        RunComparison::JudgeStutter(current, mine.stutterLimitMs, other, theirs.stutterLimitMs);
+    QCOMPARE(int(judgement.verdict), verdict);
+    QVERIFY(judgement.parts >= RunComparison::kMinParts);
+    // The parts' mean difference is near the tests' whole difference.
+    QVERIFY2(std::abs(judgement.differencePercent - (mine.stutterPercent - theirs.stutterPercent)) <=
+                 std::max(judgement.marginPercent, 1e-9),
+             qPrintable(QString::number(judgement.differencePercent)));
+    if (currentShare == 0 && otherShare == 0) {
+        QCOMPARE(mine.stutterFrames, 0);
+        QCOMPARE(judgement.differencePercent, 0.0);
+    }
+}
+
 void tst_RunComparison::compareKeepsTestsOfEitherRun() {
     const RunComparison::Comparison comparison = RunComparison::Compare(Run(7, 1.1), Run(6, 1));
     QCOMPARE(comparison.tests.size(), 7);
@@ -271,6 +322,20 @@ void tst_RunComparison::summaryAsTheOtherRun_data() {
     header[int(EngineContract::LogLine::Conditions)] = "okno 800x600, barvy 24 b, Z 24 b, vsync vypnuta";
     header[int(EngineContract::LogLine::GraphicsCard)] = "Radeon";
     QTest::newRow("summary") << "jiny.JSON" << SyntheticRuns::Summary(Run(7, 1), header) << QString();
+    // An engine before the smoothness figures wrote none of them.
+    QJsonObject older = QJsonDocument::fromJson(SyntheticRuns::Summary(Run(7, 1), header)).object();
+    QJsonArray tests;
+    for (const QJsonValue test : older.value("tests").toArray()) {
+        QJsonObject fields = test.toObject();
+        for (const char* name :
+             {"stutterLimitMs", "stutterFrames", "stutterPercent", "slowestTimeRate", "jitter99Ms"}) {
+            QVERIFY(fields.contains(QLatin1String(name)));
+            fields.remove(QLatin1String(name));
+        }
+        tests.append(fields);
+    }
+    older.insert("tests", tests);
+    QTest::newRow("older summary") << "stary.json" << QJsonDocument(older).toJson() << QString();
     QTest::newRow("broken JSON") << "jiny.json" << QByteArray("{\"program\": ") << "není platný JSON";
     QTest::newRow("JSON that is no summary")
         << "jiny.json" << QByteArray("{}") << "není souhrn běhu: pole \"program\" chybí";
@@ -313,6 +378,10 @@ void tst_RunComparison::summaryAsTheOtherRun() {
         QCOMPARE(test.other.percentile99Ms, log.tests[i].figures.percentile99Ms);
         QCOMPARE(test.other.slowestRate, log.tests[i].figures.slowestRate);
         QCOMPARE(test.other.fastestRate, log.tests[i].figures.fastestRate);
+        QCOMPARE(test.other.smoothness,
+                 fileName.startsWith("stary") ? std::nullopt : log.tests[i].figures.smoothness);
+        QCOMPARE(RunComparison::StutterVerdictText(test.stutter.verdict),
+                 QStringLiteral("bez snímků nelze posoudit"));
         QVERIFY(std::abs(RunComparison::DifferencePercent(test.current.averageRate, test.other.averageRate) -
                          10) < 0.5);
         QCOMPARE(RunComparison::VerdictText(test.judgement.verdict),
@@ -323,7 +392,16 @@ void tst_RunComparison::summaryAsTheOtherRun() {
                  "Podmínky běhů se liší: okno 640x480 / okno 800x600; grafická karta llvmpipe / Radeon"));
     // No judgement, so the CSV's estimate, interval and parts stay empty.
     const QList<QByteArray> row = RunComparison::Csv(comparison).split('\n')[1].trimmed().split(',');
-    QCOMPARE(row.mid(10), (QList<QByteArray>{"", "", "", "bez snímků nelze posoudit"}));
+    QCOMPARE(row.mid(10, 4), (QList<QByteArray>{"", "", "", "bez snímků nelze posoudit"}));
+    // The stutter's shares as each run has them, not judged either.
+    const QByteArray theirs =
+        fileName.startsWith("stary")
+            ? QByteArray()
+            : QByteArray::number(log.tests[0].figures.smoothness->stutterPercent, 'f', 3);
+    QCOMPARE(
+        row.mid(14),
+        (QList<QByteArray>{QByteArray::number(comparison.tests[0].current.smoothness->stutterPercent, 'f', 3),
+                           theirs, "", "", "bez snímků nelze posoudit"}));
     // A name from a summary keeps its row, whatever it holds.
     RunComparison::Comparison named = comparison;
     named.tests[0].name = QStringLiteral("Řádek\r\nzlomený");

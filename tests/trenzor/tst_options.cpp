@@ -115,6 +115,13 @@ class TestOptions : public QObject {
         const double low = ascending[qsizetype(slowRank)];
         QVERIFY(near(test[QStringLiteral("low1PercentRate")].toDouble(), low));
         QVERIFY(near(test[QStringLiteral("percentile99Ms")].toDouble(), 1000 / low));
+        // Stutter: frames longer than 2.5 × the median frame time, the
+        // slowest rates' frames.
+        const double limitMs = 2.5 * 1000 / ascending[qsizetype(n - int(std::ceil(0.5 * n)))];
+        QVERIFY(near(test[QStringLiteral("stutterLimitMs")].toDouble(), limitMs));
+        QCOMPARE(test[QStringLiteral("stutterFrames")].toInt(-1),
+                 int(std::count_if(rates.cbegin(), rates.cend(),
+                                   [limitMs](double rate) { return 1000 / rate > limitMs; })));
     }
 
     // The summary's figures against the log of the same run; returns the
