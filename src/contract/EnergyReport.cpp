@@ -105,7 +105,10 @@ EnergyReport::Decoded EnergyReport::decode(const QByteArray& bytes) {
 QString EnergyReport::figureText(const std::optional<double>& value, const Source& source, int decimals,
                                  const QString& unit) {
     if (value) {
-        return QStringLiteral("%1 %2").arg(QLocale(QLocale::Czech).toString(*value, 'f', decimals), unit);
+        // A decimal comma, and no group separator that would break a line.
+        QLocale czech(QLocale::Czech);
+        czech.setNumberOptions(QLocale::OmitGroupSeparator);
+        return QStringLiteral("%1 %2").arg(czech.toString(*value, 'f', decimals), unit);
     }
     return source.available() ? QStringLiteral("nedostupné (málo vzorků)")
                               : QStringLiteral("nedostupné (%1)").arg(source.unavailable);
