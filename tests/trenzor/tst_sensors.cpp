@@ -53,11 +53,12 @@ private slots:
         QTest::addRow("power by trapezoid")
             << QList{sample(0, {}, 10), sample(0.5, {}, 20), sample(1, {}, 30)} << QList<quint64>{} << 0.0
             << 1.0 << 20.0 << -1.0;
-        // The samples around the test count, those far before and after not.
+        // The samples around the test count, those before and after them
+        // not, also when a sample falls on the start and the end.
         QTest::addRow("bracketing samples")
             << QList{sample(0, {}, 100, 90), sample(1, {}, 10, 40), sample(1.5, {}, 10, 50),
                      sample(2, {}, 10, 45), sample(3, {}, 100, 95)}
-            << QList<quint64>{} << 1.2 << 1.8 << 10.0 << 50.0;
+            << QList<quint64>{} << 1.0 << 2.0 << 10.0 << 50.0;
         // A package wraps at 10 J: 1 J + 1 J, then 1 J; another counter
         // without a range adds 1 J a second.
         QTest::addRow("counters wrap at their range")
@@ -164,6 +165,7 @@ private slots:
         put("class/hwmon/hwmon0/name", "amdgpu");
         put("class/hwmon/hwmon0/power1_input", "15000000");
         put("class/hwmon/hwmon0/temp1_input", "52000");
+        put("devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "1800000");
         const QDir engineFolder = QFileInfo(QStringLiteral(TRENZOR_EXE)).dir();
         const QDir folder(m_dir.filePath("run"));
         QVERIFY(folder.mkpath("."));
@@ -207,6 +209,7 @@ private slots:
                 QCOMPARE(test.index, i == 0 ? 4 : 2);
                 QCOMPARE(test.watts.value_or(-1), 15.0);
                 QCOMPARE(test.gpuCelsius.value_or(-1), 52.0);
+                QCOMPARE(test.cpuMegahertz.value_or(-1), 1800.0);
                 // The test's wall time holds its measured frames' time.
                 QVERIFY(*test.joules >= 15 * tests[i].toObject().value("seconds").toDouble());
                 // The log writes each rate rounded; the engine divides the unrounded.
