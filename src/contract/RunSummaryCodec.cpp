@@ -261,6 +261,9 @@ QByteArray RunSummaryCodec::encode(const Summary& summary) {
     if (!summary.validation.isEmpty()) {
         root.insert(QLatin1String("validation"), summary.validation);
     }
+    if (!summary.sensors.isEmpty()) {
+        root.insert(QLatin1String("sensors"), summary.sensors);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -310,6 +313,9 @@ RunSummaryCodec::Decoded RunSummaryCodec::decode(const QByteArray& bytes) {
     }
     if (root.contains(QLatin1String("validation"))) {
         summary.validation = reader.object(root, "validation");
+    }
+    if (root.contains(QLatin1String("sensors"))) {
+        summary.sensors = reader.object(root, "sensors");
     }
     if (!reader.error().isEmpty()) {
         decoded.error = QStringLiteral("není souhrn běhu: %1").arg(reader.error());

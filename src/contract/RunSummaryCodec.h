@@ -79,6 +79,9 @@ public:
         std::optional<RepeatStatistics::Spread> scoreSpread;
         // What --validate found, as it wrote it; empty for a measured run.
         QJsonObject validation;
+        // What the sensors measured (EnergyReport), as written; empty when
+        // the run sampled none.
+        QJsonObject sensors;
         bool operator==(const Summary&) const = default;
     };
 

@@ -154,6 +154,13 @@ Podrobnosti_Form::Podrobnosti_Form() {
                        "který zobrazil víc snímků, než se vejde do záznamu, zapsal jen každý 2. (4., …) "
                        "snímek: je uveden se svým vzorkem."));
 
+    Label5 = FigureLabel(
+        this, QStringLiteral("Label5"), Twips::rect(120, 8400, 4800, 495),
+        QStringLiteral("Vybraný test: energie z čidel počítače, průměrný příkon a body (průměr okamžitých "
+                       "snímkových frekvencí testu) na watt; nejvyšší teplota a průměrný takt procesoru a "
+                       "grafické karty. Co systém bez práv roota nedá číst, je nedostupné s důvodem."));
+    Label5->setWordWrap(true);
+
     // Room for a second line of marks when many tests were thinned.
     Label4->setWordWrap(true);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -267,6 +274,7 @@ void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {
         return;
     }
     const ResultsDetails::TestDetails& test = m_details.tests[row];
+    Label5->setText(ResultsDetails::EnergyText(m_details, row));
 
     const QString mark = ResultsDetails::SampleMark(test);
     Chart1->Show(

@@ -45,6 +45,9 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
+    // The selected test's energy, power, points per watt, temperatures and
+    // clocks.
+    QLabel* Label5 = nullptr;
     // The frame-time graph and the histogram of the selected test.
     FrameTimeChart* Chart1 = nullptr;
     QChartView* Chart2 = nullptr;

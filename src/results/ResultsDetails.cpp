@@ -1,12 +1,67 @@
 #include "ResultsDetails.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
 namespace ResultsDetails {
 
+namespace {
+
+// The energy file beside the log, when the engine wrote it with this log:
+// an earlier run's file stays where a later run measured nothing.
+void ReadEnergy(const QString& logName, Details& details) {
+    QFile energyFile(QFileInfo(logName).dir().filePath(EnergyReport::kFileName));
+    if (!energyFile.exists()) {
+        details.energyMissing = QStringLiteral("běh je nezměřil");
+        return;
+    }
+    QFile log(logName);
+    if (!energyFile.open(QIODevice::ReadOnly) || !log.open(QIODevice::ReadOnly)) {
+        const QFile& failed = energyFile.isOpen() ? log : energyFile;
+        details.energyMissing = QStringLiteral("%1: %2").arg(failed.fileName(), failed.errorString());
+        return;
+    }
+    EnergyReport::Decoded decoded = EnergyReport::decode(energyFile.readAll());
+    if (!decoded.error.isEmpty()) {
+        details.energyMissing = QStringLiteral("%1 %2").arg(EnergyReport::kFileName, decoded.error);
+    } else if (decoded.report.logSha256 !=
+               QString::fromLatin1(
+                   QCryptographicHash::hash(log.readAll(), QCryptographicHash::Sha256).toHex())) {
+        details.energyMissing = QStringLiteral("běh je nezměřil");
+    } else {
+        details.energy = std::move(decoded.report);
+    }
+}
+
+} // namespace
+
 Details ReadDetails(const QString& fileName) {
-    return DetailsOf(RunEvaluation::OfFile(fileName));
+    Details details = DetailsOf(RunEvaluation::OfFile(fileName));
+    if (details.outcome == ResultsLog::Outcome::Ok) {
+        ReadEnergy(fileName, details);
+    }
+    return details;
+}
+
+QString EnergyText(const Details& details, int row) {
+    if (!details.energy || row >= details.energy->tests.size()) {
+        return QStringLiteral("Energie a teploty: nedostupné (%1)")
+            .arg(details.energyMissing.isEmpty() ? QStringLiteral("běh je nezměřil") : details.energyMissing);
+    }
+    const EnergyReport::Report& report = *details.energy;
+    const EnergyReport::Test& test = report.tests[row];
+    return QStringLiteral("Energie %1, příkon %2, %3\nCPU %4, %5; GPU %6, %7")
+        .arg(EnergyReport::figureText(test.joules, report.energy, 1, QStringLiteral("J")),
+             EnergyReport::figureText(test.watts, report.energy, 1, QStringLiteral("W")),
+             EnergyReport::figureText(test.pointsPerWatt, report.energy, 2, QStringLiteral("bodů/W")),
+             EnergyReport::figureText(test.cpuCelsius, report.cpuTemperature, 0, QStringLiteral("°C")),
+             EnergyReport::figureText(test.cpuMegahertz, report.cpuFrequency, 0, QStringLiteral("MHz")),
+             EnergyReport::figureText(test.gpuCelsius, report.gpuTemperature, 0, QStringLiteral("°C")),
+             EnergyReport::figureText(test.gpuMegahertz, report.gpuFrequency, 0, QStringLiteral("MHz")));
 }
 
 Details DetailsOf(const RunEvaluation& evaluation) {

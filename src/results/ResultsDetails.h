@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultsLog.h"
+#include "contract/EnergyReport.h"
 #include "contract/EngineContract.h"
 #include "contract/FrameStatistics.h"
 
@@ -31,6 +32,11 @@ struct Details {
     // before the line named them does not say which they were.
     bool testsNumbered = false;
     FrameStatistics::RunFigures run;
+    // What the engine measured of energy and heat in this log's run
+    // (EnergyReport::kFileName beside the log, when it is this log's), or
+    // why there is nothing.
+    std::optional<EnergyReport::Report> energy;
+    QString energyMissing;
 };
 
 // A log with a block longer than EngineContract::kMaxTestSeconds is
@@ -46,6 +52,10 @@ Details DetailsOf(const RunEvaluation& evaluation);
 // multiplied by timeScale, so that a thinned block's sample spreads over
 // the test's whole time (FrameStatistics::BlockFigures::timeScale).
 QList<QList<QPointF>> FrameTimeRuns(const QList<double>& rates, double timeScale);
+
+// The energy, power, points per watt, temperatures and clocks of the test
+// in this row, each figure or "nedostupné" with its reason.
+QString EnergyText(const Details& details, int row);
 
 // A thinned test's mark, "vzorek: každý 2. snímek"; empty for a test whose
 // every frame is in the log.

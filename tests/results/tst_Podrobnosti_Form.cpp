@@ -3,10 +3,13 @@
 #include "WaitDialog.h"
 #include "common/FileDialog.h"
 #include "common/MessageBox.h"
+#include "contract/EnergyReport.h"
 #include "results/FrameTimeChart.h"
 #include "results/Podrobnosti_Form.h"
 #include "results/ResultsCsv.h"
 #include "results/Vysledky_Form.h"
+#include <QCryptographicHash>
+#include <QFile>
 
 #include <QAreaSeries>
 #include <QChart>
@@ -34,6 +37,7 @@ private slots:
     void opensTheDetailsOfTheLog();
     void selectingATestRedraws();
     void everyColumnAsComputedByHand();
+    void energyOfThisLogOnly();
     void thinnedTestShowsAllItsFrames();
     void hostileLogs_data();
     void hostileLogs();
@@ -174,6 +178,37 @@ void tst_Podrobnosti_Form::selectingATestRedraws() {
     QVERIFY(outline.isNull());
     QVERIFY(piece.isNull());
     QCOMPARE(details->Grid1->item(1, 12)->text(), QStringLiteral("2"));
+}
+
+// The engine's energy file is shown for the test selected while it is the
+// log's own; a later log without one shows no earlier run's figures.
+void tst_Podrobnosti_Form::energyOfThisLogOnly() {
+    const QByteArray log = "2\r\n10\r\n20\r\n0\r\n1\r\n5\r\n0\r\nkonec\r\n";
+    QVERIFY(writeLog(log));
+    EnergyReport::Report report;
+    report.logSha256 = QCryptographicHash::hash(logHeader() + log, QCryptographicHash::Sha256).toHex();
+    report.energy.files = QStringLiteral("class/powercap/intel-rapl:0/energy_uj");
+    report.cpuTemperature.unavailable = QStringLiteral("žádné čidlo");
+    report.gpuTemperature.unavailable =
+        QStringLiteral("potřebuje práva roota: class/hwmon/hwmon1/temp1_input");
+    report.cpuFrequency.files = QStringLiteral("devices/system/cpu/cpu0/cpufreq/scaling_cur_freq");
+    report.gpuFrequency.unavailable = QStringLiteral("žádné čidlo");
+    report.tests = {{0, 150.5, 15.05, 1, {}, {}, 2400, {}}, {1, {}, {}, {}, {}, {}, 800, {}}};
+    QFile energy(EnergyReport::kFileName);
+    QVERIFY(energy.open(QIODevice::WriteOnly) && energy.write(EnergyReport::encode(report)) > 0);
+    energy.close();
+    WaitDialog::showResults();
+    Podrobnosti_Form* details = openDetails();
+    QCOMPARE(
+        details->Label5->text(),
+        QStringLiteral("Energie 150,5 J, příkon 15,1 W, 1,00 bodů/W\nCPU nedostupné (žádné čidlo), 2400 MHz; "
+                       "GPU nedostupné (potřebuje práva roota: class/hwmon/hwmon1/temp1_input), nedostupné "
+                       "(žádné čidlo)"));
+    details->Grid1->setCurrentCell(1, 0);
+    QVERIFY(details->Label5->text().startsWith(QStringLiteral("Energie nedostupné (málo vzorků)")));
+    QVERIFY(writeLog(log + "\r\n"));
+    QVERIFY(details->ReadLog());
+    QCOMPARE(details->Label5->text(), QStringLiteral("Energie a teploty: nedostupné (běh je nezměřil)"));
 }
 
 // Each cell of a row against figures worked out by hand: frames of 20, 50,

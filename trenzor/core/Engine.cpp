@@ -2,11 +2,13 @@
 
 #include "Canvas.h"
 #include "ConsoleReport.h"
+#include "EnergyMeter.h"
 #include "GlErrorCheck.h"
 #include "GlProbe.h"
 #include "KeyMap.h"
 #include "LogHeader.h"
 #include "MessageText.h"
+#include "contract/FrameStatistics.h"
 
 #include <QOpenGLContext>
 #include <algorithm>
@@ -47,6 +49,10 @@ void Engine::initialize() {
     if (!m_config.freeFlight) {
         const LogHeader::Granted granted = m_view.granted(m_options ? &*m_options : nullptr, vsync);
         m_record.begin(LogHeader::compose(granted, m_view.renderer()), scenes.scenesHash);
+        if (!m_options || m_options->sensors) {
+            m_sensors.emplace(SysfsSensors(SysfsSensors::rootFromEnvironment()));
+            m_record.setSensors(m_sensors->sensors().sources());
+        }
     }
     startSlot(0);
 }
@@ -106,6 +112,7 @@ void Engine::beginTest() {
     m_view.restartCounter(m_lastFrame);
     m_testPresented = 0;
     m_record.beginTest();
+    m_testStartNs = SensorSampler::now();
     if (m_config.freeFlight) {
         const CameraPath::Pose start = m_path.sample(0);
         m_camera.emplace(start.eye, start.target, m_view.scene()->data().extent * 0.4f, m_config.headLimit);
@@ -124,6 +131,12 @@ void Engine::finishTest() {
     for (const QString& line :
          ConsoleReport::testLines(m_record.test(m_slot), sceneName(), recorder, m_testPresented, cpu)) {
         ConsoleReport::print(m_record.progressStream(), line);
+    }
+    if (m_sensors) {
+        m_record.addEnergy(
+            EnergyMeter::Measure(m_sensors->take(), m_sensors->sensors().counterRanges(), m_testStartNs,
+                                 SensorSampler::now(), m_record.test(m_slot),
+                                 FrameStatistics::Block(recorder.rates(), recorder.sampling()).averageRate));
     }
     m_record.addTest(m_record.test(m_slot), recorder.rates(), recorder.sampling());
     m_recorder.reset();

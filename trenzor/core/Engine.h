@@ -8,6 +8,7 @@
 #include "RunRecord.h"
 #include "SceneDecoder.h"
 #include "SceneView.h"
+#include "SensorSampler.h"
 #include "contract/RunConfig.h"
 
 #include <QElapsedTimer>
@@ -100,6 +101,10 @@ private:
     qint64 m_messageShown = 0;
     int m_testPresented = 0;
     CpuTime m_cpuTime;
+    // Samples the sensors during a rated run unless --no-sensors; the
+    // running test's start on the sampler's clock.
+    std::optional<SensorSampler> m_sensors;
+    qint64 m_testStartNs = 0;
     qint64 m_flightStart = 0;
     QPointF m_lastMouse{-1, -1};
 };

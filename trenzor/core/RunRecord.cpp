@@ -5,6 +5,9 @@
 #include "contract/EngineContract.h"
 #include "contract/RunHistory.h"
 #include "contract/TestOrder.h"
+#include "contract/TextFile.h"
+
+#include <QCryptographicHash>
 
 RunRecord::RunRecord(const RunConfig& config, std::optional<RunOptions> options)
     : m_config(config)
@@ -63,6 +66,9 @@ bool RunRecord::nextRound() {
         ConsoleReport::print(progressStream(), line);
         m_completeLog = std::move(m_log);
         m_log.emplace(m_header);
+        if (m_energy) {
+            m_completeEnergy = std::exchange(m_energy->tests, {});
+        }
         return true;
     }
     if (m_options && m_options->repeatUntilPercent > 0 && spreadPercent() >= m_options->repeatUntilPercent) {
@@ -96,6 +102,9 @@ RunRecord::Outcome RunRecord::finish(bool aborted) {
     // the tests of the run it broke off.
     if (aborted && m_completeLog) {
         m_log = std::move(m_completeLog);
+        if (m_energy) {
+            m_energy->tests = m_completeEnergy;
+        }
     }
     m_completeLog.reset();
     if (m_log) {
@@ -107,6 +116,7 @@ RunRecord::Outcome RunRecord::finish(bool aborted) {
             discard();
             return {error->oneLine(), 1};
         } else {
+            saveEnergy();
             if (aborted) {
                 // For a script, an abort is a failure and said so on standard
                 // error.
@@ -127,6 +137,9 @@ RunRecord::Outcome RunRecord::finish(bool aborted) {
                                                      .arg(error->message().replace(QStringLiteral("\n\n"),
                                                                                    QStringLiteral(" "))));
                 }
+            }
+            if (m_summary && m_energy) {
+                m_summary->setSensors(EnergyReport::toJson(*m_energy));
             }
             if (m_summary && !m_options->summaryPath.isEmpty()) {
                 if (const QString error = m_summary->save(m_options->summaryPath, complete);
@@ -150,6 +163,20 @@ RunRecord::Outcome RunRecord::finish(bool aborted) {
     // A run of the command line succeeds only when every test ran to its end;
     // any run with OpenGL errors fails.
     return {{}, (aborted && m_options) || m_glErrors > 0 ? 1 : 0};
+}
+
+void RunRecord::saveEnergy() const {
+    if (!m_energy) {
+        return;
+    }
+    EnergyReport::Report report = *m_energy;
+    report.logSha256 =
+        QString::fromLatin1(QCryptographicHash::hash(m_log->encode(), QCryptographicHash::Sha256).toHex());
+    if (const std::optional<FileError> error =
+            TextFile::Replace(EnergyReport::kFileName, EnergyReport::encode(report))) {
+        ConsoleReport::print(
+            stderr, QStringLiteral("trenzor: energie a teploty se nezapsaly: %1").arg(error->oneLine()));
+    }
 }
 
 void RunRecord::discard() {

@@ -3,6 +3,7 @@
 #include "RunOptions.h"
 #include "RunSummary.h"
 #include "contract/BlockSampling.h"
+#include "contract/EnergyReport.h"
 #include "contract/ResultsLogWriter.h"
 #include "contract/RunConfig.h"
 
@@ -42,6 +43,10 @@ public:
     void countGlErrors(int count);
     // A finished test of the current run.
     void addTest(int test, const QVector<double>& rates, const BlockSampling& sampling);
+    // The sensors are sampled: where each kind of reading comes from.
+    void setSensors(const EnergyReport::Report& sources) { m_energy = sources; }
+    // A finished test's energy, power, temperatures and clocks.
+    void addEnergy(const EnergyReport::Test& test) { m_energy->tests.append(test); }
     // The current run went through every test.
     void closeRound();
     // After closeRound(): whether a repeated run goes on, said on the
@@ -62,6 +67,9 @@ public:
 private:
     // Whether the run just closed is followed by another.
     bool anotherRun() const;
+    // Writes the sensors' figures beside the saved log, tied to its bytes;
+    // a failure is said on standard error, the run's results stand.
+    void saveEnergy() const;
     double spreadPercent() const { return m_summary->scoreSpread().coefficientOfVariationPercent; }
 
     const RunConfig& m_config;
@@ -72,6 +80,10 @@ private:
     // fills m_log: written in its place when the run is aborted.
     std::optional<ResultsLogWriter> m_completeLog;
     std::optional<RunSummary> m_summary;
+    // The sensors' sources and the current run's tests, and the tests of
+    // the run m_completeLog holds.
+    std::optional<EnergyReport::Report> m_energy;
+    QList<EnergyReport::Test> m_completeEnergy;
     // Runs through all the tests finished so far (a repeated run has several).
     int m_rounds = 0;
     // OpenGL errors found in the running test and in the whole run; a run

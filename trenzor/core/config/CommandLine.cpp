@@ -208,6 +208,10 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("history"),
         QStringLiteral("Úplný běh všech sedmi testů uloží i do historie běhů (složka historie), odkud jej "
                        "program 3D výkon nabídne k porovnání."));
+    const QCommandLineOption noSensors(
+        QStringLiteral("no-sensors"),
+        QStringLiteral("Neměří energii, příkon, teploty ani takty (jinak je měří, kde je systém dá číst bez "
+                       "práv roota) a nezapíše energie.json."));
     const QCommandLineOption listGpus(
         QStringLiteral("list-gpus"),
         QStringLiteral("Vypíše grafická zařízení, na která lze kreslit (zařízení EGL s uzlem DRM a "
@@ -224,7 +228,7 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
                        "obrázky uloží do složky validace; návratový kód 0 jen když všechny souhlasí."));
     for (const QCommandLineOption& option :
          {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, summary,
-          glDebug, history, listGpus, gpu, validate}) {
+          glDebug, history, noSensors, listGpus, gpu, validate}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -323,6 +327,7 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         config.colourBits = 24;
     }
     options.history = parser.isSet(history);
+    options.sensors = !parser.isSet(noSensors);
     if (config.fullScreen && options.offscreen) {
         return refused(QStringLiteral("--fullscreen a --offscreen nelze spojit: obraz mimo obrazovku se "
                                       "nezobrazuje"));

@@ -30,6 +30,9 @@ struct RunOptions {
     double repeatUntilPercent = 0;
     // A complete run of all seven tests is kept in the run history.
     bool history = false;
+    // Energy, power, temperatures and clocks are sampled while the tests
+    // run (--no-sensors turns it off).
+    bool sensors = true;
     // The JSON summary's file, "-" for standard output, empty for none.
     QString summaryPath;
 

@@ -67,6 +67,7 @@ RunSummaryCodec::Summary RunSummary::summary(bool complete) const {
     summary.scenes = m_scenes;
     summary.glErrors = m_glErrors;
     summary.validation = m_validation;
+    summary.sensors = m_sensors;
     summary.last = m_closed.isEmpty() ? current() : m_closed.last();
     if (!m_repeated) {
         return summary;

@@ -31,6 +31,8 @@ public:
     void closeRun();
     // The outcome of picture validation, written as the field "validation".
     void setValidation(const QJsonObject& validation) { m_validation = validation; }
+    // What the sensors measured, written as the field "sensors".
+    void setSensors(const QJsonObject& sensors) { m_sensors = sensors; }
     // The hash of the scene files drawn (SceneDecoder), written as "scenes".
     void setScenes(const QString& scenes) { m_scenes = scenes; }
     int closedRuns() const { return int(m_closed.size()); }
@@ -55,5 +57,6 @@ private:
     QList<RunSummaryCodec::Test> m_tests;
     ResultsLogWriter m_pass;
     QJsonObject m_validation;
+    QJsonObject m_sensors;
     QString m_scenes;
 };
