@@ -96,6 +96,19 @@ QString readRepeatUntil(const QString& value, double& percent) {
     return {};
 }
 
+QString readSustain(const QString& value, int& minutes) {
+    bool ok = false;
+    minutes = value.toInt(&ok);
+    if (!ok || value != QString::number(minutes) || minutes < RunOptions::kMinSustainMinutes ||
+        minutes > RunOptions::kMaxSustainMinutes) {
+        return QStringLiteral("--sustain čeká celý počet minut od %1 do %2, ne \"%3\"")
+            .arg(RunOptions::kMinSustainMinutes)
+            .arg(RunOptions::kMaxSustainMinutes)
+            .arg(value);
+    }
+    return {};
+}
+
 QString readSize(const QString& value, int& width, int& height) {
     const QRegularExpressionMatch match =
         QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
@@ -200,6 +213,15 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
             .arg(RunOptions::kMinRuns)
             .arg(RunOptions::kMaxRunsUntil),
         QStringLiteral("VK"));
+    const QCommandLineOption sustain(
+        QStringLiteral("sustain"),
+        QStringLiteral("Opakuje zvolené testy celými běhy po dobu MINUT minut (%1 až %2): další běh začne, "
+                       "dokud čas od začátku prvního neuplyne. Vypíše skóre každého běhu v čase a "
+                       "stabilitu (skóre nejhoršího běhu / skóre nejlepšího); souhrn uchová začátek a "
+                       "skóre každého běhu. Nejde spojit s --repeat ani --repeat-until.")
+            .arg(RunOptions::kMinSustainMinutes)
+            .arg(RunOptions::kMaxSustainMinutes),
+        QStringLiteral("MINUTY"));
     const QCommandLineOption glDebug(
         QStringLiteral("gl-debug"),
         QStringLiteral("Vyžádá si ladicí kontext OpenGL a vypíše jeho hlášení (KHR_debug) na standardní "
@@ -223,8 +245,8 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
                        "bitů, se shadery i v bezpečném módu) a porovná ho s přiloženými vzory. Rozdílné "
                        "obrázky uloží do složky validace; návratový kód 0 jen když všechny souhlasí."));
     for (const QCommandLineOption& option :
-         {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, summary,
-          glDebug, history, listGpus, gpu, validate}) {
+         {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, sustain,
+          summary, glDebug, history, listGpus, gpu, validate}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -330,6 +352,15 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
     if (parser.isSet(repeat) && parser.isSet(repeatUntil)) {
         return refused(
             QStringLiteral("--repeat a --repeat-until nelze spojit: počet běhů dává jen jeden z nich"));
+    }
+    if (parser.isSet(sustain) && (parser.isSet(repeat) || parser.isSet(repeatUntil))) {
+        return refused(QStringLiteral("--sustain nelze spojit s --repeat ani --repeat-until: počet běhů dává "
+                                      "jen jeden z nich"));
+    }
+    if (parser.isSet(sustain)) {
+        if (QString error = readSustain(parser.value(sustain), options.sustainMinutes); !error.isEmpty()) {
+            return refused(error);
+        }
     }
     if (parser.isSet(repeat)) {
         if (QString error = readRepeat(parser.value(repeat), options.repeat); !error.isEmpty()) {
