@@ -78,13 +78,14 @@ private slots:
         QTest::addColumn<QList<double>>("roundRates");
         QTest::addColumn<int>("rounds");
         // --sustain's minutes, the seconds each run takes on the record's
-        // clock, and the last line of the table that ends the run.
+        // clock, and the lines that end the run: each run's start and score,
+        // the verdict.
         QTest::addColumn<int>("sustain");
         QTest::addColumn<double>("runSeconds");
-        QTest::addColumn<QString>("lastLine");
+        QTest::addColumn<QStringList>("lastLines");
         const auto row = [](const char* name, int repeat, double until, const QList<double>& rates,
                             int rounds) {
-            QTest::addRow("%s", name) << repeat << until << rates << rounds << 0 << 1.0 << QString();
+            QTest::addRow("%s", name) << repeat << until << rates << rounds << 0 << 1.0 << QStringList();
         };
         row("once", 0, 0, {100}, 1);
         row("--repeat 3", 3, 0, {100}, 3);
@@ -100,19 +101,23 @@ private slots:
         // up; the last one runs to its end.
         QTest::addRow("--sustain 1, runs of 25 s: the third ends after the minute")
             << 0 << 0.0 << QList<double>{100, 98} << 3 << 1 << 25.0
-            << "Stabilita 98.00 %: grafická karta pod zátěží drží výkon.";
+            << QStringList{"   1     0:00     100.00", "   2     0:25      98.00", "   3     0:50     100.00",
+                           "Stabilita 98.00 %: grafická karta pod zátěží drží výkon."};
         QTest::newRow("--sustain 1, 97 %: it slows down")
             << 0 << 0.0 << QList<double>{100, 97} << 3 << 1 << 25.0
-            << "Stabilita 97.00 %: grafická karta pod zátěží zpomaluje.";
+            << QStringList{"   3     0:50     100.00",
+                           "Stabilita 97.00 %: grafická karta pod zátěží zpomaluje."};
         QTest::addRow("--sustain 1, the first run ends just before the minute")
             << 0 << 0.0 << QList<double>{100} << 2 << 1 << 59.999
-            << "Stabilita 100.00 %: grafická karta pod zátěží drží výkon.";
+            << QStringList{"běh  začátek      skóre", "   1     0:00     100.00", "   2     0:59     100.00",
+                           "Stabilita 100.00 %: grafická karta pod zátěží drží výkon."};
         QTest::addRow("--sustain 1, a run of a minute: no stability")
             << 0 << 0.0 << QList<double>{100} << 1 << 1 << 60.0
-            << "Za 1 min neproběhly dva celé běhy, stabilitu nelze posoudit.";
+            << QStringList{"Za 1 min neproběhly dva celé běhy, stabilitu nelze posoudit."};
         QTest::addRow("--sustain 120, runs of 30 min")
             << 0 << 0.0 << QList<double>{90, 100} << 4 << 120 << 1800.0
-            << "Stabilita 90.00 %: grafická karta pod zátěží zpomaluje.";
+            << QStringList{"   4    90:00     100.00",
+                           "Stabilita 90.00 %: grafická karta pod zátěží zpomaluje."};
     }
     void repeatPolicy() {
         QFETCH(int, repeat);
@@ -121,7 +126,7 @@ private slots:
         QFETCH(int, rounds);
         QFETCH(int, sustain);
         QFETCH(double, runSeconds);
-        QFETCH(QString, lastLine);
+        QFETCH(QStringList, lastLines);
         RunOptions runOptions = options(2, repeat, until);
         runOptions.sustainMinutes = sustain;
         // The record reads its clock when the first run starts and after each
@@ -140,13 +145,17 @@ private slots:
         QCOMPARE(summary.value("sustainMinutes").toInt(), sustain);
         const RunSummaryCodec::Decoded decoded = RunSummaryCodec::decode(bytes);
         QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+        const QStringList table = RepeatTable::lines(decoded.summary);
         if (sustain == 0) {
             for (const QJsonValue pass : runs) {
                 QVERIFY(!pass.toObject().contains("startSeconds"));
             }
+            // Only the spread, ending with the score's, as before.
+            QCOMPARE(table.isEmpty() ? QString() : table.last().left(6),
+                     runs.size() > 1 ? "skóre " : QString());
             return;
         }
-        QCOMPARE(RepeatTable::lines(decoded.summary).constLast(), lastLine);
+        QCOMPARE(table.mid(table.size() - lastLines.size()), lastLines);
         for (qsizetype i = 0; i < runs.size(); ++i) {
             QCOMPARE(runs[i]["startSeconds"].toDouble(-1), double(i) * runSeconds);
             QCOMPARE(runs[i]["run"]["score"].toDouble(), roundRates[i % roundRates.size()]);
