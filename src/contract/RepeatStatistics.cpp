@@ -1,5 +1,6 @@
 #include "RepeatStatistics.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -37,6 +38,10 @@ Spread Of(const QList<double>& values) {
         sum += value;
     }
     spread.mean = sum / spread.count;
+    const auto [lowest, highest] = std::minmax_element(values.cbegin(), values.cend());
+    if (*highest > 0) {
+        spread.stabilityPercent = 100 * std::max(*lowest, 0.0) / *highest;
+    }
     spread.confidenceLow = spread.confidenceHigh = spread.mean;
     if (spread.count < 2) {
         return spread;

@@ -72,6 +72,7 @@ QJsonObject spreadObject(const RepeatStatistics::Spread& spread) {
         {"confidence95Low", spread.confidenceLow},
         {"confidence95High", spread.confidenceHigh},
         {"coefficientOfVariationPercent", spread.coefficientOfVariationPercent},
+        {"stabilityPercent", spread.stabilityPercent},
     };
 }
 
@@ -223,6 +224,10 @@ RepeatStatistics::Spread readSpread(FieldReader& reader, const QJsonObject& in) 
     spread.confidenceLow = reader.number(in, "confidence95Low");
     spread.confidenceHigh = reader.number(in, "confidence95High");
     spread.coefficientOfVariationPercent = reader.number(in, "coefficientOfVariationPercent");
+    // Engines before the stability wrote none.
+    if (in.contains(QLatin1String("stabilityPercent"))) {
+        spread.stabilityPercent = reader.figure(in, "stabilityPercent", 100);
+    }
     return spread;
 }
 
@@ -242,10 +247,18 @@ QByteArray RunSummaryCodec::encode(const Summary& summary) {
     root.insert(QLatin1String("run"), runObject(summary.last.run));
     if (!summary.runs.isEmpty()) {
         QJsonArray runs;
-        for (const Pass& pass : summary.runs) {
-            runs.append(QJsonObject{{"tests", testArray(pass.tests)}, {"run", runObject(pass.run)}});
+        for (qsizetype i = 0; i < summary.runs.size(); ++i) {
+            const Pass& pass = summary.runs[i];
+            QJsonObject run{{"tests", testArray(pass.tests)}, {"run", runObject(pass.run)}};
+            if (summary.sustainMinutes > 0) {
+                run.insert(QLatin1String("startSeconds"), summary.runStartSeconds.value(i));
+            }
+            runs.append(run);
         }
         root.insert(QLatin1String("runs"), runs);
+    }
+    if (summary.sustainMinutes > 0) {
+        root.insert(QLatin1String("sustainMinutes"), summary.sustainMinutes);
     }
     if (summary.scoreSpread) {
         QJsonArray tests;
@@ -294,9 +307,23 @@ RunSummaryCodec::Decoded RunSummaryCodec::decode(const QByteArray& bytes) {
     }
     summary.glErrors = reader.whole(root, "glErrors");
     summary.last = readPass(reader, root);
+    if (root.contains(QLatin1String("sustainMinutes"))) {
+        summary.sustainMinutes = reader.whole(root, "sustainMinutes", kMinSustainMinutes, kMaxSustainMinutes);
+    }
     if (root.contains(QLatin1String("runs"))) {
         for (const QJsonValue value : reader.array(root, "runs")) {
-            summary.runs.append(readPass(reader, reader.element(value, "runs")));
+            const QJsonObject run = reader.element(value, "runs");
+            summary.runs.append(readPass(reader, run));
+            if (summary.sustainMinutes > 0) {
+                // Another run starts only while the time is not up, each
+                // after the one before.
+                const double start = reader.figure(run, "startSeconds", summary.sustainMinutes * 60.0);
+                if (!summary.runStartSeconds.isEmpty() && start < summary.runStartSeconds.constLast()) {
+                    reader.fail(
+                        QStringLiteral("běh %1 začal dřív než běh před ním").arg(summary.runs.size()));
+                }
+                summary.runStartSeconds.append(start);
+            }
         }
     }
     if (root.contains(QLatin1String("spread"))) {

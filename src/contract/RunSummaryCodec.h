@@ -16,7 +16,8 @@
 // lines as named fields, each finished test's figures (FrameStatistics) and
 // the run's figures; for a repeated run also each of its runs ("runs") and
 // the spread of the tests' average rates and of the run's score over them
-// ("spread"). The top level's tests are those of the log written beside it.
+// ("spread"); a sustained run also how long it was to last and when each
+// of its runs started. The top level's tests are those of the log written beside it.
 // decode() accepts exactly what encode() can write of a real run (each test
 // once, figures not negative, no more frames than its values stand for, no
 // test longer than EngineContract::kMaxTestSeconds), and encoding what it
@@ -77,6 +78,11 @@ public:
         QList<TestSpread> testSpread;
         // The spread of the runs' scores; with it come testSpread's.
         std::optional<RepeatStatistics::Spread> scoreSpread;
+        // A sustained run's length in whole minutes (--sustain), 0 for any
+        // other run; with it, each of runs' start in seconds since the first
+        // run's start, in runStartSeconds.
+        int sustainMinutes = 0;
+        QList<double> runStartSeconds;
         // What --validate found, as it wrote it; empty for a measured run.
         QJsonObject validation;
         // What the sensors measured (EnergyReport), as written; empty when
@@ -91,6 +97,9 @@ public:
         QString error;
         bool ok() const { return error.isEmpty(); }
     };
+
+    static constexpr int kMinSustainMinutes = 1;
+    static constexpr int kMaxSustainMinutes = 120;
 
     static QByteArray encode(const Summary& summary);
     static Decoded decode(const QByteArray& bytes);

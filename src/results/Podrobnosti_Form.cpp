@@ -26,6 +26,10 @@
 namespace {
 
 constexpr int kHistogramBins = 40;
+// The window's height in twips, and how much Chart3 adds below the others.
+constexpr int kHeightTwips = 9015;
+constexpr int kSustainedTwips = 2520;
+constexpr int kButtonsTopTwips = 8400;
 constexpr QColor kLineColour(0x20, 0x9f, 0xdf);
 constexpr QColor kStutterColour(0xd0, 0x30, 0x30);
 
@@ -105,7 +109,7 @@ Podrobnosti_Form::Podrobnosti_Form() {
     setObjectName(QStringLiteral("Podrobnosti_Form"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Podrobnosti výsledků"));
-    resize(Twips::px(14850), Twips::px(9015));
+    resize(Twips::px(14850), Twips::px(kHeightTwips));
 
     Grid1 = new QTableWidget(0, int(ColumnTitles().size()), this);
     Grid1->setObjectName(QStringLiteral("Grid1"));
@@ -172,6 +176,14 @@ Podrobnosti_Form::Podrobnosti_Form() {
                        QStringLiteral("Doba snímku (ms)"), QStringLiteral("Počet snímků"));
     // A narrow chart: fewer labels, so that they are not cut short.
     Axis(Chart2->chart(), Qt::Horizontal)->setTickCount(4);
+
+    Chart3 = ChartView(this, QStringLiteral("Chart3"), Twips::rect(120, kButtonsTopTwips, 14610, 2400),
+                       QStringLiteral("Čas od začátku (min)"), QStringLiteral("Skóre (bodů)"));
+    Chart3->setToolTip(QStringLiteral(
+        "Skóre každého běhu trvalého testu (trenzor.exe --sustain) v minutách od začátku prvního běhu. "
+        "Stabilita je skóre nejhoršího běhu děleno skóre nejlepšího: nad 97 % karta pod zátěží drží "
+        "výkon, jinak zpomaluje."));
+    Chart3->hide();
 
     Command1 = new QPushButton(QStringLiteral("Uložit jako CSV…"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -265,8 +277,56 @@ void Podrobnosti_Form::ShowDetails() {
                 .arg(BlockSampling{stride.key(), 0, 0}.Mark(), stride.value().join(QStringLiteral(", ")));
     }
     Label4->setText(leftOutAndMarks);
+    ShowSustained();
     Grid1->setCurrentCell(0, 0);
     Grid1_CurrentRowChanged(0);
+}
+
+void Podrobnosti_Form::ShowSustained() {
+    QChart* chart = Chart3->chart();
+    chart->removeAllSeries();
+    const std::optional<RunSummaryCodec::Summary>& summary = m_details.runSummary;
+    const QList<QPointF> points = summary ? ResultsDetails::SustainedScores(*summary) : QList<QPointF>();
+    const bool shown = !points.isEmpty() || !m_details.summaryError.isEmpty();
+    // The window grows by the chart's room when it appears and shrinks when
+    // it goes, keeping whatever size the user gave it otherwise.
+    if (shown == Chart3->isHidden()) {
+        resize(width(), height() + (shown ? 1 : -1) * Twips::px(kSustainedTwips));
+    }
+    Chart3->setVisible(shown);
+    for (QWidget* bottom : std::initializer_list<QWidget*>{Label5, Command1, Command2, Command3}) {
+        bottom->move(bottom->x(), Twips::px(kButtonsTopTwips + (shown ? kSustainedTwips : 0)));
+    }
+    if (points.isEmpty()) {
+        chart->setTitle(m_details.summaryError);
+        SetRange(chart, Qt::Horizontal, 0, 1);
+        SetRange(chart, Qt::Vertical, 0, 1);
+        return;
+    }
+    const QString stability =
+        summary->scoreSpread
+            ? QStringLiteral("stabilita %1 %").arg(Fixed(summary->scoreSpread->stabilityPercent, 2))
+            : QStringLiteral("jen jeden běh");
+    chart->setTitle(
+        QStringLiteral("Skóre běhů v čase (%1 min, %2)").arg(summary->sustainMinutes).arg(stability));
+    double lowest = 0;
+    double highest = 0;
+    for (const QPointF& point : points) {
+        lowest = std::min(lowest, point.y());
+        highest = std::max(highest, point.y());
+    }
+    // The decoder bounds the time to the run's minutes; a score may be any
+    // finite number, and the axis a little above the highest must stay one.
+    const double end = std::max(points.constLast().x(), double(summary->sustainMinutes));
+    const double top = std::isfinite(highest * 1.05) ? highest * 1.05 : highest;
+    Axis(chart, Qt::Horizontal)->setRange(0, end);
+    Axis(chart, Qt::Vertical)->setRange(lowest, top > lowest ? top : 1);
+    auto* line = new QLineSeries;
+    // A few points per pixel column, however many runs the summary holds.
+    line->replace(ResultsDetails::Thinned(points, 0, end, Chart3->width()));
+    line->setPointsVisible(points.size() <= 60);
+    line->setColor(kLineColour);
+    Attach(chart, line);
 }
 
 void Podrobnosti_Form::Grid1_CurrentRowChanged(int row) {

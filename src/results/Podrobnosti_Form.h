@@ -14,7 +14,9 @@ class QTableWidget;
 // The details window "Podrobnosti výsledků": what the results log holds
 // beyond the score. A table of the tests with their figures, the run's
 // figures below it, and for the test selected in the table a graph of its
-// frame times over the test's time and a histogram of them; "Uložit jako
+// frame times over the test's time and a histogram of them; below them, for
+// a log whose summary tells it came from a sustained run, each run's score
+// over the time since the first run started; "Uložit jako
 // CSV…" exports it all, "Porovnat s…" sets the run beside another one
 // (Porovnani_Form). Shown modeless by the results window's
 // "Podrobnosti…", which has it read the log anew each time; "Zavřít" hides
@@ -51,6 +53,9 @@ public:
     // The frame-time graph and the histogram of the selected test.
     FrameTimeChart* Chart1 = nullptr;
     QChartView* Chart2 = nullptr;
+    // A sustained run's scores over time, or why the log's summary could not
+    // be read; hidden for any other log.
+    QChartView* Chart3 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
@@ -58,6 +63,8 @@ public:
 private:
     Podrobnosti_Form();
     void ShowDetails();
+    // Chart3 from the log's summary, the window as tall as it then needs.
+    void ShowSustained();
 
     ResultsDetails::Details m_details;
 };

@@ -1,11 +1,32 @@
 #include "ResultsDetails.h"
 
+#include "contract/InputFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+
+namespace {
+
+// A summary has a few kilobytes, a sustained run's up to a few MiB; a file
+// far larger is no summary and is not read into memory.
+constexpr qint64 kMaxSummaryBytes = 16 * 1024 * 1024;
+
+// The summary is this log's: the engine wrote both of the same run.
+bool BelongsTo(const RunSummaryCodec::Summary& summary, const RunEvaluation& evaluation) {
+    for (int line = 0; line < RunSummaryCodec::kHeaderFieldCount; ++line) {
+        if (summary.header.value(line) != evaluation.headerLine(EngineContract::LogLine(line))) {
+            return false;
+        }
+    }
+    return summary.last.tests.size() == evaluation.tests().size() &&
+           summary.last.run.score == evaluation.score();
+}
+
+} // namespace
 
 namespace ResultsDetails {
 
@@ -39,10 +60,37 @@ void ReadEnergy(const QString& logName, Details& details) {
 
 } // namespace
 
+FileResult<RunSummaryCodec::Summary> ReadSummary(const QString& fileName) {
+    InputFile::Result file = InputFile::read(fileName, kMaxSummaryBytes);
+    if (file.error) {
+        return *file.error;
+    }
+    if (file.tooLarge) {
+        return FileError{FileError::Operation::Read, fileName,
+                         QStringLiteral("soubor je větší než 16 MiB, souhrn běhu to není")};
+    }
+    RunSummaryCodec::Decoded decoded = RunSummaryCodec::decode(file.bytes);
+    if (!decoded.ok()) {
+        return FileError{FileError::Operation::Read, fileName, decoded.error};
+    }
+    return std::move(decoded.summary);
+}
+
 Details ReadDetails(const QString& fileName) {
-    Details details = DetailsOf(RunEvaluation::OfFile(fileName));
-    if (details.outcome == ResultsLog::Outcome::Ok) {
-        ReadEnergy(fileName, details);
+    const RunEvaluation evaluation = RunEvaluation::OfFile(fileName);
+    Details details = DetailsOf(evaluation);
+    if (details.outcome != ResultsLog::Outcome::Ok) {
+        return details;
+    }
+    ReadEnergy(fileName, details);
+    if (fileName != EngineContract::kResultsLogFileName || !QFileInfo::exists(kSummaryFileName)) {
+        return details;
+    }
+    FileResult<RunSummaryCodec::Summary> summary = ReadSummary(kSummaryFileName);
+    if (!summary.ok()) {
+        details.summaryError = summary.error()->oneLine();
+    } else if (BelongsTo(*summary, evaluation)) {
+        details.runSummary = std::move(summary).value();
     }
     return details;
 }
@@ -62,6 +110,18 @@ QString EnergyText(const Details& details, int row) {
              EnergyReport::figureText(test.cpuMegahertz, report.cpuFrequency, 0, QStringLiteral("MHz")),
              EnergyReport::figureText(test.gpuCelsius, report.gpuTemperature, 0, QStringLiteral("°C")),
              EnergyReport::figureText(test.gpuMegahertz, report.gpuFrequency, 0, QStringLiteral("MHz")));
+}
+
+QList<QPointF> SustainedScores(const RunSummaryCodec::Summary& summary) {
+    QList<QPointF> points;
+    if (summary.sustainMinutes <= 0) {
+        return points;
+    }
+    points.reserve(summary.runs.size());
+    for (qsizetype i = 0; i < summary.runs.size(); ++i) {
+        points.append(QPointF(summary.runStartSeconds.value(i) / 60, summary.runs[i].run.score));
+    }
+    return points;
 }
 
 Details DetailsOf(const RunEvaluation& evaluation) {

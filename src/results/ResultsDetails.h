@@ -3,7 +3,9 @@
 #include "ResultsLog.h"
 #include "contract/EnergyReport.h"
 #include "contract/EngineContract.h"
+#include "contract/FileResult.h"
 #include "contract/FrameStatistics.h"
+#include "contract/RunSummaryCodec.h"
 
 #include <QList>
 #include <QPointF>
@@ -37,10 +39,24 @@ struct Details {
     // why there is nothing.
     std::optional<EnergyReport::Report> energy;
     QString energyMissing;
+    // The engine's summary beside the log (kSummaryFileName) when it is the
+    // summary of this log: its header lines, tests and score are the log's.
+    std::optional<RunSummaryCodec::Summary> runSummary;
+    // Why a summary beside the log could not be read, naming the file;
+    // empty when there is none or it was read.
+    QString summaryError;
 };
+
+// Where the front end looks for the engine's summary of the log
+// (trenzor.exe --summary souhrn.json).
+inline const QString kSummaryFileName = QStringLiteral("souhrn.json");
+
+// A summary file read and decoded; the error names the file and the reason.
+FileResult<RunSummaryCodec::Summary> ReadSummary(const QString& fileName);
 
 // A log with a block longer than EngineContract::kMaxTestSeconds is
 // Damaged: its times cannot be shown as a test's.
+// With the default log, a summary beside it is read too.
 Details ReadDetails(const QString& fileName = EngineContract::kResultsLogFileName);
 // The details of an evaluated log or summary.
 Details DetailsOf(const RunEvaluation& evaluation);
@@ -66,6 +82,10 @@ QString SampleMark(const TestDetails& test);
 // the highest and the last are kept, in their order, so the line covers the
 // same pixels, every spike included, with at most four points a column.
 QList<QPointF> Thinned(const QList<QPointF>& points, double xFrom, double xTo, int columns);
+
+// A sustained run's scores over time: (minutes since its first run
+// started, the run's score) for each run; empty for any other summary.
+QList<QPointF> SustainedScores(const RunSummaryCodec::Summary& summary);
 
 // The round step (1, 2 or 5 times a power of ten) nearest above a raw step:
 // a graph's time axis is labelled 0, 2, 4 s whatever the test's length.

@@ -105,23 +105,6 @@ QString Text(QByteArrayView bytes) {
     return QString::fromUtf8(bytes);
 }
 
-// A summary has a few kilobytes; a file far larger is no summary and is not
-// read into memory.
-constexpr qint64 kMaxSummaryBytes = 16 * 1024 * 1024;
-
-// The bytes of a summary file, or why they could not be read.
-FileResult<QByteArray> ReadSummaryBytes(const QString& fileName) {
-    InputFile::Result file = InputFile::read(fileName, kMaxSummaryBytes);
-    if (file.error) {
-        return *file.error;
-    }
-    if (file.tooLarge) {
-        return FileError{FileError::Operation::Read, fileName,
-                         Text("soubor je větší než 16 MiB, souhrn běhu to není")};
-    }
-    return std::move(file.bytes);
-}
-
 } // namespace
 
 namespace RunComparison {
@@ -239,18 +222,17 @@ ResultsDetails::Details ReadRun(const QString& fileName) {
     }
     ResultsDetails::Details failed;
     failed.outcome = ResultsLog::Outcome::ReadFailed;
-    FileResult<QByteArray> bytes = ReadSummaryBytes(fileName);
-    if (!bytes.ok()) {
-        failed.error = bytes.error();
+    const FileResult<RunSummaryCodec::Summary> summary = ResultsDetails::ReadSummary(fileName);
+    if (!summary.ok()) {
+        failed.error = summary.error();
         return failed;
     }
-    const RunSummaryCodec::Decoded decoded = RunSummaryCodec::decode(*bytes);
-    if (!decoded.ok() || decoded.summary.last.tests.isEmpty()) {
-        failed.error = FileError{FileError::Operation::Read, fileName,
-                                 decoded.ok() ? Text("souhrn běhu neobsahuje žádný test") : decoded.error};
+    if (summary->last.tests.isEmpty()) {
+        failed.error =
+            FileError{FileError::Operation::Read, fileName, Text("souhrn běhu neobsahuje žádný test")};
         return failed;
     }
-    return ResultsDetails::DetailsOf(RunEvaluation::OfSummary(decoded.summary));
+    return ResultsDetails::DetailsOf(RunEvaluation::OfSummary(*summary));
 }
 
 bool LacksFrameTimes(const ResultsDetails::TestDetails& test) {

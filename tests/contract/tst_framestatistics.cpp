@@ -133,12 +133,19 @@ private slots:
         QTest::addColumn<double>("deviation");
         QTest::addColumn<double>("reach");
         QTest::addColumn<double>("cvPercent");
-        QTest::newRow("two runs") << QList<double>{1, 3} << 2.0 << std::sqrt(2.0) << 12.706205 << 70.710678;
-        QTest::newRow("three runs") << QList<double>{10, 12, 14} << 12.0 << 2.0
-                                    << 4.302653 * 2 / std::sqrt(3.0) << 100.0 / 6;
-        QTest::newRow("twenty runs, no spread") << QList<double>(20, 50.0) << 50.0 << 0.0 << 0.0 << 0.0;
-        QTest::newRow("a single run") << QList<double>{7} << 7.0 << 0.0 << 0.0 << 0.0;
-        QTest::newRow("zero mean") << QList<double>{-1, 1} << 0.0 << std::sqrt(2.0) << 12.706205 << 0.0;
+        // The worst run's value / the best run's, in percent.
+        QTest::addColumn<double>("stability");
+        QTest::newRow("two runs") << QList<double>{1, 3} << 2.0 << std::sqrt(2.0) << 12.706205 << 70.710678
+                                  << 100.0 / 3;
+        QTest::newRow("three runs, the best in the middle")
+            << QList<double>{12, 14, 10} << 12.0 << 2.0 << 4.302653 * 2 / std::sqrt(3.0) << 100.0 / 6
+            << 100.0 * 10 / 14;
+        QTest::newRow("twenty runs, no spread")
+            << QList<double>(20, 50.0) << 50.0 << 0.0 << 0.0 << 0.0 << 100.0;
+        QTest::newRow("a single run") << QList<double>{7} << 7.0 << 0.0 << 0.0 << 0.0 << 100.0;
+        QTest::newRow("zero mean") << QList<double>{-1, 1} << 0.0 << std::sqrt(2.0) << 12.706205 << 0.0
+                                   << 0.0;
+        QTest::newRow("no run above 0") << QList<double>{0, 0} << 0.0 << 0.0 << 0.0 << 0.0 << 0.0;
     }
     void repeatSpread() {
         QFETCH(QList<double>, values);
@@ -146,6 +153,7 @@ private slots:
         QFETCH(double, deviation);
         QFETCH(double, reach);
         QFETCH(double, cvPercent);
+        QFETCH(double, stability);
         const RepeatStatistics::Spread spread = RepeatStatistics::Of(values);
         QCOMPARE(spread.count, int(values.size()));
         QCOMPARE(spread.mean, mean);
@@ -153,6 +161,8 @@ private slots:
         QVERIFY(qAbs(spread.confidenceLow - (mean - reach)) < 1e-5);
         QVERIFY(qAbs(spread.confidenceHigh - (mean + reach)) < 1e-5);
         QVERIFY(qAbs(spread.coefficientOfVariationPercent - cvPercent) < 1e-5);
+        QVERIFY2(qAbs(spread.stabilityPercent - stability) < 1e-9,
+                 qPrintable(QString::number(spread.stabilityPercent)));
     }
 
     // Beyond the table the expansion joins it smoothly.

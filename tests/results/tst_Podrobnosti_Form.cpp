@@ -4,6 +4,8 @@
 #include "common/FileDialog.h"
 #include "common/MessageBox.h"
 #include "contract/EnergyReport.h"
+#include "contract/RunEvaluation.h"
+#include "contract/RunSummaryCodec.h"
 #include "results/FrameTimeChart.h"
 #include "results/Podrobnosti_Form.h"
 #include "results/ResultsCsv.h"
@@ -22,6 +24,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QThreadPool>
+#include <QValueAxis>
 
 using namespace ResultsFixture;
 
@@ -43,6 +46,8 @@ private slots:
     void hostileLogs();
     void savesCsv();
     void failedCsvSave();
+    void sustainedScoresOverTime_data();
+    void sustainedScoresOverTime();
 
 private:
     // Presses "Podrobnosti…".
@@ -387,3 +392,99 @@ void tst_Podrobnosti_Form::failedCsvSave() {
 
 QTEST_MAIN(tst_Podrobnosti_Form)
 #include "tst_Podrobnosti_Form.moc"
+
+// The summary beside the log (souhrn.json) draws a sustained run's scores
+// over time when it is this log's; the window grows by the chart and the
+// buttons go below it.
+void tst_Podrobnosti_Form::sustainedScoresOverTime_data() {
+    QTest::addColumn<int>("minutes");
+    // Each run's start (s) and score, 0 for the log's score.
+    QTest::addColumn<QList<QPointF>>("runs");
+    QTest::addColumn<bool>("ofThisLog");
+    // Written instead of the summary, when not empty.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("title");
+    const QList<QPointF> three = {{0, 104}, {30, 98}, {45, 0}};
+    QTest::newRow("sustained") << 1 << three << true << QByteArray()
+                               << "Skóre běhů v čase (1 min, stabilita ";
+    QTest::newRow("another log's") << 2 << three << false << QByteArray() << QString();
+    QTest::newRow("not sustained") << 0 << three << true << QByteArray() << QString();
+    QTest::newRow("broken") << 2 << three << true << QByteArray("{") << "souhrn.json";
+    QTest::newRow("runs out of order")
+        << 2 << QList<QPointF>{{0, 1}, {50, 2}, {40, 0}} << true << QByteArray() << "začal dřív";
+    QTest::newRow("a start after the time")
+        << 1 << QList<QPointF>{{0, 1}, {61, 0}} << true << QByteArray() << "startSeconds";
+    // Qt Charts is asked for a few points a pixel column, whatever the count.
+    QList<QPointF> many;
+    for (int i = 0; i < 40000; ++i) {
+        many.append({i * 0.1, i % 2 ? 1e150 : 0});
+    }
+    QTest::newRow("40000 runs") << 120 << many << true << QByteArray()
+                                << "Skóre běhů v čase (120 min, stabilita 0.00 %)";
+}
+
+void tst_Podrobnosti_Form::sustainedScoresOverTime() {
+    QFETCH(int, minutes);
+    QFETCH(QList<QPointF>, runs);
+    QFETCH(bool, ofThisLog);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, title);
+    QVERIFY(writeLog(blocksScoring(30, 7)));
+    const RunEvaluation log = RunEvaluation::OfFile(QStringLiteral("vysledek.log"));
+    RunSummaryCodec::Summary summary;
+    for (int line = 0; line < RunSummaryCodec::kHeaderFieldCount; ++line) {
+        summary.header << log.headerLine(EngineContract::LogLine(line));
+    }
+    for (int test = 0; test < 7; ++test) {
+        summary.last.tests.append({test, EngineContract::kTestNames[test].toString(), 0, {}});
+    }
+    summary.last.run.score = log.score() + (ofThisLog ? 0 : 0.001);
+    summary.sustainMinutes = minutes;
+    QList<double> scores;
+    for (const QPointF& run : runs) {
+        summary.runs.append({{}, {0, 0, run.y() > 0 ? run.y() : summary.last.run.score, 0}});
+        summary.runStartSeconds.append(run.x());
+        scores.append(summary.runs.constLast().run.score);
+    }
+    summary.scoreSpread = RepeatStatistics::Of(scores);
+    QVERIFY(TestSupport::writeRaw(QStringLiteral("souhrn.json"),
+                                  bytes.isEmpty() ? RunSummaryCodec::encode(summary) : bytes));
+
+    const long before = residentKb();
+    Podrobnosti_Form* details = Podrobnosti_Form::instance();
+    const int height = details->height();
+    QVERIFY(details->ReadLog());
+    details->show();
+    details->grab();
+    const bool shown = !title.isEmpty();
+    QCOMPARE(details->Chart3->isVisible(), shown);
+    QVERIFY2(details->Chart3->chart()->title().contains(title),
+             qPrintable(details->Chart3->chart()->title()));
+    QCOMPARE(details->height() > height, shown);
+    QCOMPARE(details->Command1->y() > details->Chart3->geometry().bottom(), shown);
+    const QList<QAbstractSeries*> series = details->Chart3->chart()->series();
+    if (minutes > 0 && ofThisLog && bytes.isEmpty() && title.startsWith(QStringLiteral("Skóre"))) {
+        QCOMPARE(series.size(), 1);
+        const QList<QPointF> points = static_cast<QLineSeries*>(series.first())->points();
+        QVERIFY(points.size() <= 4 * details->Chart3->width());
+        QCOMPARE(points.first(), QPointF(0, scores.first()));
+        QCOMPARE(points.last().x(), runs.last().x() / 60);
+        if (runs.size() == 3) {
+            QCOMPARE(points, (QList<QPointF>{{0, 104}, {0.5, 98}, {0.75, log.score()}}));
+            const auto* scores =
+                static_cast<QValueAxis*>(details->Chart3->chart()->axes(Qt::Vertical).first());
+            QCOMPARE(scores->min(), 0.0);
+            QVERIFY(scores->max() >= 104);
+        }
+    } else {
+        QVERIFY(series.isEmpty());
+    }
+    QVERIFY2(residentKb() - before < kHostileFileMemoryKb,
+             qPrintable(QString::number(residentKb() - before)));
+
+    // The summary gone, the window is as before.
+    QVERIFY(QFile::remove(QStringLiteral("souhrn.json")));
+    QVERIFY(details->ReadLog());
+    QVERIFY(details->Chart3->isHidden());
+    QCOMPARE(details->height(), height);
+}

@@ -249,6 +249,13 @@ private slots:
         row("repeat until, just below", {"--repeat-until", "0.0099"}, false);
         row("repeat until, most", {"--repeat-until", "100"}, true);
         row("repeat until, just above", {"--repeat-until", "100.01"}, false);
+        row("sustain, least", {"--sustain", "1"}, true);
+        row("sustain, just below", {"--sustain", "0"}, false);
+        row("sustain, most", {"--sustain", "120"}, true);
+        row("sustain, just above", {"--sustain", "121"}, false);
+        row("sustain, not whole minutes", {"--sustain", "1.5"}, false);
+        row("sustain with repeat", {"--sustain", "5", "--repeat", "3"}, false);
+        row("sustain with repeat until", {"--sustain", "5", "--repeat-until", "2"}, false);
         row("gpu, first", {"--gpu", "0", "--offscreen"}, true);
         row("gpu, just below", {"--gpu", "-1", "--offscreen"}, false);
     }
@@ -276,6 +283,9 @@ private slots:
             QCOMPARE(result.options.repeat, value.toInt());
         } else if (option == QLatin1String("--repeat-until")) {
             QCOMPARE(result.options.repeatUntilPercent, value.toDouble());
+        } else if (option == QLatin1String("--sustain")) {
+            QCOMPARE(result.options.sustainMinutes, value.toInt());
+            QVERIFY(result.options.repeated());
         } else {
             QCOMPARE(result.options.gpu, value.toInt());
         }

@@ -307,6 +307,9 @@ private slots:
             << QStringList{"--upload", "--repeat", "2"} << once;
         QTest::newRow("upload with the summary on standard output")
             << QStringList{"--summary", "-", "--upload"} << once;
+        QTest::newRow("sustain beyond two hours") << QStringList{"--sustain", "121"} << "--sustain čeká";
+        QTest::newRow("sustain and repeat")
+            << QStringList{"--repeat", "3", "--sustain", "5"} << "--sustain nelze spojit";
     }
 
     void refusedWithoutDisplay() {
@@ -324,10 +327,11 @@ private slots:
     void helpAndVersionWithoutDisplay_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QStringList>("shown");
-        const QStringList help = {"Použití: trenzor.exe", "Parametry:",   "--tests <čísla>", "--seconds <S>",
-                                  "--size <ŠxV>",         "--fullscreen", "--safe",          "--offscreen",
-                                  "--summary <soubor>",   "--gl-debug",   "nastaveni.atr",   "--repeat <N>",
-                                  "--repeat-until <VK>"};
+        const QStringList help = {
+            "Použití: trenzor.exe", "Parametry:",        "--tests <čísla>", "--seconds <S>",
+            "--size <ŠxV>",         "--fullscreen",      "--safe",          "--offscreen",
+            "--summary <soubor>",   "--gl-debug",        "nastaveni.atr",   "--repeat <N>",
+            "--repeat-until <VK>",  "--sustain <MINUTY>"};
         QTest::newRow("--help") << "--help" << help;
         QTest::newRow("-h") << "-h" << help;
         QTest::newRow("--version") << "--version" << QStringList{"Trenzor 1.0"};

@@ -1,3 +1,4 @@
+#include "RepeatTable.h"
 #include "RunRecord.h"
 #include "TestSupport.h"
 
@@ -7,6 +8,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 // The run's record without OpenGL: how often a repeated run goes on, and what
 // a finished, aborted or failing run leaves on disk with which exit status.
@@ -75,31 +77,89 @@ private slots:
         QTest::addColumn<double>("until");
         QTest::addColumn<QList<double>>("roundRates");
         QTest::addColumn<int>("rounds");
-        QTest::addRow("once") << 0 << 0.0 << QList<double>{100} << 1;
-        QTest::addRow("--repeat 3") << 3 << 0.0 << QList<double>{100} << 3;
-        QTest::addRow("--repeat 20") << 20 << 0.0 << QList<double>{100} << 20;
-        QTest::addRow("--repeat-until, steady: the least runs") << 0 << 2.0 << QList<double>{100, 100} << 2;
-        QTest::addRow("--repeat-until, never steady: the most runs")
-            << 0 << 2.0 << QList<double>{50, 150} << 10;
+        // --sustain's minutes, the seconds each run takes on the record's
+        // clock, and the lines that end the run: each run's start and score,
+        // the verdict.
+        QTest::addColumn<int>("sustain");
+        QTest::addColumn<double>("runSeconds");
+        QTest::addColumn<QStringList>("lastLines");
+        const auto row = [](const char* name, int repeat, double until, const QList<double>& rates,
+                            int rounds) {
+            QTest::addRow("%s", name) << repeat << until << rates << rounds << 0 << 1.0 << QStringList();
+        };
+        row("once", 0, 0, {100}, 1);
+        row("--repeat 3", 3, 0, {100}, 3);
+        row("--repeat 20", 20, 0, {100}, 20);
+        row("--repeat-until, steady: the least runs", 0, 2, {100, 100}, 2);
+        row("--repeat-until, never steady: the most runs", 0, 2, {50, 150}, 10);
         // Coefficients of variation after 2 to 5 runs: 47.1 %, 33.3 %, 27.2 %,
         // 23.6 %.
         const QList<double> settling{100, 200, 150, 150, 150, 150};
-        QTest::addRow("--repeat-until 30: below at the fourth") << 0 << 30.0 << settling << 4;
-        QTest::addRow("--repeat-until 25: below at the fifth") << 0 << 25.0 << settling << 5;
+        row("--repeat-until 30: below at the fourth", 0, 30, settling, 4);
+        row("--repeat-until 25: below at the fifth", 0, 25, settling, 5);
+        // Another run starts while the time since the first started is not
+        // up; the last one runs to its end.
+        QTest::addRow("--sustain 1, runs of 25 s: the third ends after the minute")
+            << 0 << 0.0 << QList<double>{100, 98} << 3 << 1 << 25.0
+            << QStringList{"   1     0:00     100.00", "   2     0:25      98.00", "   3     0:50     100.00",
+                           "Stabilita 98.00 %: grafická karta pod zátěží drží výkon."};
+        QTest::newRow("--sustain 1, 97 %: it slows down")
+            << 0 << 0.0 << QList<double>{100, 97} << 3 << 1 << 25.0
+            << QStringList{"   3     0:50     100.00",
+                           "Stabilita 97.00 %: grafická karta pod zátěží zpomaluje."};
+        QTest::addRow("--sustain 1, the first run ends just before the minute")
+            << 0 << 0.0 << QList<double>{100} << 2 << 1 << 59.999
+            << QStringList{"běh  začátek      skóre", "   1     0:00     100.00", "   2     0:59     100.00",
+                           "Stabilita 100.00 %: grafická karta pod zátěží drží výkon."};
+        QTest::addRow("--sustain 1, a run of a minute: no stability")
+            << 0 << 0.0 << QList<double>{100} << 1 << 1 << 60.0
+            << QStringList{"Za 1 min neproběhly dva celé běhy, stabilitu nelze posoudit."};
+        QTest::addRow("--sustain 120, runs of 30 min")
+            << 0 << 0.0 << QList<double>{90, 100} << 4 << 120 << 1800.0
+            << QStringList{"   4    90:00     100.00",
+                           "Stabilita 90.00 %: grafická karta pod zátěží zpomaluje."};
     }
     void repeatPolicy() {
         QFETCH(int, repeat);
         QFETCH(double, until);
         QFETCH(QList<double>, roundRates);
         QFETCH(int, rounds);
-        RunRecord record(m_config, options(2, repeat, until));
+        QFETCH(int, sustain);
+        QFETCH(double, runSeconds);
+        QFETCH(QStringList, lastLines);
+        RunOptions runOptions = options(2, repeat, until);
+        runOptions.sustainMinutes = sustain;
+        // The record reads its clock when the first run starts and after each
+        // run: each read is a run later.
+        qint64 reads = 0;
+        RunRecord record(m_config, runOptions,
+                         [&reads, runSeconds] { return std::llround(double(reads++) * runSeconds * 1000); });
         const Run result = run(record, 2, roundRates);
         QCOMPARE(result.rounds, rounds);
         QCOMPARE(result.outcome.status, 0);
-        const QJsonObject summary =
-            QJsonDocument::fromJson(TestSupport::readAll(QStringLiteral("souhrn.json"))).object();
+        const QByteArray bytes = TestSupport::readAll(QStringLiteral("souhrn.json"));
+        const QJsonObject summary = QJsonDocument::fromJson(bytes).object();
         QCOMPARE(summary.value("complete").toBool(), true);
-        QCOMPARE(summary.value("runs").toArray().size(), repeat > 0 || until > 0 ? result.rounds : 0);
+        const QJsonArray runs = summary.value("runs").toArray();
+        QCOMPARE(runs.size(), runOptions.repeated() ? result.rounds : 0);
+        QCOMPARE(summary.value("sustainMinutes").toInt(), sustain);
+        const RunSummaryCodec::Decoded decoded = RunSummaryCodec::decode(bytes);
+        QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+        const QStringList table = RepeatTable::lines(decoded.summary);
+        if (sustain == 0) {
+            for (const QJsonValue pass : runs) {
+                QVERIFY(!pass.toObject().contains("startSeconds"));
+            }
+            // Only the spread, ending with the score's, as before.
+            QCOMPARE(table.isEmpty() ? QString() : table.last().left(6),
+                     runs.size() > 1 ? "skóre " : QString());
+            return;
+        }
+        QCOMPARE(table.mid(table.size() - lastLines.size()), lastLines);
+        for (qsizetype i = 0; i < runs.size(); ++i) {
+            QCOMPARE(runs[i]["startSeconds"].toDouble(-1), double(i) * runSeconds);
+            QCOMPARE(runs[i]["run"]["score"].toDouble(), roundRates[i % roundRates.size()]);
+        }
     }
 
     void saved_data() {

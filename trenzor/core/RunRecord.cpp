@@ -9,9 +9,18 @@
 
 #include <QCryptographicHash>
 
-RunRecord::RunRecord(const RunConfig& config, std::optional<RunOptions> options)
+#include <chrono>
+
+RunRecord::RunRecord(const RunConfig& config, std::optional<RunOptions> options, Clock clock)
     : m_config(config)
-    , m_options(std::move(options)) {}
+    , m_options(std::move(options))
+    , m_clock(std::move(clock)) {}
+
+qint64 RunRecord::SteadyClock() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // The command line names the tests; a configuration names them by their
 // scene files. A scene of the user's own keeps its position in the list.
@@ -36,7 +45,10 @@ void RunRecord::begin(const QStringList& header, const QString& scenes) {
     if (m_options && (!m_options->summaryPath.isEmpty() || m_options->repeated() || m_options->upload)) {
         m_summary.emplace(m_header, m_options->repeated());
         m_summary->setScenes(scenes);
+        m_summary->setSustainMinutes(m_options->sustainMinutes);
     }
+    m_firstStart = m_clock();
+    m_runStartSeconds = 0;
 }
 
 void RunRecord::countGlErrors(int count) {
@@ -54,16 +66,23 @@ void RunRecord::addTest(int test, const QVector<double>& rates, const BlockSampl
 void RunRecord::closeRound() {
     ++m_rounds;
     if (m_summary) {
-        m_summary->closeRun();
+        m_summary->closeRun(m_runStartSeconds);
     }
 }
 
 bool RunRecord::nextRound() {
-    if (anotherRun()) {
+    const double elapsedSeconds = double(m_clock() - m_firstStart) / 1000;
+    if (anotherRun(elapsedSeconds)) {
         QString line = QStringLiteral("trenzor: dokončen běh %1").arg(m_rounds);
         if (m_rounds >= RunOptions::kMinRuns) {
             line += QStringLiteral(", variační koeficient skóre %1 %").arg(spreadPercent(), 0, 'f', 2);
         }
+        if (m_options->sustainMinutes > 0) {
+            line += QStringLiteral(", od začátku %1 z %2 min")
+                        .arg(RepeatTable::minutesAndSeconds(elapsedSeconds))
+                        .arg(m_options->sustainMinutes);
+        }
+        m_runStartSeconds = elapsedSeconds;
         ConsoleReport::print(progressStream(), line);
         m_completeLog = std::move(m_log);
         m_log.emplace(m_header);
@@ -84,9 +103,12 @@ bool RunRecord::nextRound() {
     return false;
 }
 
-bool RunRecord::anotherRun() const {
+bool RunRecord::anotherRun(double elapsedSeconds) const {
     if (!m_options || !m_options->repeated()) {
         return false;
+    }
+    if (m_options->sustainMinutes > 0) {
+        return m_options->sustainGoesOn(elapsedSeconds);
     }
     if (m_options->repeat > 0) {
         return m_rounds < m_options->repeat;

@@ -11,14 +11,16 @@
 #include <QStringList>
 #include <QVector>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 // What a rated run keeps of itself, apart from its drawing: the results log
 // being filled, the summary beside it, the runs through every test finished
 // so far, the OpenGL errors found, whether a repeated run goes on (--repeat,
-// or --repeat-until's coefficient of variation), and at its end what is
-// saved (the log, the run history, the summary, the summary to upload) and
-// with which exit status.
+// --repeat-until's coefficient of variation, or --sustain's time, read
+// from the clock it is given), and at its end what is saved (the log, the
+// run history, the summary, the summary to upload) and with which exit
+// status.
 // Needs no OpenGL: the engine hands it each finished test. Lives as long as
 // the engine; begin() starts the record of a rated run, free flight keeps
 // none.
@@ -31,7 +33,10 @@ public:
         int status = 0;
     };
 
-    RunRecord(const RunConfig& config, std::optional<RunOptions> options);
+    // A monotonic time in milliseconds.
+    using Clock = std::function<qint64()>;
+
+    RunRecord(const RunConfig& config, std::optional<RunOptions> options, Clock clock = SteadyClock);
 
     // The number of the rated test a slot runs, as the progress lines and
     // the summary give it.
@@ -68,8 +73,10 @@ public:
     const QByteArray& uploadSummary() const { return m_uploadSummary; }
 
 private:
-    // Whether the run just closed is followed by another.
-    bool anotherRun() const;
+    static qint64 SteadyClock();
+    // Whether the run just closed, elapsedSeconds after the first run
+    // started, is followed by another.
+    bool anotherRun(double elapsedSeconds) const;
     // Writes the sensors' figures beside the saved log, tied to its bytes;
     // a failure is said on standard error, the run's results stand.
     void saveEnergy() const;
@@ -77,6 +84,10 @@ private:
 
     const RunConfig& m_config;
     std::optional<RunOptions> m_options;
+    Clock m_clock;
+    // When the first run started, and the current run's start since then.
+    qint64 m_firstStart = 0;
+    double m_runStartSeconds = 0;
     QStringList m_header;
     std::optional<ResultsLogWriter> m_log;
     // A repeated run's last run through every test, while the next one

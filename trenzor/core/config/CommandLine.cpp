@@ -97,6 +97,19 @@ QString readRepeatUntil(const QString& value, double& percent) {
     return {};
 }
 
+QString readSustain(const QString& value, int& minutes) {
+    bool ok = false;
+    minutes = value.toInt(&ok);
+    if (!ok || value != QString::number(minutes) || minutes < RunOptions::kMinSustainMinutes ||
+        minutes > RunOptions::kMaxSustainMinutes) {
+        return QStringLiteral("--sustain čeká celý počet minut od %1 do %2, ne \"%3\"")
+            .arg(RunOptions::kMinSustainMinutes)
+            .arg(RunOptions::kMaxSustainMinutes)
+            .arg(value);
+    }
+    return {};
+}
+
 QString readSize(const QString& value, int& width, int& height) {
     const QRegularExpressionMatch match =
         QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
@@ -233,6 +246,15 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
             .arg(RunOptions::kMinRuns)
             .arg(RunOptions::kMaxRunsUntil),
         QStringLiteral("VK"));
+    const QCommandLineOption sustain(
+        QStringLiteral("sustain"),
+        QStringLiteral("Opakuje zvolené testy celými běhy po dobu MINUT minut (%1 až %2): další běh začne, "
+                       "dokud čas od začátku prvního neuplyne. Vypíše skóre každého běhu v čase a "
+                       "stabilitu (skóre nejhoršího běhu / skóre nejlepšího); souhrn uchová začátek a "
+                       "skóre každého běhu. Nejde spojit s --repeat ani --repeat-until.")
+            .arg(RunOptions::kMinSustainMinutes)
+            .arg(RunOptions::kMaxSustainMinutes),
+        QStringLiteral("MINUTY"));
     const QCommandLineOption glDebug(
         QStringLiteral("gl-debug"),
         QStringLiteral("Vyžádá si ladicí kontext OpenGL a vypíše jeho hlášení (KHR_debug) na standardní "
@@ -268,8 +290,8 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
                        "do souboru odeslane.txt. Návratový kód 1, když nahrání selže."),
         QStringLiteral("adresa"));
     for (const QCommandLineOption& option :
-         {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, summary,
-          glDebug, history, noSensors, listGpus, gpu, validate, upload}) {
+         {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, sustain,
+          summary, glDebug, history, noSensors, listGpus, gpu, validate, upload}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
@@ -374,6 +396,15 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         return refused(
             QStringLiteral("--repeat a --repeat-until nelze spojit: počet běhů dává jen jeden z nich"));
     }
+    if (parser.isSet(sustain) && (parser.isSet(repeat) || parser.isSet(repeatUntil))) {
+        return refused(QStringLiteral("--sustain nelze spojit s --repeat ani --repeat-until: počet běhů dává "
+                                      "jen jeden z nich"));
+    }
+    if (parser.isSet(sustain)) {
+        if (QString error = readSustain(parser.value(sustain), options.sustainMinutes); !error.isEmpty()) {
+            return refused(error);
+        }
+    }
     if (parser.isSet(repeat)) {
         if (QString error = readRepeat(parser.value(repeat), options.repeat); !error.isEmpty()) {
             return refused(error);
@@ -394,9 +425,10 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
     options.upload = parser.isSet(upload);
     if (options.upload) {
         if (options.validate || options.repeated() || options.summaryToStandardOutput()) {
-            return refused(QStringLiteral("--upload nahrává jeden běh s ověřením obrazu a vypisuje adresu "
-                                          "běhu; nelze ho spojit s --validate, --repeat, --repeat-until ani "
-                                          "--summary -"));
+            return refused(
+                QStringLiteral("--upload nahrává jeden běh s ověřením obrazu a vypisuje adresu "
+                               "běhu; nelze ho spojit s --validate, --repeat, --repeat-until, --sustain ani "
+                               "--summary -"));
         }
         options.uploadAddress = parser.value(upload);
         if (const ServiceAddress address = ServiceAddress::fromText(options.uploadAddress);

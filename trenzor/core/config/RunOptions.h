@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contract/RunSummaryCodec.h"
+
 #include <QList>
 #include <QString>
 
@@ -29,6 +31,9 @@ struct RunOptions {
     // runs' scores is below it, from kMinRuns to kMaxRunsUntil runs.
     int repeat = 0;
     double repeatUntilPercent = 0;
+    // With sustainMinutes, whole runs one after the other for that long:
+    // another starts while the time since the first started is not up.
+    int sustainMinutes = 0;
     // A complete run of all seven tests is kept in the run history.
     bool history = false;
     // Energy, power, temperatures and clocks are sampled while the tests
@@ -47,6 +52,11 @@ struct RunOptions {
     static constexpr int kMaxRunsUntil = 10;
     static constexpr double kMinUntilPercent = 0.01;
     static constexpr double kMaxUntilPercent = 100;
-    bool repeated() const { return repeat > 0 || repeatUntilPercent > 0; }
+    static constexpr int kMinSustainMinutes = RunSummaryCodec::kMinSustainMinutes;
+    static constexpr int kMaxSustainMinutes = RunSummaryCodec::kMaxSustainMinutes;
+    bool repeated() const { return repeat > 0 || repeatUntilPercent > 0 || sustainMinutes > 0; }
+    // Whether a sustained run starts another run this long after its first
+    // started.
+    bool sustainGoesOn(double elapsedSeconds) const { return elapsedSeconds < sustainMinutes * 60.0; }
     bool summaryToStandardOutput() const { return summaryPath == QLatin1String(kStandardOutput); }
 };

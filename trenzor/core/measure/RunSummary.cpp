@@ -46,8 +46,9 @@ RunSummaryCodec::Pass RunSummary::current() const {
     return pass;
 }
 
-void RunSummary::closeRun() {
+void RunSummary::closeRun(double startSeconds) {
     m_closed.append(current());
+    m_starts.append(startSeconds);
     m_tests.clear();
     m_pass = ResultsLogWriter(m_header);
 }
@@ -73,6 +74,10 @@ RunSummaryCodec::Summary RunSummary::summary(bool complete) const {
         return summary;
     }
     summary.runs = m_closed;
+    if (m_sustainMinutes > 0) {
+        summary.sustainMinutes = m_sustainMinutes;
+        summary.runStartSeconds = m_starts;
+    }
     if (m_closed.size() < 2) {
         return summary;
     }

@@ -27,8 +27,11 @@ public:
     // its block's rates how they sample its frames, and the OpenGL errors
     // found while it ran.
     void addBlock(int test, const QVector<double>& rates, const BlockSampling& sampling, int glErrors);
-    // The current run went through every test; the next one starts empty.
-    void closeRun();
+    // The current run, started startSeconds after the first, went through
+    // every test; the next one starts empty.
+    void closeRun(double startSeconds);
+    // A sustained run of this many minutes (--sustain).
+    void setSustainMinutes(int minutes) { m_sustainMinutes = minutes; }
     // The outcome of picture validation, written as the field "validation".
     void setValidation(const QJsonObject& validation) { m_validation = validation; }
     // What the sensors measured, written as the field "sensors".
@@ -53,6 +56,8 @@ private:
     bool m_repeated;
     int m_glErrors = 0;
     QList<RunSummaryCodec::Pass> m_closed;
+    QList<double> m_starts;
+    int m_sustainMinutes = 0;
     // The current run: its tests, and its log, which gives their figures.
     QList<RunSummaryCodec::Test> m_tests;
     ResultsLogWriter m_pass;
