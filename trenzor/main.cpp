@@ -6,10 +6,12 @@
 #include "HeadlessContext.h"
 #include "MessageWindow.h"
 #include "OffscreenCanvas.h"
+#include "RunUpload.h"
 #include "ValidationRun.h"
 #include "contract/EngineContract.h"
 #include "contract/FolderLock.h"
 #include "contract/ResultsLogWriter.h"
+#include "contract/ServiceAddress.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -104,8 +106,10 @@ void endRun(int exitCode) {
 }
 
 // An unattended run of the command line's options: no screens, no waits,
-// and any failure ends it at once with a non-zero status.
-int runOptions(QGuiApplication& app, const CommandLine::Result& command, const QString& startError) {
+// and any failure ends it at once with a non-zero status. An uploaded run
+// leaves its summary's JSON in uploadSummary.
+int runOptions(QGuiApplication& app, const CommandLine::Result& command, const QString& startError,
+               QByteArray& uploadSummary) {
     // A context without a display server says its own problems.
     const bool headless = HeadlessContext::wanted(command.options.offscreen, command.options.gpu);
     if (const QString problem = headless ? QString() : EngineWindow::openGlProblem(command.config);
@@ -117,12 +121,51 @@ int runOptions(QGuiApplication& app, const CommandLine::Result& command, const Q
         OffscreenCanvas canvas(command.config, startError, command.options);
         QObject::connect(&canvas, &OffscreenCanvas::finished, &app, &QCoreApplication::exit);
         canvas.start();
-        return app.exec();
+        const int status = app.exec();
+        uploadSummary = canvas.engine().record().uploadSummary();
+        return status;
     }
     EngineWindow window(command.config, startError, command.options);
     QObject::connect(&window, &EngineWindow::finished, &app, endRun);
     window.start();
-    return app.exec();
+    const int status = app.exec();
+    uploadSummary = window.engine().record().uploadSummary();
+    return status;
+}
+
+// The picture validation of an uploaded run's tests as JSON, drawn off screen
+// on the device the run drew on: through EGL where the run was, else by the
+// window system's OpenGL. Empty when it cannot be drawn, which is said.
+QByteArray validationOf(const CommandLine::Result& run) {
+    const CommandLine::Result validation = CommandLine::validationOf(run);
+    const ValidationRun check(validation.config, validation.options);
+    QByteArray json;
+    if (HeadlessContext::wanted(run.options.offscreen, run.options.gpu)) {
+        HeadlessContext context;
+        if (const QString error = context.create(run.options.gpu, run.options.glDebug); !error.isEmpty()) {
+            printError(error);
+            return {};
+        }
+        check.run(*context.context(), context.deviceLabel(), &json);
+        return json;
+    }
+    QOpenGLContext context;
+    context.setFormat(EngineWindow::formatFor(validation.config, run.options.glDebug));
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.create() || !surface.isValid() || !context.makeCurrent(&surface)) {
+        printError(QStringLiteral("obraz nelze ověřit: kontext OpenGL nelze vytvořit."));
+        return {};
+    }
+    check.run(context, QString(), &json);
+    return json;
+}
+
+// Where an uploaded run goes: the command line's address, or sluzba.url's.
+ServiceAddress uploadService(const RunOptions& options) {
+    return options.uploadAddress.isEmpty() ? ServiceAddress::fromFile()
+                                           : ServiceAddress::fromText(options.uploadAddress);
 }
 
 // The devices EGL offers, then what the window system offers, if there is
@@ -222,6 +265,13 @@ int run(int argc, char* argv[]) {
         printError(error);
         return CommandLine::kRefusedExit;
     }
+    // Before the run: a run that cannot be uploaded is not worth its minutes.
+    const std::optional<ServiceAddress> service =
+        command.options.upload ? std::optional(uploadService(command.options)) : std::nullopt;
+    if (service && !service->ok()) {
+        printError(QStringLiteral("--upload: %1").arg(service->problem()));
+        return CommandLine::kRefusedExit;
+    }
     if (command.options.validate) {
         if (const QString error = removeOldSummary(command.options); !error.isEmpty()) {
             printError(error);
@@ -252,7 +302,12 @@ int run(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     messageState().windowSystemReady = true;
     if (command.action == CommandLine::Action::Options) {
-        return runOptions(app, command, startError);
+        QByteArray summary;
+        const int status = runOptions(app, command, startError, summary);
+        if (status != 0 || !service) {
+            return status;
+        }
+        return RunUpload::send(*service, validationOf(command), summary);
     }
 
     ConfigParser::Result parsed = ConfigParser::parseFile(EngineContract::kConfigFileName);

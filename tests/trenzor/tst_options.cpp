@@ -291,6 +291,15 @@ private slots:
             << QStringList{"--repeat-until", "100.01"} << "--repeat-until čeká";
         QTest::newRow("both repeats") << QStringList{"--repeat", "3", "--repeat-until", "5"}
                                       << "--repeat a --repeat-until nelze spojit";
+        QTest::newRow("upload to what is no address")
+            << QStringList{"--upload", "ftp://vysledky"} << "--upload: „ftp://vysledky“ není adresa služby";
+        const QString once = "--upload nahrává jeden běh s ověřením obrazu";
+        QTest::newRow("upload of a validation")
+            << QStringList{"--upload=http://127.0.0.1:9", "--validate"} << once;
+        QTest::newRow("upload from sluzba.url of a repeated run")
+            << QStringList{"--upload", "--repeat", "2"} << once;
+        QTest::newRow("upload with the summary on standard output")
+            << QStringList{"--summary", "-", "--upload"} << once;
     }
 
     void refusedWithoutDisplay() {

@@ -61,6 +61,7 @@ public:
     int msecsToNextFrame() const;
     Phase phase() const { return m_phase; }
     int slot() const { return m_slot; }
+    const RunRecord& record() const { return m_record; }
     // The moment of the camera path the running test shows.
     double pathTime() const { return m_recorder ? m_recorder->pathTime() : 0.0; }
 

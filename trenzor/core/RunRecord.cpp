@@ -28,8 +28,9 @@ int RunRecord::test(int slot) const {
 void RunRecord::begin(const QStringList& header, const QString& scenes) {
     m_header = header;
     m_log.emplace(m_header);
-    // A repeated run's spread is printed even without a summary file.
-    if (m_options && (!m_options->summaryPath.isEmpty() || m_options->repeated())) {
+    // A repeated run's spread is printed even without a summary file, and
+    // an uploaded run sends its summary.
+    if (m_options && (!m_options->summaryPath.isEmpty() || m_options->repeated() || m_options->upload)) {
         m_summary.emplace(m_header, m_options->repeated());
         m_summary->setScenes(scenes);
     }
@@ -134,6 +135,9 @@ RunRecord::Outcome RunRecord::finish(bool aborted) {
                     discard();
                     return {error, 1};
                 }
+            }
+            if (m_summary && complete && m_options->upload) {
+                m_uploadSummary = RunSummaryCodec::encode(m_summary->summary(complete));
             }
             if (m_summary) {
                 for (const QString& line : RepeatTable::lines(m_summary->summary(complete))) {

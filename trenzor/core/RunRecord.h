@@ -16,7 +16,8 @@
 // being filled, the summary beside it, the runs through every test finished
 // so far, the OpenGL errors found, whether a repeated run goes on (--repeat,
 // or --repeat-until's coefficient of variation), and at its end what is
-// saved (the log, the run history, the summary) and with which exit status.
+// saved (the log, the run history, the summary, the summary to upload) and
+// with which exit status.
 // Needs no OpenGL: the engine hands it each finished test. Lives as long as
 // the engine; begin() starts the record of a rated run, free flight keeps
 // none.
@@ -58,6 +59,8 @@ public:
     // Where the lines about each finished test go: standard error when the
     // summary takes standard output, so that it stays valid JSON.
     std::FILE* progressStream() const;
+    // The JSON summary of a complete run that is uploaded; empty otherwise.
+    const QByteArray& uploadSummary() const { return m_uploadSummary; }
 
 private:
     // Whether the run just closed is followed by another.
@@ -78,4 +81,5 @@ private:
     // with any is not complete.
     int m_testGlErrors = 0;
     int m_glErrors = 0;
+    QByteArray m_uploadSummary;
 };

@@ -99,7 +99,7 @@ QString ValidationRun::draw(QOpenGLContext& context, std::optional<FaultyScene::
     return {};
 }
 
-int ValidationRun::run(QOpenGLContext& context, const QString& deviceLabel) const {
+int ValidationRun::run(QOpenGLContext& context, const QString& deviceLabel, QByteArray* json) const {
     QElapsedTimer clock;
     clock.start();
     std::FILE* report = m_options.summaryToStandardOutput() ? stderr : stdout;
@@ -153,7 +153,7 @@ int ValidationRun::run(QOpenGLContext& context, const QString& deviceLabel) cons
                      ? QStringLiteral("vše souhlasí")
                      : QStringLiteral("obraz se liší od vzorů (složka %1)").arg(QString::fromLatin1(kFolder)))
             .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 1));
-    if (!m_options.summaryPath.isEmpty()) {
+    if (!m_options.summaryPath.isEmpty() || json) {
         LogHeader::Granted granted;
         granted.screen = granted.render = kPicture;
         granted.offscreen = true;
@@ -169,7 +169,11 @@ int ValidationRun::run(QOpenGLContext& context, const QString& deviceLabel) cons
                                           {"tolerance", PictureComparison::kTolerance},
                                           {"allowedPixels", PictureComparison::kAllowedPixels},
                                           {"tests", tests}});
-        if (const QString error = summary.save(m_options.summaryPath, allPassed); !error.isEmpty()) {
+        if (json)
+            *json = RunSummaryCodec::encode(summary.summary(allPassed));
+        if (const QString error =
+                m_options.summaryPath.isEmpty() ? QString() : summary.save(m_options.summaryPath, allPassed);
+            !error.isEmpty()) {
             ConsoleReport::print(stderr, QStringLiteral("trenzor: %1").arg(error));
             return 1;
         }

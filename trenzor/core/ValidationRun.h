@@ -41,7 +41,8 @@ public:
     QString draw(QOpenGLContext& context, std::optional<FaultyScene::Fault> fault, QList<Picture>& pictures,
                  QString* scenesHash = nullptr) const;
     // Compares, reports and saves as described; returns the exit status.
-    int run(QOpenGLContext& context, const QString& deviceLabel) const;
+    // With json, the summary's JSON also goes there, for an upload.
+    int run(QOpenGLContext& context, const QString& deviceLabel, QByteArray* json = nullptr) const;
 
     // "3-safe-1.png"
     static QString pictureName(int test, bool safe, int moment);

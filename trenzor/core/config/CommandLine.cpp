@@ -2,6 +2,7 @@
 
 #include "contract/EngineConfig.h"
 #include "contract/EngineContract.h"
+#include "contract/ServiceAddress.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -130,7 +131,38 @@ QString czechHelp(QString text, const QString& program) {
     return text;
 }
 
+// The pictures the references hold: off screen, 640x480, 24 bits.
+void drawAsReferences(RunConfig& config, RunOptions& options) {
+    options.validate = true;
+    options.offscreen = true;
+    config.colourBits = 24;
+}
+
+// "--upload" followed by nothing or by another option takes its address from
+// sluzba.url: it stands for "--upload=" with the value left empty.
+QStringList optionalUploadAddress(QStringList arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--upload") &&
+            (i + 1 == arguments.size() || arguments[i + 1].startsWith(u'-'))) {
+            arguments[i] = QStringLiteral("--upload=");
+        }
+    }
+    return arguments;
+}
+
 } // namespace
+
+CommandLine::Result CommandLine::validationOf(const Result& run) {
+    Result validation;
+    validation.action = Action::Options;
+    validation.config = ratedRun();
+    validation.config.scenes = run.config.scenes;
+    validation.options.tests = run.options.tests;
+    validation.options.gpu = run.options.gpu;
+    validation.options.glDebug = run.options.glDebug;
+    drawAsReferences(validation.config, validation.options);
+    return validation;
+}
 
 CommandLine::Result CommandLine::parse(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -143,7 +175,8 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         "(640x480, 16 bitů, bez vertikální synchronizace, všech sedm testů). Výsledky zapíše do "
         "vysledek.log.\n"
         "Návratový kód: 0, když všechny testy doběhly do konce bez chyb OpenGL; 1 při chybě, chybě OpenGL "
-        "nebo přerušení (Esc, zavřené okno); 2 při chybných parametrech."));
+        "nebo přerušení (Esc, zavřené okno) a když se nepodaří nahrání (--upload); 2 při chybných "
+        "parametrech."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Vypíše tuto nápovědu."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -222,16 +255,24 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("Ověří obraz: vykreslí každý test ve třech chvílích dráhy mimo obrazovku (640x480, 24 "
                        "bitů, se shadery i v bezpečném módu) a porovná ho s přiloženými vzory. Rozdílné "
                        "obrázky uloží do složky validace; návratový kód 0 jen když všechny souhlasí."));
+    const QCommandLineOption upload(
+        QStringLiteral("upload"),
+        QStringLiteral("Po úplném běhu ověří obraz na témže zařízení (jako --validate) a nahraje protokol "
+                       "vysledek.log (jeho hlavička popisuje počítač: procesor, kartu, paměť, systém), "
+                       "ověření a souhrn běhu do služby výsledků na ADRESE, bez ní na adrese ze souboru "
+                       "sluzba.url. Vypíše adresu běhu a zda je v žebříčku; klíč ke smazání běhu připíše "
+                       "do souboru odeslane.txt. Návratový kód 1, když nahrání selže."),
+        QStringLiteral("adresa"));
     for (const QCommandLineOption& option :
          {help, version, tests, seconds, size, fullScreen, safe, offscreen, repeat, repeatUntil, summary,
-          glDebug, history, listGpus, gpu, validate}) {
+          glDebug, history, listGpus, gpu, validate, upload}) {
         parser.addOption(option);
     }
     parser.addPositionalArgument(
         QStringLiteral("0"), QStringLiteral("Čte nastavení ze souboru nastaveni.atr (jako bez parametrů)."),
         QStringLiteral("[0]"));
 
-    QStringList named = arguments;
+    QStringList named = optionalUploadAddress(arguments);
     if (!named.isEmpty()) {
         named.first() = QFileInfo(named.first()).fileName();
     }
@@ -312,15 +353,12 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
                 QStringLiteral("--gpu čeká číslo zařízení z --list-gpus, ne \"%1\"").arg(parser.value(gpu)));
         }
     }
-    options.validate = parser.isSet(validate);
-    if (options.validate) {
+    if (parser.isSet(validate)) {
         if (config.fullScreen || parser.isSet(size) || parser.isSet(seconds) || config.safe) {
             return refused(QStringLiteral("--validate kreslí své pevné obrázky a nelze ho spojit s "
                                           "--fullscreen, --size, --seconds ani --safe"));
         }
-        // The pictures the references hold: off screen, 640x480, 24 bits.
-        options.offscreen = true;
-        config.colourBits = 24;
+        drawAsReferences(config, options);
     }
     options.history = parser.isSet(history);
     if (config.fullScreen && options.offscreen) {
@@ -346,6 +384,19 @@ CommandLine::Result CommandLine::parse(const QStringList& arguments) {
         options.summaryPath = parser.value(summary);
         if (options.summaryPath.isEmpty()) {
             return refused(QStringLiteral("--summary čeká název souboru nebo -"));
+        }
+    }
+    options.upload = parser.isSet(upload);
+    if (options.upload) {
+        if (options.validate || options.repeated() || options.summaryToStandardOutput()) {
+            return refused(QStringLiteral("--upload nahrává jeden běh s ověřením obrazu a vypisuje adresu "
+                                          "běhu; nelze ho spojit s --validate, --repeat, --repeat-until ani "
+                                          "--summary -"));
+        }
+        options.uploadAddress = parser.value(upload);
+        if (const ServiceAddress address = ServiceAddress::fromText(options.uploadAddress);
+            !options.uploadAddress.isEmpty() && !address.ok()) {
+            return refused(QStringLiteral("--upload: %1").arg(address.problem()));
         }
     }
     return result;

@@ -32,4 +32,7 @@ public:
 
     // arguments as main() gets them, the program's name first.
     static Result parse(const QStringList& arguments);
+    // The picture validation of the tests this run of options draws, on its
+    // device, as --validate draws it: what an uploaded run is sent with.
+    static Result validationOf(const Result& run);
 };

@@ -6,7 +6,8 @@
 // What a run started with command-line options asks beyond its RunConfig:
 // which rated tests its slots are, how long each camera path lasts, whether
 // the picture is presented at all, whether OpenGL's debug messages are
-// printed, how often the tests run, and where the run's summary goes. Built
+// printed, how often the tests run, where the run's summary goes and whether
+// the run is uploaded. Built
 // once by CommandLine and read-only afterwards.
 struct RunOptions {
     // The rated tests in the order of the slots.
@@ -32,6 +33,10 @@ struct RunOptions {
     bool history = false;
     // The JSON summary's file, "-" for standard output, empty for none.
     QString summaryPath;
+    // A complete run is validated and uploaded to the results service at
+    // uploadAddress, or at the one sluzba.url names when it is empty.
+    bool upload = false;
+    QString uploadAddress;
 
     static constexpr char kStandardOutput[] = "-";
     static constexpr int kMinRuns = 2;

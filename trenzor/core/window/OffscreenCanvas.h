@@ -29,6 +29,7 @@ public:
 
     // Creates the context and the buffer, and starts the run.
     void start();
+    const Engine& engine() const { return m_engine; }
 
     QOpenGLContext* glContext() const override;
     unsigned defaultFramebuffer() const override;
