@@ -2,6 +2,7 @@
 
 #include "ComparisonList.h"
 #include "ComparisonRows.h"
+#include "Odeslat_Form.h"
 #include "Podrobnosti_Form.h"
 #include "ResultsLog.h"
 #include "SystemsDatabase.h"
@@ -103,12 +104,17 @@ Vysledky_Form::Vysledky_Form()
     Command4 = new QPushButton(QStringLiteral("Aktualizovat seznam počítačů"), this);
     Command4->setObjectName(QStringLiteral("Command4"));
     Command4->setGeometry(Twips::rect(120, 5520, 3360, 495));
+    Command5 = new QPushButton(QStringLiteral("Odeslat výsledek…"), this);
+    Command5->setObjectName(QStringLiteral("Command5"));
+    Command5->setGeometry(Twips::rect(6960, 5520, 1800, 495));
+    Command5->setEnabled(false);
     connect(new WorldSystemsUpdate(Command4), &WorldSystemsUpdate::merged, this,
             &Vysledky_Form::Form_Activate);
 
     connect(Command1, &QPushButton::clicked, this, &Vysledky_Form::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Vysledky_Form::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Vysledky_Form::Command3_Click);
+    connect(Command5, &QPushButton::clicked, this, &Vysledky_Form::Command5_Click);
 
     ActivationTracker::instance().track(this, [this] { Form_Activate(); });
 }
@@ -118,6 +124,7 @@ void Vysledky_Form::Form_Activate() {
 
     Command2->setEnabled(true);
     Command3->setEnabled(false);
+    Command5->setEnabled(false);
     // A log the engine started last has not replaced is an earlier run's:
     // shown now, it would pass for this run's result.
     EngineRun* engine = CurrentRun ? CurrentRun() : nullptr;
@@ -162,6 +169,7 @@ void Vysledky_Form::Form_Activate() {
     if (JoinsComparison(summary)) {
         KeepInHistory(summary.score);
         m_userRow = userRecord(summary);
+        Command5->setEnabled(true);
     }
     m_databaseRecords.clear();
     if (SystemsDatabase::SystemsDatabaseExists()) {
@@ -235,6 +243,15 @@ void Vysledky_Form::Command3_Click() {
     Podrobnosti_Form* details = Podrobnosti_Form::instance();
     if (details->ReadLog()) {
         FormDisplay::showModeless(details);
+    }
+}
+
+void Vysledky_Form::Command5_Click() {
+    // The log is read anew, as for the details: what the dialog shows is
+    // what it sends.
+    Odeslat_Form* send = Odeslat_Form::instance();
+    if (send->ReadLog()) {
+        FormDisplay::showModeless(send);
     }
 }
 

@@ -22,8 +22,9 @@ class QPushButton;
 // window of the same log. A complete run is kept in the run history
 // (RunHistory) beside the showing; a history that cannot be written is
 // warned about once and changes nothing else. "Aktualizovat seznam
-// počítačů" brings the results service's systems in and evaluates anew. "OK" hides it; closing it with the
-// title-bar button destroys it, and the next use creates it afresh.
+// počítačů" brings the results service's systems in and evaluates anew;
+// "Odeslat výsledek…" offers a complete run for the service (Odeslat_Form). "OK" hides it; closing it with
+// the title-bar button destroys it, and the next use creates it afresh.
 class Vysledky_Form : public QWidget, public SharedInstance<Vysledky_Form> {
     Q_OBJECT
     friend class SharedInstance<Vysledky_Form>;
@@ -33,6 +34,7 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
+    void Command5_Click();
 
     QGroupBox* Frame1 = nullptr;
     QListWidget* List1 = nullptr;
@@ -48,6 +50,10 @@ public:
     // "Aktualizovat seznam počítačů": the world's systems from the results
     // service merged into the systems database (WorldSystemsUpdate).
     QPushButton* Command4 = nullptr;
+    // "Odeslat výsledek…": the dialog that sends a complete run to the
+    // results service (Odeslat_Form); enabled only for a run that joins the
+    // comparison.
+    QPushButton* Command5 = nullptr;
     // The image list of the comparison list: its one picture.
     QIcon ImageList1;
     // The engine run whose log the window evaluates, asked at every

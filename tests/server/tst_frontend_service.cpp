@@ -1,6 +1,7 @@
 // The front end's windows as a client of the real results service, on SQLite
 // and a free loopback port: the world's systems brought into the user's
-// systems database, and a service that is down, silent or answers garbage
+// systems database, a complete run sent from the results window with the real
+// engine's validation, and a service that is down, silent or answers garbage
 // changing no file of the user's.
 #include "EngineFolder.h"
 #include "FrontEndFolder.h"
@@ -11,6 +12,7 @@
 #include "common/MessageBox.h"
 #include "contract/NumberRules.h"
 #include "results/ComparisonList.h"
+#include "results/Odeslat_Form.h"
 #include "results/Vysledky2_Form.h"
 #include "results/Vysledky_Form.h"
 #include "shell/Hlavni_Form.h"
@@ -18,7 +20,10 @@
 #include <httplib.h>
 
 #include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -44,6 +49,37 @@ QMap<QString, QByteArray> Files() {
     return files;
 }
 
+// A listening socket that answers as told, or never; "down" closes it. The
+// address it listens at, as sluzba.url holds it.
+QByteArray Listen(QTcpServer& fake, const QByteArray& answer, bool& connected) {
+    if (!fake.listen(QHostAddress::LocalHost)) {
+        return {};
+    }
+    QObject::connect(&fake, &QTcpServer::newConnection, &fake, [&fake, answer, &connected] {
+        connected = true;
+        QTcpSocket* socket = fake.nextPendingConnection();
+        if (!answer.isEmpty()) {
+            socket->write(answer);
+            socket->disconnectFromHost();
+        }
+    });
+    const QByteArray address = QStringLiteral("http://127.0.0.1:%1\n").arg(fake.serverPort()).toUtf8();
+    if (answer == "down") {
+        fake.close();
+    }
+    return address;
+}
+
+// The results window's "Odeslat výsledek…" pressed: the dialog, or null.
+Odeslat_Form* OpenSendDialog() {
+    Vysledky_Form* results = WaitDialog::showResults();
+    if (!results || !results->Command5->isEnabled()) {
+        return nullptr;
+    }
+    QTest::mouseClick(results->Command5, Qt::LeftButton);
+    return Odeslat_Form::existing();
+}
+
 } // namespace
 
 class tst_frontend_service : public QObject {
@@ -53,6 +89,9 @@ class tst_frontend_service : public QObject {
     ServiceProcess m_service;
     // The ranked run's record as the service lists it.
     QByteArray m_worldRecord;
+    // A second run's log, which the front end sends, and a validation's JSON.
+    QByteArray m_sendLog;
+    QByteArray m_validation;
     std::optional<FrontEndFolder> m_folder;
 
     bool runEngine(const QStringList& arguments) {
@@ -92,6 +131,9 @@ private slots:
         const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
         QVERIFY(runEngine({"--validate", "--summary", "validace.json"}));
         const QByteArray validation = TestSupport::readAll(QStringLiteral("validace.json"));
+        m_validation = validation;
+        QVERIFY(runEngine({"--offscreen", "--seconds", "0.2"}));
+        m_sendLog = TestSupport::readAll(QStringLiteral("vysledek.log"));
         QCOMPARE(m_service.start(QStringLiteral("sqlite:%1").arg(m_engine.filePath("runs.sqlite"))),
                  QString());
         httplib::Client client("127.0.0.1", m_service.port());
@@ -183,20 +225,10 @@ private slots:
     void receivingFailureChangesNothing() {
         QFETCH(QByteArray, answer);
         QFETCH(QString, reason);
-        // A listening socket that answers as told, or never.
         QTcpServer fake;
-        QVERIFY(fake.listen(QHostAddress::LocalHost));
-        connect(&fake, &QTcpServer::newConnection, &fake, [&] {
-            QTcpSocket* socket = fake.nextPendingConnection();
-            if (!answer.isEmpty()) {
-                socket->write(answer);
-                socket->disconnectFromHost();
-            }
-        });
-        const QByteArray address = QStringLiteral("http://127.0.0.1:%1\n").arg(fake.serverPort()).toUtf8();
-        if (answer == "down") {
-            fake.close();
-        }
+        bool connected = false;
+        const QByteArray address = Listen(fake, answer, connected);
+        QVERIFY(!address.isEmpty());
         QVERIFY(TestSupport::writeRaw(QStringLiteral("sluzba.url"), address));
         if (answer == "no sluzba.url") {
             QVERIFY(QFile::remove(QStringLiteral("sluzba.url")));
@@ -217,7 +249,130 @@ private slots:
         QCOMPARE(Files(), before);
     }
 
+    // The user sees what goes, presses "Odeslat", and the service stores the
+    // run, ranked, under the key the receipt keeps; no other file changes.
+    void sendingStoresTheRun() {
+        LinkEngine();
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), m_sendLog));
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 1"})));
+        const QMap<QString, QByteArray> before = Files();
+        Vysledky_Form* results = WaitDialog::showResults();
+        QVERIFY(results);
+        QCOMPARE(results->Command5->text(), QStringLiteral("Odeslat výsledek…"));
+        QCOMPARE(results->Command5->geometry(), QRect(464, 368, 120, 33));
+        // The caption is read whole within the button.
+        QVERIFY(results->Command5->fontMetrics().horizontalAdvance(results->Command5->text()) <
+                results->Command5->width());
+        Odeslat_Form* send = OpenSendDialog();
+        QVERIFY(send && send->isVisible());
+
+        // The log's header lines as they are, then one line a test.
+        const QStringList shown = send->Text1->toPlainText().split(QLatin1Char('\n'));
+        const QStringList header = Cp1250Codec::decode(m_sendLog).split(QStringLiteral("\r\n")).mid(0, 7);
+        QCOMPARE(shown.mid(0, 7), header);
+        QCOMPARE(shown.size(), 7 + 1 + 7);
+        QVERIFY2(shown.constLast().contains(QStringLiteral(" snímků, průměrně ")),
+                 qPrintable(shown.constLast()));
+        QCOMPARE(send->Label1->text(),
+                 QStringLiteral("Odešle se do služby výsledků %1.").arg(m_service.base()));
+        QVERIFY(!QFile::exists(QStringLiteral("odeslane.txt")));
+
+        QTest::mouseClick(send->Command1, Qt::LeftButton);
+        QVERIFY(send->ProgressBar1->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!send->ProgressBar1->isVisible(), 180000);
+        const QString answer = send->Label2->text();
+        QVERIFY2(answer.contains(QStringLiteral("Výsledek je odeslán")), qPrintable(answer));
+        QVERIFY2(answer.contains(QStringLiteral("Běh je v žebříčku.")), qPrintable(answer));
+        QVERIFY(answer.contains(QStringLiteral("Klíč ke smazání běhu je uložen v souboru odeslane.txt.")));
+        // The receipt's line: date, page, API address, key.
+        const QList<QByteArray> receipt =
+            TestSupport::readAll(QStringLiteral("odeslane.txt")).trimmed().split('\n');
+        const QList<QByteArray> fields = receipt.constLast().split('\t');
+        QCOMPARE(fields.size(), 4);
+        QVERIFY2(answer.contains(QStringLiteral("<a href=\"%1\">").arg(QString::fromUtf8(fields.at(1)))),
+                 qPrintable(answer));
+        const std::string api = QUrl(QString::fromUtf8(fields.at(2))).path().toStdString();
+        const QByteArray stored = Get(m_service.port(), api);
+        QVERIFY2(stored.contains("\"rankable\":true"), stored.constData());
+        QVERIFY(!send->Command1->isEnabled());
+        QMap<QString, QByteArray> after = Files();
+        after.remove(QStringLiteral("odeslane.txt"));
+        QCOMPARE(after, before);
+
+        // The key kept is the one that deletes the run.
+        httplib::Client client("127.0.0.1", m_service.port());
+        const httplib::Result deleted =
+            client.Delete(api, {{"Authorization", "Bearer " + fields.at(3).toStdString()}});
+        QVERIFY(deleted && deleted->status == 204);
+    }
+
+    // Every failure is said in the dialog, leaves every file of the user's as
+    // it was and lets the user try again; a validation that fails sends
+    // nothing. The real engine's validation is taken as recorded.
+    void sendingFailureChangesNothing_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no service named")
+            << QByteArray("no sluzba.url") << QStringLiteral("Adresa služby výsledků není zadána");
+        QTest::newRow("validation fails") << QByteArray("invalid")
+                                          << QStringLiteral("Obraz se neověřil (ověření skončilo se stavem "
+                                                            "1), nic nebylo odesláno.<br>test 3 se liší");
+        QTest::newRow("down") << QByteArray("down") << QStringLiteral("nelze spojit");
+        QTest::newRow("silent") << QByteArray() << QStringLiteral("neodpověděla do 0 s");
+        QTest::newRow("garbage") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n<html>")
+                                 << QStringLiteral("Výsledek se nepodařilo odeslat: ");
+        QTest::newRow("cancelled") << QByteArray("cancel") << QStringLiteral("Odeslání bylo zrušeno.");
+    }
+    void sendingFailureChangesNothing() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, reason);
+        QTcpServer fake;
+        bool connected = false;
+        const QByteArray address = Listen(fake, answer == "cancel" ? QByteArray() : answer, connected);
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("sluzba.url"), address));
+        if (answer == "no sluzba.url") {
+            QVERIFY(QFile::remove(QStringLiteral("sluzba.url")));
+        }
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("validace.json"), m_validation));
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("trenzor.exe"),
+                                      answer == "invalid" ? "#!/bin/sh\necho 'test 3 se liší' >&2\nexit 1\n"
+                                                          : "#!/bin/sh\nexec cat validace.json\n"));
+        QVERIFY(QFile::setPermissions(QStringLiteral("trenzor.exe"), QFile::ReadOwner | QFile::ExeOwner));
+        qputenv("VYKON3D_TEST_SERVICE_DEADLINE_MS", answer == "cancel" ? "60000" : "300");
+        QVERIFY(writeLog(blocksScoring(2, 7)));
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 1", " 10"})));
+        const QMap<QString, QByteArray> before = Files();
+
+        Odeslat_Form* send = OpenSendDialog();
+        QVERIFY(send);
+        if (answer == "no sluzba.url") {
+            QVERIFY2(send->Label1->text().contains(reason), qPrintable(send->Label1->text()));
+            QVERIFY(!send->Command1->isEnabled());
+        } else {
+            QTest::qWait(50);
+            QVERIFY(!connected);
+            QTest::mouseClick(send->Command1, Qt::LeftButton);
+            if (answer == "cancel") {
+                QTRY_VERIFY_WITH_TIMEOUT(connected, 20000);
+                QTest::mouseClick(send->Command3, Qt::LeftButton);
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!send->ProgressBar1->isVisible(), 20000);
+            QVERIFY2(send->Label2->text().contains(reason), qPrintable(send->Label2->text()));
+            QVERIFY(send->Command1->isEnabled());
+        }
+        qunsetenv("VYKON3D_TEST_SERVICE_DEADLINE_MS");
+        QCOMPARE(Files(), before);
+    }
+
 private:
+    // The engine program and its scene files in the working folder.
+    void LinkEngine() const {
+        for (const QString& name :
+             QDir(m_engine.path()).entryList({QStringLiteral("trenzor.exe"), QStringLiteral("*.bin")})) {
+            QVERIFY(QFile::link(m_engine.filePath(name), name));
+        }
+    }
+
     SystemRecord WorldRecord() const {
         const QList<QByteArray> lines = m_worldRecord.split('\n');
         SystemRecord record;
