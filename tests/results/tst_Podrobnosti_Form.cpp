@@ -243,7 +243,8 @@ void tst_Podrobnosti_Form::everyColumnAsComputedByHand() {
     QCOMPARE(details->Grid1->horizontalScrollBar()->maximum(), 0);
     QVERIFY2(details->width() <= 1024, qPrintable(QString::number(details->width())));
     for (const QWidget* child : details->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        QVERIFY2(details->rect().contains(child->geometry()), qPrintable(child->objectName()));
+        QVERIFY2(child->isHidden() || details->rect().contains(child->geometry()),
+                 qPrintable(child->objectName()));
     }
 
     // One 200 ms frame among 999 of 8 ms (docs/smoothness.md): the 1% low
