@@ -1,5 +1,6 @@
 #include "Odeslat_Form.h"
 
+#include "ResultsDetails.h"
 #include "ResultsLog.h"
 #include "client/ServiceDeadline.h"
 #include "common/ActivationTracker.h"
@@ -118,7 +119,22 @@ bool Odeslat_Form::ReadLog() {
     }
     // What is shown is evaluated from the very bytes that are sent.
     m_log = log.bytes;
-    Text1->setPlainText(Preview(RunEvaluation::OfBytes(m_log)));
+    // The engine's summary goes along when the one beside the log is this
+    // log's (trenzor.exe --summary souhrn.json); it says nothing more of the
+    // computer than the log's header.
+    m_summary.clear();
+    if (ResultsDetails::ReadDetails().runSummary) {
+        const InputFile::Result summary = InputFile::read(ResultsDetails::kSummaryFileName, kLogLimit);
+        if (summary.ok()) {
+            m_summary = summary.bytes;
+        }
+    }
+    QString preview = Preview(RunEvaluation::OfBytes(m_log));
+    if (!m_summary.isEmpty()) {
+        preview += QStringLiteral("\n\nPřiložen souhrn běhu %1 (tytéž údaje, rozptyl a plynulost testů).")
+                       .arg(ResultsDetails::kSummaryFileName);
+    }
+    Text1->setPlainText(preview);
     m_service = ServiceAddress::fromFile();
     Label1->setText(m_service->ok()
                         ? QStringLiteral("Odešle se do služby výsledků %1.").arg(m_service->text())
@@ -178,7 +194,7 @@ void Odeslat_Form::Validated(int exitCode, QProcess::ExitStatus status) {
         return;
     }
     Label1->setText(QStringLiteral("Odesílá se do služby výsledků %1…").arg(m_service->text()));
-    const UploadRequest request(m_log, json);
+    const UploadRequest request(m_log, json, m_summary);
     m_transfer = new ServiceTransfer(this);
     m_transfer->setDeadline(ServiceDeadline());
     connect(m_transfer, &ServiceTransfer::progress, this, [this](qint64 done, qint64 total) {

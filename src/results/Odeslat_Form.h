@@ -59,6 +59,8 @@ private:
     void Done(const QString& richText);
 
     QByteArray m_log;
+    // The engine's summary of this log, or empty.
+    QByteArray m_summary;
     // Read with the log; none before.
     std::optional<ServiceAddress> m_service;
     QPointer<QProcess> m_validation;

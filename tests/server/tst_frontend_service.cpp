@@ -91,6 +91,7 @@ class tst_frontend_service : public QObject {
     QByteArray m_worldRecord;
     // A second run's log, which the front end sends, and a validation's JSON.
     QByteArray m_sendLog;
+    QByteArray m_sendSummary;
     QByteArray m_validation;
     std::optional<FrontEndFolder> m_folder;
 
@@ -132,8 +133,9 @@ private slots:
         QVERIFY(runEngine({"--validate", "--summary", "validace.json"}));
         const QByteArray validation = TestSupport::readAll(QStringLiteral("validace.json"));
         m_validation = validation;
-        QVERIFY(runEngine({"--offscreen", "--seconds", "0.2"}));
+        QVERIFY(runEngine({"--offscreen", "--seconds", "0.2", "--summary", "souhrn.json"}));
         m_sendLog = TestSupport::readAll(QStringLiteral("vysledek.log"));
+        m_sendSummary = TestSupport::readAll(QStringLiteral("souhrn.json"));
         QCOMPARE(m_service.start(QStringLiteral("sqlite:%1").arg(m_engine.filePath("runs.sqlite"))),
                  QString());
         httplib::Client client("127.0.0.1", m_service.port());
@@ -254,6 +256,7 @@ private slots:
     void sendingStoresTheRun() {
         LinkEngine();
         QVERIFY(TestSupport::writeRaw(QStringLiteral("vysledek.log"), m_sendLog));
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("souhrn.json"), m_sendSummary));
         QVERIFY(TestSupport::writeRaw(QStringLiteral("systemy.dtb"), database({" 1"})));
         const QMap<QString, QByteArray> before = Files();
         Vysledky_Form* results = WaitDialog::showResults();
@@ -270,8 +273,9 @@ private slots:
         const QStringList shown = send->Text1->toPlainText().split(QLatin1Char('\n'));
         const QStringList header = Cp1250Codec::decode(m_sendLog).split(QStringLiteral("\r\n")).mid(0, 7);
         QCOMPARE(shown.mid(0, 7), header);
-        QCOMPARE(shown.size(), 7 + 1 + 7);
-        QVERIFY2(shown.constLast().contains(QStringLiteral(" snímků, průměrně ")),
+        QCOMPARE(shown.size(), 7 + 1 + 7 + 2);
+        QVERIFY2(shown.at(14).contains(QStringLiteral(" snímků, průměrně ")), qPrintable(shown.at(14)));
+        QVERIFY2(shown.constLast().startsWith(QStringLiteral("Přiložen souhrn běhu souhrn.json")),
                  qPrintable(shown.constLast()));
         QCOMPARE(send->Label1->text(),
                  QStringLiteral("Odešle se do služby výsledků %1.").arg(m_service.base()));
@@ -304,6 +308,22 @@ private slots:
         const httplib::Result deleted =
             client.Delete(api, {{"Authorization", "Bearer " + fields.at(3).toStdString()}});
         QVERIFY(deleted && deleted->status == 204);
+
+        // The summary goes along: one that the log does not bear out is the
+        // service's to refuse.
+        QByteArray tampered = m_sendSummary;
+        const qsizetype at = tampered.indexOf("\"fastestRate\": ") + 15;
+        QVERIFY(at > 15);
+        tampered.insert(at, "1");
+        QVERIFY(TestSupport::writeRaw(QStringLiteral("souhrn.json"), tampered));
+        send->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        send = OpenSendDialog();
+        QVERIFY(send);
+        QTest::mouseClick(send->Command1, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!send->ProgressBar1->isVisible(), 180000);
+        QVERIFY2(send->Label2->text().contains(QStringLiteral("Údaje souhrnu běhu nesouhlasí s protokolem")),
+                 qPrintable(send->Label2->text()));
     }
 
     // Every failure is said in the dialog, leaves every file of the user's as
