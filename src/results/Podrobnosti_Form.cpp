@@ -120,7 +120,7 @@ Podrobnosti_Form::Podrobnosti_Form() {
     Grid1->setSelectionMode(QAbstractItemView::SingleSelection);
     // Seven rows and a two-line header fill the table without scroll bars.
     // "Doba (s)" holds the longest a test can take, "7200.000".
-    const int columnTwips[] = {1950, 870, 990, 900, 900, 1440, 1320, 1260, 1260, 870, 870, 870, 1050};
+    const int columnTwips[] = {1830, 870, 990, 900, 900, 1680, 1200, 1260, 1260, 870, 870, 870, 1050};
     for (int column = 0; column < Grid1->columnCount(); ++column) {
         Grid1->setColumnWidth(column, Twips::px(columnTwips[column]));
     }
@@ -159,7 +159,7 @@ Podrobnosti_Form::Podrobnosti_Form() {
                        "snímek: je uveden se svým vzorkem."));
 
     Label5 = FigureLabel(
-        this, QStringLiteral("Label5"), Twips::rect(120, 8400, 4800, 495),
+        this, QStringLiteral("Label5"), Twips::rect(120, 8370, 8850, 600),
         QStringLiteral("Vybraný test: energie z čidel počítače, průměrný příkon a body (průměr okamžitých "
                        "snímkových frekvencí testu) na watt; nejvyšší teplota a průměrný takt procesoru a "
                        "grafické karty. Co systém bez práv roota nedá číst, je nedostupné s důvodem."));

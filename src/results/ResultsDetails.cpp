@@ -101,6 +101,16 @@ QString EnergyText(const Details& details, int row) {
             .arg(details.energyMissing.isEmpty() ? QStringLiteral("běh je nezměřil") : details.energyMissing);
     }
     const EnergyReport::Report& report = *details.energy;
+    // One reason for every reading, as on a computer without sensors, is
+    // said once.
+    const EnergyReport::Source* const sources[] = {&report.energy, &report.cpuTemperature,
+                                                   &report.cpuFrequency, &report.gpuTemperature,
+                                                   &report.gpuFrequency};
+    if (std::all_of(std::begin(sources), std::end(sources), [&](const EnergyReport::Source* source) {
+            return !source->available() && source->unavailable == report.energy.unavailable;
+        })) {
+        return QStringLiteral("Energie a teploty: nedostupné (%1)").arg(report.energy.unavailable);
+    }
     const EnergyReport::Test& test = report.tests[row];
     return QStringLiteral("Energie %1, příkon %2, %3\nCPU %4, %5; GPU %6, %7")
         .arg(EnergyReport::figureText(test.joules, report.energy, 1, QStringLiteral("J")),

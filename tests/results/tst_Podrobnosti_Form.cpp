@@ -211,6 +211,15 @@ void tst_Podrobnosti_Form::energyOfThisLogOnly() {
                        "(žádné čidlo)"));
     details->Grid1->setCurrentCell(1, 0);
     QVERIFY(details->Label5->text().startsWith(QStringLiteral("Energie nedostupné (málo vzorků)")));
+    // A computer without sensors: the one reason is said once.
+    for (EnergyReport::Source* source : {&report.energy, &report.cpuTemperature, &report.cpuFrequency,
+                                         &report.gpuTemperature, &report.gpuFrequency}) {
+        *source = {{}, QStringLiteral("žádné čidlo")};
+    }
+    QVERIFY(energy.open(QIODevice::WriteOnly) && energy.write(EnergyReport::encode(report)) > 0);
+    energy.close();
+    QVERIFY(details->ReadLog());
+    QCOMPARE(details->Label5->text(), QStringLiteral("Energie a teploty: nedostupné (žádné čidlo)"));
     QVERIFY(writeLog(log + "\r\n"));
     QVERIFY(details->ReadLog());
     QCOMPARE(details->Label5->text(), QStringLiteral("Energie a teploty: nedostupné (běh je nezměřil)"));
