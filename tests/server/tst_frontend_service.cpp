@@ -223,6 +223,11 @@ private slots:
                                     << QStringLiteral("záznamy nejsou seřazeny");
         QTest::newRow("refused") << QByteArray("HTTP/1.1 503 Unavailable\r\nContent-Length: 0\r\n\r\n")
                                  << QStringLiteral("odpověděla stavem HTTP 503");
+        QTest::newRow("not HTTP") << QByteArray("garbage garbage\r\n\r\n")
+                                  << QStringLiteral("neodpověděla platně");
+        QTest::newRow("larger than a database")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 20000000\r\n\r\n")
+            << QStringLiteral("poslala víc než");
     }
     void receivingFailureChangesNothing() {
         QFETCH(QByteArray, answer);
