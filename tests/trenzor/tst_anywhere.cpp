@@ -74,7 +74,7 @@ private slots:
 
     void devicesListedAndChosen() {
         const Outcome list = engine({"--list-gpus"});
-        QCOMPARE(list.status, 0);
+        QVERIFY2(list.status == 0, qPrintable(list.err));
         const QStringList lines = list.out.trimmed().split(u'\n');
         // Named as EGL names it, without a context on the device.
         QVERIFY2(lines.value(0).startsWith("0: EGL zařízení software Mesa") &&
@@ -137,7 +137,10 @@ private slots:
             QVERIFY2(verdict.contains(failing ? " neprošel, " : " prošel, 0 rozdílných bodů"),
                      qPrintable(run.out));
         }
-        QCOMPARE(run.status, allPass ? 0 : 1);
+        // The engine's standard error with a wrong status: a sanitizer's own
+        // crash at exit shows there, and the sanitizer script runs it again.
+        QVERIFY2(run.status == (allPass ? 0 : 1),
+                 qPrintable(QStringLiteral("status %1\n%2").arg(run.status).arg(run.err)));
         QFile file(folder.filePath(QStringLiteral("v.json")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(
