@@ -122,8 +122,16 @@ private slots:
             QVERIFY(
                 QFile::copy(folder.filePath(QStringLiteral("test%1.bin").arg((wrong + 3) % 7)), wrongFile));
         }
-        const Outcome run = engine({"--validate", "--tests", tests, "--summary", "v.json"},
-                                   {"TRENZOR_VALIDATE_FAULT=" + QString::fromLatin1(fault)});
+        QStringList settings{"TRENZOR_VALIDATE_FAULT=" + QString::fromLatin1(fault)};
+        // Under the sanitizers, LeakSanitizer's own tracer crashes at the end
+        // of a validation that fails (signal 11 while it stops llvmpipe's
+        // threads), every time in the sanitizer suite: the leak check of this
+        // path is left out there, the address and undefined-behaviour checks
+        // stay.
+        if (const QByteArray asan = qgetenv("ASAN_OPTIONS"); !asan.isEmpty()) {
+            settings << QStringLiteral("ASAN_OPTIONS=%1:detect_leaks=0").arg(QString::fromLatin1(asan));
+        }
+        const Outcome run = engine({"--validate", "--tests", tests, "--summary", "v.json"}, settings);
         if (wrong >= 0) {
             QVERIFY(QFile::remove(wrongFile));
             QVERIFY(QFile::rename(wrongFile + ".keep", wrongFile));
