@@ -39,9 +39,7 @@ Spread Of(const QList<double>& values) {
     }
     spread.mean = sum / spread.count;
     const auto [lowest, highest] = std::minmax_element(values.cbegin(), values.cend());
-    if (*highest > 0) {
-        spread.stabilityPercent = 100 * std::max(*lowest, 0.0) / *highest;
-    }
+    spread.stabilityPercent = *highest > 0 ? 100 * std::max(*lowest, 0.0) / *highest : 0.0;
     spread.confidenceLow = spread.confidenceHigh = spread.mean;
     if (spread.count < 2) {
         return spread;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <optional>
 
 // The spread of one figure over the runs of a repeated run: their mean, the
 // sample standard deviation, the 95 % confidence interval of the mean
@@ -20,8 +21,9 @@ struct Spread {
     // standardDeviation / mean in percent; 0 when the mean is not positive.
     double coefficientOfVariationPercent = 0;
     // The lowest value / the highest in percent, from 0 to 100: 100 for one
-    // value or equal ones; 0 when the highest is not positive.
-    double stabilityPercent = 0;
+    // value or equal ones; 0 when the highest is not positive; none in a
+    // summary written before engines gave it.
+    std::optional<double> stabilityPercent;
 
     bool operator==(const Spread&) const = default;
 };

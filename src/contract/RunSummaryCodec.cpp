@@ -65,15 +65,20 @@ QJsonObject runObject(const RunSummaryCodec::RunFigures& run) {
 }
 
 QJsonObject spreadObject(const RepeatStatistics::Spread& spread) {
-    return {
+    QJsonObject object{
         {"count", spread.count},
         {"mean", spread.mean},
         {"standardDeviation", spread.standardDeviation},
         {"confidence95Low", spread.confidenceLow},
         {"confidence95High", spread.confidenceHigh},
         {"coefficientOfVariationPercent", spread.coefficientOfVariationPercent},
-        {"stabilityPercent", spread.stabilityPercent},
     };
+    // A summary read from an engine before the stability is written back
+    // without it.
+    if (spread.stabilityPercent) {
+        object.insert(QLatin1String("stabilityPercent"), *spread.stabilityPercent);
+    }
+    return object;
 }
 
 // Reads fields of the JSON objects, remembering the first field that is

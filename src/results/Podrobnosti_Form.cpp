@@ -303,10 +303,10 @@ void Podrobnosti_Form::ShowSustained() {
         SetRange(chart, Qt::Vertical, 0, 1);
         return;
     }
-    const QString stability =
-        summary->scoreSpread
-            ? QStringLiteral("stabilita %1 %").arg(Fixed(summary->scoreSpread->stabilityPercent, 2))
-            : QStringLiteral("jen jeden běh");
+    const QString stability = summary->scoreSpread
+                                  ? QStringLiteral("stabilita %1 %")
+                                        .arg(Fixed(summary->scoreSpread->stabilityPercent.value_or(0), 2))
+                                  : QStringLiteral("jen jeden běh");
     chart->setTitle(
         QStringLiteral("Skóre běhů v čase (%1 min, %2)").arg(summary->sustainMinutes).arg(stability));
     double lowest = 0;

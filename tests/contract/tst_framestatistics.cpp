@@ -161,8 +161,8 @@ private slots:
         QVERIFY(qAbs(spread.confidenceLow - (mean - reach)) < 1e-5);
         QVERIFY(qAbs(spread.confidenceHigh - (mean + reach)) < 1e-5);
         QVERIFY(qAbs(spread.coefficientOfVariationPercent - cvPercent) < 1e-5);
-        QVERIFY2(qAbs(spread.stabilityPercent - stability) < 1e-9,
-                 qPrintable(QString::number(spread.stabilityPercent)));
+        QVERIFY2(qAbs(spread.stabilityPercent.value_or(-1) - stability) < 1e-9,
+                 qPrintable(QString::number(spread.stabilityPercent.value_or(-1))));
     }
 
     // Beyond the table the expansion joins it smoothly.

@@ -14,7 +14,7 @@ QString row(const QString& name, const RepeatStatistics::Spread& spread) {
         .arg(spread.confidenceLow, 9, 'f', 2)
         .arg(spread.confidenceHigh, -9, 'f', 2)
         .arg(spread.coefficientOfVariationPercent, 6, 'f', 2)
-        .arg(spread.stabilityPercent, 7, 'f', 2);
+        .arg(spread.stabilityPercent.value_or(0), 7, 'f', 2);
 }
 
 // A sustained run: each run's start and score, and what its stability says.
@@ -31,7 +31,7 @@ QStringList sustainedLines(const RunSummaryCodec::Summary& summary) {
                      .arg(RepeatTable::minutesAndSeconds(summary.runStartSeconds.value(i)), 8)
                      .arg(summary.runs[i].run.score, 10, 'f', 2);
     }
-    const double stability = summary.scoreSpread->stabilityPercent;
+    const double stability = summary.scoreSpread->stabilityPercent.value_or(0);
     lines << (stability > RepeatStatistics::kSteadyStabilityPercent
                   ? QStringLiteral("Stabilita %1 %: grafická karta pod zátěží drží výkon.")
                   : QStringLiteral("Stabilita %1 %: grafická karta pod zátěží zpomaluje."))
