@@ -28,11 +28,11 @@ struct Spread {
     bool operator==(const Spread&) const = default;
 };
 
-// The two-sided 95 % quantile of Student's t distribution: the factor of
-// the standard error that the interval reaches either side of the mean.
 // A stability above this says the figure holds up under lasting load.
 constexpr double kSteadyStabilityPercent = 97;
 
+// The two-sided 95 % quantile of Student's t distribution: the factor of
+// the standard error that the interval reaches either side of the mean.
 double StudentT95(int degreesOfFreedom);
 
 Spread Of(const QList<double>& values);
