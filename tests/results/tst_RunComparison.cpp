@@ -50,6 +50,27 @@ ResultsDetails::Details SummaryOf(const QList<int>& numbers, double speed) {
         RunSummaryCodec::decode(SyntheticRuns::Summary(some, QStringList(7, QString()))).summary));
 }
 
+// 10 s at about 1000 fps with 5 % jitter, on a path that costs the same
+// everywhere (a costly place would stutter by the median's measure), with
+// frames drawn 8 times as long at random, this share of them.
+QList<double> Stuttering(double share, unsigned seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> jitter(0, 0.05);
+    std::bernoulli_distribution stutters(share);
+    QList<double> rates;
+    for (double seconds = 0; seconds < 10; seconds += 1 / rates.constLast()) {
+        rates.append(1000 * std::exp(jitter(random)) / (stutters(random) ? 8 : 1));
+    }
+    return rates;
+}
+
+// Whether two tests' stutter differs, each judged beyond its own limit.
+RunComparison::Judgement JudgeStutter(const QList<double>& current, const QList<double>& other) {
+    return RunComparison::JudgeStutter(current,
+                                       FrameStatistics::Block(current, {}).smoothness->stutterLimitMs, other,
+                                       FrameStatistics::Block(other, {}).smoothness->stutterLimitMs);
+}
+
 } // namespace
 
 class tst_RunComparison : public QObject {
@@ -214,6 +235,18 @@ void tst_RunComparison::falseAlarmsStayNearFivePercent() {
         alarms += judgement.verdict != Verdict::WithinNoise ? 1 : 0;
     }
     QVERIFY2(alarms <= 10, qPrintable(QString::number(alarms)));
+    // Nor does the stutter's share, however rare or common the stutter.
+    for (const double share : {0.003, 0.03}) {
+        alarms = 0;
+        for (unsigned pair = 0; pair < kPairs; ++pair) {
+            alarms +=
+                JudgeStutter(Stuttering(share, 2 * pair + 100), Stuttering(share, 2 * pair + 101)).verdict !=
+                        Verdict::WithinNoise
+                    ? 1
+                    : 0;
+        }
+        QVERIFY2(alarms <= 10, qPrintable(QStringLiteral("%1: %2").arg(share).arg(alarms)));
+    }
 }
 
 void tst_RunComparison::stutterJudgement_data() {
@@ -232,24 +265,11 @@ void tst_RunComparison::stutterJudgement() {
     QFETCH(double, currentShare);
     QFETCH(double, otherShare);
     QFETCH(int, verdict);
-    // 10 s at about 1000 fps with 5 % jitter, on a path that costs the same
-    // everywhere (a costly place would stutter by the median's measure).
-    const auto stuttering = [](double share, unsigned seed) {
-        std::mt19937 random(seed);
-        std::normal_distribution<double> jitter(0, 0.05);
-        std::bernoulli_distribution stutters(share);
-        QList<double> rates;
-        for (double seconds = 0; seconds < 10; seconds += 1 / rates.constLast()) {
-            rates.append(1000 * std::exp(jitter(random)) / (stutters(random) ? 8 : 1));
-        }
-        return rates;
-    };
-    const QList<double> current = stuttering(currentShare, 11);
-    const QList<double> other = stuttering(otherShare, 12);
+    const QList<double> current = Stuttering(currentShare, 11);
+    const QList<double> other = Stuttering(otherShare, 12);
     const Smoothness::Figures mine = *FrameStatistics::Block(current, {}).smoothness;
     const Smoothness::Figures theirs = *FrameStatistics::Block(other, {}).smoothness;
-    const RunComparison::Judgement judgement =
-        RunComparison::JudgeStutter(current, mine.stutterLimitMs, other, theirs.stutterLimitMs);
+    const RunComparison::Judgement judgement = JudgeStutter(current, other);
     QCOMPARE(int(judgement.verdict), verdict);
     QVERIFY(judgement.parts >= RunComparison::kMinParts);
     // The parts' mean difference is near the tests' whole difference.
