@@ -22,7 +22,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
@@ -95,22 +94,6 @@ class tst_frontend_service : public QObject {
     QByteArray m_validation;
     std::optional<FrontEndFolder> m_folder;
 
-    bool runEngine(const QStringList& arguments) {
-        QProcess engine;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("DISPLAY"));
-        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        engine.setProcessEnvironment(environment);
-        engine.setProcessChannelMode(QProcess::MergedChannels);
-        engine.start(m_engine.filePath(QStringLiteral("trenzor.exe")), arguments);
-        const bool ok = engine.waitForFinished(180000) && engine.exitStatus() == QProcess::NormalExit &&
-                        engine.exitCode() == 0;
-        if (!ok) {
-            qWarning("%s", engine.readAll().constData());
-        }
-        return ok;
-    }
-
     // Presses a button and waits for the message that ends what it started.
     static void clickAndWaitForMessage(QPushButton* button) {
         const qsizetype before = MessageBox::recorded().size();
@@ -128,12 +111,12 @@ class tst_frontend_service : public QObject {
 private slots:
     void initTestCase() {
         QCOMPARE(m_engine.fill(), QString());
-        QVERIFY(runEngine({"--offscreen", "--seconds", "0.2", "--summary", "beh.json"}));
+        QVERIFY(m_engine.runHeadless({"--offscreen", "--seconds", "0.2", "--summary", "beh.json"}));
         const QByteArray log = TestSupport::readAll(QStringLiteral("vysledek.log"));
-        QVERIFY(runEngine({"--validate", "--summary", "validace.json"}));
+        QVERIFY(m_engine.runHeadless({"--validate", "--summary", "validace.json"}));
         const QByteArray validation = TestSupport::readAll(QStringLiteral("validace.json"));
         m_validation = validation;
-        QVERIFY(runEngine({"--offscreen", "--seconds", "0.2", "--summary", "souhrn.json"}));
+        QVERIFY(m_engine.runHeadless({"--offscreen", "--seconds", "0.2", "--summary", "souhrn.json"}));
         m_sendLog = TestSupport::readAll(QStringLiteral("vysledek.log"));
         m_sendSummary = TestSupport::readAll(QStringLiteral("souhrn.json"));
         QCOMPARE(m_service.start(QStringLiteral("sqlite:%1").arg(m_engine.filePath("runs.sqlite"))),

@@ -19,3 +19,19 @@ QString EngineFolder::fill(const QStringList& generatorOptions) {
     }
     return {};
 }
+
+bool EngineFolder::runHeadless(const QStringList& arguments) const {
+    QProcess engine;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    engine.setProcessEnvironment(environment);
+    engine.setProcessChannelMode(QProcess::MergedChannels);
+    engine.start(filePath(QStringLiteral("trenzor.exe")), arguments);
+    const bool ok = engine.waitForFinished(180000) && engine.exitStatus() == QProcess::NormalExit &&
+                    engine.exitCode() == 0;
+    if (!ok) {
+        qWarning("%s", engine.readAll().constData());
+    }
+    return ok;
+}

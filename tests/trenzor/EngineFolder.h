@@ -15,6 +15,10 @@ public:
     // "--frames", "5"), and copies the engine in. Empty when done, else what
     // failed.
     QString fill(const QStringList& generatorOptions = {});
+    // Runs the folder's engine with these arguments and no display server,
+    // as on a machine without one; true when it exits with 0, else its
+    // output is warned.
+    bool runHeadless(const QStringList& arguments) const;
 
     bool isValid() const { return m_folder.isValid(); }
     QString path() const { return m_folder.path(); }
