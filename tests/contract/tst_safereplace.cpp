@@ -304,6 +304,8 @@ private slots:
             ::pause();
             ::_exit(0);
         }
+        // Killing -1 would kill every process the test may.
+        QVERIFY(live > 0);
         const QString ofLive = temporaryOf("systemy.dtb", hostName(), live);
         const QString ofGone = temporaryOf("systemy.dtb", hostName(), gone);
         const bool written =
@@ -422,6 +424,8 @@ private slots:
             ::pause();
             ::_exit(0);
         }
+        // Killing -1 would kill every process the test may.
+        QVERIFY(live > 0);
         const QStringList kept = {
             temporaryOf("data.txt", hostName(), live),
             temporaryOf("other.txt", hostName(), killed),

@@ -37,8 +37,12 @@ public:
         m_process.waitForFinished(10000);
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
+    // Ends it with SIGKILL, if it still runs: a process that has already
+    // ended has the id 0, and killing 0 would kill the test's own group.
     void kill() {
-        ::kill(pid_t(m_process.processId()), SIGKILL);
+        if (const qint64 pid = m_process.processId(); pid > 0) {
+            ::kill(pid_t(pid), SIGKILL);
+        }
         m_process.waitForFinished(10000);
     }
     int port() const { return m_port; }
