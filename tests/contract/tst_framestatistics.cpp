@@ -143,6 +143,9 @@ private slots:
         QTest::newRow("twenty runs, no spread")
             << QList<double>(20, 50.0) << 50.0 << 0.0 << 0.0 << 0.0 << 100.0;
         QTest::newRow("a single run") << QList<double>{7} << 7.0 << 0.0 << 0.0 << 0.0 << 100.0;
+        // A very slow machine's scores.
+        QTest::newRow("scores below 1") << QList<double>{0.25, 0.5} << 0.375 << 0.125 * std::sqrt(2.0)
+                                        << 12.706205 * 0.125 << 100 * std::sqrt(2.0) / 3 << 50.0;
         QTest::newRow("zero mean") << QList<double>{-1, 1} << 0.0 << std::sqrt(2.0) << 12.706205 << 0.0
                                    << 0.0;
         QTest::newRow("no run above 0") << QList<double>{0, 0} << 0.0 << 0.0 << 0.0 << 0.0 << 0.0;
