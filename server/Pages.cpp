@@ -1,7 +1,6 @@
 #include "Pages.h"
 
 #include "SvgChart.h"
-#include "contract/EngineContract.h"
 #include "contract/NumberRules.h"
 
 namespace {
@@ -134,8 +133,9 @@ QByteArray RunPage(const RunStore::Run& run, const RunEvaluation& evaluation) {
     QList<QList<double>> rates;
     for (qsizetype i = 0; i < evaluation.tests().size(); ++i) {
         const FrameStatistics::BlockFigures& figures = evaluation.tests()[i].figures;
-        const QString name = i < EngineContract::kTestCount ? EngineContract::kTestNames[size_t(i)].toString()
-                                                            : QString::number(i);
+        // A run of chosen tests names them in its conditions; the block's
+        // position is not its test.
+        const QString& name = evaluation.tests()[i].name;
         body += QStringLiteral(
                     "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td>"
                     "<td class=\"n\">%5</td><td class=\"n\">%6</td>")

@@ -10,7 +10,7 @@ bool RunConditions::vsyncOff() const {
 std::optional<RunConditions> RunConditions::parse(const QString& line) {
     static const QRegularExpression pattern(QStringLiteral(
         R"(^(?:okno (\d+)x(\d+)|(\d+)x(\d+) na obrazovce \d+x\d+|(\d+)x(\d+) mimo obrazovku(?: \([^()]*\))?))"
-        R"(, barvy (\d+) b, Z (\d+) b, (.+?)(, bezpečný mód)?$)"));
+        R"(, barvy (\d+) b, Z (\d+) b, (.+?)(, bezpečný mód)?(?:, testy [0-9]+(?:,[0-9]+)*)?$)"));
     const QRegularExpressionMatch match = pattern.match(line);
     if (!match.hasMatch()) {
         return std::nullopt;

@@ -6,8 +6,8 @@
 // What line 5 of the results log says about how a run was drawn, as the
 // engine writes it: "okno 640x480, barvy 24 b, Z 24 b, synchr. vypnuta",
 // "640x480 na obrazovce 1920x1080, …", "640x480 mimo obrazovku (EGL 0
-// software), …", with ", bezpečný mód" at the end of a safe-mode run. A
-// value object.
+// software), …", with ", bezpečný mód" after it in a safe-mode run and the
+// tests' note (", testy 4,2") last in a run of chosen tests. A value object.
 struct RunConditions {
     int width = 0;
     int height = 0;

@@ -169,6 +169,9 @@ private slots:
         QTest::newRow("off screen, safe")
             << "320x240 mimo obrazovku (EGL 0 software), barvy 24 b, Z 16 b, nezobrazuje se, bezpečný mód"
             << "320x240 24/16 off safe";
+        QTest::newRow("chosen tests, safe")
+            << "okno 640x480, barvy 24 b, Z 24 b, synchr. vypnuta, bezpečný mód, testy 4,2"
+            << "640x480 24/24 off safe";
         QTest::newRow("window not shown") << "okno 640x480, barvy 24 b, Z 24 b, nezobrazuje se"
                                           << "640x480 24/24 on";
         QTest::newRow("other text") << "640x480"
@@ -306,6 +309,13 @@ private slots:
         const QString page = QString::fromUtf8(Pages::RunPage(RunStore::Run{}, evaluation));
         QVERIFY(page.contains("<td class=\"n\">50.0</td><td class=\"n\">0</td><td class=\"n\">0.00</td>"
                               "<td class=\"n\">15.00</td></tr>"));
+        QVERIFY(page.contains("<tr><td>Průlet krajinou</td>"));
+        // A run of test 4 alone names it.
+        QStringList chosen = kHeader;
+        chosen[4] += QStringLiteral(", testy 4");
+        const QString one =
+            QString::fromUtf8(Pages::RunPage(RunStore::Run{}, RunEvaluation::OfBytes(Log(chosen, 1))));
+        QVERIFY(one.contains("<tr><td>Procedurální textury</td>") && !one.contains("Průlet krajinou"));
         const QByteArray log = Log(kHeader, 7);
         QVERIFY(!UploadCheck::LogProblem(RunEvaluation::OfBytes(log.first(log.size() / 2))).isEmpty());
         QVERIFY(!UploadCheck::LogProblem(RunEvaluation::OfBytes("a\r\nb\r\n")).isEmpty());
